@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Sets up Mosaic TV on Debian 12 or later and runs it.
+#
+#   ./setup.sh demo    install what is needed, build, run "mosaic demo"
+#   ./setup.sh test    install what is needed, build, run the whole test suite
+#   ./setup.sh build   install what is needed and build only
+#
+# Installing uses apt-get (as root, or through sudo) and is skipped when everything is there.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build_dir="${MOSAIC_BUILD_DIR:-$here/build}"
+jobs="${MOSAIC_JOBS:-$(nproc 2>/dev/null || echo 2)}"
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
+  libsndfile1-dev libsamplerate0-dev
+  fonts-liberation fontconfig
+  pulseaudio pulseaudio-utils xvfb xauth
+)
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      echo "$p"
+    fi
+  done
+}
+
+install_packages() {
+  local missing
+  missing="$(missing_packages)"
+  if [ -z "$missing" ]; then
+    echo "setup: all packages are installed"
+    return
+  fi
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+      sudo=(sudo)
+    else
+      echo "setup: these packages are missing and there is no sudo to install them:" >&2
+      echo "$missing" >&2
+      exit 1
+    fi
+  fi
+  echo "setup: installing:" $missing
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  # shellcheck disable=SC2086
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+configure_and_build() {
+  local dir="$1"; shift
+  cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+run_tests() {
+  configure_and_build "$build_dir"
+  echo "setup: running the test suite"
+  "$here/tests/run-with-sound-server.sh" ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+  echo "setup: running the core tests with address and undefined-behaviour sanitizers"
+  configure_and_build "$build_dir-sanitize" -DMOSAIC_SANITIZE=ON -DMOSAIC_BUILD_APPS=OFF \
+    -DMOSAIC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  ctest --test-dir "$build_dir-sanitize" --output-on-failure -j "$jobs"
+}
+
+case "${1:-}" in
+  demo)
+    install_packages
+    configure_and_build "$build_dir"
+    "$build_dir/tools/mosaic" demo -o "${MOSAIC_DEMO_DIR:-$here/demo-output}"
+    ;;
+  test)
+    install_packages
+    run_tests
+    ;;
+  build)
+    install_packages
+    configure_and_build "$build_dir"
+    ;;
+  *)
+    echo "usage: $0 demo|test|build" >&2
+    exit 2
+    ;;
+esac
