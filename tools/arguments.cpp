@@ -1,0 +1,59 @@
+#include "tools/arguments.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+namespace mosaic::tool {
+
+Arguments::Arguments(std::vector<std::string> args) : args_(std::move(args)) {}
+
+std::string Arguments::next() { return args_[pos_++]; }
+
+std::optional<std::string> Arguments::option(const std::string& name, bool& missingValue) {
+  missingValue = false;
+  if (!more()) return std::nullopt;
+  const std::string& arg = args_[pos_];
+  if (arg == name) {
+    ++pos_;
+    if (!more()) {
+      missingValue = true;
+      return std::nullopt;
+    }
+    return args_[pos_++];
+  }
+  if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
+    ++pos_;
+    return arg.substr(name.size() + 1);
+  }
+  return std::nullopt;
+}
+
+bool Arguments::flag(const std::string& name) {
+  if (more() && args_[pos_] == name) {
+    ++pos_;
+    return true;
+  }
+  return false;
+}
+
+std::optional<long long> parseInteger(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || end != text.c_str() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> parseNumber(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+}  // namespace mosaic::tool

@@ -1,0 +1,37 @@
+#pragma once
+// A small parser for the tool's "--option value" style arguments.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mosaic::tool {
+
+// Walks the arguments of one command. Options may be given as "--name value" or "--name=value".
+class Arguments {
+ public:
+  explicit Arguments(std::vector<std::string> args);
+
+  // True when arguments remain.
+  bool more() const { return pos_ < args_.size(); }
+  // The next argument, unconsumed.
+  const std::string& peek() const { return args_[pos_]; }
+  // Consumes and returns the next argument.
+  std::string next();
+  // If the next argument is option `name` (e.g. "--frames"), consumes it and returns its value;
+  // sets `missingValue` when the option has no value.
+  std::optional<std::string> option(const std::string& name, bool& missingValue);
+  // If the next argument is the flag `name`, consumes it.
+  bool flag(const std::string& name);
+
+ private:
+  std::vector<std::string> args_;
+  std::size_t pos_ = 0;
+};
+
+// Parses a whole decimal integer; nullopt when the text is not one.
+std::optional<long long> parseInteger(const std::string& text);
+// Parses a decimal number; nullopt when the text is not one (or is not finite).
+std::optional<double> parseNumber(const std::string& text);
+
+}  // namespace mosaic::tool

@@ -1,0 +1,30 @@
+#include "tools/command.h"
+
+#include <cstdio>
+
+namespace mosaic::tool {
+
+// Each command lives in its own file.
+int runEncode(const std::vector<std::string>& args);
+int runDemo(const std::vector<std::string>& args);
+
+const std::vector<Command>& commands() {
+  static const std::vector<Command> all = {
+      {"encode", "encode INPUT -o OUT.wav [--frames N] [--crawl TEXT]",
+       "picture or video to the transmitter's sound (48000 Hz WAV)", runEncode},
+      {"demo", "demo [-o DIR]", "the built-in test card through the whole system", runDemo},
+  };
+  return all;
+}
+
+int usageError(const Command& command, const std::string& message) {
+  std::fprintf(stderr, "mosaic: %s\nusage: mosaic %s\n", message.c_str(), command.usage);
+  return kExitUsage;
+}
+
+int failure(const std::string& message) {
+  std::fprintf(stderr, "mosaic: %s\n", message.c_str());
+  return kExitFailure;
+}
+
+}  // namespace mosaic::tool

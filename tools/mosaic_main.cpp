@@ -1,0 +1,48 @@
+// mosaic: the command-line tool over the Mosaic TV core. It needs no display.
+
+#include "tools/command.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+void printHelp(std::FILE* to) {
+  std::fprintf(to, "usage: mosaic COMMAND [ARGS]\n\ncommands:\n");
+  for (const auto& c : mosaic::tool::commands()) std::fprintf(to, "  %-8s %s\n", c.name, c.summary);
+  std::fprintf(to, "\n'mosaic COMMAND --help' shows the arguments of a command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Pictures and text are drawn off screen; never ask for a display.
+  qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+  QGuiApplication app(argc, argv);
+
+  const QStringList qargs = QGuiApplication::arguments();
+  std::vector<std::string> args;
+  for (int i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
+
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    printHelp(args.empty() ? stderr : stdout);
+    return args.empty() ? mosaic::tool::kExitUsage : mosaic::tool::kExitOk;
+  }
+  for (const auto& c : mosaic::tool::commands()) {
+    if (args[0] != c.name) continue;
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+      std::printf("usage: mosaic %s\n  %s\n", c.usage, c.summary);
+      return mosaic::tool::kExitOk;
+    }
+    return c.run(rest);
+  }
+  std::fprintf(stderr, "mosaic: unknown command '%s'\n", args[0].c_str());
+  printHelp(stderr);
+  return mosaic::tool::kExitUsage;
+}
