@@ -1,0 +1,50 @@
+#pragma once
+// An in-memory sound output for tests: records what is queued, and a test returns buffers
+// by calling finishOldest(), as the device would after playing them.
+
+#include "transmitter/core/audio_output.h"
+
+#include <cstdint>
+#include <deque>
+#include <utility>
+#include <vector>
+
+namespace mosaic {
+
+class FakeAudioOutput : public AudioOutput {
+ public:
+  bool available = true;      // false: open() fails as with no sound device
+  int openCount = 0, resetCount = 0, closeCount = 0;
+  int sampleRateHz = 0;
+  std::deque<const std::int16_t*> queue;            // buffers queued and not yet returned
+  std::vector<std::vector<std::int16_t>> played;    // copies of the buffers in the order queued
+
+  bool open(int rateHz, BufferDone onBufferDone) override {
+    ++openCount;
+    if (!available) return false;
+    sampleRateHz = rateHz;
+    done_ = std::move(onBufferDone);
+    return true;
+  }
+  void write(const std::int16_t* samples, int count) override {
+    queue.push_back(samples);
+    played.emplace_back(samples, samples + count);
+  }
+  void reset() override {
+    ++resetCount;
+    queue.clear();
+  }
+  void close() override { ++closeCount; }
+
+  // The device has played the oldest queued buffer: it leaves the queue and the owner is told.
+  void finishOldest() {
+    if (queue.empty()) return;
+    queue.pop_front();
+    if (done_) done_();
+  }
+
+ private:
+  BufferDone done_;
+};
+
+}  // namespace mosaic

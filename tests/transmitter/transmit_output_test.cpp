@@ -1,0 +1,95 @@
+#include "transmitter/core/transmit_output.h"
+
+#include "fakes/fake_audio_output.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace mosaic {
+namespace {
+
+// A picture source that makes every frame different and counts the grabs.
+struct CountingSource {
+  int grabs = 0;
+  void operator()(PicturePlanes& p) {
+    ++grabs;
+    p.Y[10][lumaRow(56)] = static_cast<float>(grabs % 8);
+  }
+};
+
+bool silent(const std::vector<std::int16_t>& b) {
+  return std::all_of(b.begin(), b.end(), [](std::int16_t s) { return s == 0; });
+}
+
+TEST(TransmitOutput, StartsWithTwoSilentBuffersAt48000Hz) {
+  FakeAudioOutput device;
+  CountingSource source;
+  TransmitOutput out(device, std::ref(source));
+  out.startOutput();
+  EXPECT_EQ(device.sampleRateHz, 48000);
+  ASSERT_EQ(device.played.size(), 2u);
+  EXPECT_EQ(device.played[0].size(), 61440u);
+  EXPECT_TRUE(silent(device.played[0]) && silent(device.played[1]));
+  EXPECT_EQ(device.queue[0], out.bufferA());
+  EXPECT_EQ(device.queue[1], out.bufferB());
+  EXPECT_EQ(out.nextBuffer(), 0);
+  EXPECT_EQ(source.grabs, 0);
+}
+
+TEST(TransmitOutput, RefillsStrictlyABAB) {
+  FakeAudioOutput device;
+  CountingSource source;
+  TransmitOutput out(device, std::ref(source));
+  out.startOutput();
+  const std::int16_t* expected[] = {out.bufferA(), out.bufferB(), out.bufferA(), out.bufferB(), out.bufferA()};
+  for (const auto* want : expected) {
+    device.finishOldest();
+    ASSERT_EQ(device.queue.size(), 2u);
+    EXPECT_EQ(device.queue.back(), want);
+  }
+  EXPECT_EQ(source.grabs, 5);
+  EXPECT_FALSE(silent(device.played[2]));
+}
+
+TEST(TransmitOutput, TheToggleAloneDecidesWhichBufferIsRefilled) {
+  // Notifications carry no buffer identity here, just as the device's own names are ignored:
+  // two returns in a row still refill A then B.
+  FakeAudioOutput device;
+  TransmitOutput out(device, CountingSource{});
+  out.startOutput();
+  out.onOutputDone();
+  out.onOutputDone();
+  ASSERT_EQ(device.played.size(), 4u);
+  EXPECT_EQ(device.queue[2], out.bufferA());
+  EXPECT_EQ(device.queue[3], out.bufferB());
+  EXPECT_EQ(out.nextBuffer(), 0);
+}
+
+TEST(TransmitOutput, WithoutADeviceItStaysSilentAndBuildsNothing) {
+  FakeAudioOutput device;
+  device.available = false;
+  CountingSource source;
+  TransmitOutput out(device, std::ref(source));
+  out.startOutput();
+  out.onOutputDone();
+  out.stopOutput();
+  EXPECT_TRUE(device.played.empty());
+  EXPECT_EQ(source.grabs, 0);
+  EXPECT_EQ(device.resetCount, 0);
+}
+
+TEST(TransmitOutput, StopResetsThenCloses) {
+  FakeAudioOutput device;
+  TransmitOutput out(device, CountingSource{});
+  out.startOutput();
+  out.stopOutput();
+  EXPECT_EQ(device.resetCount, 1);
+  EXPECT_EQ(device.closeCount, 1);
+  EXPECT_TRUE(device.queue.empty());
+  out.stopOutput();  // a second stop does nothing
+  EXPECT_EQ(device.closeCount, 1);
+}
+
+}  // namespace
+}  // namespace mosaic

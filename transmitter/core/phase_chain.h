@@ -1,0 +1,18 @@
+#pragma once
+// The synthesis phase accumulator: a single-precision phase that every step advances by an
+// increment held in extended precision, wrapped once past 2 pi.
+
+namespace mosaic {
+
+// 2 pi as the single-precision value 8 atan(1) = 6.2831855 used for the increment and the wrap.
+float twoPiSingle();
+
+// Runs the phase accumulator over `steps` steps with the extended-precision increment `inc`
+// [rad/step]: phase = single(phase + inc), then phase -= twoPi if twoPi < phase. Writes the
+// phase after each step to `out` and leaves the last one in `phase`.
+void advancePhase(float& phase, long double inc, int steps, float* out);
+
+// The same, one plainly written step at a time; the reference for the fast version above.
+void advancePhaseReference(float& phase, long double inc, int steps, float* out);
+
+}  // namespace mosaic

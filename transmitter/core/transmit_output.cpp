@@ -1,0 +1,45 @@
+#include "transmitter/core/transmit_output.h"
+
+#include <utility>
+
+namespace mosaic {
+
+TransmitOutput::TransmitOutput(AudioOutput& device, FrameSource source)
+    : device_(device), source_(std::move(source)) {}
+
+void TransmitOutput::startOutput() {
+  // A device that cannot be opened never returns a buffer, so the program simply stays silent.
+  open_ = device_.open(kTxSampleRateHz, [this] { onOutputDone(); });
+  nextBuffer_ = 0;
+  if (!open_) return;
+  device_.write(bufferA_.data(), kFrameSamples);
+  device_.write(bufferB_.data(), kFrameSamples);
+}
+
+void TransmitOutput::onOutputDone() {
+  if (!open_) return;
+  if (nextBuffer_ == 0) {
+    buildFrame(bufferA_.data());
+    device_.write(bufferA_.data(), kFrameSamples);
+    nextBuffer_ = 1;
+  } else {
+    buildFrame(bufferB_.data());
+    device_.write(bufferB_.data(), kFrameSamples);
+    nextBuffer_ = 0;
+  }
+}
+
+void TransmitOutput::stopOutput() {
+  if (!open_) return;
+  device_.reset();
+  device_.close();
+  open_ = false;
+}
+
+void TransmitOutput::buildFrame(std::int16_t* buffer) {
+  planes_ = PicturePlanes{};
+  if (source_) source_(planes_);
+  synthesizer_.synthesize(planes_, buffer);
+}
+
+}  // namespace mosaic

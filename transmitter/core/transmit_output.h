@@ -1,0 +1,53 @@
+#pragma once
+// Keeps the sound device supplied with frames back to back: two frame buffers, A and B; while
+// one plays, the other has just come back and is refilled with a fresh frame.
+
+#include "signal/timing.h"
+#include "transmitter/core/audio_output.h"
+#include "transmitter/core/frame_synthesizer.h"
+#include "transmitter/core/picture_planes.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace mosaic {
+
+class TransmitOutput {
+ public:
+  // Fills in the picture for the next frame (the transmitter's picture grab).
+  using FrameSource = std::function<void(PicturePlanes&)>;
+
+  TransmitOutput(AudioOutput& device, FrameSource source);
+
+  // Opens the device and queues both buffers, still silent: the first 2.56 s are silence and the
+  // first picture frame is built when buffer A comes back.
+  void startOutput();
+  // The device finished a buffer: refill the next one in strict A, B, A, ... order (whichever
+  // buffer the device names) and queue it.
+  void onOutputDone();
+  // Stops the device, dropping both queued buffers, and releases it.
+  void stopOutput();
+
+  // Fills `buffer` with a new frame from a fresh picture.
+  void buildFrame(std::int16_t* buffer);
+
+  // 0: A is the next buffer to refill; 1: B.
+  int nextBuffer() const { return nextBuffer_; }
+  const std::int16_t* bufferA() const { return bufferA_.data(); }
+  const std::int16_t* bufferB() const { return bufferB_.data(); }
+  // The picture of the most recent frame.
+  const PicturePlanes& lastPicture() const { return planes_; }
+
+ private:
+  AudioOutput& device_;
+  FrameSource source_;
+  FrameSynthesizer synthesizer_;
+  PicturePlanes planes_;
+  std::array<std::int16_t, kFrameSamples> bufferA_{};
+  std::array<std::int16_t, kFrameSamples> bufferB_{};
+  int nextBuffer_ = 0;
+  bool open_ = false;
+};
+
+}  // namespace mosaic
