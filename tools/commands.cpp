@@ -10,7 +10,7 @@ int runDemo(const std::vector<std::string>& args);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
-      {"encode", "encode INPUT -o OUT.wav [--frames N] [--crawl TEXT]",
+      {"encode", "encode INPUT -o OUT.wav [--frames N]",
        "picture or video to the transmitter's sound (48000 Hz WAV)", runEncode},
       {"demo", "demo [-o DIR]", "the built-in test card through the whole system", runDemo},
   };

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QString>
 
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,13 @@
 #include <vector>
 
 namespace {
+
+// Qt's notes about the missing session environment of a display-less run are of no use here.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtDebugMsg || type == QtInfoMsg) return;
+  if (message.contains(QLatin1String("XDG_RUNTIME_DIR"))) return;
+  std::fprintf(stderr, "mosaic: %s\n", qPrintable(message));
+}
 
 void printHelp(std::FILE* to) {
   std::fprintf(to, "usage: mosaic COMMAND [ARGS]\n\ncommands:\n");
@@ -23,6 +31,7 @@ void printHelp(std::FILE* to) {
 int main(int argc, char** argv) {
   // Pictures and text are drawn off screen; never ask for a display.
   qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+  qInstallMessageHandler(quietMessages);
   QGuiApplication app(argc, argv);
 
   const QStringList qargs = QGuiApplication::arguments();

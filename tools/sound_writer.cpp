@@ -1,0 +1,48 @@
+#include "tools/sound_writer.h"
+
+#include <sndfile.h>
+
+namespace mosaic::tool {
+
+WavWriter::WavWriter(std::string path, int sampleRateHz) : file_(std::move(path)), sampleRateHz_(sampleRateHz) {}
+
+WavWriter::~WavWriter() {
+  if (sf_) sf_close(sf_);
+}
+
+bool WavWriter::open(std::string& error) {
+  SF_INFO info{};
+  info.samplerate = sampleRateHz_;
+  info.channels = 1;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  sf_ = sf_open(file_.tempPath().c_str(), SFM_WRITE, &info);
+  if (!sf_) {
+    error = "cannot create " + file_.targetPath() + ": " + sf_strerror(nullptr);
+    return false;
+  }
+  return true;
+}
+
+bool WavWriter::write(const std::int16_t* samples, long count, std::string& error) {
+  if (sf_write_short(sf_, samples, count) != count) {
+    error = "cannot write " + file_.targetPath() + ": " + sf_strerror(sf_);
+    return false;
+  }
+  return true;
+}
+
+bool WavWriter::finish(std::string& error) {
+  if (!sf_) {
+    error = "cannot write " + file_.targetPath();
+    return false;
+  }
+  const int status = sf_close(sf_);
+  sf_ = nullptr;
+  if (status != 0) {
+    error = "cannot write " + file_.targetPath() + ": " + sf_error_number(status);
+    return false;
+  }
+  return file_.commit(error);
+}
+
+}  // namespace mosaic::tool
