@@ -71,7 +71,8 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   // Queued: the refill (a new frame) runs from the event loop, never inside the sink's read.
   connect(stream_, &BufferQueueDevice::bufferConsumed, this, &QtAudioOutput::onBufferConsumed,
           Qt::QueuedConnection);
-  stream_->open(QIODevice::ReadOnly);
+  // Unbuffered: a read-ahead would pull silence in before the next buffer is queued.
+  stream_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   sink_->start(stream_);
   if (sink_->error() != QAudio::NoError) {
     std::fprintf(stderr, "sound: the playback device failed to start; transmitting nothing\n");
