@@ -1,0 +1,19 @@
+#pragma once
+// The one error message of the push-to-talk switch: the port could not be opened.
+
+#include <QMessageBox>
+#include <memory>
+
+namespace mosaic {
+
+inline constexpr char kComportErrorCaption[] = "Comport";
+inline constexpr char kComportErrorText[] =
+    "Comport not yet selected or already open by another application";
+
+// The message box (error icon, OK only, no owner), built but not shown.
+std::unique_ptr<QMessageBox> makeComportErrorBox();
+
+// Shows the message box and returns when the operator has pressed OK.
+void showComportError();
+
+}  // namespace mosaic

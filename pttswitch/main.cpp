@@ -1,0 +1,27 @@
+// Pttswitch: keys and unkeys a transceiver through the DTR and RTS lines of a serial port.
+
+#include <QApplication>
+
+#include "pttswitch/comport_error_box.h"
+#include "pttswitch/posix_serial_lines.h"
+#include "pttswitch/ptt_port.h"
+#include "pttswitch/ptt_window.h"
+#include "pttswitch/shutdown_signal_watcher.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+
+  mosaic::PosixSerialLines lines;
+  mosaic::PttPort port(lines);
+  mosaic::PttWindow window(port, mosaic::showComportError);
+
+  // A signal ends the program as "&Close" does (which unkeys the radio), and also leaves any
+  // message box that is open at that moment.
+  mosaic::ShutdownSignalWatcher signalWatcher([&window] {
+    window.dispatchCommand(mosaic::kCloseId);
+    QCoreApplication::exit(0);
+  });
+
+  window.exec();
+  return 0;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The window of the push-to-talk switch, "PTT toggle": two large buttons that key and unkey the
+// transceiver, a box for the port, "Set comport" and "&Close". Every control forwards to one
+// dispatch function by its numeric id; the work is done by PttPort.
+
+#include <QDialog>
+#include <functional>
+#include <map>
+
+#include "pttswitch/ptt_port.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace mosaic {
+
+// The controls' numeric ids.
+inline constexpr int kCloseId = 2;
+inline constexpr int kTxId = 1000;
+inline constexpr int kRxId = 1001;
+inline constexpr int kPortTextId = 1002;
+inline constexpr int kSetComportId = 1003;
+
+class PttWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Tells the operator that the port could not be opened (a message box in the program).
+  using OpenFailureReport = std::function<void()>;
+
+  PttWindow(PttPort& port, OpenFailureReport reportOpenFailure, QWidget* parent = nullptr);
+
+  // Carries out the command of the control with this id; unknown ids are ignored.
+  void dispatchCommand(int id);
+
+  // The control with this id, or null.
+  QWidget* control(int id) const;
+
+  // Escape and the close box end the program as "&Close" does.
+  void reject() override;
+
+  // Ending the window releases the port, unkeyed.
+  void done(int result) override;
+
+ protected:
+  // Enter presses the focused button and nothing else (never "&Close" from the port box).
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Creates a push button with its id, text, place in dialog units and start state.
+  QPushButton* addButton(int id, const char* text, QRect rect, bool enabled);
+
+  // "Set comport": opens the typed port; on success "TX" and "RX" become usable.
+  void setComport();
+
+  PttPort& port_;
+  OpenFailureReport reportOpenFailure_;
+  std::map<int, QWidget*> controls_;
+  QLineEdit* portText_ = nullptr;
+  QPushButton* tx_ = nullptr;
+  QPushButton* rx_ = nullptr;
+};
+
+}  // namespace mosaic
