@@ -1,0 +1,57 @@
+#include "receiver/core/colour_composition.h"
+
+#include "receiver/core/integer_rounding.h"
+#include "signal/rounding.h"
+
+namespace mosaic {
+
+namespace {
+constexpr long double kSaturationScale = 200.0L;
+}
+
+Bgr composePixel(double luma, double red, double blue, const DisplaySettings& settings) {
+  const long double y = luma;
+  const long double r = red;
+  const long double b = blue;
+  const long double sat = settings.saturation;
+  const long double contrast = settings.contrast;
+  const long double brightness = settings.brightness;
+  const long double redValue = (y + r * sat / kSaturationScale) * contrast + brightness;
+  const long double greenValue = (y - (b + r) * (sat * 0.5L) / kSaturationScale) * contrast + brightness;
+  const long double blueValue = (y + b * sat / kSaturationScale) * contrast + brightness;
+  return {roundToByte(blueValue), roundToByte(greenValue), roundToByte(redValue)};
+}
+
+std::uint8_t blendWithPrevious(std::uint8_t old, std::uint8_t fresh, NoiseWeights weights) {
+  return static_cast<std::uint8_t>(divideRoundHalfEven(weights.a * old + fresh, weights.b));
+}
+
+void composePicture(const SymbolPlanes& planes, const DisplaySettings& settings,
+                    PictureBitmap& bitmap) {
+  for (int p = 0; p < kSubColumns; ++p) {
+    const auto up = static_cast<std::size_t>(p);
+    const auto& luma = planes.luma[up];
+    const auto& cr = planes.cr[up];
+    const auto& cb = planes.cb[up];
+    for (int t = 0; t < kBlocksPerRun; ++t) {
+      const int x = pictureColumn(t, p);
+      for (int i = 0; i < kPrimaryRows; ++i) {
+        // Slot i + 1 of symbol t; for i = 127 that is slot 0 of symbol t + 1.
+        const std::size_t at = SymbolPlanes::index(t, i + 1);
+        const Bgr c = composePixel(luma[at], cr[at], cb[at], settings);
+        std::uint8_t* px = bitmap.pixel(x, primaryRow(i));
+        if (settings.noiseFilter) {
+          px[kBlue] = blendWithPrevious(px[kBlue], c.blue, settings.noiseWeights);
+          px[kGreen] = blendWithPrevious(px[kGreen], c.green, settings.noiseWeights);
+          px[kRed] = blendWithPrevious(px[kRed], c.red, settings.noiseWeights);
+        } else {
+          px[kBlue] = c.blue;
+          px[kGreen] = c.green;
+          px[kRed] = c.red;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace mosaic

@@ -1,0 +1,33 @@
+#include "receiver/core/colour_planes.h"
+
+#include "signal/carrier_plan.h"
+
+namespace mosaic {
+
+namespace {
+constexpr long double kColourTuningDivisor = 11.0L;
+constexpr int kSlotsPerColourCarrier = 4;
+constexpr int kLastBlueSlot = 81;
+}  // namespace
+
+void colourPlanes(long double tuningOffsetHz, SymbolPlanes& planes) {
+  const long double correction = tuningOffsetHz / kColourTuningDivisor;
+  for (int p = 0; p < kSubColumns; ++p) {
+    const auto up = static_cast<std::size_t>(p);
+    const auto& luma = planes.luma[up];
+    auto& cr = planes.cr[up];
+    auto& cb = planes.cb[up];
+    for (int t = 1; t <= kBlocksPerRun; ++t) {
+      for (int j = 0; j <= kLastUsedSlot - kFirstColourSlot; ++j) {
+        const double red = static_cast<double>(luma[SymbolPlanes::index(t, kFirstColourSlot + j)] - correction);
+        for (int m = 0; m < kSlotsPerColourCarrier; ++m) {
+          cr[SymbolPlanes::index(t, kFirstUsedSlot + kSlotsPerColourCarrier * j + m)] = red;
+        }
+      }
+      const double blue = static_cast<double>(luma[SymbolPlanes::index(t, kBlueSlot)] - correction);
+      for (int s = kFirstUsedSlot; s <= kLastBlueSlot; ++s) cb[SymbolPlanes::index(t, s)] = blue;
+    }
+  }
+}
+
+}  // namespace mosaic

@@ -1,0 +1,28 @@
+#include "receiver/core/demodulator.h"
+
+#include "receiver/core/colour_planes.h"
+#include "receiver/core/differential_values.h"
+
+namespace mosaic {
+
+Demodulator::Demodulator()
+    : mixed_(std::make_unique<MixedSignal>()), spectrum_(std::make_unique<SpectrumStore>()) {}
+
+void Demodulator::transformHistory(const SampleHistory& history, const DemodSettings& settings) {
+  settings_ = settings;
+  mixToBaseband(history.samples.data(), tuningOffsetHz(settings_), *mixed_);
+  transformBlocks(*mixed_, subColumnOffsets(settings_.windowOffsets), fft_, *spectrum_);
+}
+
+void Demodulator::finishRun(SymbolPlanes& planes, RunBytes& bytes) const {
+  differentialValues(*spectrum_, settings_.balance, planes, bytes);
+  colourPlanes(tuningOffsetHz(settings_), planes);
+}
+
+void Demodulator::demodulate(const SampleHistory& history, const DemodSettings& settings,
+                             SymbolPlanes& planes, RunBytes& bytes) {
+  transformHistory(history, settings);
+  finishRun(planes, bytes);
+}
+
+}  // namespace mosaic

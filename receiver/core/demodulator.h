@@ -1,0 +1,39 @@
+#pragma once
+// The demodulator: from the sample history to the symbol planes and the picture value bytes.
+// Its work buffers are allocated once, with the object.
+
+#include "receiver/core/block_spectra.h"
+#include "receiver/core/demod_settings.h"
+#include "receiver/core/fft256.h"
+#include "receiver/core/mixer.h"
+#include "receiver/core/sample_history.h"
+#include "receiver/core/symbol_planes.h"
+
+#include <memory>
+
+namespace mosaic {
+
+class Demodulator {
+ public:
+  Demodulator();
+
+  // First half of a run: takes the settings for the whole run, then the frequency shift and the
+  // block transforms of the history. The capture buffer may be handed back after this.
+  void transformHistory(const SampleHistory& history, const DemodSettings& settings);
+  // Second half: differential values, picture value bytes and colour planes.
+  void finishRun(SymbolPlanes& planes, RunBytes& bytes) const;
+  // A whole run: transformHistory, then finishRun.
+  void demodulate(const SampleHistory& history, const DemodSettings& settings, SymbolPlanes& planes,
+                  RunBytes& bytes);
+
+  // The spectrum store of the latest run (blocks 0..96, slots 0..127).
+  const SpectrumStore& spectrum() const { return *spectrum_; }
+
+ private:
+  DemodSettings settings_;
+  Fft256 fft_;
+  std::unique_ptr<MixedSignal> mixed_;
+  std::unique_ptr<SpectrumStore> spectrum_;
+};
+
+}  // namespace mosaic

@@ -1,0 +1,47 @@
+#include "receiver/core/fft256.h"
+
+#include <cmath>
+
+namespace mosaic {
+
+Fft256::Fft256() {
+  const long double twoPi = 8.0L * std::atan(1.0L);
+  for (int h = 1; h < kSize; h *= 2) {
+    const int stride = kSize / 2 / h;  // the stage with half-size h uses every stride-th factor
+    for (int j = 0; j < h; ++j) {
+      const long double angle = twoPi * (j * stride) / kSize;
+      twiddleRe_[static_cast<std::size_t>(h + j)] = static_cast<float>(std::cos(angle));
+      twiddleIm_[static_cast<std::size_t>(h + j)] = static_cast<float>(std::sin(angle));
+    }
+  }
+  for (int k = 0; k < kSize; ++k) {
+    int r = 0;
+    for (int bit = 0; bit < 8; ++bit) r |= ((k >> bit) & 1) << (7 - bit);
+    bitReverse_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(r);
+  }
+}
+
+void Fft256::transform(float* re, float* im) const {
+  for (int h = kSize / 2; h >= 1; h /= 2) {
+    const float* wRe = twiddleRe_.data() + h;
+    const float* wIm = twiddleIm_.data() + h;
+    for (int start = 0; start < kSize; start += 2 * h) {
+      float* aRe = re + start;
+      float* aIm = im + start;
+      float* bRe = aRe + h;
+      float* bIm = aIm + h;
+      for (int j = 0; j < h; ++j) {
+        const float sumRe = aRe[j] + bRe[j];
+        const float sumIm = aIm[j] + bIm[j];
+        const float diffRe = aRe[j] - bRe[j];
+        const float diffIm = aIm[j] - bIm[j];
+        aRe[j] = sumRe;
+        aIm[j] = sumIm;
+        bRe[j] = diffRe * wRe[j] - diffIm * wIm[j];
+        bIm[j] = diffRe * wIm[j] + diffIm * wRe[j];
+      }
+    }
+  }
+}
+
+}  // namespace mosaic

@@ -1,0 +1,14 @@
+#include "receiver/core/render_picture.h"
+
+#include "receiver/core/colour_composition.h"
+#include "receiver/core/picture_filters.h"
+
+namespace mosaic {
+
+void renderPicture(const SymbolPlanes& planes, const DisplaySettings& settings, PictureBitmap& bitmap) {
+  composePicture(planes, settings, bitmap);
+  if (settings.horizontalFilter) filterHorizontally(bitmap);
+  verticalStep(bitmap, settings.verticalInterpolation);
+}
+
+}  // namespace mosaic
