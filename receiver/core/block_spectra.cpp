@@ -12,18 +12,29 @@ constexpr int kColourBins = kLastUCarrier - kFirstVCarrier + 1;
 
 void transformSubColumn(const MixedSignal& signal, int offset, const Fft256& fft, int p,
                         SpectrumStore& store) {
-  std::array<float, Fft256::kSize> re;
-  std::array<float, Fft256::kSize> im;
-  for (int b = 0; b < kBlocksPerRun; ++b) {
-    const std::size_t first = static_cast<std::size_t>(b * kBlockSamples + offset);
-    std::copy_n(signal.i.begin() + static_cast<std::ptrdiff_t>(first), Fft256::kSize, re.begin());
-    std::copy_n(signal.q.begin() + static_cast<std::ptrdiff_t>(first), Fft256::kSize, im.begin());
-    fft.transform(re.data(), im.data());
+  constexpr int kBatch = Fft256::kBatch;
+  static_assert(kBlocksPerRun % kBatch == 0);
+  std::array<float, Fft256::kSize * kBatch> re;
+  std::array<float, Fft256::kSize * kBatch> im;
+  auto& storeRe = store.re[static_cast<std::size_t>(p)];
+  auto& storeIm = store.im[static_cast<std::size_t>(p)];
+  for (int firstBlock = 0; firstBlock < kBlocksPerRun; firstBlock += kBatch) {
+    // Lane j takes block firstBlock + j.
+    for (int lane = 0; lane < kBatch; ++lane) {
+      const std::size_t first = static_cast<std::size_t>((firstBlock + lane) * kBlockSamples + offset);
+      for (int n = 0; n < Fft256::kSize; ++n) {
+        re[static_cast<std::size_t>(n * kBatch + lane)] = signal.i[first + static_cast<std::size_t>(n)];
+        im[static_cast<std::size_t>(n * kBatch + lane)] = signal.q[first + static_cast<std::size_t>(n)];
+      }
+    }
+    fft.transformBatch(re.data(), im.data());
     auto keep = [&](int bin) {
-      const auto at = static_cast<std::size_t>(fft.bitReversed(bin));
-      const std::size_t to = SpectrumStore::index(b, slotOfBin(bin));
-      store.re[static_cast<std::size_t>(p)][to] = re[at];
-      store.im[static_cast<std::size_t>(p)][to] = im[at];
+      const int at = fft.bitReversed(bin) * kBatch;
+      for (int lane = 0; lane < kBatch; ++lane) {
+        const std::size_t to = SpectrumStore::index(firstBlock + lane, slotOfBin(bin));
+        storeRe[to] = re[static_cast<std::size_t>(at + lane)];
+        storeIm[to] = im[static_cast<std::size_t>(at + lane)];
+      }
     };
     for (int k = 0; k < kLumaBins; ++k) keep(kFirstLumaCarrier + k);
     for (int k = 0; k < kColourBins; ++k) keep(kFirstVCarrier + k);

@@ -1,7 +1,7 @@
 #include "receiver/core/colour_composition.h"
 
 #include "receiver/core/integer_rounding.h"
-#include "signal/rounding.h"
+#include "receiver/core/byte_rounding.h"
 
 namespace mosaic {
 
@@ -19,7 +19,7 @@ Bgr composePixel(double luma, double red, double blue, const DisplaySettings& se
   const long double redValue = (y + r * sat / kSaturationScale) * contrast + brightness;
   const long double greenValue = (y - (b + r) * (sat * 0.5L) / kSaturationScale) * contrast + brightness;
   const long double blueValue = (y + b * sat / kSaturationScale) * contrast + brightness;
-  return {roundToByte(blueValue), roundToByte(greenValue), roundToByte(redValue)};
+  return {roundToByteFast(blueValue), roundToByteFast(greenValue), roundToByteFast(redValue)};
 }
 
 std::uint8_t blendWithPrevious(std::uint8_t old, std::uint8_t fresh, NoiseWeights weights) {

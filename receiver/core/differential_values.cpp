@@ -1,6 +1,6 @@
 #include "receiver/core/differential_values.h"
 
-#include "signal/rounding.h"
+#include "receiver/core/byte_rounding.h"
 
 namespace mosaic {
 
@@ -16,7 +16,7 @@ double differentialValue(float reA, float imA, float reB, float imB, int balance
 }
 
 std::uint8_t pictureValueByte(double d) {
-  return roundToByte(128.0L * static_cast<long double>(d) + 128.0L);
+  return roundToByteFast(128.0L * static_cast<long double>(d) + 128.0L);
 }
 
 void differentialValues(const SpectrumStore& store, int balance, SymbolPlanes& planes,

@@ -9,20 +9,37 @@ float mixerTwoPi() { return static_cast<float>(8.0L * std::atan(1.0L)); }
 void mixToBaseband(const std::int16_t* history, long double tuningOffsetHz, MixedSignal& out) {
   const float twoPi = mixerTwoPi();
   const long double step = tuningOffsetHz * twoPi / kRxSampleRateHz;  // [rad per sample]
+  // sin and cos of the phase follow it by rotation: the phase moves by the exact difference of
+  // two single-precision values, and the few distinct differences have their sin and cos
+  // computed once. A fresh evaluation at the start of every block keeps the rotation within
+  // 1e-13 of the direct value, far below the single-precision result.
+  constexpr int kFreshEvery = kBlockSamples;  // [samples]
   float phase = 0.0f;
-  // sin and cos are evaluated only when the phase changes: with no tuning offset it stays at 0.
-  float lastPhase = 0.0f;
-  long double sinPhase = 0.0L;
-  long double cosPhase = 1.0L;
+  float previousPhase = 0.0f;
+  double sinPhase = 0.0;
+  double cosPhase = 1.0;
+  double lastTurn = 0.0;
+  double sinTurn = 0.0;
+  double cosTurn = 1.0;
   for (int n = 0; n < kMixedSamples; ++n) {
     phase = static_cast<float>(phase + step);
     if (phase > twoPi) phase = static_cast<float>(static_cast<long double>(phase) - twoPi);
-    if (phase != lastPhase) {
+    if (n % kFreshEvery == 0) {
       sinPhase = std::sin(static_cast<double>(phase));
       cosPhase = std::cos(static_cast<double>(phase));
-      lastPhase = phase;
+    } else if (phase != previousPhase) {
+      const double turn = static_cast<double>(phase) - static_cast<double>(previousPhase);
+      if (turn != lastTurn) {
+        sinTurn = std::sin(turn);
+        cosTurn = std::cos(turn);
+        lastTurn = turn;
+      }
+      const double rotatedSin = sinPhase * cosTurn + cosPhase * sinTurn;
+      cosPhase = cosPhase * cosTurn - sinPhase * sinTurn;
+      sinPhase = rotatedSin;
     }
-    const long double x = n < kHistorySamples ? history[n] : 0;
+    previousPhase = phase;
+    const double x = n < kHistorySamples ? history[n] : 0;
     out.i[n] = static_cast<float>(-x * sinPhase);
     out.q[n] = static_cast<float>(-x * cosPhase);
   }

@@ -88,6 +88,31 @@ TEST(Mixer, PhasorTurnsSmoothlyWithReductionAboveTwoPiOnlyAndNoneBelowZero) {
   }
 }
 
+TEST(Mixer, FollowsTheSinglePrecisionPhaseExactly) {
+  std::vector<std::int16_t> samples(kHistorySamples);
+  for (int n = 0; n < kHistorySamples; ++n) samples[n] = static_cast<std::int16_t>((n * 7919) % 65536 - 32768);
+  auto mixed = std::make_unique<MixedSignal>();
+  for (long double f0 : {-24.0L, -3.4L, 0.02L, 19.9L}) {
+    mixToBaseband(samples.data(), f0, *mixed);
+    // The phase as the description gives it, evaluated directly at every sample.
+    const float twoPi = static_cast<float>(8.0L * std::atan(1.0L));
+    float phase = 0.0f;
+    int differing = 0;
+    for (int n = 0; n < kHistorySamples; ++n) {
+      phase = static_cast<float>(phase + f0 * twoPi / 9600.0L);
+      if (phase > twoPi) phase = static_cast<float>(phase - static_cast<long double>(twoPi));
+      const long double x = samples[n];
+      const float wantI = static_cast<float>(-x * std::sin(static_cast<long double>(phase)));
+      const float wantQ = static_cast<float>(-x * std::cos(static_cast<long double>(phase)));
+      // At most one unit in the last place, and that rarely.
+      ASSERT_LE(std::abs(mixed->i[n] - wantI), std::abs(std::nextafter(wantI, 1e9f) - wantI)) << n;
+      ASSERT_LE(std::abs(mixed->q[n] - wantQ), std::abs(std::nextafter(wantQ, 1e9f) - wantQ)) << n;
+      differing += mixed->i[n] != wantI || mixed->q[n] != wantQ;
+    }
+    EXPECT_LT(differing, kHistorySamples / 1000) << static_cast<double>(f0);
+  }
+}
+
 TEST(Demodulator, SteadyTonesGiveTheirOffsetFromTheBin) {
   DemodRun r;
   struct Case {

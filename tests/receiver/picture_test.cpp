@@ -1,3 +1,4 @@
+#include "receiver/core/byte_rounding.h"
 #include "receiver/core/colour_composition.h"
 #include "receiver/core/integer_rounding.h"
 #include "receiver/core/picture_filters.h"
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <vector>
 #include <memory>
 
 namespace mosaic {
@@ -47,6 +50,19 @@ TEST(NoiseFilter, BlendsTowardsThePreviousPicture) {
   EXPECT_EQ(blendWithPrevious(0, 253, kLightNoiseFilter), 126);  // 126.5
   EXPECT_EQ(blendWithPrevious(255, 255, kHeavyNoiseFilter), 255);
   EXPECT_EQ(blendWithPrevious(100, 0, kMediumNoiseFilter), 75);
+}
+
+TEST(ByteRounding, FastPathAgreesWithTheLibraryRounding) {
+  std::vector<long double> values = {std::nanl(""), -1e30L, -0.5L, 0.0L, 0.5L, 255.5L, 256.0L, 1e30L,
+                                     std::numeric_limits<long double>::infinity()};
+  for (int n = -2; n <= 600; ++n) {
+    const long double half = n / 2.0L;  // every tie
+    values.push_back(half);
+    values.push_back(std::nextafter(half, 1e9L));
+    values.push_back(std::nextafter(half, -1e9L));
+    values.push_back(n * 0.4273L);
+  }
+  for (long double v : values) ASSERT_EQ(roundToByteFast(v), roundToByte(v)) << static_cast<double>(v);
 }
 
 TEST(IntegerRounding, AgreesWithRoundingTheExactQuotient) {
