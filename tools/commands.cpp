@@ -7,11 +7,16 @@ namespace mosaic::tool {
 // Each command lives in its own file.
 int runEncode(const std::vector<std::string>& args);
 int runDemo(const std::vector<std::string>& args);
+int runChannel(const std::vector<std::string>& args);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
       {"encode", "encode INPUT -o OUT.wav [--frames N]",
        "picture or video to the transmitter's sound (48000 Hz WAV)", runEncode},
+      {"channel",
+       "channel INPUT -o OUT.wav [--snr DB] [--offset HZ] [--passband LO-HI] "
+       "[--fading good|moderate|poor|flutter] [--clock-ppm X] [--seed N]",
+       "a recording through a simulated radio channel", runChannel},
       {"demo", "demo [-o DIR]", "the built-in test card through the whole system", runDemo},
   };
   return all;

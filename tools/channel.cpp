@@ -1,0 +1,105 @@
+// mosaic channel: a recording through a simulated radio channel.
+
+#include "channel/channel_model.h"
+#include "tools/arguments.h"
+#include "tools/command.h"
+#include "tools/sound_reader.h"
+#include "tools/sound_writer.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace mosaic::tool {
+
+namespace {
+
+const Command& channelCommand() {
+  for (const auto& c : commands())
+    if (std::string(c.name) == "channel") return c;
+  return commands().front();
+}
+
+// "LO-HI" in Hz, 0 <= LO < HI.
+bool parsePassband(const std::string& text, double& lo, double& hi) {
+  const auto dash = text.find('-', 1);
+  if (dash == std::string::npos) return false;
+  const auto a = parseNumber(text.substr(0, dash));
+  const auto b = parseNumber(text.substr(dash + 1));
+  if (!a || !b || *a < 0 || *b <= *a) return false;
+  lo = *a;
+  hi = *b;
+  return true;
+}
+
+}  // namespace
+
+int runChannel(const std::vector<std::string>& argv) {
+  const Command& cmd = channelCommand();
+  Arguments args(argv);
+  std::string input, output;
+  ChannelSettings settings;
+  while (args.more()) {
+    bool missing = false;
+    if (auto v = args.option("-o", missing)) {
+      output = *v;
+    } else if (auto snr = args.option("--snr", missing)) {
+      const auto n = parseNumber(*snr);
+      if (!n || *n < -30 || *n > 100) return usageError(cmd, "--snr wants a number of dB from -30 to 100");
+      settings.snrDb = *n;
+    } else if (auto off = args.option("--offset", missing)) {
+      const auto n = parseNumber(*off);
+      if (!n || std::fabs(*n) > 1000) return usageError(cmd, "--offset wants a number of Hz from -1000 to 1000");
+      settings.offsetHz = *n;
+    } else if (auto band = args.option("--passband", missing)) {
+      double lo = 0, hi = 0;
+      if (!parsePassband(*band, lo, hi)) return usageError(cmd, "--passband wants LO-HI in Hz, e.g. 300-3500");
+      settings.passLowHz = lo;
+      settings.passHighHz = hi;
+    } else if (auto fading = args.option("--fading", missing)) {
+      const auto f = parseFading(*fading);
+      if (!f) return usageError(cmd, "--fading wants good, moderate, poor or flutter");
+      settings.fading = *f;
+    } else if (auto ppm = args.option("--clock-ppm", missing)) {
+      const auto n = parseNumber(*ppm);
+      if (!n || std::fabs(*n) > 10000) return usageError(cmd, "--clock-ppm wants a number from -10000 to 10000");
+      settings.clockPpm = *n;
+    } else if (auto seed = args.option("--seed", missing)) {
+      const auto n = parseInteger(*seed);
+      if (!n || *n < 0) return usageError(cmd, "--seed wants a whole number, 0 or more");
+      settings.seed = static_cast<std::uint64_t>(*n);
+    } else if (missing) {
+      return usageError(cmd, args.peek() + " needs a value");
+    } else if (!args.peek().empty() && args.peek()[0] == '-') {
+      return usageError(cmd, "unknown option " + args.peek());
+    } else if (input.empty()) {
+      input = args.next();
+    } else {
+      return usageError(cmd, "more than one input: " + args.peek());
+    }
+  }
+  if (input.empty()) return usageError(cmd, "no input recording");
+  if (output.empty()) return usageError(cmd, "no output file (-o OUT.wav)");
+
+  Sound sound;
+  std::string error;
+  if (!readSound(input, ChannelPick::Mix, sound, error)) return failure(error);
+  if (settings.passHighHz && *settings.passHighHz >= sound.rateHz / 2.0)
+    return usageError(cmd, "--passband must stay below half the recording's rate (" +
+                               std::to_string(sound.rateHz / 2) + " Hz)");
+
+  const std::vector<float> out = applyChannel(sound.samples, sound.rateHz, settings);
+  std::vector<std::int16_t> pcm(out.size());
+  long clipped = 0;
+  for (std::size_t n = 0; n < out.size(); ++n) {
+    double v = std::nearbyint(out[n]);
+    if (v > 32767 || v < -32768) ++clipped;
+    pcm[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
+  }
+  WavWriter wav(output, sound.rateHz);
+  if (!wav.open(error) || !wav.write(pcm.data(), static_cast<long>(pcm.size()), error) || !wav.finish(error))
+    return failure(error);
+  if (clipped > 0) std::fprintf(stderr, "mosaic: note: %ld samples were limited to 16 bits\n", clipped);
+  return kExitOk;
+}
+
+}  // namespace mosaic::tool
