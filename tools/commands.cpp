@@ -7,6 +7,7 @@ namespace mosaic::tool {
 // Each command lives in its own file.
 int runEncode(const std::vector<std::string>& args);
 int runDemo(const std::vector<std::string>& args);
+int runDecode(const std::vector<std::string>& args);
 int runChannel(const std::vector<std::string>& args);
 
 const std::vector<Command>& commands() {
@@ -17,6 +18,12 @@ const std::vector<Command>& commands() {
        "channel INPUT -o OUT.wav [--snr DB] [--offset HZ] [--passband LO-HI] "
        "[--fading good|moderate|poor|flutter] [--clock-ppm X] [--seed N]",
        "a recording through a simulated radio channel", runChannel},
+      {"decode",
+       "decode INPUT [-o PICTURE.png] [--frames-dir DIR] [--movie OUT.49] [--coarse HZ] [--fine HZ] "
+       "[--balance N] [--no-half-pixel] [--brightness N] [--contrast N] [--saturation N] "
+       "[--noise-filter light|medium|heavy] [--hfilter] [--vinterp] [--large] [--channel left|right]",
+       "a recording through the receiver: pictures and movie file (--noise-filter S switches the filter on)",
+       runDecode},
       {"demo", "demo [-o DIR]", "the built-in test card through the whole system", runDemo},
   };
   return all;

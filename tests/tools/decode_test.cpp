@@ -1,0 +1,269 @@
+// mosaic decode: the movie file against an independent demodulator, round trips from the
+// transmitter's signal, the pictures it writes, and its handling of bad arguments and input.
+
+#include "receiver/app/picture_image.h"
+#include "tests/receiver/reference_demodulator.h"
+#include "tests/receiver/test_signals.h"
+#include "tool_runner.h"
+#include "tools/decode_quality.h"
+#include "tools/decode_recording.h"
+#include "transmitter/core/frame_synthesizer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace mosaic {
+namespace {
+
+using test::runTool;
+
+bool writeWav(const QString& path, const std::vector<std::int16_t>& interleaved, int rateHz,
+              int channels = 1) {
+  SF_INFO info{};
+  info.samplerate = rateHz;
+  info.channels = channels;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
+  if (!f) return false;
+  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
+  const bool ok = sf_writef_short(f, interleaved.data(), frames) == frames;
+  sf_close(f);
+  return ok;
+}
+
+std::vector<std::uint8_t> readAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = f.readAll();
+  return std::vector<std::uint8_t>(data.begin(), data.end());
+}
+
+// A picture-like 9600 Hz recording with noise that arrives `offsetHz` off.
+std::vector<std::int16_t> recording9600(int buffers, double offsetHz) {
+  return testing::steppedCarriers(
+      buffers * kCaptureSamples, testing::allCarriers(),
+      [](int k, int s) {
+        if (k >= 56) return 3.5 + 3.5 * std::sin(0.17 * k + 0.11 * s);
+        return 2.5 * std::sin(0.4 * k - 0.09 * s);
+      },
+      141, offsetHz, 1200.0, 500.0, 11);
+}
+
+struct DecodeCase {
+  QStringList options;
+  testing::ReferenceSettings reference;
+  double offsetHz;
+};
+
+TEST(DecodeMovie, AgreesWithAnIndependentDemodulatorFrameByFrame) {
+  QTemporaryDir dir;
+  const int buffers = 5;
+  const DecodeCase cases[] = {
+      {{}, {}, 0.0},
+      {{"--coarse", "-3", "--fine", "-0.4", "--balance", "-35", "--no-half-pixel"},
+       {-3.0f, -0.4f, -35, 0, 0}, 3.4},
+      {{"--coarse", "12.3", "--fine", "1.96", "--balance", "150"}, {12.3f, 1.96f, 150, 85, 170}, -14.26},
+  };
+  for (const DecodeCase& c : cases) {
+    const auto audio = recording9600(buffers, c.offsetHz);
+    // A little over five buffers: the part that does not fill a buffer is left out.
+    auto withTail = audio;
+    withTail.resize(withTail.size() + 1000, 0);
+    const QString wav = dir.filePath("rec.wav");
+    const QString movie = dir.filePath("out.49");
+    ASSERT_TRUE(writeWav(wav, withTail, 9600));
+    const auto run = runTool(QStringList{"decode", wav, "--movie", movie} + c.options);
+    ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+    EXPECT_TRUE(run.standardError.contains("1000 samples")) << run.standardError.toStdString();
+    const auto bytes = readAll(movie);
+    ASSERT_EQ(bytes.size(), static_cast<std::size_t>(buffers) * 7056);
+
+    testing::Agreement agreement;
+    std::vector<std::int16_t> history(kHistorySamples, 0);
+    for (int b = 0; b < buffers; ++b) {
+      std::copy(history.begin() + kCaptureSamples, history.end(), history.begin());
+      std::copy_n(audio.begin() + b * kCaptureSamples, kCaptureSamples, history.begin() + kCaptureSamples);
+      const auto reference = testing::referenceRunBytes(history.data(), c.reference);
+      testing::compareBytes(bytes.data() + b * 7056, reference.data(), 7056, agreement);
+    }
+    std::printf("[ movie agreement ] %s: %.4f %% of %lld bytes equal, max difference %d\n",
+                c.options.join(' ').toStdString().c_str(), 100.0 * agreement.fractionEqual(),
+                agreement.total, agreement.maxDifference);
+    EXPECT_GE(agreement.fractionEqual(), 0.99);
+    EXPECT_LE(agreement.maxDifference, 1);
+  }
+}
+
+// A smooth test picture: luminance waves across rows and columns, gentle colour.
+std::unique_ptr<PicturePlanes> smoothPicture() {
+  auto planes = std::make_unique<PicturePlanes>();
+  for (int c = 1; c <= 47; ++c) {
+    for (int r = 1; r <= 64; ++r) {
+      planes->Y[c][r] = static_cast<float>(4.0 + 3.0 * std::sin(0.15 * c) * std::cos(0.12 * r));
+      planes->V[c][r] = static_cast<float>(0.8 * std::sin(0.05 * c));
+      planes->U[c][r] = static_cast<float>(-0.5 * std::cos(0.07 * r));
+    }
+  }
+  return planes;
+}
+
+std::vector<std::int16_t> transmitted(const PicturePlanes& planes, int frames) {
+  FrameSynthesizer synthesizer;
+  std::vector<std::int16_t> out(static_cast<std::size_t>(frames) * kFrameSamples);
+  for (int f = 0; f < frames; ++f) synthesizer.synthesize(planes, out.data() + f * kFrameSamples);
+  return out;
+}
+
+TEST(DecodeRoundTrip, TransmittedLuminanceComesBackWithinOneAndAHalfSteps) {
+  const auto planes = smoothPicture();
+  const auto audio = transmitted(*planes, 6);
+  QTemporaryDir dir;
+  const QString wav = dir.filePath("tx.wav");
+  const QString movie = dir.filePath("rx.49");
+  ASSERT_TRUE(writeWav(wav, audio, kTxSampleRateHz));
+  for (int balance : {67, 0}) {
+    const auto run = runTool({"decode", wav, "--movie", movie, "--balance", QString::number(balance)});
+    ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+    const auto bytes = readAll(movie);
+    ASSERT_EQ(bytes.size(), 6u * 7056);
+    // The first buffer's older half is silence; look at the symbols received after it.
+    const int symbols = 5 * 48;
+    const auto match = tool::bestLuminanceMatch(*planes, bytes.data() + 48 * 147, symbols, balance);
+    std::printf("[ round trip ] balance %d: mean error %.3f steps (sub-column %d)\n", balance,
+                match.meanError, match.subColumn);
+    // At the receiver's start-up settings the bound is 1.5 steps. Without the balance slope more
+    // bytes stay below the clamp at 255 and count; the columns next to the empty symbols at each
+    // frame edge then carry most of the error (a block that straddles the jump from value 0).
+    EXPECT_LE(match.meanError, balance == 67 ? 1.5 : 2.0) << balance;
+  }
+}
+
+TEST(DecodeRoundTrip, InProcessDecodeOfTheSampleVectorMatchesTheTool) {
+  const auto planes = smoothPicture();
+  const auto audio = transmitted(*planes, 4);
+  QTemporaryDir dir;
+  const QString wav = dir.filePath("tx.wav");
+  const QString png = dir.filePath("rx.png");
+  ASSERT_TRUE(writeWav(wav, audio, kTxSampleRateHz));
+  DemodSettings demod;
+  demod.fineHz = 0.5f;
+  DisplaySettings display;
+  display.horizontalFilter = true;
+  display.screenSize = ScreenSize::Large;
+  const auto decoded = tool::decodeRecording(audio, kTxSampleRateHz, demod, display);
+  EXPECT_EQ(decoded.buffers, 4);
+  EXPECT_EQ(decoded.movie.size(), 4u * 7056);
+  const auto run = runTool({"decode", wav, "-o", png, "--fine", "0.5", "--hfilter", "--large"});
+  ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+  const QImage written(png);
+  ASSERT_EQ(written.size(), QSize(288, 192));
+  EXPECT_EQ(written.convertToFormat(QImage::Format_RGB888), decoded.picture);
+  // The last run's newest half shows the picture: the measure finds it.
+  const auto match = tool::bestLuminanceMatch(*planes, decoded.lastRun.data(), 95, demod.balance);
+  EXPECT_LE(match.meanError, 3.0);  // the fine tuning lifts every value a little
+}
+
+TEST(PictureImage, SmallIsTheBitmapTopDownAndLargeStretchesTheLuminanceRows) {
+  PictureBitmap bitmap;
+  bitmap.pixel(0, 0)[kRed] = 200;      // bottom left
+  bitmap.pixel(287, 191)[kBlue] = 100;  // top right of the small view
+  bitmap.pixel(5, 100)[kGreen] = 50;
+  for (int y = 28; y <= 135; ++y)
+    for (int x = 0; x < 144; ++x) bitmap.pixel(x, y)[kGreen] = 90;
+  const QImage small = pictureImage(bitmap, ScreenSize::Small);
+  ASSERT_EQ(small.size(), QSize(288, 192));
+  EXPECT_EQ(small.pixelColor(0, 191), QColor(200, 0, 0));
+  EXPECT_EQ(small.pixelColor(287, 0), QColor(0, 0, 100));
+  EXPECT_EQ(small.pixelColor(5, 91), QColor(0, 90, 0));
+  const QImage large = pictureImage(bitmap, ScreenSize::Large);
+  ASSERT_EQ(large.size(), QSize(288, 192));
+  // The source rectangle is uniform apart from one pixel, so the stretch is uniform far from it.
+  EXPECT_EQ(large.pixelColor(280, 5), QColor(0, 90, 0));
+  EXPECT_EQ(large.pixelColor(100, 180), QColor(0, 90, 0));
+}
+
+TEST(DecodeTool, FramesDirHoldsOnePicturePerBufferAndChannelsCanBeChosen) {
+  QTemporaryDir dir;
+  const auto tone = recording9600(3, 0.0);
+  std::vector<std::int16_t> stereo(tone.size() * 2, 0);
+  for (std::size_t i = 0; i < tone.size(); ++i) stereo[2 * i] = tone[i];  // right is silent
+  const QString wav = dir.filePath("stereo.wav");
+  ASSERT_TRUE(writeWav(wav, stereo, 9600, 2));
+  const QString mono = dir.filePath("left.wav");
+  ASSERT_TRUE(writeWav(mono, tone, 9600));
+
+  const auto left = runTool({"decode", wav, "--channel", "left", "--movie", dir.filePath("l.49"),
+                             "--frames-dir", dir.filePath("frames")});
+  ASSERT_EQ(left.exitCode, 0) << left.standardError.toStdString();
+  EXPECT_EQ(QDir(dir.filePath("frames")).entryList({"frame-*.png"}).size(), 3);
+  const auto right = runTool({"decode", wav, "--channel", "right", "--movie", dir.filePath("r.49")});
+  ASSERT_EQ(right.exitCode, 0);
+  const auto alone = runTool({"decode", mono, "--movie", dir.filePath("m.49")});
+  ASSERT_EQ(alone.exitCode, 0);
+  EXPECT_EQ(readAll(dir.filePath("l.49")), readAll(dir.filePath("m.49")));
+  const auto silent = readAll(dir.filePath("r.49"));
+  ASSERT_EQ(silent.size(), 3u * 7056);
+  EXPECT_EQ(std::count(silent.begin(), silent.end(), 0), static_cast<long>(silent.size()));
+
+  const auto onMono = runTool({"decode", mono, "--channel", "right", "--movie", dir.filePath("x.49")});
+  EXPECT_EQ(onMono.exitCode, 1);
+  EXPECT_TRUE(onMono.standardError.contains("one channel"));
+  EXPECT_FALSE(QFile::exists(dir.filePath("x.49")));
+}
+
+TEST(DecodeTool, SettingsOffTheirControlsAreUsageErrors) {
+  QTemporaryDir dir;
+  const QString wav = dir.filePath("rec.wav");
+  ASSERT_TRUE(writeWav(wav, recording9600(1, 0.0), 9600));
+  const QStringList bad[] = {
+      {"--coarse", "20.1"},   {"--coarse", "0.05"},  {"--fine", "4.02"},     {"--fine", "0.01"},
+      {"--balance", "201"},   {"--balance", "1.5"},  {"--brightness", "-1"}, {"--contrast", "257"},
+      {"--saturation", "401"}, {"--noise-filter", "strong"}, {"--channel", "middle"},
+      {"--coarse"},           {"--sharpen"},
+  };
+  for (const QStringList& options : bad) {
+    const auto run = runTool(QStringList{"decode", wav, "-o", dir.filePath("p.png")} + options);
+    EXPECT_EQ(run.exitCode, 2) << options.join(' ').toStdString();
+    EXPECT_TRUE(run.standardError.contains("usage:")) << options.join(' ').toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("p.png")));
+  }
+  // Values on the grid, at the ends of the ranges, are taken.
+  const auto good = runTool({"decode", wav, "-o", dir.filePath("p.png"), "--coarse", "-20", "--fine",
+                             "3.98", "--balance", "-200", "--saturation", "400", "--noise-filter",
+                             "heavy", "--vinterp"});
+  EXPECT_EQ(good.exitCode, 0) << good.standardError.toStdString();
+  EXPECT_TRUE(QFile::exists(dir.filePath("p.png")));
+}
+
+TEST(DecodeTool, UnreadableOrTooShortInputFailsWithoutLeavingOutput) {
+  QTemporaryDir dir;
+  const QString garbage = dir.filePath("noise.wav");
+  {
+    QFile f(garbage);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("RIFF this is not a sound file at all");
+  }
+  const QString shortWav = dir.filePath("short.wav");
+  ASSERT_TRUE(writeWav(shortWav, std::vector<std::int16_t>(12000, 100), 9600));
+  for (const QString& input : {garbage, shortWav, dir.filePath("missing.wav")}) {
+    const auto run = runTool({"decode", input, "-o", dir.filePath("p.png"), "--movie", dir.filePath("m.49")});
+    EXPECT_EQ(run.exitCode, 1) << input.toStdString();
+    EXPECT_FALSE(run.standardError.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("p.png")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("m.49")));
+    EXPECT_EQ(QDir(dir.path()).entryList({".*part*"}, QDir::Hidden | QDir::Files).size(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace mosaic

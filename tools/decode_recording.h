@@ -1,0 +1,112 @@
+#pragma once
+// Decoding recordings the way the receiver hears them: any sound file, one channel or the mix,
+// brought to 9600 Hz 16-bit, then fed buffer by buffer through the receive chain.
+
+#include "receiver/core/demod_settings.h"
+#include "receiver/core/display_settings.h"
+#include "receiver/core/receive_chain.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct sf_private_tag SNDFILE;
+typedef struct SRC_STATE_tag SRC_STATE;
+
+namespace mosaic::tool {
+
+enum class ChannelChoice { Mix, Left, Right };
+
+// Brings samples at any rate to 9600 Hz with libsamplerate's sinc converter, as a stream.
+class Resampler {
+ public:
+  // `inputRateHz` > 0. No resampling at all when it is already 9600 Hz.
+  explicit Resampler(int inputRateHz);
+  ~Resampler();
+  Resampler(const Resampler&) = delete;
+  Resampler& operator=(const Resampler&) = delete;
+
+  // False with `error` set when the converter cannot be made.
+  bool ready(std::string& error) const;
+  // Converts `count` input samples (16-bit scale, any fraction) and appends the 9600 Hz samples,
+  // rounded and limited to 16 bits, to `out`. `last` flushes what the converter still holds.
+  bool convert(const float* input, long count, bool last, std::vector<std::int16_t>& out,
+               std::string& error);
+
+ private:
+  double ratio_;
+  SRC_STATE* state_ = nullptr;
+  int error_ = 0;
+  std::vector<float> scratch_;
+};
+
+// Reads a sound file in pieces as 9600 Hz 16-bit mono.
+class RecordingReader {
+ public:
+  RecordingReader() = default;
+  ~RecordingReader();
+  RecordingReader(const RecordingReader&) = delete;
+  RecordingReader& operator=(const RecordingReader&) = delete;
+
+  // Opens `path`; false with a message the user can act on.
+  bool open(const std::string& path, ChannelChoice channel, std::string& error);
+  // Replaces `out` with the next piece of 9600 Hz samples (empty at the end); false on a read
+  // error.
+  bool next(std::vector<std::int16_t>& out, std::string& error);
+
+  int fileRateHz() const { return rateHz_; }
+  int fileChannels() const { return channels_; }
+
+ private:
+  SNDFILE* file_ = nullptr;
+  int rateHz_ = 0;
+  int channels_ = 0;
+  ChannelChoice channel_ = ChannelChoice::Mix;
+  bool finished_ = false;
+  std::unique_ptr<Resampler> resampler_;
+  std::vector<double> frames_;
+  std::vector<float> mono_;
+};
+
+// Runs 9600 Hz samples through the receive chain in 12288-sample buffers, as the receiver does
+// from start-up; a last partial buffer waits for more samples and is left over at the end.
+class BufferFeeder {
+ public:
+  using AfterBuffer = std::function<bool(const ReceiveChain& chain)>;
+
+  BufferFeeder(const DemodSettings& demod, const DisplaySettings& display, AfterBuffer afterBuffer);
+
+  // Feeds samples; false as soon as `afterBuffer` returns false.
+  bool feed(const std::int16_t* samples, std::size_t count);
+  // Samples waiting for a full buffer.
+  int leftOver() const { return filled_; }
+  const ReceiveChain& chain() const { return *chain_; }
+
+ private:
+  DemodSettings demod_;
+  DisplaySettings display_;
+  AfterBuffer afterBuffer_;
+  std::unique_ptr<ReceiveChain> chain_;
+  std::vector<std::int16_t> buffer_;
+  int filled_ = 0;
+};
+
+// What decoding a whole recording gives.
+struct DecodedRecording {
+  QImage picture;                      // after the last buffer, as the receiver shows it (288 x 192)
+  std::vector<std::uint8_t> lastRun;   // picture value bytes of the last run (14112)
+  std::vector<std::uint8_t> movie;     // the movie file: one 7056-byte frame per buffer
+  int buffers = 0;
+  int droppedSamples = 0;              // the last partial buffer [samples at 9600 Hz]
+};
+
+// Decodes `samples` (mono, 16-bit, at `rateHz`, resampled when not 9600 Hz) with the given
+// settings. Meant for the demo and for tests; `mosaic decode` streams files instead.
+DecodedRecording decodeRecording(const std::vector<std::int16_t>& samples, int rateHz,
+                                 const DemodSettings& demod, const DisplaySettings& display);
+
+}  // namespace mosaic::tool
