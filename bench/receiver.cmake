@@ -2,3 +2,10 @@
 mosaic_add_bench(receiver_bench
   SOURCES receiver_chain_bench.cpp
   LIBS mosaic_rx_core)
+
+# Decoding a recording as `mosaic decode` does (needs the tool's library, built with the apps).
+if(TARGET mosaic_tool_lib)
+  mosaic_add_bench(receiver_decode_bench
+    SOURCES receiver_decode_bench.cpp
+    LIBS mosaic_tool_lib)
+endif()
