@@ -102,16 +102,5 @@ TEST(Capture, StopResetsBeforeClosingAndIgnoresLateNotifications) {
   EXPECT_TRUE(r.device.queued.empty());  // nothing queued on a closed device
 }
 
-TEST(ReceiveChain, MovieFrameIsTheFirstFortyEightSymbolsOfTheRun) {
-  ReceiveChain chain;
-  const auto samples = filled(1000);
-  chain.onBufferComplete(samples.data(), DemodSettings{}, DisplaySettings{});
-  chain.onBufferComplete(samples.data(), DemodSettings{}, DisplaySettings{});
-  const auto frame = chain.movieFrame();
-  ASSERT_EQ(frame.size(), 7056u);
-  EXPECT_EQ(frame.data(), chain.runBytes().data());
-  EXPECT_EQ(chain.runs(), 2);
-}
-
 }  // namespace
 }  // namespace mosaic

@@ -65,29 +65,6 @@ TEST(Fft256, MatchesTheDirectTransformWithPositiveExponent) {
   }
 }
 
-TEST(Mixer, PhasorTurnsSmoothlyWithReductionAboveTwoPiOnlyAndNoneBelowZero) {
-  std::vector<std::int16_t> constant(kHistorySamples, 1000);
-  auto mixed = std::make_unique<MixedSignal>();
-  for (double f0 : {20.0, -24.0, 0.0}) {
-    mixToBaseband(constant.data(), f0, *mixed);
-    const double step = f0 * testing::kTwoPi / kRxSampleRateHz;  // [rad per sample]
-    // y[n] = -j x e^(-j phase), and sample 0 already uses one step.
-    const std::complex<double> first(mixed->i[0], mixed->q[0]);
-    EXPECT_NEAR(std::abs(first - std::complex<double>(0, -1000) * std::polar(1.0, -step)), 0.0, 1e-3);
-    // From sample to sample the phasor turns by one step: the reduction by 2 pi leaves no jump.
-    // (The single-precision phase rounds each step to its own grid, at most 1.5e-5 rad far
-    // from zero.)
-    for (int n = 0; n + 1 < kHistorySamples; ++n) {
-      const std::complex<double> a(mixed->i[n], mixed->q[n]);
-      const std::complex<double> b(mixed->i[n + 1], mixed->q[n + 1]);
-      ASSERT_NEAR(std::abs(b), 1000.0, 1e-3) << n;
-      ASSERT_NEAR(std::arg(b / a), -step, 5e-5) << "f0 " << f0 << " n " << n;
-    }
-    EXPECT_EQ(mixed->i[kHistorySamples], 0.0f);  // one step past the history is silence
-    EXPECT_EQ(mixed->q[kMixedBufferSamples - 1], 0.0f);
-  }
-}
-
 TEST(Mixer, FollowsTheSinglePrecisionPhaseExactly) {
   std::vector<std::int16_t> samples(kHistorySamples);
   for (int n = 0; n < kHistorySamples; ++n) samples[n] = static_cast<std::int16_t>((n * 7919) % 65536 - 32768);
