@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -138,14 +139,24 @@ TEST(EncodeTool, BadArgumentsAndInputsLeaveNoOutputBehind) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".part").size(), 0);
 }
 
-TEST(DemoTool, WritesTheTestCardAndItsSound) {
+TEST(DemoTool, SendsTheTestCardThroughTheSystemAndGivesAVerdict) {
   QTemporaryDir dir;
   const auto run = test::runTool({"demo", "-o", dir.path()});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
   EXPECT_TRUE(QFile::exists(dir.filePath("test-card.png")));
   SF_INFO info;
-  EXPECT_FALSE(readWav(dir.filePath("test-card.wav"), info).empty());
+  EXPECT_EQ(readWav(dir.filePath("sent.wav"), info).size(), 8u * 61440);
   EXPECT_EQ(info.samplerate, 48000);
+  EXPECT_FALSE(readWav(dir.filePath("received.wav"), info).empty());
+  EXPECT_EQ(QImage(dir.filePath("received.png")).size(), QSize(288, 192));
+  EXPECT_EQ(QImage(dir.filePath("received-both-frames.png")).size(), QSize(288, 192));
+  // The verdict names the error and what a perfect channel leaves; the demo's channel is mild,
+  // so the received luminance must stay close to that.
+  const QRegularExpression verdict("verdict: +(\\w+): luminance off by ([0-9.]+) steps on average where a perfect channel gives ([0-9.]+)");
+  const auto m = verdict.match(run.standardOutput);
+  ASSERT_TRUE(m.hasMatch()) << run.standardOutput.toStdString();
+  EXPECT_LT(m.captured(3).toDouble(), 8.0);
+  EXPECT_LT(m.captured(2).toDouble() - m.captured(3).toDouble(), 3.0);
 }
 
 }  // namespace
