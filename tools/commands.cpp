@@ -12,7 +12,7 @@ int runChannel(const std::vector<std::string>& args);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
-      {"encode", "encode INPUT -o OUT.wav [--frames N]",
+      {"encode", "encode INPUT -o OUT.wav [--frames N] [--crawl TEXT]",
        "picture or video to the transmitter's sound (48000 Hz WAV)", runEncode},
       {"channel",
        "channel INPUT -o OUT.wav [--snr DB] [--offset HZ] [--passband LO-HI] "

@@ -1,17 +1,25 @@
-// mosaic encode: a picture to the transmitter's sound, one frame per 1.28 s.
+// mosaic encode: a picture or a video to the transmitter's sound, one frame per 1.28 s. The
+// input is shown in the transmitter's composed video area and goes through the same overlays,
+// grab, reduction and synthesis as in the program.
 
 #include "signal/timing.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
-#include "tools/frame_encoder.h"
 #include "tools/sound_writer.h"
-#include "transmitter/app/video_area.h"
+#include "transmitter/app/composed_video_area.h"
+#include "transmitter/app/ffmpeg_video_file.h"
+#include "transmitter/app/picture_grab.h"
+#include "transmitter/core/crawl_text.h"
+#include "transmitter/core/crawl_window.h"
+#include "transmitter/core/frame_synthesizer.h"
 
 #include <QImageReader>
 #include <QString>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace mosaic::tool {
 
@@ -25,13 +33,31 @@ const Command& encodeCommand() {
   return commands().front();
 }
 
+// The video position shown in frame f: one position per second of air time, floor(1.28 f),
+// wrapping after the last frame.
+std::int32_t positionOfFrame(long long f, std::int32_t length) {
+  return static_cast<std::int32_t>((f * 128 / 100) % length);
+}
+
+// Frames needed until the last position of a video has been shown.
+long long framesForWholeVideo(std::int32_t length) {
+  return (static_cast<long long>(length - 1) * 100 + 127) / 128 + 1;
+}
+
+// The crawl text as the station file would give it: 8-bit (characters outside Latin-1 become
+// "?"), cut to 255 characters, zeros shown as slashed O.
+std::string crawlTextFromArgument(const std::string& utf8) {
+  return prepareCrawlText(QString::fromStdString(utf8).toLatin1().toStdString());
+}
+
 }  // namespace
 
 int runEncode(const std::vector<std::string>& argv) {
   const Command& cmd = encodeCommand();
   Arguments args(argv);
   std::string input, output;
-  long long frames = 1;
+  std::optional<long long> frames;
+  std::optional<std::string> crawlText;
   while (args.more()) {
     bool missing = false;
     if (auto v = args.option("-o", missing)) {
@@ -41,6 +67,8 @@ int runEncode(const std::vector<std::string>& argv) {
       if (!n || *n < 1 || *n > kMaxFrames)
         return usageError(cmd, "--frames wants a whole number from 1 to " + std::to_string(kMaxFrames));
       frames = *n;
+    } else if (auto t = args.option("--crawl", missing)) {
+      crawlText = crawlTextFromArgument(*t);
     } else if (missing) {
       return usageError(cmd, args.peek() + " needs a value");
     } else if (!args.peek().empty() && args.peek()[0] == '-' && args.peek() != "-") {
@@ -51,26 +79,45 @@ int runEncode(const std::vector<std::string>& argv) {
       return usageError(cmd, "more than one input: " + args.peek());
     }
   }
-  if (input.empty()) return usageError(cmd, "no input picture");
+  if (input.empty()) return usageError(cmd, "no input picture or video");
   if (output.empty()) return usageError(cmd, "no output file (-o OUT.wav)");
 
+  // A still picture if Qt can read one, otherwise a video.
+  ComposedVideoArea area;
+  FfmpegVideoFile video;
   QImageReader reader(QString::fromStdString(input));
-  const QImage picture = reader.read();
-  if (picture.isNull())
-    return failure("cannot read " + input + ": " + reader.errorString().toStdString());
+  const QImage picture = reader.canRead() ? reader.read() : QImage();
+  if (!picture.isNull()) {
+    area.setSourcePicture(picture);
+  } else {
+    std::string error;
+    if (!video.open(input, error)) return failure("cannot read " + input + ": " + error);
+  }
+  const std::int32_t length = video.length();
+  const long long frameCount = frames.value_or(length > 0 ? framesForWholeVideo(length) : 1);
 
-  const QImage area = fitToVideoArea(picture);
-  FrameEncoder encoder;
+  CrawlState crawl;
+  crawl.crawlOn = crawlText.has_value();
+  PictureGrab grab;
+  auto planes = std::make_unique<PicturePlanes>();
+  FrameSynthesizer synthesizer;
+  std::vector<std::int16_t> frame(kFrameSamples);
   WavWriter wav(output, kTxSampleRateHz);
   std::string error;
   if (!wav.open(error)) return failure(error);
-  for (long long f = 0; f < frames; ++f) {
-    const auto& frame = encoder.encode(area);
+  for (long long f = 0; f < frameCount; ++f) {
+    if (length > 0) {
+      video.seek(positionOfFrame(f, length));
+      area.setSourcePicture(video.picture());
+    }
+    *planes = PicturePlanes{};
+    grab.grabPicture(area, crawl, crawlText.value_or(std::string()), *planes);
+    synthesizer.synthesize(*planes, frame.data());
     if (!wav.write(frame.data(), static_cast<long>(frame.size()), error)) return failure(error);
   }
   if (!wav.finish(error)) return failure(error);
-  std::fprintf(stderr, "mosaic: wrote %lld frame%s (%.2f s) to %s\n", frames, frames == 1 ? "" : "s",
-               frames * kFrameSamples / double(kTxSampleRateHz), output.c_str());
+  std::fprintf(stderr, "mosaic: wrote %lld frame%s (%.2f s) to %s\n", frameCount, frameCount == 1 ? "" : "s",
+               frameCount * kFrameSamples / double(kTxSampleRateHz), output.c_str());
   return kExitOk;
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+// One QApplication for all tests of the program (widgets need it before they are made).
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace mosaic::test {
+
+inline QApplication& app() {
+  static int argc = 1;
+  static char name[] = "transmitter_app_tests";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: tearing Qt down among other static destructors at exit crashes.
+  static QApplication* instance = new QApplication(argc, argv);
+  return *instance;
+}
+
+// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done()`.
+template <typename Done>
+bool runUntil(Done done, int timeoutMs) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  poll.start(10);
+  if (!done()) loop.exec();
+  return done();
+}
+
+}  // namespace mosaic::test

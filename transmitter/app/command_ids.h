@@ -1,0 +1,29 @@
+#pragma once
+// The numeric ids of the transmitter window's menu items and controls, and the codes of the
+// position bar's scroll notifications.
+
+namespace mosaic {
+
+inline constexpr int kOpenId = 401;          // menu "Open"
+inline constexpr int kExitId = 402;          // menu "Exit"
+inline constexpr int kPlayPauseId = 408;     // play/pause button
+inline constexpr int kCameraId = 409;        // menu "&Camera"
+inline constexpr int kAviId = 410;           // menu "&AVI"
+inline constexpr int kPositionBarId = 416;   // position bar
+inline constexpr int kOutputId = 418;        // menu "&Output"
+inline constexpr int kVideoSourceId = 419;   // button "Video &source"
+inline constexpr int kVideoFormatId = 420;   // button "Video &format"
+inline constexpr int kCrawlToggleId = 421;   // menu "Crawl on/off"
+
+// Scroll codes of the position bar.
+inline constexpr int kLineUp = 0;
+inline constexpr int kLineDown = 1;
+inline constexpr int kPageUp = 2;
+inline constexpr int kPageDown = 3;
+inline constexpr int kThumbPosition = 4;
+inline constexpr int kThumbTrack = 5;
+inline constexpr int kTop = 6;
+inline constexpr int kBottom = 7;
+inline constexpr int kEndTrack = 8;
+
+}  // namespace mosaic

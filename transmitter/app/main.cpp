@@ -1,0 +1,17 @@
+// Mosaiccast: the Mosaic TV transmitter. It sends the picture of a video file or a camera, with
+// a crawl text, as one 1.28 s frame after another on the sound card's output, from start-up to
+// exit.
+
+#include "platform/qt_audio_output.h"
+#include "transmitter/app/transmitter_services.h"
+#include "transmitter/app/transmitter_window.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  mosaic::QtAudioOutput audio;
+  mosaic::TransmitterWindow window(mosaic::programServices(audio));
+  window.run();
+  return 0;
+}

@@ -1,0 +1,29 @@
+#include "transmitter/app/transmitter_services.h"
+
+#include "platform/mixer_launcher.h"
+#include "transmitter/app/camera_dialogs.h"
+#include "transmitter/app/ffmpeg_camera.h"
+#include "transmitter/app/ffmpeg_video_file.h"
+#include "transmitter/app/open_video_dialog.h"
+
+#include <QMessageBox>
+
+namespace mosaic {
+
+TransmitterServices programServices(AudioOutput& audio) {
+  TransmitterServices s;
+  s.audio = &audio;
+  s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
+  s.makeCamera = [] { return std::make_unique<FfmpegCamera>(); };
+  s.chooseFile = chooseVideoFile;
+  s.reportOpenFailure = [](QWidget* parent, const QString& file, const QString& reason) {
+    QMessageBox::warning(parent, QStringLiteral("Open AVI (no sound)"),
+                         QStringLiteral("Cannot open %1:\n%2").arg(file, reason));
+  };
+  s.startMixer = [] { launchMixer(MixerView::Playback); };
+  s.chooseDevice = chooseCaptureDevice;
+  s.chooseFrameSize = chooseFrameSize;
+  return s;
+}
+
+}  // namespace mosaic

@@ -1,0 +1,39 @@
+#pragma once
+// What the transmitter window uses of the world outside it: the sound output, the makers of its
+// picture sources, its dialogs and the mixer. The program passes the real ones; tests pass
+// fakes.
+
+#include "transmitter/app/camera_source.h"
+#include "transmitter/app/video_source.h"
+#include "transmitter/core/audio_output.h"
+#include "transmitter/core/crawl_text.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace mosaic {
+
+struct TransmitterServices {
+  AudioOutput* audio = nullptr;
+  std::function<std::unique_ptr<VideoFileSource>()> makeVideoFile;
+  std::function<std::unique_ptr<CameraSource>()> makeCamera;
+  std::function<std::optional<QString>(QWidget*)> chooseFile;
+  // Tells the operator that `file` cannot be shown, and why.
+  std::function<void(QWidget*, const QString& file, const QString& reason)> reportOpenFailure;
+  std::function<void()> startMixer;
+  std::function<std::optional<std::string>(QWidget*, const std::vector<std::string>&, const std::string&)> chooseDevice;
+  std::function<std::optional<FrameSize>(QWidget*, const std::vector<FrameSize>&, FrameSize)> chooseFrameSize;
+  std::string crawlTextPath = kCrawlTextFileName;
+};
+
+// The program's own: FFmpeg files and cameras, Qt dialogs, the system mixer.
+TransmitterServices programServices(AudioOutput& audio);
+
+}  // namespace mosaic

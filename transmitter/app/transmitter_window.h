@@ -1,0 +1,112 @@
+#pragma once
+// The Mosaiccast window, "Colour TV TX (Voxlane+)": the video area at the top left, the controls
+// of the active source below it, and the menu bar. It transmits from initialisation to the
+// end: every time the sound device returns a buffer, the next frame is built from the picture
+// the video area shows. Every menu item and button forwards its numeric id to one dispatch.
+
+#include "transmitter/app/composed_video_area.h"
+#include "transmitter/app/picture_grab.h"
+#include "transmitter/app/transmitter_services.h"
+#include "transmitter/app/video_source_state.h"
+#include "transmitter/core/crawl_window.h"
+#include "transmitter/core/transmit_output.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+
+class QAction;
+class QMenuBar;
+
+namespace mosaic {
+
+class PlayPauseButton;
+class PositionBar;
+class VideoAreaWidget;
+
+class TransmitterWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // Start-up before the window is shown: icons, button 408, the position bar, the menu bar and
+  // an empty video area.
+  explicit TransmitterWindow(TransmitterServices services, QWidget* parent = nullptr);
+  ~TransmitterWindow() override;
+
+  // Initialisation: the start values, the grab, and the sound output with two silent buffers.
+  void initialiseWindow();
+  // Initialises, then runs the window until it ends.
+  int run();
+
+  // Carries out the command with this menu or control id; other ids are ignored.
+  void dispatchCommand(int id);
+  // A command message: the id in the low 16 bits; the notification code above is not examined.
+  void onCommandMessage(quint32 message);
+  // The position bar moved: a scroll code and the thumb position.
+  void onPositionScroll(int code, int thumbPosition);
+  // One tick of the one-second step timer.
+  void onStepTimer();
+  // The picture of the next frame: overlays, grab, reduction.
+  void grabPicture(PicturePlanes& out);
+
+  // For the operator's eye and for tests.
+  QWidget* control(int id) const;
+  QWidget* clientArea() const { return client_; }
+  QMenuBar* menus() const { return menuBar_; }
+  const VideoSourceState& videoState() const { return state_; }
+  const CrawlState& crawlState() const { return crawl_; }
+  const QImage& videoArea() const { return area_.image(); }
+  bool stepTimerRunning() const { return stepTimer_.isActive(); }
+
+  // Ending the window, by "Exit" or the close box, runs the shut-down once.
+  void done(int result) override;
+  void reject() override;
+
+ protected:
+  // Escape does not end the transmission; only "Exit" and the close box do.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void onMenuAction(QAction* action);
+  void onOpenFile();
+  void onSelectCamera();
+  void onSelectFile();
+  void onPlayPause();
+  void onVideoSource();
+  void onVideoFormat();
+
+  void buildMenuBar();
+  void createPlayPauseButton(const QString& stateText);
+  void createPositionBar();
+  void createCameraButtons();
+  void destroyControl(int id);
+  void leaveCameraMode();
+  void setCaptionFromFileName();
+  void startStepTimer();
+  void seekFile();                  // shows the file at `position` and moves the bar there
+  void showSource(const QImage& picture);
+  void reconnectCamera();
+  void shutDown();
+
+  TransmitterServices services_;
+  QMenuBar* menuBar_ = nullptr;
+  QWidget* client_ = nullptr;
+  VideoAreaWidget* videoWidget_ = nullptr;
+  PlayPauseButton* playPause_ = nullptr;
+  PositionBar* positionBar_ = nullptr;
+  std::map<int, QWidget*> controls_;
+
+  VideoSourceState state_;
+  CrawlState crawl_;
+  CameraSettings cameraSettings_;
+  std::unique_ptr<VideoFileSource> file_;
+  std::unique_ptr<CameraSource> camera_;
+  QTimer stepTimer_;
+  ComposedVideoArea area_;
+  std::unique_ptr<PictureGrab> grab_;
+  std::unique_ptr<TransmitOutput> output_;
+  bool shutDown_ = false;
+};
+
+}  // namespace mosaic
