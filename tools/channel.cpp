@@ -82,7 +82,7 @@ int runChannel(const std::vector<std::string>& argv) {
 
   Sound sound;
   std::string error;
-  if (!readSound(input, ChannelPick::Mix, sound, error)) return failure(error);
+  if (!readSound(input, ChannelChoice::Mix, sound, error)) return failure(error);
   if (settings.passHighHz && *settings.passHighHz >= sound.rateHz / 2.0)
     return usageError(cmd, "--passband must stay below half the recording's rate (" +
                                std::to_string(sound.rateHz / 2) + " Hz)");

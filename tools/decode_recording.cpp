@@ -5,7 +5,6 @@
 #include "signal/timing.h"
 
 #include <samplerate.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <utility>
@@ -65,34 +64,10 @@ bool Resampler::convert(const float* input, long count, bool last, std::vector<s
   }
 }
 
-RecordingReader::~RecordingReader() {
-  if (file_) sf_close(file_);
-}
-
 bool RecordingReader::open(const std::string& path, ChannelChoice channel, std::string& error) {
-  SF_INFO info{};
-  file_ = sf_open(path.c_str(), SFM_READ, &info);
-  if (!file_) {
-    error = "cannot read " + path + ": " + sf_strerror(nullptr);
-    return false;
-  }
-  if (info.samplerate <= 0 || info.channels <= 0) {
-    error = path + " has no usable sample rate or channels";
-    return false;
-  }
-  if (channel == ChannelChoice::Right && info.channels < 2) {
-    error = path + " has one channel; --channel right needs two";
-    return false;
-  }
-  rateHz_ = info.samplerate;
-  channels_ = info.channels;
-  channel_ = channel;
-  // Whole-number formats read back as value / 32768 for 16 bits; scaled by 32768 again they are
-  // exact, and other formats land on the same 16-bit scale.
-  sf_command(file_, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
-  resampler_ = std::make_unique<Resampler>(rateHz_);
+  if (!file_.open(path, channel, error)) return false;
+  resampler_ = std::make_unique<Resampler>(file_.rateHz());
   if (!resampler_->ready(error)) return false;
-  frames_.resize(static_cast<std::size_t>(kPieceFrames * channels_));
   mono_.resize(static_cast<std::size_t>(kPieceFrames));
   return true;
 }
@@ -100,29 +75,11 @@ bool RecordingReader::open(const std::string& path, ChannelChoice channel, std::
 bool RecordingReader::next(std::vector<std::int16_t>& out, std::string& error) {
   out.clear();
   if (finished_) return true;
-  const sf_count_t got = sf_readf_double(file_, frames_.data(), kPieceFrames);
-  if (got < 0 || sf_error(file_) != SF_ERR_NO_ERROR) {
-    error = std::string("cannot read the recording: ") + sf_strerror(file_);
-    return false;
-  }
-  const int channels = channels_;
-  for (sf_count_t f = 0; f < got; ++f) {
-    const double* frame = frames_.data() + f * channels;
-    double v;
-    if (channel_ == ChannelChoice::Left) {
-      v = frame[0];
-    } else if (channel_ == ChannelChoice::Right) {
-      v = frame[1];
-    } else {
-      double sum = 0.0;
-      for (int c = 0; c < channels; ++c) sum += frame[c];
-      v = sum / channels;
-    }
-    mono_[static_cast<std::size_t>(f)] = static_cast<float>(v * 32768.0);
-  }
+  const long got = file_.read(mono_.data(), kPieceFrames, error);
+  if (got < 0) return false;
   const bool last = got < kPieceFrames;
   finished_ = last;
-  return resampler_->convert(mono_.data(), static_cast<long>(got), last, out, error);
+  return resampler_->convert(mono_.data(), got, last, out, error);
 }
 
 BufferFeeder::BufferFeeder(const DemodSettings& demod, const DisplaySettings& display,

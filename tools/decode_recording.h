@@ -5,6 +5,7 @@
 #include "receiver/core/demod_settings.h"
 #include "receiver/core/display_settings.h"
 #include "receiver/core/receive_chain.h"
+#include "tools/sound_reader.h"
 
 #include <QImage>
 
@@ -14,12 +15,9 @@
 #include <string>
 #include <vector>
 
-typedef struct sf_private_tag SNDFILE;
 typedef struct SRC_STATE_tag SRC_STATE;
 
 namespace mosaic::tool {
-
-enum class ChannelChoice { Mix, Left, Right };
 
 // Brings samples at any rate to 9600 Hz with libsamplerate's sinc converter, as a stream.
 class Resampler {
@@ -48,7 +46,6 @@ class Resampler {
 class RecordingReader {
  public:
   RecordingReader() = default;
-  ~RecordingReader();
   RecordingReader(const RecordingReader&) = delete;
   RecordingReader& operator=(const RecordingReader&) = delete;
 
@@ -58,17 +55,13 @@ class RecordingReader {
   // error.
   bool next(std::vector<std::int16_t>& out, std::string& error);
 
-  int fileRateHz() const { return rateHz_; }
-  int fileChannels() const { return channels_; }
+  int fileRateHz() const { return file_.rateHz(); }
+  int fileChannels() const { return file_.channels(); }
 
  private:
-  SNDFILE* file_ = nullptr;
-  int rateHz_ = 0;
-  int channels_ = 0;
-  ChannelChoice channel_ = ChannelChoice::Mix;
+  SoundFileReader file_;
   bool finished_ = false;
   std::unique_ptr<Resampler> resampler_;
-  std::vector<double> frames_;
   std::vector<float> mono_;
 };
 

@@ -2,55 +2,79 @@
 
 #include <sndfile.h>
 
-#include <memory>
+#include <algorithm>
 
 namespace mosaic::tool {
 
-bool readSound(const std::string& path, ChannelPick pick, Sound& out, std::string& error) {
+SoundFileReader::SoundFileReader() = default;
+
+SoundFileReader::~SoundFileReader() {
+  if (file_) sf_close(file_);
+}
+
+bool SoundFileReader::open(const std::string& path, ChannelChoice channel, std::string& error) {
   SF_INFO info{};
-  SNDFILE* raw = sf_open(path.c_str(), SFM_READ, &info);
-  if (!raw) {
+  file_ = sf_open(path.c_str(), SFM_READ, &info);
+  if (!file_) {
     error = "cannot read " + path + ": " + sf_strerror(nullptr);
     return false;
   }
-  const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(raw, sf_close);
-  if (info.frames <= 0 || info.channels <= 0 || info.samplerate <= 0) {
-    error = path + " holds no sound";
+  if (info.samplerate <= 0 || info.channels <= 0) {
+    error = path + " has no usable sample rate or channels";
     return false;
   }
-  if (pick == ChannelPick::Right && info.channels < 2) {
-    error = path + " has no right channel";
+  if (channel == ChannelChoice::Right && info.channels < 2) {
+    error = path + " has one channel; --channel right needs two";
     return false;
   }
-  out.rateHz = info.samplerate;
-  out.channels = info.channels;
-  out.samples.assign(static_cast<std::size_t>(info.frames), 0.0f);
+  rateHz_ = info.samplerate;
+  channels_ = info.channels;
+  frames_ = info.frames;
+  channel_ = channel;
+  // Whole-number formats read back as value / 32768 for 16 bits; scaled by 32768 again they are
+  // exact, and other formats land on the same 16-bit scale.
+  sf_command(file_, SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
+  return true;
+}
 
-  const int channels = info.channels;
-  std::vector<float> block(static_cast<std::size_t>(4096 * channels));
-  std::size_t frame = 0;
-  for (;;) {
-    const sf_count_t got = sf_readf_float(raw, block.data(), 4096);
-    if (got <= 0) break;
-    for (sf_count_t i = 0; i < got && frame < out.samples.size(); ++i, ++frame) {
-      const float* f = &block[static_cast<std::size_t>(i * channels)];
-      float v;
-      if (pick == ChannelPick::Left) {
-        v = f[0];
-      } else if (pick == ChannelPick::Right) {
-        v = f[1];
-      } else {
-        double sum = 0.0;
-        for (int c = 0; c < channels; ++c) sum += f[c];
-        v = static_cast<float>(sum / channels);
-      }
-      out.samples[frame] = v * 32768.0f;  // exact for 16-bit files
-    }
+long SoundFileReader::read(float* out, long max, std::string& error) {
+  interleaved_.resize(static_cast<std::size_t>(max * channels_));
+  const sf_count_t got = sf_readf_double(file_, interleaved_.data(), max);
+  if (got < 0 || sf_error(file_) != SF_ERR_NO_ERROR) {
+    error = std::string("cannot read the recording: ") + sf_strerror(file_);
+    return -1;
   }
-  out.samples.resize(frame);
-  if (sf_error(raw) != SF_ERR_NO_ERROR) {
-    error = "cannot read " + path + ": " + sf_strerror(raw);
-    return false;
+  for (sf_count_t f = 0; f < got; ++f) {
+    const double* frame = interleaved_.data() + f * channels_;
+    double v;
+    if (channel_ == ChannelChoice::Left) {
+      v = frame[0];
+    } else if (channel_ == ChannelChoice::Right) {
+      v = frame[1];
+    } else {
+      double sum = 0.0;
+      for (int c = 0; c < channels_; ++c) sum += frame[c];
+      v = sum / channels_;
+    }
+    out[f] = static_cast<float>(v * 32768.0);
+  }
+  return static_cast<long>(got);
+}
+
+bool readSound(const std::string& path, ChannelChoice channel, Sound& out, std::string& error) {
+  SoundFileReader reader;
+  if (!reader.open(path, channel, error)) return false;
+  out.rateHz = reader.rateHz();
+  out.channels = reader.channels();
+  out.samples.clear();
+  out.samples.reserve(static_cast<std::size_t>(std::max(0LL, reader.frames())));
+  constexpr long kPiece = 16384;
+  std::vector<float> piece(kPiece);
+  for (;;) {
+    const long got = reader.read(piece.data(), kPiece, error);
+    if (got < 0) return false;
+    if (got == 0) break;
+    out.samples.insert(out.samples.end(), piece.begin(), piece.begin() + got);
   }
   if (out.samples.empty()) {
     error = path + " holds no sound";

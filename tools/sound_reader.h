@@ -1,12 +1,43 @@
 #pragma once
-// Reads any sound file libsndfile understands into one channel of samples on the 16-bit scale.
+// Reads any sound file libsndfile understands as one channel of samples on the 16-bit scale:
+// all channels mixed, or the left or the right one.
 
+#include <memory>
 #include <string>
 #include <vector>
 
+typedef struct sf_private_tag SNDFILE;
+
 namespace mosaic::tool {
 
-enum class ChannelPick { Mix, Left, Right };
+enum class ChannelChoice { Mix, Left, Right };
+
+// Streams a sound file in pieces.
+class SoundFileReader {
+ public:
+  SoundFileReader();
+  ~SoundFileReader();
+  SoundFileReader(const SoundFileReader&) = delete;
+  SoundFileReader& operator=(const SoundFileReader&) = delete;
+
+  // Opens `path`; false with a message the user can act on.
+  bool open(const std::string& path, ChannelChoice channel, std::string& error);
+  // Reads up to `max` samples of the chosen channel into `out` (full scale +-32768); returns how
+  // many, 0 at the end, -1 with `error` set on a read error.
+  long read(float* out, long max, std::string& error);
+
+  int rateHz() const { return rateHz_; }
+  int channels() const { return channels_; }
+  long long frames() const { return frames_; }
+
+ private:
+  SNDFILE* file_ = nullptr;
+  int rateHz_ = 0;
+  int channels_ = 0;
+  long long frames_ = 0;
+  ChannelChoice channel_ = ChannelChoice::Mix;
+  std::vector<double> interleaved_;
+};
 
 struct Sound {
   int rateHz = 0;
@@ -14,8 +45,8 @@ struct Sound {
   std::vector<float> samples;  // one channel, full scale +-32768
 };
 
-// Reads `path`, mixing all channels to one (Mix) or taking the first or second one. False with
-// `error` set when the file cannot be read, is empty, or has no such channel.
-bool readSound(const std::string& path, ChannelPick pick, Sound& out, std::string& error);
+// Reads the whole of `path`. False with `error` set when the file cannot be read, is empty, or
+// has no such channel.
+bool readSound(const std::string& path, ChannelChoice channel, Sound& out, std::string& error);
 
 }  // namespace mosaic::tool
