@@ -13,12 +13,6 @@ namespace mosaic::tool {
 
 namespace {
 
-const Command& channelCommand() {
-  for (const auto& c : commands())
-    if (std::string(c.name) == "channel") return c;
-  return commands().front();
-}
-
 // "LO-HI" in Hz, 0 <= LO < HI.
 bool parsePassband(const std::string& text, double& lo, double& hi) {
   const auto dash = text.find('-', 1);
@@ -34,7 +28,8 @@ bool parsePassband(const std::string& text, double& lo, double& hi) {
 }  // namespace
 
 int runChannel(const std::vector<std::string>& argv) {
-  const Command& cmd = channelCommand();
+  const Command& cmd = commandNamed("channel");
+  if (helpRequested(argv)) return showHelp(cmd);
   Arguments args(argv);
   std::string input, output;
   ChannelSettings settings;

@@ -23,11 +23,18 @@ struct Command {
 
 // All commands, in the order the help lists them.
 const std::vector<Command>& commands();
+// The command called `name` (one of the table's).
+const Command& commandNamed(const std::string& name);
 
 // Prints "mosaic: <message>" and the command's usage line to standard error; returns kExitUsage.
 int usageError(const Command& command, const std::string& message);
 
 // Prints "mosaic: <message>" to standard error; returns kExitFailure.
 int failure(const std::string& message);
+
+// True when the arguments ask for help ("--help" or "-h" anywhere).
+bool helpRequested(const std::vector<std::string>& args);
+// Prints the command's usage, summary and `details` to standard output; returns kExitOk.
+int showHelp(const Command& command, const char* details = "");
 
 }  // namespace mosaic::tool

@@ -34,6 +34,23 @@ int usageError(const Command& command, const std::string& message) {
   return kExitUsage;
 }
 
+const Command& commandNamed(const std::string& name) {
+  for (const auto& c : commands())
+    if (name == c.name) return c;
+  return commands().front();
+}
+
+bool helpRequested(const std::vector<std::string>& args) {
+  for (const auto& a : args)
+    if (a == "--help" || a == "-h") return true;
+  return false;
+}
+
+int showHelp(const Command& command, const char* details) {
+  std::printf("usage: mosaic %s\n  %s\n%s", command.usage, command.summary, details);
+  return kExitOk;
+}
+
 int failure(const std::string& message) {
   std::fprintf(stderr, "mosaic: %s\n", message.c_str());
   return kExitFailure;

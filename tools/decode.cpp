@@ -23,12 +23,6 @@ namespace mosaic::tool {
 
 namespace {
 
-const Command& decodeCommand() {
-  for (const auto& c : commands())
-    if (std::string(c.name) == "decode") return c;
-  return commands().front();
-}
-
 const char* const kOptionHelp =
     "options (every receiver setting, with the receiver's ranges; defaults as at its start):\n"
     "  -o PICTURE.png         the picture after the last buffer as the receiver shows it, 288 x 192\n"
@@ -94,13 +88,8 @@ struct Options {
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
 std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
-  const Command& cmd = decodeCommand();
-  for (const auto& a : argv) {
-    if (a == "--help" || a == "-h") {
-      std::printf("usage: mosaic %s\n  %s\n%s", cmd.usage, cmd.summary, kOptionHelp);
-      return kExitOk;
-    }
-  }
+  const Command& cmd = commandNamed("decode");
+  if (helpRequested(argv)) return showHelp(cmd, kOptionHelp);
   Arguments args(argv);
   while (args.more()) {
     bool missing = false;

@@ -38,12 +38,6 @@ ChannelSettings demoChannel() {
   return s;
 }
 
-const Command& demoCommand() {
-  for (const auto& c : commands())
-    if (std::string(c.name) == "demo") return c;
-  return commands().front();
-}
-
 bool writeSound(const std::string& path, const std::vector<std::int16_t>& samples, std::string& error) {
   WavWriter wav(path, kTxSampleRateHz);
   return wav.open(error) && wav.write(samples.data(), static_cast<long>(samples.size()), error) && wav.finish(error);
@@ -79,7 +73,8 @@ LuminanceMatch receivedLuminance(const DecodedRecording& received, const Picture
 }  // namespace
 
 int runDemo(const std::vector<std::string>& argv) {
-  const Command& cmd = demoCommand();
+  const Command& cmd = commandNamed("demo");
+  if (helpRequested(argv)) return showHelp(cmd);
   Arguments args(argv);
   std::string dir = "demo-output";
   while (args.more()) {

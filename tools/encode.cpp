@@ -27,12 +27,6 @@ namespace {
 
 constexpr long long kMaxFrames = 100000;  // 35 hours of air time
 
-const Command& encodeCommand() {
-  for (const auto& c : commands())
-    if (std::string(c.name) == "encode") return c;
-  return commands().front();
-}
-
 // The video position shown in frame f: one position per second of air time, floor(1.28 f),
 // wrapping after the last frame.
 std::int32_t positionOfFrame(long long f, std::int32_t length) {
@@ -53,7 +47,8 @@ std::string crawlTextFromArgument(const std::string& utf8) {
 }  // namespace
 
 int runEncode(const std::vector<std::string>& argv) {
-  const Command& cmd = encodeCommand();
+  const Command& cmd = commandNamed("encode");
+  if (helpRequested(argv)) return showHelp(cmd);
   Arguments args(argv);
   std::string input, output;
   std::optional<long long> frames;

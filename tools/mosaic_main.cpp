@@ -44,12 +44,8 @@ int main(int argc, char** argv) {
   }
   for (const auto& c : mosaic::tool::commands()) {
     if (args[0] != c.name) continue;
-    std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
-      std::printf("usage: mosaic %s\n  %s\n", c.usage, c.summary);
-      return mosaic::tool::kExitOk;
-    }
-    return c.run(rest);
+    // Each command answers "--help" itself, with as much detail as it has.
+    return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }
   std::fprintf(stderr, "mosaic: unknown command '%s'\n", args[0].c_str());
   printHelp(stderr);
