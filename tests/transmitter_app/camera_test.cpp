@@ -1,0 +1,97 @@
+// Cameras through FFmpeg's capture devices, with FFmpeg's generated test sources standing in.
+
+#include "qt_app.h"
+#include "window_fixture.h"
+#include "transmitter/app/ffmpeg_camera.h"
+#include "transmitter/core/frame_synthesizer.h"
+
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace mosaic {
+namespace {
+
+CaptureBackend testSource(const char* graph) { return CaptureBackend{"lavfi", {graph}}; }
+
+TEST(FfmpegCamera, PreviewPicturesArriveOnTheUiThreadUntilDisconnected) {
+  test::app();
+  FfmpegCamera camera(testSource("testsrc=size=320x240:rate=25"));
+  ASSERT_TRUE(camera.connectDriver({}));
+  EXPECT_EQ(camera.connectedDevice(), "testsrc=size=320x240:rate=25");
+  EXPECT_TRUE(camera.connectDriver({}));  // connecting again keeps the connection
+  int pictures = 0;
+  bool onUiThread = true;
+  QSize size;
+  camera.startPreview(100, [&](const QImage& picture) {
+    ++pictures;
+    onUiThread = onUiThread && QThread::currentThread() == test::app().thread();
+    size = picture.size();
+  });
+  EXPECT_TRUE(test::runUntil([&] { return pictures >= 3; }, 5000));
+  EXPECT_TRUE(onUiThread);
+  EXPECT_EQ(size, QSize(320, 240));
+  EXPECT_EQ(camera.frameSizes(), (std::vector<FrameSize>{{320, 240}}));
+  camera.disconnectDriver();
+  EXPECT_FALSE(camera.connected());
+  const int after = pictures;
+  test::runUntil([] { return false; }, 300);
+  EXPECT_EQ(pictures, after);
+}
+
+TEST(FfmpegCamera, PreviewComesAtThePreviewRateNotTheDeviceRate) {
+  test::app();
+  FfmpegCamera camera(testSource("testsrc=size=160x120:rate=50"));
+  ASSERT_TRUE(camera.connectDriver({}));
+  int pictures = 0;
+  camera.startPreview(250, [&](const QImage&) { ++pictures; });
+  test::runUntil([] { return false; }, 1100);
+  // One at once, then one per 250 ms: about 5 in 1.1 s, not 55.
+  EXPECT_GE(pictures, 3);
+  EXPECT_LE(pictures, 6);
+}
+
+TEST(FfmpegCamera, MissingDevicesDoNotConnect) {
+  test::app();
+  FfmpegCamera noGraph(testSource("no_such_source_filter"));
+  EXPECT_FALSE(noGraph.connectDriver({}));
+  EXPECT_FALSE(noGraph.connected());
+  FfmpegCamera noDevice(CaptureBackend{"video4linux2", {"/nonexistent/video7"}});
+  EXPECT_FALSE(noDevice.connectDriver({}));
+  noDevice.disconnectDriver();  // harmless
+}
+
+// The window in camera mode on a white test source transmits the white picture.
+class CameraWindowTest : public test::WindowTest {};
+
+TEST_F(CameraWindowTest, WindowShowsAndSendsTheTestSource) {
+  // The fixture's fake camera is replaced by FFmpeg's, on a white generated source.
+  TransmitterServices s;
+  s.audio = &audio;
+  s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
+  s.makeCamera = [] { return std::make_unique<FfmpegCamera>(testSource("color=c=white:size=320x240:rate=25")); };
+  s.crawlTextPath = dir.filePath("TESTPATT.INI").toStdString();
+  window = std::make_unique<TransmitterWindow>(std::move(s));
+  window->initialiseWindow();
+  window->dispatchCommand(409);
+  ASSERT_TRUE(test::runUntil([&] { return window->videoArea().pixelColor(80, 60) == QColor(Qt::white); }, 5000));
+  audio.finishOldest();
+  ASSERT_EQ(audio.played.size(), 3u);
+  // The frame is the one of a white video area.
+  ComposedVideoArea white;
+  QImage picture(160, 128, QImage::Format_RGB888);
+  picture.fill(Qt::white);
+  white.setSourcePicture(picture);
+  CrawlState crawl;
+  PictureGrab grab;
+  auto planes = std::make_unique<PicturePlanes>();
+  grab.grabPicture(white, crawl, "", *planes);
+  std::vector<std::int16_t> expected(kFrameSamples);
+  FrameSynthesizer().synthesize(*planes, expected.data());
+  EXPECT_EQ(audio.played[2], expected);
+}
+
+}  // namespace
+}  // namespace mosaic

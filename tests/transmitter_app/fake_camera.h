@@ -1,0 +1,50 @@
+#pragma once
+// A camera for window tests: counts what the window asks of it and shows what the test gives.
+
+#include "transmitter/app/camera_source.h"
+
+namespace mosaic::test {
+
+struct CameraLog {
+  int made = 0, connects = 0, disconnects = 0, destroyed = 0, previewStarts = 0;
+  int previewIntervalMs = 0;
+  CameraSettings lastSettings;
+};
+
+class FakeCamera : public CameraSource {
+ public:
+  FakeCamera(CameraLog& log, bool present) : log_(log), present_(present) { ++log_.made; }
+  ~FakeCamera() override { ++log_.destroyed; }
+
+  bool connectDriver(const CameraSettings& settings) override {
+    ++log_.connects;
+    log_.lastSettings = settings;
+    connected_ = present_;
+    return connected_;
+  }
+  void disconnectDriver() override {
+    ++log_.disconnects;
+    connected_ = false;
+  }
+  bool connected() const override { return connected_; }
+  void startPreview(int intervalMs, PreviewHandler handler) override {
+    ++log_.previewStarts;
+    log_.previewIntervalMs = intervalMs;
+    handler_ = std::move(handler);
+  }
+  std::vector<std::string> devices() const override { return {"/dev/video0", "/dev/video1"}; }
+  std::vector<FrameSize> frameSizes() const override { return {{640, 480}, {320, 240}}; }
+
+  // The device delivers a picture (only while connected, as a real one would).
+  void deliver(const QImage& picture) {
+    if (connected_ && handler_) handler_(picture);
+  }
+
+ private:
+  CameraLog& log_;
+  bool present_;
+  bool connected_ = false;
+  PreviewHandler handler_;
+};
+
+}  // namespace mosaic::test
