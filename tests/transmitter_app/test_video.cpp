@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
+#include <libswscale/swscale.h>
 }
 
 #include <cmath>
@@ -58,6 +59,18 @@ bool writeTestVideo(const std::string& path, const TestVideo& video) {
   ok = ok && av_frame_get_buffer(frame, 0) >= 0;
   for (int i = 0; ok && i < video.frames; ++i) {
     ok = av_frame_make_writable(frame) >= 0;
+    if (video.picture) {
+      const QImage rgb = video.picture(i).scaled(video.width, video.height).convertToFormat(QImage::Format_RGB888);
+      SwsContext* sws = sws_getContext(video.width, video.height, AV_PIX_FMT_RGB24, video.width, video.height,
+                                       codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      const uint8_t* src[1] = {rgb.constBits()};
+      const int stride[1] = {static_cast<int>(rgb.bytesPerLine())};
+      sws_scale(sws, src, stride, 0, video.height, frame->data, frame->linesize);
+      sws_freeContext(sws);
+      frame->pts = i;
+      ok = ok && avcodec_send_frame(codec, frame) >= 0 && drain(codec, format, stream, packet);
+      continue;
+    }
     // Grey: luma at the level, chroma neutral (for the YUV formats these encoders take).
     for (int p = 0; p < 3 && frame->data[p]; ++p) {
       const int rows = p == 0 ? video.height : AV_CEIL_RSHIFT(video.height, 1);

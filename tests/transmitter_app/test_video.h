@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <string>
 
 namespace mosaic::test {
@@ -16,6 +17,8 @@ struct TestVideo {
   int height = 48;
   int keyframeInterval = 10;
   int bFrames = 0;
+  // When set, frame i shows this picture (scaled to the video's size) instead of a grey level.
+  std::function<QImage(int)> picture;
 };
 
 // The grey level that frame i carries.

@@ -62,6 +62,9 @@ TransmitterWindow::~TransmitterWindow() { shutDown(); }
 
 void TransmitterWindow::buildMenuBar() {
   menuBar_ = new QMenuBar(this);
+  // All four entries fit on one line of the narrow window, as on a classic menu bar.
+  menuBar_->setFont(dialogFont());
+  menuBar_->setStyleSheet(QStringLiteral("QMenuBar { margin: 0px; spacing: 0px; } QMenuBar::item { padding: 1px 4px; }"));
   QMenu* fileMenu = menuBar_->addMenu(QStringLiteral("&File"));
   const auto item = [](QWidget* menu, const QString& text, int id) {
     auto* action = new QAction(text, menu);
