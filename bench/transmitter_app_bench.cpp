@@ -1,0 +1,84 @@
+// The transmitter program's work for one frame: the crawl text file read, the overlays drawn on
+// the composed video area, the grab, the reduction and the synthesis. It must stay far inside
+// the 1.28 s of a frame; the aim is at most 10 ms.
+
+#include "transmitter/app/composed_video_area.h"
+#include "transmitter/app/picture_grab.h"
+#include "transmitter/core/crawl_text.h"
+#include "transmitter/core/frame_synthesizer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QGuiApplication& app() {
+  static int argc = 1;
+  static char name[] = "transmitter_app_bench";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static auto* instance = new QGuiApplication(argc, argv);
+  return *instance;
+}
+
+QImage picture() {
+  QImage img(160, 128, QImage::Format_RGB888);
+  QPainter p(&img);
+  QLinearGradient g(0, 0, 160, 128);
+  g.setColorAt(0, Qt::blue);
+  g.setColorAt(1, Qt::yellow);
+  p.fillRect(img.rect(), g);
+  return img;
+}
+
+void BM_FrameFromVideoArea(benchmark::State& state) {
+  app();
+  const auto file = std::filesystem::temp_directory_path() / "transmitter_app_bench_TESTPATT.INI";
+  if (std::FILE* f = std::fopen(file.c_str(), "wb")) {
+    std::fputs("CQ CQ DE MOSAIC TV 0123456789, more\r\n", f);
+    std::fclose(f);
+  }
+  mosaic::ComposedVideoArea area;
+  area.setSourcePicture(picture());
+  mosaic::CrawlState crawl;
+  crawl.crawlOn = true;
+  mosaic::PictureGrab grab;
+  auto planes = std::make_unique<mosaic::PicturePlanes>();
+  mosaic::FrameSynthesizer synth;
+  std::vector<std::int16_t> frame(mosaic::kFrameSamples);
+  for (auto _ : state) {
+    *planes = mosaic::PicturePlanes{};
+    grab.grabPicture(area, crawl, mosaic::readCrawlText(file.string()), *planes);
+    synth.synthesize(*planes, frame.data());
+    benchmark::DoNotOptimize(frame.data());
+  }
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_FrameFromVideoArea)->Unit(benchmark::kMillisecond);
+
+// The overlays and the grab alone, without the synthesis.
+void BM_OverlaysAndGrab(benchmark::State& state) {
+  app();
+  mosaic::ComposedVideoArea area;
+  area.setSourcePicture(picture());
+  mosaic::CrawlState crawl;
+  crawl.crawlOn = true;
+  mosaic::PictureGrab grab;
+  auto planes = std::make_unique<mosaic::PicturePlanes>();
+  for (auto _ : state) {
+    grab.grabPicture(area, crawl, "CQ CQ DE MOSAIC TV", *planes);
+    benchmark::DoNotOptimize(planes.get());
+  }
+}
+BENCHMARK(BM_OverlaysAndGrab)->Unit(benchmark::kMillisecond);
+
+}  // namespace
