@@ -80,6 +80,7 @@ bool FfmpegCamera::connectDriver(const CameraSettings& settings) {
     if (!input->open(backend_.inputFormat, candidate, settings)) continue;
     input_ = std::move(input);
     device_ = candidate;
+    deliveredSize_ = {input_->codec->width, input_->codec->height};
     stop_ = false;
     reader_ = std::thread(&FfmpegCamera::readFrames, this);
     return true;
@@ -110,7 +111,7 @@ std::vector<FrameSize> FfmpegCamera::frameSizes() const {
   const std::string device = !device_.empty() ? device_ : all.empty() ? std::string() : all.front();
   std::vector<FrameSize> sizes = backend_.inputFormat == "video4linux2" ? captureFrameSizes(device) : std::vector<FrameSize>{};
   // A device that lists no sizes offers at least the one it delivers now.
-  if (sizes.empty() && input_) sizes.push_back({input_->codec->width, input_->codec->height});
+  if (sizes.empty() && connected()) sizes.push_back(deliveredSize_);
   return sizes;
 }
 

@@ -47,6 +47,7 @@ class FfmpegCamera : public QObject, public CameraSource {
   CaptureBackend backend_;
   std::unique_ptr<Input> input_;
   std::string device_;
+  FrameSize deliveredSize_;  // of the connected device's pictures
   std::thread reader_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> wanted_{false};

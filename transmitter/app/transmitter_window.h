@@ -68,25 +68,39 @@ class TransmitterWindow : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // A menu item was chosen: its id goes to the dispatch.
   void onMenuAction(QAction* action);
+  // "Open": choose a file and show its first frame, stopped.
   void onOpenFile();
+  // "&Camera": the camera's preview in the area, its two buttons below.
   void onSelectCamera();
+  // "&AVI": back to the file at the position and stepping state it had.
   void onSelectFile();
+  // Button 408: start or stop the one-second steps.
   void onPlayPause();
+  // "Video &source" and "Video &format": the operator's device and frame size, reconnected.
   void onVideoSource();
   void onVideoFormat();
 
+  // The menu bar with its ids, in the order the operator sees it.
   void buildMenuBar();
+  // The controls of file mode and camera mode, created and destroyed as the modes change.
   void createPlayPauseButton(const QString& stateText);
   void createPositionBar();
   void createCameraButtons();
   void destroyControl(int id);
+  // Disconnects and drops the camera and removes its buttons.
   void leaveCameraMode();
+  // The caption: the file's name without its folder.
   void setCaptionFromFileName();
   void startStepTimer();
-  void seekFile();                  // shows the file at `position` and moves the bar there
+  // Shows the file at `position` and moves the bar there.
+  void seekFile();
+  // Puts a new source picture into the area and on screen.
   void showSource(const QImage& picture);
+  // Connects the camera with the operator's settings and starts its preview.
   void reconnectCamera();
+  // Closes the sources, stops the timer and the sound output; runs once.
   void shutDown();
 
   TransmitterServices services_;
