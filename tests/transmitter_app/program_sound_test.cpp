@@ -36,9 +36,9 @@ std::vector<std::int16_t> startUpFrame() {
   return frame;
 }
 
-TEST(ProgramSound, SilenceFor256SecondsThenFramesWithoutGaps) {
-  test::app();
-  if (!std::getenv("MOSAIC_SOUND_SERVER")) GTEST_SKIP() << "no sound server";
+// Records the default source while the program starts and runs for 7 s; returns what was
+// recorded from the moment of the launch on.
+std::vector<std::int16_t> recordProgram() {
   QAudioFormat format;
   format.setSampleRate(48000);
   format.setChannelCount(1);
@@ -46,7 +46,7 @@ TEST(ProgramSound, SilenceFor256SecondsThenFramesWithoutGaps) {
   QAudioSource source(QMediaDevices::defaultAudioInput(), format);
   source.setBufferSize(48000 / 50 * 2);
   QIODevice* input = source.start();
-  ASSERT_NE(input, nullptr);
+  if (!input) return {};
   std::vector<std::int16_t> recorded;
   QObject::connect(input, &QIODevice::readyRead, [&] {
     const QByteArray bytes = input->readAll();
@@ -60,24 +60,43 @@ TEST(ProgramSound, SilenceFor256SecondsThenFramesWithoutGaps) {
   program.setWorkingDirectory(cwd.path());
   const std::size_t launch = recorded.size();
   program.start(QStringLiteral(MOSAICCAST_PATH));
-  ASSERT_TRUE(program.waitForStarted());
+  if (!program.waitForStarted()) return {};
   test::runUntil([&] { return recorded.size() >= launch + 48000 * 7; }, 12000);
   program.kill();
   program.waitForFinished();
   source.stop();
+  return std::vector<std::int16_t>(recorded.begin() + static_cast<long>(launch), recorded.end());
+}
 
-  const auto first = std::find_if(recorded.begin() + static_cast<long>(launch), recorded.end(),
-                                  [](std::int16_t s) { return s != 0; });
-  ASSERT_NE(first, recorded.end()) << "no sound reached the sink";
-  const double silence = static_cast<double>(first - recorded.begin() - static_cast<long>(launch)) / 48000;
+// Checks one recording; says why it fails.
+bool silenceThenFrames(const std::vector<std::int16_t>& recorded, const std::vector<std::int16_t>& expected,
+                       std::string& why) {
+  const auto first = std::find_if(recorded.begin(), recorded.end(), [](std::int16_t s) { return s != 0; });
+  if (first == recorded.end()) return why = "no sound reached the sink", false;
+  const double silence = static_cast<double>(first - recorded.begin()) / 48000;
   std::printf("first sound %.3f s after launch\n", silence);
-  EXPECT_GE(silence, 2.56);
-  EXPECT_LT(silence, 3.5);  // start-up and the server's latency on top
-  // Three whole frames back to back, each exactly the frame of the start-up picture.
-  const auto expected = startUpFrame();
-  ASSERT_GE(recorded.end() - first, 3 * kFrameSamples);
+  // At least the two silent buffers; start-up and the server's latency come on top.
+  if (silence < 2.56 || silence > 3.5) return why = "first sound after " + std::to_string(silence) + " s", false;
+  if (recorded.end() - first < 3 * kFrameSamples) return why = "fewer than three frames recorded", false;
   for (int f = 0; f < 3; ++f)
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), first + f * kFrameSamples)) << "frame " << f;
+    if (!std::equal(expected.begin(), expected.end(), first + f * kFrameSamples))
+      return why = "frame " + std::to_string(f) + " is not the picture's frame, or not in its place", false;
+  return true;
+}
+
+TEST(ProgramSound, SilenceFor256SecondsThenFramesWithoutGaps) {
+  test::app();
+  if (!std::getenv("MOSAIC_SOUND_SERVER")) GTEST_SKIP() << "no sound server";
+  const auto expected = startUpFrame();
+  // Other suites' sound tests may play into the same server at the same time; a fault of the
+  // program fails every try, such a collision only one.
+  std::vector<std::string> reasons;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string why;
+    if (silenceThenFrames(recordProgram(), expected, why)) return;
+    reasons.push_back(why);
+  }
+  for (const auto& r : reasons) ADD_FAILURE() << r;
 }
 
 }  // namespace
