@@ -12,16 +12,16 @@ Arguments::Arguments(std::vector<std::string> args) : args_(std::move(args)) {}
 std::string Arguments::next() { return args_[pos_++]; }
 
 std::optional<std::string> Arguments::option(const std::string& name, bool& missingValue) {
-  missingValue = false;
   if (!more()) return std::nullopt;
   const std::string& arg = args_[pos_];
   if (arg == name) {
-    ++pos_;
-    if (!more()) {
+    if (pos_ + 1 >= args_.size()) {
+      // Left in place, so that the caller can name it in its message.
       missingValue = true;
       return std::nullopt;
     }
-    return args_[pos_++];
+    pos_ += 2;
+    return args_[pos_ - 1];
   }
   if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
     ++pos_;

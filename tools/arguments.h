@@ -18,8 +18,9 @@ class Arguments {
   const std::string& peek() const { return args_[pos_]; }
   // Consumes and returns the next argument.
   std::string next();
-  // If the next argument is option `name` (e.g. "--frames"), consumes it and returns its value;
-  // sets `missingValue` when the option has no value.
+  // If the next argument is option `name` (e.g. "--frames"), consumes it and returns its value.
+  // When it is the option but no value follows, sets `missingValue` (never clears it) and leaves
+  // the option unconsumed, so that a chain of option() calls ends with peek() naming it.
   std::optional<std::string> option(const std::string& name, bool& missingValue);
   // If the next argument is the flag `name`, consumes it.
   bool flag(const std::string& name);

@@ -54,7 +54,6 @@ int runEncode(const std::vector<std::string>& argv) {
   std::optional<long long> frames;
   std::optional<std::string> crawlText;
   while (args.more()) {
-    const std::string current = args.peek();  // an option without a value consumes it
     bool missing = false;
     if (auto v = args.option("-o", missing)) {
       output = *v;
@@ -66,7 +65,7 @@ int runEncode(const std::vector<std::string>& argv) {
     } else if (auto t = args.option("--crawl", missing)) {
       crawlText = crawlTextFromArgument(*t);
     } else if (missing) {
-      return usageError(cmd, current + " needs a value");
+      return usageError(cmd, args.peek() + " needs a value");
     } else if (!args.peek().empty() && args.peek()[0] == '-' && args.peek() != "-") {
       return usageError(cmd, "unknown option " + args.peek());
     } else if (input.empty()) {
