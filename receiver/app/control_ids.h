@@ -1,0 +1,47 @@
+#pragma once
+// The receiver window's numeric control and menu ids. Commands are told apart by these alone.
+
+namespace mosaic::rx {
+
+// Movie recorder.
+inline constexpr int kOpenFileId = 414;     // button "Open file to save" and menu "&Open"
+inline constexpr int kCloseFileId = 413;    // button "Close file"
+inline constexpr int kSaveId = 408;         // button "Start save" / "Pause save" / "Resume"
+inline constexpr int kCounterId = 417;      // label "0 frames saved"
+
+// Sliders.
+inline constexpr int kCoarseTuneId = 433;
+inline constexpr int kFineTuneId = 416;
+inline constexpr int kBalanceId = 430;
+inline constexpr int kSaturationId = 431;
+inline constexpr int kBrightnessId = 423;   // vertical
+inline constexpr int kContrastId = 424;     // vertical
+
+// Labels.
+inline constexpr int kCoarseCaptionId = 432;
+inline constexpr int kFineCaptionId = 415;
+inline constexpr int kTuningValueId = 3456;
+inline constexpr int kBalanceValueId = 1234;
+inline constexpr int kSaturationValueId = 2345;
+
+// Check boxes.
+inline constexpr int kNoiseFilterId = 425;
+inline constexpr int kHorizontalFilterId = 418;
+inline constexpr int kVerticalInterpolationId = 419;
+inline constexpr int kHalfPixelId = 420;
+
+// Menu items.
+inline constexpr int kExitId = 402;
+inline constexpr int kSmallId = 421;
+inline constexpr int kLargeId = 422;
+inline constexpr int kAdjustInputId = 411;
+inline constexpr int kLightFilterId = 426;
+inline constexpr int kMediumFilterId = 427;
+inline constexpr int kHeavyFilterId = 428;
+inline constexpr int kHelpId = 409;
+inline constexpr int kAboutId = 410;
+
+// The property under which every control and menu action carries its id.
+inline constexpr char kIdProperty[] = "controlId";
+
+}  // namespace mosaic::rx

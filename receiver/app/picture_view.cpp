@@ -1,0 +1,38 @@
+#include "receiver/app/picture_view.h"
+
+#include "receiver/app/picture_image.h"
+
+#include <QPainter>
+
+namespace mosaic {
+
+namespace {
+QImage blackPicture() {
+  QImage black(kPictureImageWidth, kPictureImageHeight, QImage::Format_RGB888);
+  black.fill(Qt::black);
+  return black;
+}
+}  // namespace
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent), shown_(blackPicture()) {
+  setGeometry(0, 0, kPictureImageWidth, kPictureImageHeight);
+  setAttribute(Qt::WA_OpaquePaintEvent);  // the image covers the whole area
+}
+
+void PictureView::showPicture(const QImage& picture) {
+  shown_ = picture;
+  update();
+}
+
+void PictureView::windowRepainted(ScreenSize size) {
+  if (size != ScreenSize::Small) return;
+  shown_ = blackPicture();
+  update();
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawImage(0, 0, shown_);
+}
+
+}  // namespace mosaic

@@ -1,0 +1,268 @@
+#include "receiver/app/receiver_window.h"
+
+#include "platform/dialog_units.h"
+#include "platform/icons.h"
+#include "receiver/app/control_ids.h"
+#include "receiver/app/help_notes.h"
+#include "receiver/app/picture_image.h"
+#include "receiver/app/picture_view.h"
+#include "receiver/app/value_labels.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QWindow>
+
+#include <cstdio>
+
+namespace mosaic {
+
+using namespace rx;
+
+namespace {
+constexpr int kClientWidthDu = 260;
+constexpr int kClientHeightDu = 300;
+}  // namespace
+
+ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,
+                               QWidget* parent)
+    : QMainWindow(parent),
+      services_(std::move(services)),
+      chain_(std::make_unique<ReceiveChain>()),
+      recorder_(files, [this](const std::string& message) { reportRecorderProblem(message); }),
+      capture_(input, [this](const std::int16_t* samples, const std::function<void()>& handBack) {
+        onBufferComplete(samples, handBack);
+      }) {
+  setWindowTitle(QStringLiteral("Multi-carrier Colour/Monochrome TV receiver (Voxlane+)"));
+  setWindowIcon(programIcon(IconProgram::Receiver));
+  setFont(dialogFont());
+
+  auto* client = new QWidget(this);
+  setCentralWidget(client);
+  picture_ = new PictureView(client);
+  controls_ = createControls(client);
+  actions_ = createMenus(menuBar());
+  connectControls();
+
+  // The layout's size is the client area's; the menu bar comes on top of it.
+  const QSize clientSize(dialogUnitsToPixelsX(kClientWidthDu), dialogUnitsToPixelsY(kClientHeightDu));
+  resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+
+  initialise();
+  capture_.start();  // a missing device leaves the window working and silent
+}
+
+ReceiverWindow::~ReceiverWindow() { shutDown(); }
+
+void ReceiverWindow::connectControls() {
+  for (QPushButton* button : {controls_.openFile, controls_.closeFile, controls_.save}) {
+    const int id = button->property(kIdProperty).toInt();
+    connect(button, &QPushButton::clicked, this, [this, id] { dispatchCommand(id); });
+  }
+  for (const auto& [id, box] : controls_.checkBoxes) {
+    connect(box, &QCheckBox::clicked, this, [this, id = id] { dispatchCommand(id); });
+  }
+  for (const auto& [id, action] : actions_) {
+    connect(action, &QAction::triggered, this, [this, id = id] { dispatchCommand(id); });
+  }
+  for (const auto& [id, slider] : controls_.sliders) {
+    connect(slider, &QSlider::sliderMoved, this,
+            [this, id = id](int position) { onSlider(id, SliderCode::ThumbTrack, position); });
+    connect(slider, &QSlider::actionTriggered, this, [this, id = id, slider = slider](int action) {
+      if (const auto code = sliderCode(action, slider->isSliderDown())) {
+        onSlider(id, *code, slider->sliderPosition());
+      }
+    });
+  }
+}
+
+void ReceiverWindow::initialise() {
+  demod_ = DemodSettings{};
+  display_ = DisplaySettings{};
+  controls_.checkBoxes.at(kHalfPixelId)->setChecked(true);
+  controls_.checkBoxes.at(kNoiseFilterId)->setChecked(false);
+  controls_.checkBoxes.at(kHorizontalFilterId)->setChecked(false);
+  controls_.checkBoxes.at(kVerticalInterpolationId)->setChecked(false);
+  controls_.checkBoxes.at(kNoiseFilterId)->setText(QStringLiteral("Noise filter (light)"));
+  for (const auto& [id, slider] : controls_.sliders) {
+    slider->setValue(sliderPosition(id, demod_, display_));
+  }
+  updateValueLabels();
+  showRecorderControls();
+}
+
+void ReceiverWindow::dispatchCommand(int id) {
+  switch (id) {
+    case kOpenFileId:
+      openMovieFile();
+      break;
+    case kSaveId:
+      recorder_.toggleSaving();
+      showRecorderControls();
+      break;
+    case kCloseFileId:
+      recorder_.closeFile();
+      showRecorderControls();
+      break;
+    case kNoiseFilterId:
+      display_.noiseFilter = !display_.noiseFilter;
+      break;
+    case kHorizontalFilterId:
+      display_.horizontalFilter = !display_.horizontalFilter;
+      break;
+    case kVerticalInterpolationId:
+      display_.verticalInterpolation = !display_.verticalInterpolation;
+      break;
+    case kHalfPixelId:
+      toggleHalfPixel(demod_);
+      break;
+    case kExitId:
+      close();
+      break;
+    case kSmallId:
+      repaintAllWindows();
+      display_.screenSize = ScreenSize::Small;
+      picture_->windowRepainted(display_.screenSize);  // the repaint comes after the switch
+      break;
+    case kLargeId:
+      display_.screenSize = ScreenSize::Large;
+      break;
+    case kAdjustInputId:
+      if (services_.startMixer) services_.startMixer();
+      break;
+    case kLightFilterId:
+      setNoiseStrength(kLightNoiseFilter, "Noise filter (light)");
+      break;
+    case kMediumFilterId:
+      setNoiseStrength(kMediumNoiseFilter, "Noise filter (medium)");
+      break;
+    case kHeavyFilterId:
+      setNoiseStrength(kHeavyNoiseFilter, "Noise filter (heavy)");
+      break;
+    case kHelpId:
+      keepNoteBox(showNoteBox(QMessageBox::Information, QStringLiteral("HELP notes"), helpNotesText()));
+      break;
+    case kAboutId:
+      keepNoteBox(showNoteBox(QMessageBox::Information, QStringLiteral("Mosaic TV"), aboutText()));
+      break;
+    default:
+      break;
+  }
+}
+
+void ReceiverWindow::onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack) {
+  const DisplaySettings display = display_;  // the settings as they are when the run starts
+  chain_->onBufferComplete(samples, demod_, display, handBack);
+  picture_->showPicture(pictureImage(chain_->bitmap(), display.screenSize));
+  recorder_.frameFinished(chain_->movieFrame());
+  showRecorderControls();
+}
+
+void ReceiverWindow::onSlider(int id, SliderCode code, int messagePosition) {
+  if (!changesSetting(code)) return;
+  const int position =
+      code == SliderCode::ThumbTrack ? messagePosition : controls_.sliders.at(id)->sliderPosition();
+  applySliderPosition(id, position, demod_, display_);
+  if (isHorizontalSlider(id)) updateValueLabels();
+}
+
+void ReceiverWindow::updateValueLabels() {
+  controls_.balanceValue->setText(balanceText(demod_));
+  controls_.saturationValue->setText(saturationText(display_));
+  controls_.tuningValue->setText(tuningText(demod_));
+}
+
+void ReceiverWindow::setNoiseStrength(NoiseWeights weights, const char* checkBoxText) {
+  display_.noiseWeights = weights;  // whether the filter is on stays with the check box
+  controls_.checkBoxes.at(kNoiseFilterId)->setText(QString::fromLatin1(checkBoxText));
+}
+
+void ReceiverWindow::repaintAllWindows() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible()) window->update();
+  }
+}
+
+void ReceiverWindow::openMovieFile() {
+  recorder_.beginOpen();
+  showRecorderControls();
+  const auto path = services_.chooseMovieFile ? services_.chooseMovieFile(this) : std::nullopt;
+  if (shutDown_) return;  // the program ended while the dialog was open
+  if (path) {
+    recorder_.openFile(QFile::encodeName(*path).toStdString());
+  } else {
+    recorder_.cancelOpen();
+  }
+  showRecorderControls();
+}
+
+void ReceiverWindow::showRecorderControls() {
+  const RecorderControls& shown = recorder_.controls();
+  controls_.closeFile->setEnabled(shown.closeEnabled);
+  controls_.save->setEnabled(shown.saveEnabled);
+  controls_.save->setText(QString::fromStdString(shown.saveText));
+  controls_.counter->setText(QString::fromStdString(shown.counterText));
+}
+
+void ReceiverWindow::reportRecorderProblem(const std::string& message) {
+  std::fprintf(stderr, "mosaicview: %s\n", message.c_str());
+  showNoteBox(QMessageBox::Warning, QStringLiteral("Movie file"), QString::fromLocal8Bit(message.c_str()));
+}
+
+void ReceiverWindow::keepNoteBox(QMessageBox* box) {
+  std::erase_if(noteBoxes_, [](const QPointer<QMessageBox>& b) { return b.isNull(); });
+  noteBoxes_.emplace_back(box);
+}
+
+void ReceiverWindow::shutDown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  capture_.stop();
+  recorder_.finish();
+  showRecorderControls();
+  for (const auto& box : noteBoxes_) {
+    if (box) box->close();
+  }
+}
+
+QWidget* ReceiverWindow::control(int id) const {
+  const auto found = controls_.byId.find(id);
+  return found == controls_.byId.end() ? nullptr : found->second;
+}
+
+QAction* ReceiverWindow::menuAction(int id) const {
+  const auto found = actions_.find(id);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+void ReceiverWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!watchingExposures_ && windowHandle()) {
+    windowHandle()->installEventFilter(this);
+    watchingExposures_ = true;
+  }
+}
+
+void ReceiverWindow::closeEvent(QCloseEvent* event) {
+  shutDown();
+  event->accept();
+}
+
+bool ReceiverWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+    picture_->windowRepainted(display_.screenSize);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace mosaic

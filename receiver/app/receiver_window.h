@@ -1,0 +1,94 @@
+#pragma once
+// The receiver's window: the picture area, the sliders, check boxes and buttons, and the menu
+// bar. It holds the receiver's settings and forwards everything else: each filled sound buffer
+// goes through the receive chain (demodulation and picture), is drawn, and is offered to the
+// movie recorder, in that order; every button, check box and menu command goes through one
+// dispatch by its numeric id.
+
+#include "receiver/app/receiver_controls.h"
+#include "receiver/app/receiver_services.h"
+#include "receiver/app/slider_settings.h"
+#include "receiver/core/audio_input.h"
+#include "receiver/core/capture.h"
+#include "receiver/core/demod_settings.h"
+#include "receiver/core/display_settings.h"
+#include "receiver/core/movie_recorder.h"
+#include "receiver/core/receive_chain.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMessageBox;
+
+namespace mosaic {
+
+class PictureView;
+
+class ReceiverWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Builds the window and starts receiving from `input`; movie files are made through `files`.
+  ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,
+                 QWidget* parent = nullptr);
+  ~ReceiverWindow() override;
+
+  // Carries out the command of the control or menu item with this id; other ids are ignored.
+  void dispatchCommand(int id);
+
+  // Stops reception and completes the movie file. Closing the window does this; it may be
+  // called more than once.
+  void shutDown();
+
+  // The control with this id (null when there is none), and the menu command with this id.
+  QWidget* control(int id) const;
+  QAction* menuAction(int id) const;
+  PictureView* pictureView() const { return picture_; }
+  const DemodSettings& demodSettings() const { return demod_; }
+  const DisplaySettings& displaySettings() const { return display_; }
+  const ReceiveChain& chain() const { return *chain_; }
+  const MovieRecorder& recorder() const { return recorder_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  // Watches the window's exposures, which repaint the picture area.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void connectControls();
+  // Sets the settings' defaults and shows them in the controls.
+  void initialise();
+  // One filled sound buffer: demodulation, picture, drawing, then the recorder.
+  void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
+  // A slider notification; a thumb track carries its position, the others read the slider.
+  void onSlider(int id, SliderCode code, int messagePosition);
+  void updateValueLabels();
+  void setNoiseStrength(NoiseWeights weights, const char* checkBoxText);
+  // "Small": every window of the program is repainted, which blacks the picture area.
+  void repaintAllWindows();
+  void openMovieFile();
+  void showRecorderControls();
+  void reportRecorderProblem(const std::string& message);
+  void keepNoteBox(QMessageBox* box);
+
+  ReceiverServices services_;
+  DemodSettings demod_;
+  DisplaySettings display_;
+  std::unique_ptr<ReceiveChain> chain_;
+  MovieRecorder recorder_;
+  ReceiverControls controls_;
+  std::map<int, QAction*> actions_;
+  PictureView* picture_ = nullptr;
+  std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
+  bool watchingExposures_ = false;
+  bool shutDown_ = false;
+  Capture capture_;  // last, so that it stops first
+};
+
+}  // namespace mosaic

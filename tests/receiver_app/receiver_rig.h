@@ -1,0 +1,81 @@
+#pragma once
+// The receiver window on fake devices: a sound input that the test fills buffer by buffer, movie
+// files in memory, a save dialog that answers from a list and a mixer that only counts.
+
+#include "receiver/app/control_ids.h"
+#include "receiver/app/picture_view.h"
+#include "receiver/app/receiver_window.h"
+#include "tests/fakes/fake_audio_input.h"
+#include "tests/receiver/fake_movie_files.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace mosaic::test {
+
+inline QApplication& testApp() {
+  static int argc = 1;
+  static char name[] = "receiver_app_tests";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: tearing Qt down among other static destructors at exit crashes.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+struct ReceiverRig {
+  QApplication& app = testApp();  // first: widgets need it
+  testing::FakeAudioInput input;
+  testing::FakeMovieFiles memoryFiles;
+  std::deque<QString> dialogAnswers;  // an empty name or none left: cancelled
+  int dialogs = 0;
+  int mixerStarts = 0;
+  ReceiverWindow window;
+
+  explicit ReceiverRig(MovieFiles* files = nullptr)
+      : window(input, files ? *files : memoryFiles,
+               ReceiverServices{[this](QWidget*) { return answerDialog(); }, [this] { ++mixerStarts; }}) {}
+
+  std::optional<QString> answerDialog() {
+    ++dialogs;
+    if (dialogAnswers.empty()) return std::nullopt;
+    const QString answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    if (answer.isEmpty()) return std::nullopt;
+    return answer;
+  }
+
+  QSlider* slider(int id) const { return qobject_cast<QSlider*>(window.control(id)); }
+  QLabel* label(int id) const { return qobject_cast<QLabel*>(window.control(id)); }
+  QPushButton* button(int id) const { return qobject_cast<QPushButton*>(window.control(id)); }
+  QCheckBox* checkBox(int id) const { return qobject_cast<QCheckBox*>(window.control(id)); }
+  QString text(int id) const { return label(id)->text(); }
+  void menu(int id) const { window.menuAction(id)->trigger(); }
+
+  // One filled capture buffer; false when the window is not receiving.
+  bool receive(const std::vector<std::int16_t>& buffer) { return input.record(buffer); }
+  // `audio` cut into whole capture buffers, one after another.
+  void receiveAll(const std::vector<std::int16_t>& audio) {
+    for (std::size_t at = 0; at + kCaptureSamples <= audio.size(); at += kCaptureSamples) {
+      receive(std::vector<std::int16_t>(audio.begin() + static_cast<std::ptrdiff_t>(at),
+                                        audio.begin() + static_cast<std::ptrdiff_t>(at + kCaptureSamples)));
+    }
+  }
+  const QImage& picture() const { return window.pictureView()->shown(); }
+};
+
+// A message box that is open now with this title, or null.
+inline QWidget* openBoxTitled(const QString& title) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowTitle() == title) return w;
+  return nullptr;
+}
+
+}  // namespace mosaic::test
