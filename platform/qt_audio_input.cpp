@@ -1,10 +1,11 @@
 #include "platform/qt_audio_input.h"
 
+#include "platform/qt_audio_device.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSource>
 #include <QIODevice>
-#include <QMediaDevices>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -20,23 +21,12 @@ QtAudioInput::~QtAudioInput() { close(); }
 
 bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
-  const QAudioDevice device = QMediaDevices::defaultAudioInput();
-  if (device.isNull()) {
-    std::fprintf(stderr, "sound: no recording device; receiving nothing\n");
-    return false;
-  }
-  QAudioFormat format;
-  format.setSampleRate(sampleRateHz);
-  format.setChannelCount(1);
-  format.setSampleFormat(QAudioFormat::Int16);
-  if (!device.isFormatSupported(format)) {
-    std::fprintf(stderr, "sound: %s cannot record %d Hz mono 16-bit; receiving nothing\n",
-                 qPrintable(device.description()), sampleRateHz);
-    return false;
-  }
+  const QAudioFormat format = monoInt16Format(sampleRateHz);
+  const auto device = defaultDeviceFor(SoundDirection::Recording, format);
+  if (!device) return false;
   sampleRateHz_ = sampleRateHz;
   onBufferFilled_ = std::move(onBufferFilled);
-  source_ = std::make_unique<QAudioSource>(device, format);
+  source_ = std::make_unique<QAudioSource>(*device, format);
   source_->setBufferSize(sampleRateHz / 4 * 2);  // a quarter second of device buffering
   return true;
 }

@@ -1,9 +1,10 @@
 #include "platform/qt_audio_output.h"
 
+#include "platform/qt_audio_device.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QMediaDevices>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,22 +51,11 @@ QtAudioOutput::~QtAudioOutput() { close(); }
 
 bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   close();
-  const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-  if (device.isNull()) {
-    std::fprintf(stderr, "sound: no playback device; transmitting nothing\n");
-    return false;
-  }
-  QAudioFormat format;
-  format.setSampleRate(sampleRateHz);
-  format.setChannelCount(1);
-  format.setSampleFormat(QAudioFormat::Int16);
-  if (!device.isFormatSupported(format)) {
-    std::fprintf(stderr, "sound: %s cannot play %d Hz mono 16-bit; transmitting nothing\n",
-                 qPrintable(device.description()), sampleRateHz);
-    return false;
-  }
+  const QAudioFormat format = monoInt16Format(sampleRateHz);
+  const auto device = defaultDeviceFor(SoundDirection::Playback, format);
+  if (!device) return false;
   onBufferDone_ = std::move(onBufferDone);
-  sink_ = std::make_unique<QAudioSink>(device, format);
+  sink_ = std::make_unique<QAudioSink>(*device, format);
   sink_->setBufferSize(sampleRateHz / 4 * 2);  // a quarter second ahead of the speaker
   stream_ = new BufferQueueDevice(this);
   // Queued: the refill (a new frame) runs from the event loop, never inside the sink's read.
