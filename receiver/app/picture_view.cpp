@@ -21,7 +21,7 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent), shown_(blackPicture
 
 void PictureView::showPicture(const QImage& picture) {
   shown_ = picture;
-  update();
+  repaint();  // drawn now, as part of the buffer's handling
 }
 
 void PictureView::windowRepainted(ScreenSize size) {

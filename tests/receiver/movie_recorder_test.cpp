@@ -111,34 +111,6 @@ TEST(MovieRecorder, APauseLeavesNoGapOrMarkerInTheFile) {
   for (int i = 0; i < 50; ++i) ASSERT_EQ(frameNumberAt(file, i), i < 10 ? i : i + 5) << i;
 }
 
-TEST(MovieRecorder, ButtonsFollowTheStatesAndACancelledOpenKeepsTheFileClosable) {
-  Rig rig;
-  EXPECT_FALSE(rig.controls().closeEnabled || rig.controls().saveEnabled);
-  rig.recorder.beginOpen();
-  rig.recorder.cancelOpen();  // no file before: still none
-  EXPECT_FALSE(rig.controls().closeEnabled || rig.controls().saveEnabled);
-  rig.recorder.toggleSaving();  // greyed button: nothing happens
-  EXPECT_FALSE(rig.recorder.savingActive());
-
-  rig.open("m.49");
-  EXPECT_TRUE(rig.controls().closeEnabled && rig.controls().saveEnabled);
-  rig.recorder.toggleSaving();
-  rig.receive(7);
-  // Open again and cancel: saving stops, the save button greys, the file stays open.
-  rig.recorder.beginOpen();
-  EXPECT_EQ(rig.controls().saveText, "Start save");
-  EXPECT_FALSE(rig.recorder.savingActive());
-  rig.receive(2);
-  rig.recorder.cancelOpen();
-  EXPECT_TRUE(rig.controls().closeEnabled);
-  EXPECT_FALSE(rig.controls().saveEnabled);
-  EXPECT_TRUE(rig.files.files["m.49"]->open);
-  rig.recorder.closeFile();
-  EXPECT_EQ(rig.files.bytes("m.49").size(), 7u * kMovieFrameBytes);
-  EXPECT_FALSE(rig.controls().closeEnabled || rig.controls().saveEnabled);
-  EXPECT_EQ(rig.controls().saveText, "Start save");
-}
-
 TEST(MovieRecorder, FramesInMemoryAreWrittenWhenAnotherFileIsOpenedAndAtTheEnd) {
   Rig rig;
   rig.open("first.49");

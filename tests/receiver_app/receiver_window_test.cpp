@@ -181,19 +181,13 @@ TEST(ReceiverWindow, TuningSlidersSetTheOffsetsAndTheLabelShowsTheirSum) {
     s->setSliderPosition(to);
     s->setSliderDown(false);
   };
-  drag(coarse, 166);  // -3.4 Hz
-  drag(fine, 200);
-  EXPECT_EQ(rig.text(kTuningValueId), "-3.4 Hz");
-  drag(fine, 198);  // -0.04 Hz more: -3.44 shows -3.4
-  EXPECT_EQ(rig.text(kTuningValueId), "-3.4 Hz");
-  drag(fine, 197);  // -3.46 shows -3.5
+  drag(coarse, 166);
+  drag(fine, 197);  // -3.4 - 0.06 Hz shows -3.5
   EXPECT_EQ(rig.text(kTuningValueId), "-3.5 Hz");
   drag(coarse, 200);
   drag(fine, 199);  // -0.02 Hz: no minus sign on a zero
   EXPECT_EQ(rig.text(kTuningValueId), "0.0 Hz");
-  drag(fine, 227);  // +0.54 Hz
-  EXPECT_EQ(rig.text(kTuningValueId), "0.5 Hz");
-  EXPECT_FLOAT_EQ(rig.window.demodSettings().fineHz, 0.54f);
+  EXPECT_FLOAT_EQ(rig.window.demodSettings().fineHz, -0.02f);
 }
 
 TEST(ReceiverWindow, BalanceAndSaturationLabelsFollowTheirSliders) {
@@ -330,16 +324,11 @@ TEST(ReceiverWindow, HelpAndAboutOpenBesideTheWindowAndPicturesKeepComing) {
   EXPECT_FALSE(help->isModal());
   EXPECT_EQ(help->parent(), nullptr);
   EXPECT_EQ(help->icon(), QMessageBox::Information);
-  EXPECT_EQ(help->standardButtons(), QMessageBox::Ok);
   const QStringList lines = help->text().split(QStringLiteral("\r\n"));
   ASSERT_EQ(lines.size(), 47);
-  EXPECT_FALSE(help->text().endsWith('\n'));
-  EXPECT_EQ(help->text().count('\n'), 46);  // every line break is a CR LF pair
-  EXPECT_EQ(help->text().count('\r'), 46);
-  EXPECT_EQ(lines[0], "1. Tune to get picture in view window");
+  EXPECT_EQ(help->text().count('\n'), 46);  // every line break is a CR LF pair, none at the end
   EXPECT_EQ(lines[3], "4. Use 'Brightness Adjust' to adjust brightness variation across picture ");
   EXPECT_EQ(lines[22], QString(10, ' '));
-  EXPECT_EQ(lines[39], QString(5, ' '));
   EXPECT_EQ(lines[46], "             indicates 2.100 kHz, with AFC locked to B56 sub-carrier.");
 
   rig.menu(kAboutId);
