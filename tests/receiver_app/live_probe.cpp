@@ -93,6 +93,8 @@ int main(int argc, char* argv[]) {
       window.dispatchCommand(rx::kLargeId);
     } else if (n == 11) {
       save("large-balance0.png", window.grab());
+      window.resize(480, window.height());  // the controls beyond the layout's width
+      save("widened.png", window.grab());
       window.dispatchCommand(rx::kHelpId);
       QTimer::singleShot(500, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())

@@ -164,10 +164,11 @@ TEST(RecorderWindow, AFileThatCannotBeMadeIsReportedBesideTheWindowAndNothingCou
 }
 
 // Runs `step` on the modal dialog that is open once the event loop runs.
+// A dialog still open after five seconds is closed, so that the test can never hang on it.
 void onNextModal(const std::function<void(QWidget*)>& step) {
-  QTimer::singleShot(0, [step] {
-    QWidget* modal = QApplication::activeModalWidget();
-    step(modal);
+  QTimer::singleShot(0, [step] { step(QApplication::activeModalWidget()); });
+  QTimer::singleShot(5000, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   });
 }
 
