@@ -93,3 +93,18 @@ void BM_ReceiveChainPerBuffer(benchmark::State& state) {
 BENCHMARK(BM_ReceiveChainPerBuffer)->ArgName("tuned")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// A receiver listening to a silent input: every carrier is missing, every value not-a-number.
+void BM_ReceiveChainSilentInput(benchmark::State& state) {
+  const std::vector<std::int16_t> silence(kCaptureSamples, 0);
+  ReceiveChain chain;
+  for (auto _ : state) {
+    chain.onBufferComplete(silence.data(), DemodSettings{}, DisplaySettings{});
+    benchmark::DoNotOptimize(chain.bitmap().bytes.data());
+  }
+}
+BENCHMARK(BM_ReceiveChainSilentInput)->Unit(benchmark::kMillisecond);
+
+}  // namespace

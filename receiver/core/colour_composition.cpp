@@ -3,6 +3,8 @@
 #include "receiver/core/integer_rounding.h"
 #include "receiver/core/byte_rounding.h"
 
+#include <cmath>
+
 namespace mosaic {
 
 namespace {
@@ -10,16 +12,23 @@ constexpr long double kSaturationScale = 200.0L;
 }
 
 Bgr composePixel(double luma, double red, double blue, const DisplaySettings& settings) {
+  // A component computed from a not-a-number value (a silent carrier) is 0. Such components are
+  // not computed at all: the extended-precision unit is hundreds of times slower on them.
+  const bool lumaKnown = !std::isnan(luma);
+  const bool redKnown = lumaKnown && !std::isnan(red);
+  const bool blueKnown = lumaKnown && !std::isnan(blue);
   const long double y = luma;
   const long double r = red;
   const long double b = blue;
   const long double sat = settings.saturation;
   const long double contrast = settings.contrast;
   const long double brightness = settings.brightness;
-  const long double redValue = (y + r * sat / kSaturationScale) * contrast + brightness;
-  const long double greenValue = (y - (b + r) * (sat * 0.5L) / kSaturationScale) * contrast + brightness;
-  const long double blueValue = (y + b * sat / kSaturationScale) * contrast + brightness;
-  return {roundToByteFast(blueValue), roundToByteFast(greenValue), roundToByteFast(redValue)};
+  Bgr out{0, 0, 0};
+  if (redKnown) out.red = roundToByteFast((y + r * sat / kSaturationScale) * contrast + brightness);
+  if (redKnown && blueKnown)
+    out.green = roundToByteFast((y - (b + r) * (sat * 0.5L) / kSaturationScale) * contrast + brightness);
+  if (blueKnown) out.blue = roundToByteFast((y + b * sat / kSaturationScale) * contrast + brightness);
+  return out;
 }
 
 std::uint8_t blendWithPrevious(std::uint8_t old, std::uint8_t fresh, NoiseWeights weights) {

@@ -2,6 +2,8 @@
 
 #include "receiver/core/byte_rounding.h"
 
+#include <limits>
+
 namespace mosaic {
 
 namespace {
@@ -9,6 +11,9 @@ constexpr long double kBalanceScale = 5000.0L;
 }
 
 double differentialValue(float reA, float imA, float reB, float imB, int balance, int slot) {
+  // A silent carrier has no phase, so no value. Saying so directly also keeps the extended-
+  // precision unit away from 0 / 0, which it handles hundreds of times slower than a number.
+  if (reB == 0.0f && imB == 0.0f) return std::numeric_limits<double>::quiet_NaN();
   const long double cross = static_cast<long double>(imA) * reB - static_cast<long double>(reA) * imB;
   const long double power = static_cast<long double>(reB) * reB + static_cast<long double>(imB) * imB;
   const long double slope = static_cast<long double>(balance) * slot / kBalanceScale;
