@@ -19,7 +19,9 @@ QRect dialogRect(int x, int y, int width, int height) {
 }
 
 QFont dialogFont() {
-  QFont font(QStringLiteral("Sans Serif"));
+  // Liberation Sans has the metrics of the narrow sans serif faces the layouts were drawn for;
+  // the usual Linux default is wide enough to clip several captions at their given widths.
+  QFont font(QStringLiteral("Liberation Sans"));
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(8);
   return font;

@@ -13,7 +13,7 @@ int dialogUnitsToPixelsY(int du);
 // A rectangle given in dialog units (x, y, width, height), in pixels.
 QRect dialogRect(int x, int y, int width, int height);
 
-// The programs' dialog font: a sans serif of 8 points.
+// The programs' dialog font: a narrow sans serif of 8 points.
 QFont dialogFont();
 
 }  // namespace mosaic

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+
+#include <algorithm>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -34,7 +36,9 @@ QPushButton* addButton(ReceiverControls& c, QWidget* client, int id, const char*
 // Left-aligned static text; `id` 0 for a caption without an id.
 QLabel* addLabel(ReceiverControls& c, QWidget* client, int id, const char* text, QRect du) {
   auto* label = new QLabel(QString::fromLatin1(text), client);
-  label->setGeometry(du);
+  // Never narrower than its caption: a clipped caption helps nobody, and nothing lies to the
+  // right of any caption in this layout.
+  label->setGeometry(du.x(), du.y(), std::max(du.width(), label->sizeHint().width()), du.height());
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   if (id != 0) {
     tag(label, id);

@@ -45,11 +45,11 @@ TEST_P(VideoFileSeeking, CountsEveryFrameAndShowsExactlyTheFrameAskedFor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Containers, VideoFileSeeking,
-    ::testing::Values(Case{"avi_mpeg4", {"avi", "mpeg4", 30, 64, 48, 10, 0}},
-                      Case{"mp4_mpeg4", {"mp4", "mpeg4", 30, 64, 48, 8, 0}},
-                      Case{"mp4_bframes", {"mp4", "mpeg2video", 30, 64, 48, 8, 2}},
-                      Case{"mkv_mpeg2", {"matroska", "mpeg2video", 30, 64, 48, 12, 2}},
-                      Case{"mpeg_program_stream_bframes", {"mpeg", "mpeg2video", 30, 64, 48, 6, 2}}),
+    ::testing::Values(Case{"avi_mpeg4", {"avi", "mpeg4", 30, 64, 48, 10, 0, {}}},
+                      Case{"mp4_mpeg4", {"mp4", "mpeg4", 30, 64, 48, 8, 0, {}}},
+                      Case{"mp4_bframes", {"mp4", "mpeg2video", 30, 64, 48, 8, 2, {}}},
+                      Case{"mkv_mpeg2", {"matroska", "mpeg2video", 30, 64, 48, 12, 2, {}}},
+                      Case{"mpeg_program_stream_bframes", {"mpeg", "mpeg2video", 30, 64, 48, 6, 2, {}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VideoFile, FilesThatCannotBeShownSayWhyAndLeaveNothingOpen) {
