@@ -6,7 +6,7 @@
 #include "pttswitch/posix_serial_lines.h"
 #include "pttswitch/ptt_port.h"
 #include "pttswitch/ptt_window.h"
-#include "pttswitch/shutdown_signal_watcher.h"
+#include "platform/shutdown_signal_watcher.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

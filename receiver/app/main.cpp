@@ -2,7 +2,7 @@
 // with a recorder for movie files.
 
 #include "platform/qt_audio_input.h"
-#include "pttswitch/shutdown_signal_watcher.h"
+#include "platform/shutdown_signal_watcher.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/receiver_window.h"
 #include "receiver/core/disk_movie_files.h"

@@ -3,6 +3,7 @@
 // exit.
 
 #include "platform/qt_audio_output.h"
+#include "platform/shutdown_signal_watcher.h"
 #include "transmitter/app/transmitter_services.h"
 #include "transmitter/app/transmitter_window.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   mosaic::QtAudioOutput audio;
   mosaic::TransmitterWindow window(mosaic::programServices(audio));
+  // Ended by a signal, the program still closes its window and its sound output in order.
+  mosaic::ShutdownSignalWatcher signalWatcher([&window] { window.done(0); });
   window.run();
   return 0;
 }

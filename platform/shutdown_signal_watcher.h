@@ -1,6 +1,6 @@
 #pragma once
 // Turns SIGTERM, SIGINT and SIGHUP into an ordinary call on the UI thread, so that a program ended
-// by a signal still runs its own shut-down (for the switch: unkeying the radio).
+// by a signal still runs its own shut-down (unkeying the radio, writing a recording).
 
 #include <QSocketNotifier>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "pttswitch/shutdown_signal_watcher.h"
+#include "platform/shutdown_signal_watcher.h"
 
 #include <fcntl.h>
 #include <unistd.h>
