@@ -156,13 +156,7 @@ void TransmitterWindow::onSelectFile() {
   leaveCameraMode();
   destroyControl(kPlayPauseId);
   createPlayPauseButton(QString());
-  if (state_.stepping) {
-    playPause_->setStateText(kSteppingText);
-    startStepTimer();
-  } else {
-    playPause_->setStateText(kStoppedText);
-    stepTimer_.stop();
-  }
+  showSteppingState();
   destroyControl(kPositionBarId);
   createPositionBar();
   positionBar_->setLength(state_.length);
@@ -172,6 +166,10 @@ void TransmitterWindow::onSelectFile() {
 void TransmitterWindow::onPlayPause() {
   if (!playPause_) return;
   state_.stepping = !state_.stepping;
+  showSteppingState();
+}
+
+void TransmitterWindow::showSteppingState() {
   if (state_.stepping) {
     playPause_->setStateText(kSteppingText);
     startStepTimer();

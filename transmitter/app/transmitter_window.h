@@ -94,6 +94,8 @@ class TransmitterWindow : public QDialog {
   // The caption: the file's name without its folder.
   void setCaptionFromFileName();
   void startStepTimer();
+  // Button 408 and the step timer as `stepping` says: "4" and running, or ";" and stopped.
+  void showSteppingState();
   // Shows the file at `position` and moves the bar there.
   void seekFile();
   // Puts a new source picture into the area and on screen.
