@@ -2,10 +2,10 @@
 // server; without it the device tests are skipped).
 
 #include "platform/qt_audio_input.h"
+#include "tests/support/qt_app.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
 
@@ -16,14 +16,6 @@
 
 namespace mosaic {
 namespace {
-
-QGuiApplication& app() {
-  static int argc = 1;
-  static char name[] = "platform_tests";
-  static char* argv[] = {name, nullptr};
-  static auto* instance = new QGuiApplication(argc, argv);
-  return *instance;
-}
 
 bool soundServerRunning() { return std::getenv("MOSAIC_SOUND_SERVER") != nullptr; }
 
@@ -38,14 +30,14 @@ void runEventLoopUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 TEST(QtAudioInput, FillsQueuedBuffersInOrderAndReportsThemOnTheUiThread) {
-  app();
+  test::app();
   if (!soundServerRunning()) GTEST_SKIP() << "no sound server";
   QtAudioInput input;
   std::vector<int> filled;
   bool onUiThread = true;
   ASSERT_TRUE(input.open(9600, [&](int id) {
     filled.push_back(id);
-    onUiThread = onUiThread && QThread::currentThread() == app().thread();
+    onUiThread = onUiThread && QThread::currentThread() == test::app().thread();
   }));
   std::vector<std::int16_t> first(960, 12345), second(960, 12345);
   input.queue(1, first.data(), 960);

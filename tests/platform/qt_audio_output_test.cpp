@@ -2,10 +2,10 @@
 // PulseAudio server; without it the device tests are skipped).
 
 #include "platform/qt_audio_output.h"
+#include "tests/support/qt_app.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
 
@@ -19,14 +19,6 @@
 namespace mosaic {
 namespace {
 
-QGuiApplication& app() {
-  static int argc = 1;
-  static char name[] = "platform_tests";
-  static char* argv[] = {name, nullptr};
-  static auto* instance = new QGuiApplication(argc, argv);
-  return *instance;
-}
-
 bool soundServerRunning() { return std::getenv("MOSAIC_SOUND_SERVER") != nullptr; }
 
 void runEventLoopFor(int ms) {
@@ -36,7 +28,7 @@ void runEventLoopFor(int ms) {
 }
 
 TEST(BufferQueueDevice, ServesBuffersBackToBackThenSilence) {
-  app();
+  test::app();
   BufferQueueDevice stream;
   stream.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   int consumed = 0;
@@ -56,7 +48,7 @@ TEST(BufferQueueDevice, ServesBuffersBackToBackThenSilence) {
 }
 
 TEST(QtAudioOutput, PlaysQueuedBuffersWithoutGapsAndReturnsThemOnTheUiThread) {
-  app();
+  test::app();
   if (!soundServerRunning()) GTEST_SKIP() << "no sound server";
   constexpr int kRate = 48000, kBuffer = 4800;  // 0.1 s buffers to keep the test short
   std::array<std::vector<std::int16_t>, 2> buffers;
@@ -69,7 +61,7 @@ TEST(QtAudioOutput, PlaysQueuedBuffersWithoutGapsAndReturnsThemOnTheUiThread) {
   bool onUiThread = true;
   QElapsedTimer clock;
   const bool opened = out.open(kRate, [&] {
-    onUiThread = onUiThread && QThread::currentThread() == app().thread();
+    onUiThread = onUiThread && QThread::currentThread() == test::app().thread();
     ++done;
     out.write(buffers[next].data(), kBuffer);  // refill, as the transmitter does
     next ^= 1;
@@ -89,7 +81,7 @@ TEST(QtAudioOutput, PlaysQueuedBuffersWithoutGapsAndReturnsThemOnTheUiThread) {
 }
 
 TEST(QtAudioOutput, ResetStopsNotificationsAndCloseCanBeRepeated) {
-  app();
+  test::app();
   if (!soundServerRunning()) GTEST_SKIP() << "no sound server";
   std::vector<std::int16_t> buffer(4800, 0);
   QtAudioOutput out;

@@ -11,7 +11,7 @@
 
 #include "pttswitch/comport_error_box.h"
 #include "tests/pttswitch/fake_serial_lines.h"
-#include "tests/pttswitch/qt_test_app.h"
+#include "tests/support/qt_app.h"
 
 namespace mosaic {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 struct Rig {
-  QApplication& app = testApp();  // first: widgets need it
+  QApplication& app = test::app();  // first: widgets need it
   FakeSerialLines lines;
   PttPort port{lines};
   int failureReports = 0;
@@ -124,7 +124,7 @@ TEST(PttWindow, EveryWayOfClosingUnkeysBeforeReleasing) {
 }
 
 TEST(ComportErrorBox, SaysWhatFailedWithAnErrorIconAndOk) {
-  testApp();
+  test::app();
   const auto box = makeComportErrorBox();
   EXPECT_EQ(box->windowTitle(), QStringLiteral("Comport"));
   EXPECT_EQ(box->text(),

@@ -6,6 +6,7 @@
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
 #include "tests/fakes/fake_audio_input.h"
+#include "tests/support/qt_app.h"
 #include "tests/receiver/fake_movie_files.h"
 
 #include <QAction>
@@ -21,17 +22,8 @@
 
 namespace mosaic::test {
 
-inline QApplication& testApp() {
-  static int argc = 1;
-  static char name[] = "receiver_app_tests";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: tearing Qt down among other static destructors at exit crashes.
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 struct ReceiverRig {
-  QApplication& app = testApp();  // first: widgets need it
+  QApplication& app = test::app();  // first: widgets need it
   testing::FakeAudioInput input;
   testing::FakeMovieFiles memoryFiles;
   std::deque<QString> dialogAnswers;  // an empty name or none left: cancelled

@@ -414,7 +414,7 @@ TEST(ReceiverWindow, ExitEndsReceptionAndReleasesTheDevice) {
 }
 
 TEST(ReceiverWindow, WithoutASoundDeviceTheWindowStillWorks) {
-  test::testApp();
+  test::app();
   testing::FakeAudioInput input;
   input.failOpen = true;
   testing::FakeMovieFiles files;

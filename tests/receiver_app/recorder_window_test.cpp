@@ -174,7 +174,7 @@ void onNextModal(QObject* context, const std::function<void(QWidget*)>& step) {
 }
 
 TEST(SaveDialog, AsksForA49FileInTheCurrentFolderAndAddsTheExtension) {
-  test::testApp();
+  test::app();
   QTemporaryDir dir;
   const QString previous = QDir::currentPath();
   QDir::setCurrent(dir.path());

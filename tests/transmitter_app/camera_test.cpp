@@ -1,6 +1,6 @@
 // Cameras through FFmpeg's capture devices, with FFmpeg's generated test sources standing in.
 
-#include "qt_app.h"
+#include "tests/support/qt_app.h"
 #include "window_fixture.h"
 #include "transmitter/app/ffmpeg_camera.h"
 #include "transmitter/core/frame_synthesizer.h"

@@ -1,6 +1,6 @@
 // The overlays on the composed video area and the grab that follows them.
 
-#include "qt_app.h"
+#include "tests/support/qt_app.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/overlays.h"
 #include "transmitter/app/picture_grab.h"

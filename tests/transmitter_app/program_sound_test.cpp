@@ -2,7 +2,7 @@
 // default source records the default sink; without it the test is skipped): from start-up,
 // 2.56 s of silence, then frames back to back, each the frame of the picture on show.
 
-#include "qt_app.h"
+#include "tests/support/qt_app.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/core/frame_synthesizer.h"

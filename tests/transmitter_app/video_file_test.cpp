@@ -1,6 +1,6 @@
 // Video files through FFmpeg: honest frame counts and exact seeks.
 
-#include "qt_app.h"
+#include "tests/support/qt_app.h"
 #include "test_video.h"
 #include "transmitter/app/ffmpeg_video_file.h"
 

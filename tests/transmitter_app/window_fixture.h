@@ -5,7 +5,7 @@
 
 #include "fake_camera.h"
 #include "fakes/fake_audio_output.h"
-#include "qt_app.h"
+#include "tests/support/qt_app.h"
 #include "test_video.h"
 #include "transmitter/app/ffmpeg_video_file.h"
 #include "transmitter/app/transmitter_window.h"

@@ -1,5 +1,6 @@
 #pragma once
-// One QApplication for all tests of the program (widgets need it before they are made).
+// One QApplication for all tests of a test program (widgets need it before they are made), and
+// a way to let the event loop run until something has happened.
 
 #include <QApplication>
 #include <QEventLoop>
@@ -9,7 +10,7 @@ namespace mosaic::test {
 
 inline QApplication& app() {
   static int argc = 1;
-  static char name[] = "transmitter_app_tests";
+  static char name[] = "mosaic_tests";
   static char* argv[] = {name, nullptr};
   // Never destroyed: tearing Qt down among other static destructors at exit crashes.
   static QApplication* instance = new QApplication(argc, argv);
