@@ -6,10 +6,10 @@
 #include "tools/arguments.h"
 #include "tools/command.h"
 #include "tools/decode_recording.h"
+#include "tools/display_options.h"
 #include "tools/output_file.h"
+#include "tools/picture_files.h"
 
-#include <QByteArray>
-#include <QImageWriter>
 #include <QString>
 
 #include <cmath>
@@ -32,14 +32,6 @@ const char* const kOptionHelp =
     "  --fine HZ              fine tuning, -4 .. 4 in steps of 0.02 (default 0)\n"
     "  --balance N            colour balance, -200 .. 200 (default 67)\n"
     "  --no-half-pixel        switch \"+ half pixel\" off (it starts on)\n"
-    "  --brightness N         0 .. 256 (default 0)\n"
-    "  --contrast N           0 .. 256 (default 178)\n"
-    "  --saturation N         0 .. 400, 200 is 100 % (default 200)\n"
-    "  --noise-filter S       switch the noise filter on with strength light, medium or heavy\n"
-    "                         (it starts off; without this option it stays off)\n"
-    "  --hfilter              switch \"Filter horizontal pix\" on\n"
-    "  --vinterp              switch \"Interpolate vertical pix\" on\n"
-    "  --large                the large view (the newest buffer's picture rows, stretched)\n"
     "  --channel left|right   decode one channel instead of the mix of all\n";
 
 // The slider position that gives `text` as (position - 200) / perUnit, if it is on the grid
@@ -51,29 +43,6 @@ std::optional<int> sliderPosition(const std::string& text, int perUnit) {
   const double nearest = std::nearbyint(position);
   if (std::abs(position - nearest) > 1e-6 || nearest < 0.0 || nearest > 400.0) return std::nullopt;
   return static_cast<int>(nearest);
-}
-
-std::optional<int> integerIn(const std::string& text, int low, int high) {
-  const auto value = parseInteger(text);
-  if (!value || *value < low || *value > high) return std::nullopt;
-  return static_cast<int>(*value);
-}
-
-// The image format for a file name, by its suffix; PNG when the suffix names none that Qt writes.
-QByteArray imageFormatFor(const std::string& path) {
-  const QByteArray suffix =
-      QByteArray::fromStdString(std::filesystem::path(path).extension().string()).mid(1).toLower();
-  if (!suffix.isEmpty() && QImageWriter::supportedImageFormats().contains(suffix)) return suffix;
-  return "png";
-}
-
-bool writeImage(const QImage& image, const std::string& path, std::string& error) {
-  PendingFile file(path);
-  if (!image.save(QString::fromStdString(file.tempPath()), imageFormatFor(path).constData())) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return file.commit(error);
 }
 
 struct Options {
@@ -89,8 +58,9 @@ struct Options {
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
 std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
   const Command& cmd = commandNamed("decode");
-  if (helpRequested(argv)) return showHelp(cmd, kOptionHelp);
+  if (helpRequested(argv)) return showHelp(cmd, (std::string(kOptionHelp) + kDisplayOptionHelp).c_str());
   Arguments args(argv);
+  std::string error;
   while (args.more()) {
     bool missing = false;
     const std::string name = args.peek();
@@ -114,35 +84,8 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       o.demod.balance = *n;
     } else if (args.flag("--no-half-pixel")) {
       if (halfPixelOn(o.demod)) toggleHalfPixel(o.demod);
-    } else if (auto v = args.option("--brightness", missing)) {
-      const auto n = integerIn(*v, 0, 256);
-      if (!n) return usageError(cmd, "--brightness wants a whole number from 0 to 256, not " + *v);
-      o.display.brightness = *n;
-    } else if (auto v = args.option("--contrast", missing)) {
-      const auto n = integerIn(*v, 0, 256);
-      if (!n) return usageError(cmd, "--contrast wants a whole number from 0 to 256, not " + *v);
-      o.display.contrast = *n;
-    } else if (auto v = args.option("--saturation", missing)) {
-      const auto n = integerIn(*v, 0, 400);
-      if (!n) return usageError(cmd, "--saturation wants a whole number from 0 to 400, not " + *v);
-      o.display.saturation = *n;
-    } else if (auto v = args.option("--noise-filter", missing)) {
-      if (*v == "light") {
-        o.display.noiseWeights = kLightNoiseFilter;
-      } else if (*v == "medium") {
-        o.display.noiseWeights = kMediumNoiseFilter;
-      } else if (*v == "heavy") {
-        o.display.noiseWeights = kHeavyNoiseFilter;
-      } else {
-        return usageError(cmd, "--noise-filter wants light, medium or heavy, not " + *v);
-      }
-      o.display.noiseFilter = true;
-    } else if (args.flag("--hfilter")) {
-      o.display.horizontalFilter = true;
-    } else if (args.flag("--vinterp")) {
-      o.display.verticalInterpolation = true;
-    } else if (args.flag("--large")) {
-      o.display.screenSize = ScreenSize::Large;
+    } else if (const auto r = takeDisplayOption(args, o.display, missing, error); r != OptionResult::NotMine) {
+      if (r == OptionResult::Invalid) return usageError(cmd, error);
     } else if (auto v = args.option("--channel", missing)) {
       if (*v == "left") {
         o.channel = ChannelChoice::Left;
@@ -165,12 +108,6 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
   return std::nullopt;
 }
 
-std::string framePath(const std::string& dir, int buffer) {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame-%05d.png", buffer);
-  return (std::filesystem::path(dir) / name).string();
-}
-
 }  // namespace
 
 int runDecode(const std::vector<std::string>& argv) {
@@ -181,11 +118,7 @@ int runDecode(const std::vector<std::string>& argv) {
   RecordingReader reader;
   if (!reader.open(o.input, o.channel, error)) return failure(error);
 
-  if (!o.framesDir.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(o.framesDir, ec);
-    if (ec) return failure("cannot create " + o.framesDir + ": " + ec.message());
-  }
+  if (!o.framesDir.empty() && !makeFolder(o.framesDir, error)) return failure(error);
   std::unique_ptr<PendingFile> movieFile;
   std::FILE* movie = nullptr;
   if (!o.movie.empty()) {
@@ -210,7 +143,7 @@ int runDecode(const std::vector<std::string>& argv) {
       }
     }
     if (!o.framesDir.empty()) {
-      return writeImage(pictureImage(chain.bitmap(), o.display.screenSize), framePath(o.framesDir, buffers), error);
+      return writeImage(pictureImage(chain.bitmap(), o.display.screenSize), numberedPicturePath(o.framesDir, buffers), error);
     }
     return true;
   });
