@@ -9,6 +9,7 @@ int runEncode(const std::vector<std::string>& args);
 int runDemo(const std::vector<std::string>& args);
 int runDecode(const std::vector<std::string>& args);
 int runChannel(const std::vector<std::string>& args);
+int runPlay(const std::vector<std::string>& args);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
@@ -24,6 +25,10 @@ const std::vector<Command>& commands() {
        "[--noise-filter light|medium|heavy] [--hfilter] [--vinterp] [--large] [--channel left|right]",
        "a recording through the receiver: pictures and movie file (--noise-filter S switches the filter on)",
        runDecode},
+      {"play",
+       "play MOVIE.49 -o OUT.mp4|DIR [--brightness N] [--contrast N] [--saturation N] "
+       "[--noise-filter light|medium|heavy] [--hfilter] [--vinterp] [--large]",
+       "a recorded movie file shown again, as a video or as pictures", runPlay},
       {"demo", "demo [-o DIR]", "the built-in test card through the whole system", runDemo},
   };
   return all;
