@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace mosaic {
 namespace {
 
@@ -17,6 +19,9 @@ struct Case {
   const char* name;
   TestVideo video;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class VideoFileSeeking : public ::testing::TestWithParam<Case> {};
 
