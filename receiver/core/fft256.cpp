@@ -21,29 +21,6 @@ Fft256::Fft256() {
   }
 }
 
-void Fft256::transform(float* re, float* im) const {
-  for (int h = kSize / 2; h >= 1; h /= 2) {
-    const float* wRe = twiddleRe_.data() + h;
-    const float* wIm = twiddleIm_.data() + h;
-    for (int start = 0; start < kSize; start += 2 * h) {
-      float* aRe = re + start;
-      float* aIm = im + start;
-      float* bRe = aRe + h;
-      float* bIm = aIm + h;
-      for (int j = 0; j < h; ++j) {
-        const float sumRe = aRe[j] + bRe[j];
-        const float sumIm = aIm[j] + bIm[j];
-        const float diffRe = aRe[j] - bRe[j];
-        const float diffIm = aIm[j] - bIm[j];
-        aRe[j] = sumRe;
-        aIm[j] = sumIm;
-        bRe[j] = diffRe * wRe[j] - diffIm * wIm[j];
-        bIm[j] = diffRe * wIm[j] + diffIm * wRe[j];
-      }
-    }
-  }
-}
-
 void Fft256::transformBatch(float* re, float* im) const {
   constexpr int B = kBatch;
   for (int h = kSize / 2; h >= 1; h /= 2) {

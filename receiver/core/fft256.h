@@ -19,13 +19,11 @@ class Fft256 {
   // Transforms run side by side in one batch call.
   static constexpr int kBatch = 16;
 
-  // Transforms re/im (kSize values each) in place; bin k ends up at position bitReversed(k).
-  void transform(float* re, float* im) const;
-  // The same for kBatch transforms at once, interleaved: value n of transform j is at
-  // [n * kBatch + j]. Each transform gets exactly the arithmetic of transform(); working on
-  // all of them together lets every stage run on vector registers.
+  // Transforms kBatch blocks in place at once, interleaved: value n of block j is at
+  // [n * kBatch + j]; bin k of block j ends up at [bitReversed(k) * kBatch + j]. Working on all
+  // of them together lets every stage run on vector registers.
   void transformBatch(float* re, float* im) const;
-  // Where bin k lies after transform().
+  // Where bin k lies after the transform.
   int bitReversed(int k) const { return bitReverse_[static_cast<std::size_t>(k)]; }
 
  private:
