@@ -35,6 +35,14 @@ std::vector<std::int16_t> sampleAudio(int count) {
   return out;
 }
 
+// A full history of sampleAudio().
+std::unique_ptr<SampleHistory> historyOfSampleAudio() {
+  auto history = std::make_unique<SampleHistory>();
+  const auto audio = sampleAudio(kHistorySamples);
+  std::copy(audio.begin(), audio.end(), history->samples.begin());
+  return history;
+}
+
 DemodSettings settingsFor(const benchmark::State& state) {
   DemodSettings s;
   if (state.range(0) != 0) {  // a tuning offset makes the mixer evaluate sin and cos
@@ -45,9 +53,7 @@ DemodSettings settingsFor(const benchmark::State& state) {
 }
 
 void BM_Demodulate(benchmark::State& state) {
-  auto history = std::make_unique<SampleHistory>();
-  const auto audio = sampleAudio(kHistorySamples);
-  std::copy(audio.begin(), audio.end(), history->samples.begin());
+  const auto history = historyOfSampleAudio();
   auto planes = std::make_unique<SymbolPlanes>();
   auto bytes = std::make_unique<RunBytes>();
   Demodulator demodulator;
@@ -60,9 +66,7 @@ void BM_Demodulate(benchmark::State& state) {
 BENCHMARK(BM_Demodulate)->ArgName("tuned")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_RenderPicture(benchmark::State& state) {
-  auto history = std::make_unique<SampleHistory>();
-  const auto audio = sampleAudio(kHistorySamples);
-  std::copy(audio.begin(), audio.end(), history->samples.begin());
+  const auto history = historyOfSampleAudio();
   auto planes = std::make_unique<SymbolPlanes>();
   auto bytes = std::make_unique<RunBytes>();
   Demodulator demodulator;

@@ -40,6 +40,15 @@ QImage picture() {
   return img;
 }
 
+// The video area showing the benchmark picture, the crawl switched on, and the grab.
+struct GrabRig {
+  mosaic::ComposedVideoArea area;
+  mosaic::CrawlState crawl{true, 0};
+  mosaic::PictureGrab grab;
+  std::unique_ptr<mosaic::PicturePlanes> planes = std::make_unique<mosaic::PicturePlanes>();
+  GrabRig() { area.setSourcePicture(picture()); }
+};
+
 void BM_FrameFromVideoArea(benchmark::State& state) {
   app();
   const auto file = std::filesystem::temp_directory_path() / "transmitter_app_bench_TESTPATT.INI";
@@ -47,12 +56,8 @@ void BM_FrameFromVideoArea(benchmark::State& state) {
     std::fputs("CQ CQ DE MOSAIC TV 0123456789, more\r\n", f);
     std::fclose(f);
   }
-  mosaic::ComposedVideoArea area;
-  area.setSourcePicture(picture());
-  mosaic::CrawlState crawl;
-  crawl.crawlOn = true;
-  mosaic::PictureGrab grab;
-  auto planes = std::make_unique<mosaic::PicturePlanes>();
+  GrabRig rig;
+  auto& [area, crawl, grab, planes] = rig;
   mosaic::FrameSynthesizer synth;
   std::vector<std::int16_t> frame(mosaic::kFrameSamples);
   for (auto _ : state) {
@@ -68,12 +73,8 @@ BENCHMARK(BM_FrameFromVideoArea)->Unit(benchmark::kMillisecond);
 // The overlays and the grab alone, without the synthesis.
 void BM_OverlaysAndGrab(benchmark::State& state) {
   app();
-  mosaic::ComposedVideoArea area;
-  area.setSourcePicture(picture());
-  mosaic::CrawlState crawl;
-  crawl.crawlOn = true;
-  mosaic::PictureGrab grab;
-  auto planes = std::make_unique<mosaic::PicturePlanes>();
+  GrabRig rig;
+  auto& [area, crawl, grab, planes] = rig;
   for (auto _ : state) {
     grab.grabPicture(area, crawl, "CQ CQ DE MOSAIC TV", *planes);
     benchmark::DoNotOptimize(planes.get());
