@@ -30,7 +30,8 @@ std::vector<std::int16_t> sampleAudio(int count) {
       phase[static_cast<std::size_t>(k)] += 6.283185307179586 * hz / 9600.0;
       sum += 1200.0 * std::cos(phase[static_cast<std::size_t>(k)]);
     }
-    out[static_cast<std::size_t>(n)] = static_cast<std::int16_t>(std::lround(std::clamp(sum, -32768.0, 32767.0)));
+    out[static_cast<std::size_t>(n)] =
+        static_cast<std::int16_t>(std::lround(std::clamp(sum, -32768.0, 32767.0)));
   }
   return out;
 }
@@ -91,10 +92,14 @@ void BM_ReceiveChainPerBuffer(benchmark::State& state) {
     chain.onBufferComplete(audio.data(), settings, DisplaySettings{});
     benchmark::DoNotOptimize(chain.bitmap().bytes.data());
   }
-  state.counters["x_real_time"] =
-      benchmark::Counter(1.28 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["x_real_time"] = benchmark::Counter(1.28 * static_cast<double>(state.iterations()),
+                                                     benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_ReceiveChainPerBuffer)->ArgName("tuned")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReceiveChainPerBuffer)
+    ->ArgName("tuned")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

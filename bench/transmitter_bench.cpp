@@ -15,7 +15,8 @@ namespace {
 constexpr double kFrameSeconds = 1.28;
 
 void reportRealTime(benchmark::State& state) {
-  state.counters["x_realtime"] = benchmark::Counter(kFrameSeconds, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["x_realtime"] =
+      benchmark::Counter(kFrameSeconds, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 std::unique_ptr<mosaic::GrabBitmap> randomGrab() {

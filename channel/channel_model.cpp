@@ -33,8 +33,9 @@ double meanPower(const std::vector<float>& x) {
 
 // One path's complex fading gain at every sample: complex Gaussian noise at a low rate,
 // shaped by a Gaussian filter to the Doppler spread, interpolated to the audio rate.
-std::vector<std::complex<double>> fadingGains(std::size_t samples, int rateHz, double spreadHz, std::mt19937_64& rng) {
-  const double sigmaHz = spreadHz / 2.0;                  // one standard deviation of the spectrum
+std::vector<std::complex<double>> fadingGains(std::size_t samples, int rateHz, double spreadHz,
+                                              std::mt19937_64& rng) {
+  const double sigmaHz = spreadHz / 2.0;                   // one standard deviation of the spectrum
   const double tapRate = std::max(50.0, 20.0 * spreadHz);  // [Hz] rate of the gain process
   const double sigmaT = 1.0 / (2.0 * M_PI * sigmaHz) * tapRate;  // [taps] of the Gaussian filter
   const int half = static_cast<int>(std::ceil(4.0 * sigmaT));
@@ -46,7 +47,8 @@ std::vector<std::complex<double>> fadingGains(std::size_t samples, int rateHz, d
   }
   for (auto& v : h) v /= std::sqrt(energy);  // unit output power from unit input power
 
-  const auto taps = static_cast<std::size_t>(std::ceil(static_cast<double>(samples) / (rateHz / tapRate))) + 2;
+  const auto taps =
+      static_cast<std::size_t>(std::ceil(static_cast<double>(samples) / (rateHz / tapRate))) + 2;
   std::normal_distribution<double> gauss(0.0, std::sqrt(0.5));
   std::vector<std::complex<double>> noise(taps + h.size());
   for (auto& v : noise) v = {gauss(rng), gauss(rng)};
@@ -71,11 +73,16 @@ std::vector<std::complex<double>> fadingGains(std::size_t samples, int rateHz, d
 
 FadingProfile fadingProfile(Fading fading) {
   switch (fading) {
-    case Fading::Good: return {0.5, 0.1};
-    case Fading::Moderate: return {1.0, 0.5};
-    case Fading::Poor: return {2.0, 1.0};
-    case Fading::Flutter: return {0.5, 10.0};
-    case Fading::None: break;
+    case Fading::Good:
+      return {0.5, 0.1};
+    case Fading::Moderate:
+      return {1.0, 0.5};
+    case Fading::Poor:
+      return {2.0, 1.0};
+    case Fading::Flutter:
+      return {0.5, 10.0};
+    case Fading::None:
+      break;
   }
   return {0.0, 0.0};
 }
@@ -110,7 +117,8 @@ std::vector<float> shiftFrequency(const std::vector<float>& x, int rateHz, doubl
   return y;
 }
 
-std::vector<float> applyFading(const std::vector<float>& x, int rateHz, FadingProfile profile, std::uint64_t seed) {
+std::vector<float> applyFading(const std::vector<float>& x, int rateHz, FadingProfile profile,
+                               std::uint64_t seed) {
   if (profile.spreadHz <= 0.0) return x;
   std::mt19937_64 rng(seed ^ 0x5f3759dfULL);
   const auto q = hilbertTransform(x);
@@ -122,15 +130,18 @@ std::vector<float> applyFading(const std::vector<float>& x, int rateHz, FadingPr
   const double scale = 1.0 / std::sqrt(2.0);
   for (std::size_t n = 0; n < x.size(); ++n) {
     const std::complex<double> a(x[n], q[n]);
-    const std::complex<double> b = n >= delay ? std::complex<double>(x[n - delay], q[n - delay]) : 0.0;
+    const std::complex<double> b =
+        n >= delay ? std::complex<double>(x[n - delay], q[n - delay]) : 0.0;
     y[n] = static_cast<float>(((g1[n] * a + g2[n] * b) * scale).real());
   }
   return y;
 }
 
-std::vector<float> addNoise(const std::vector<float>& x, int rateHz, double snrDb, std::uint64_t seed) {
+std::vector<float> addNoise(const std::vector<float>& x, int rateHz, double snrDb,
+                            std::uint64_t seed) {
   // White noise spreads its power over 0 .. rate/2; the SNR counts what falls into 3000 Hz.
-  const double noisePower = meanPower(x) / std::pow(10.0, snrDb / 10.0) * (rateHz / 2.0) / kNoiseBandwidthHz;
+  const double noisePower =
+      meanPower(x) / std::pow(10.0, snrDb / 10.0) * (rateHz / 2.0) / kNoiseBandwidthHz;
   std::mt19937_64 rng(seed);
   std::normal_distribution<double> gauss(0.0, std::sqrt(noisePower));
   std::vector<float> y(x.size());
@@ -143,8 +154,9 @@ std::vector<float> bandPass(const std::vector<float>& x, int rateHz, double lowH
   std::vector<double> h(2 * half + 1);
   const double lo = lowHz / rateHz, hi = highHz / rateHz;  // [cycles/sample]
   for (int j = -half; j <= half; ++j) {
-    const double ideal = j == 0 ? 2.0 * (hi - lo)
-                                : (std::sin(2.0 * M_PI * hi * j) - std::sin(2.0 * M_PI * lo * j)) / (M_PI * j);
+    const double ideal =
+        j == 0 ? 2.0 * (hi - lo)
+               : (std::sin(2.0 * M_PI * hi * j) - std::sin(2.0 * M_PI * lo * j)) / (M_PI * j);
     h[j + half] = ideal * blackman(j, half + 1);
   }
   return filterCentred(x, h);
@@ -153,7 +165,8 @@ std::vector<float> bandPass(const std::vector<float>& x, int rateHz, double lowH
 std::vector<float> clockError(const std::vector<float>& x, double ppm) {
   if (ppm == 0.0 || x.empty()) return x;
   const double ratio = 1.0 / (1.0 + ppm * 1e-6);
-  std::vector<float> y(static_cast<std::size_t>(std::ceil(static_cast<double>(x.size()) * ratio)) + 16);
+  std::vector<float> y(static_cast<std::size_t>(std::ceil(static_cast<double>(x.size()) * ratio)) +
+                       16);
   SRC_DATA data{};
   data.data_in = x.data();
   data.input_frames = static_cast<long>(x.size());
@@ -165,7 +178,8 @@ std::vector<float> clockError(const std::vector<float>& x, double ppm) {
   return y;
 }
 
-std::vector<float> applyChannel(const std::vector<float>& input, int rateHz, const ChannelSettings& s) {
+std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
+                                const ChannelSettings& s) {
   // In the order a signal meets them: the sending sound card's clock, the path through the
   // ionosphere, the receiver's mistuning, the noise, the receiver's filter.
   std::vector<float> y = clockError(input, s.clockPpm);

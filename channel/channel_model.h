@@ -24,17 +24,18 @@ FadingProfile fadingProfile(Fading fading);
 std::optional<Fading> parseFading(const std::string& name);
 
 struct ChannelSettings {
-  std::optional<double> snrDb;     // [dB] signal to noise in a 3000 Hz bandwidth; none: no noise
-  double offsetHz = 0.0;           // [Hz] every frequency moves by this much (mistuning)
+  std::optional<double> snrDb;  // [dB] signal to noise in a 3000 Hz bandwidth; none: no noise
+  double offsetHz = 0.0;        // [Hz] every frequency moves by this much (mistuning)
   std::optional<double> passLowHz, passHighHz;  // [Hz] the transceiver's audio passband
   Fading fading = Fading::None;
-  double clockPpm = 0.0;           // [ppm] the sending sound card's clock runs fast by this much
-  std::uint64_t seed = 1;          // the same seed gives the same noise and fading
+  double clockPpm = 0.0;   // [ppm] the sending sound card's clock runs fast by this much
+  std::uint64_t seed = 1;  // the same seed gives the same noise and fading
 };
 
 // The channel's output for `input` at `rateHz`. The output has the input's length, apart from
 // the length change of a clock error.
-std::vector<float> applyChannel(const std::vector<float>& input, int rateHz, const ChannelSettings& settings);
+std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
+                                const ChannelSettings& settings);
 
 // The stages, each usable alone.
 // The analytic signal's imaginary part (a 90-degree shift of every frequency) by a windowed FIR.
@@ -42,9 +43,11 @@ std::vector<float> hilbertTransform(const std::vector<float>& x);
 // Shifts every frequency of `x` by `offsetHz`.
 std::vector<float> shiftFrequency(const std::vector<float>& x, int rateHz, double offsetHz);
 // Two-path fading with the given profile.
-std::vector<float> applyFading(const std::vector<float>& x, int rateHz, FadingProfile profile, std::uint64_t seed);
+std::vector<float> applyFading(const std::vector<float>& x, int rateHz, FadingProfile profile,
+                               std::uint64_t seed);
 // Adds white Gaussian noise for the given SNR in a 3000 Hz bandwidth.
-std::vector<float> addNoise(const std::vector<float>& x, int rateHz, double snrDb, std::uint64_t seed);
+std::vector<float> addNoise(const std::vector<float>& x, int rateHz, double snrDb,
+                            std::uint64_t seed);
 // Keeps only lowHz..highHz (linear-phase FIR, delay compensated).
 std::vector<float> bandPass(const std::vector<float>& x, int rateHz, double lowHz, double highHz);
 // Plays `x` back on a clock that runs `ppm` fast: the same sound in fewer samples.

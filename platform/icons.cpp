@@ -10,8 +10,8 @@ namespace {
 
 // The sixteen standard colours the icons are drawn in.
 const QColor kBlack(0, 0, 0), kGrey(128, 128, 128), kSilver(192, 192, 192), kWhite(255, 255, 255),
-    kYellow(255, 255, 0), kCyan(0, 255, 255), kLime(0, 255, 0), kFuchsia(255, 0, 255), kRed(255, 0, 0),
-    kBlue(0, 0, 255), kNavy(0, 0, 128);
+    kYellow(255, 255, 0), kCyan(0, 255, 255), kLime(0, 255, 0), kFuchsia(255, 0, 255),
+    kRed(255, 0, 0), kBlue(0, 0, 255), kNavy(0, 0, 128);
 
 // A television of the given size at (x, y): grey cabinet, screen with eight colour bars.
 void drawTelevision(QPainter& p, int x, int y, int w, int h) {
@@ -40,7 +40,7 @@ QImage smallIconImage() {
   QPainter p(&img);
   drawTelevision(p, 0, 3, 16, 12);
   p.setPen(kBlack);
-  p.drawLine(5, 0, 7, 2);   // antenna
+  p.drawLine(5, 0, 7, 2);  // antenna
   p.drawLine(10, 0, 8, 2);
   return img;
 }

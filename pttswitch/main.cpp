@@ -2,11 +2,11 @@
 
 #include <QApplication>
 
+#include "platform/shutdown_signal_watcher.h"
 #include "pttswitch/comport_error_box.h"
 #include "pttswitch/posix_serial_lines.h"
 #include "pttswitch/ptt_port.h"
 #include "pttswitch/ptt_window.h"
-#include "platform/shutdown_signal_watcher.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -8,22 +8,22 @@
 namespace mosaic {
 
 inline constexpr double kCarrierSpacingHz = 37.5;
-inline constexpr double kHzPerPictureUnit = 1.25;   // frequency shift of one picture unit
+inline constexpr double kHzPerPictureUnit = 1.25;  // frequency shift of one picture unit
 inline constexpr int kCarrierCount = 49;
-inline constexpr int kCarrierAmplitude = 1200;      // peak, on the 16-bit scale
+inline constexpr int kCarrierAmplitude = 1200;  // peak, on the 16-bit scale
 
-inline constexpr int kFirstLumaCarrier = 56;   // 2100.0 Hz, the tuning reference
-inline constexpr int kLastLumaCarrier = 91;    // 3412.5 Hz
-inline constexpr int kFirstVCarrier = 12;      // 450.0 Hz
-inline constexpr int kLastVCarrier = 20;       // 750.0 Hz
-inline constexpr int kFirstUCarrier = 21;      // 787.5 Hz
-inline constexpr int kLastUCarrier = 24;       // 900.0 Hz
+inline constexpr int kFirstLumaCarrier = 56;  // 2100.0 Hz, the tuning reference
+inline constexpr int kLastLumaCarrier = 91;   // 3412.5 Hz
+inline constexpr int kFirstVCarrier = 12;     // 450.0 Hz
+inline constexpr int kLastVCarrier = 20;      // 750.0 Hz
+inline constexpr int kFirstUCarrier = 21;     // 787.5 Hz
+inline constexpr int kLastUCarrier = 24;      // 900.0 Hz
 
 // Picture grid of the transmitter: columns 0..48 in time order, rows 0..95.
 inline constexpr int kPlaneColumns = 49;
 inline constexpr int kPlaneRows = 96;
-inline constexpr int kFirstSentRow = 18;       // carried by carrier 56
-inline constexpr int kLastSentRow = 53;        // carried by carrier 91
+inline constexpr int kFirstSentRow = 18;  // carried by carrier 56
+inline constexpr int kLastSentRow = 53;   // carried by carrier 91
 inline constexpr int kRowsPerVCarrier = 4;
 inline constexpr int kRowsPerUCarrier = 9;
 
@@ -53,9 +53,9 @@ std::array<int, kCarrierCount> const& generationOrder();
 inline constexpr int kSlotCount = 128;
 inline constexpr int kFirstUsedSlot = 10;
 inline constexpr int kLastUsedSlot = 58;
-inline constexpr int kUsedSlots = kLastUsedSlot - kFirstUsedSlot + 1;   // 49
+inline constexpr int kUsedSlots = kLastUsedSlot - kFirstUsedSlot + 1;  // 49
 inline constexpr int kFirstColourSlot = 46;
-inline constexpr int kBlueSlot = 55;            // bin 21, the blue difference for the whole column
+inline constexpr int kBlueSlot = 55;  // bin 21, the blue difference for the whole column
 
 constexpr int slotOfBin(int k) { return k >= kFirstLumaCarrier ? k - 46 : k + 34; }
 constexpr int binOfSlot(int slot) { return slot >= kFirstColourSlot ? slot - 34 : slot + 46; }

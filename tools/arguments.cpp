@@ -23,7 +23,8 @@ std::optional<std::string> Arguments::option(const std::string& name, bool& miss
     pos_ += 2;
     return args_[pos_ - 1];
   }
-  if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
+  if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
+      arg[name.size()] == '=') {
     ++pos_;
     return arg.substr(name.size() + 1);
   }

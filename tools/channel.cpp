@@ -39,15 +39,18 @@ int runChannel(const std::vector<std::string>& argv) {
       output = *v;
     } else if (auto snr = args.option("--snr", missing)) {
       const auto n = parseNumber(*snr);
-      if (!n || *n < -30 || *n > 100) return usageError(cmd, "--snr wants a number of dB from -30 to 100");
+      if (!n || *n < -30 || *n > 100)
+        return usageError(cmd, "--snr wants a number of dB from -30 to 100");
       settings.snrDb = *n;
     } else if (auto off = args.option("--offset", missing)) {
       const auto n = parseNumber(*off);
-      if (!n || std::fabs(*n) > 1000) return usageError(cmd, "--offset wants a number of Hz from -1000 to 1000");
+      if (!n || std::fabs(*n) > 1000)
+        return usageError(cmd, "--offset wants a number of Hz from -1000 to 1000");
       settings.offsetHz = *n;
     } else if (auto band = args.option("--passband", missing)) {
       double lo = 0, hi = 0;
-      if (!parsePassband(*band, lo, hi)) return usageError(cmd, "--passband wants LO-HI in Hz, e.g. 300-3500");
+      if (!parsePassband(*band, lo, hi))
+        return usageError(cmd, "--passband wants LO-HI in Hz, e.g. 300-3500");
       settings.passLowHz = lo;
       settings.passHighHz = hi;
     } else if (auto fading = args.option("--fading", missing)) {
@@ -56,7 +59,8 @@ int runChannel(const std::vector<std::string>& argv) {
       settings.fading = *f;
     } else if (auto ppm = args.option("--clock-ppm", missing)) {
       const auto n = parseNumber(*ppm);
-      if (!n || std::fabs(*n) > 10000) return usageError(cmd, "--clock-ppm wants a number from -10000 to 10000");
+      if (!n || std::fabs(*n) > 10000)
+        return usageError(cmd, "--clock-ppm wants a number from -10000 to 10000");
       settings.clockPpm = *n;
     } else if (auto seed = args.option("--seed", missing)) {
       const auto n = parseInteger(*seed);
@@ -91,9 +95,11 @@ int runChannel(const std::vector<std::string>& argv) {
     pcm[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
   }
   WavWriter wav(output, sound.rateHz);
-  if (!wav.open(error) || !wav.write(pcm.data(), static_cast<long>(pcm.size()), error) || !wav.finish(error))
+  if (!wav.open(error) || !wav.write(pcm.data(), static_cast<long>(pcm.size()), error) ||
+      !wav.finish(error))
     return failure(error);
-  if (clipped > 0) std::fprintf(stderr, "mosaic: note: %ld samples were limited to 16 bits\n", clipped);
+  if (clipped > 0)
+    std::fprintf(stderr, "mosaic: note: %ld samples were limited to 16 bits\n", clipped);
   return kExitOk;
 }
 

@@ -20,10 +20,13 @@ const std::vector<Command>& commands() {
        "[--fading good|moderate|poor|flutter] [--clock-ppm X] [--seed N]",
        "a recording through a simulated radio channel", runChannel},
       {"decode",
-       "decode INPUT [-o PICTURE.png] [--frames-dir DIR] [--movie OUT.49] [--coarse HZ] [--fine HZ] "
+       "decode INPUT [-o PICTURE.png] [--frames-dir DIR] [--movie OUT.49] [--coarse HZ] [--fine "
+       "HZ] "
        "[--balance N] [--no-half-pixel] [--brightness N] [--contrast N] [--saturation N] "
-       "[--noise-filter light|medium|heavy] [--hfilter] [--vinterp] [--large] [--channel left|right]",
-       "a recording through the receiver: pictures and movie file (--noise-filter S switches the filter on)",
+       "[--noise-filter light|medium|heavy] [--hfilter] [--vinterp] [--large] [--channel "
+       "left|right]",
+       "a recording through the receiver: pictures and movie file (--noise-filter S switches the "
+       "filter on)",
        runDecode},
       {"play",
        "play MOVIE.49 -o OUT.mp4|DIR [--brightness N] [--contrast N] [--saturation N] "

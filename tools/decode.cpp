@@ -25,7 +25,8 @@ namespace {
 
 const char* const kOptionHelp =
     "options (every receiver setting, with the receiver's ranges; defaults as at its start):\n"
-    "  -o PICTURE.png         the picture after the last buffer as the receiver shows it, 288 x 192\n"
+    "  -o PICTURE.png         the picture after the last buffer as the receiver shows it, 288 x "
+    "192\n"
     "  --frames-dir DIR       one picture per buffer: DIR/frame-00001.png, ...\n"
     "  --movie OUT.49         the movie file: one 7056-byte frame per buffer\n"
     "  --coarse HZ            coarse tuning, -20 .. 20 in steps of 0.1 (default 0)\n"
@@ -58,7 +59,8 @@ struct Options {
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
 std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
   const Command& cmd = commandNamed("decode");
-  if (helpRequested(argv)) return showHelp(cmd, (std::string(kOptionHelp) + kDisplayOptionHelp).c_str());
+  if (helpRequested(argv))
+    return showHelp(cmd, (std::string(kOptionHelp) + kDisplayOptionHelp).c_str());
   Arguments args(argv);
   std::string error;
   while (args.more()) {
@@ -84,7 +86,8 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       o.demod.balance = *n;
     } else if (args.flag("--no-half-pixel")) {
       if (halfPixelOn(o.demod)) toggleHalfPixel(o.demod);
-    } else if (const auto r = takeDisplayOption(args, o.display, missing, error); r != OptionResult::NotMine) {
+    } else if (const auto r = takeDisplayOption(args, o.display, missing, error);
+               r != OptionResult::NotMine) {
       if (r == OptionResult::Invalid) return usageError(cmd, error);
     } else if (auto v = args.option("--channel", missing)) {
       if (*v == "left") {
@@ -143,7 +146,8 @@ int runDecode(const std::vector<std::string>& argv) {
       }
     }
     if (!o.framesDir.empty()) {
-      return writeImage(pictureImage(chain.bitmap(), o.display.screenSize), numberedPicturePath(o.framesDir, buffers), error);
+      return writeImage(pictureImage(chain.bitmap(), o.display.screenSize),
+                        numberedPicturePath(o.framesDir, buffers), error);
     }
     return true;
   });
@@ -161,8 +165,10 @@ int runDecode(const std::vector<std::string>& argv) {
     }
   }
   if (feeder.leftOver() > 0) {
-    std::fprintf(stderr, "mosaic: the last %d samples (%.2f s at 9600 Hz) do not fill a buffer and are left out\n",
-                 feeder.leftOver(), feeder.leftOver() / double(kRxSampleRateHz));
+    std::fprintf(
+        stderr,
+        "mosaic: the last %d samples (%.2f s at 9600 Hz) do not fill a buffer and are left out\n",
+        feeder.leftOver(), feeder.leftOver() / double(kRxSampleRateHz));
   }
   if (buffers == 0) {
     closeMovie();
@@ -176,8 +182,9 @@ int runDecode(const std::vector<std::string>& argv) {
       !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture, error)) {
     return failure(error);
   }
-  std::fprintf(stderr, "mosaic: decoded %d buffer%s (%.2f s) from %s\n", buffers, buffers == 1 ? "" : "s",
-               buffers * kCaptureSamples / double(kRxSampleRateHz), o.input.c_str());
+  std::fprintf(stderr, "mosaic: decoded %d buffer%s (%.2f s) from %s\n", buffers,
+               buffers == 1 ? "" : "s", buffers * kCaptureSamples / double(kRxSampleRateHz),
+               o.input.c_str());
   return kExitOk;
 }
 

@@ -28,7 +28,8 @@ LuminanceMatch bestLuminanceMatch(const PicturePlanes& sent, const std::uint8_t*
       double sum = 0.0;
       long count = 0;
       for (int c = kFirstColumn; c <= kLastColumn; ++c) {
-        const std::uint8_t* symbol = symbols + static_cast<long>(first + c - kFirstColumn) * kBytesPerSymbol;
+        const std::uint8_t* symbol =
+            symbols + static_cast<long>(first + c - kFirstColumn) * kBytesPerSymbol;
         for (int k = kFirstLumaCarrier; k <= kLastLumaCarrier; ++k) {
           const int slot = slotOfBin(k);
           const double want = expectedLumaByte(sent.Y[c][lumaRow(k)], slot, balance);

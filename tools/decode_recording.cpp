@@ -92,7 +92,8 @@ BufferFeeder::BufferFeeder(const DemodSettings& demod, const DisplaySettings& di
 
 bool BufferFeeder::feed(const std::int16_t* samples, std::size_t count) {
   while (count > 0) {
-    const std::size_t take = std::min<std::size_t>(count, static_cast<std::size_t>(kCaptureSamples - filled_));
+    const std::size_t take =
+        std::min<std::size_t>(count, static_cast<std::size_t>(kCaptureSamples - filled_));
     std::copy_n(samples, take, buffer_.begin() + filled_);
     filled_ += static_cast<int>(take);
     samples += take;

@@ -90,11 +90,11 @@ class BufferFeeder {
 
 // What decoding a whole recording gives.
 struct DecodedRecording {
-  QImage picture;                      // after the last buffer, as the receiver shows it (288 x 192)
-  std::vector<std::uint8_t> lastRun;   // picture value bytes of the last run (14112)
-  std::vector<std::uint8_t> movie;     // the movie file: one 7056-byte frame per buffer
+  QImage picture;                     // after the last buffer, as the receiver shows it (288 x 192)
+  std::vector<std::uint8_t> lastRun;  // picture value bytes of the last run (14112)
+  std::vector<std::uint8_t> movie;    // the movie file: one 7056-byte frame per buffer
   int buffers = 0;
-  int droppedSamples = 0;              // the last partial buffer [samples at 9600 Hz]
+  int droppedSamples = 0;  // the last partial buffer [samples at 9600 Hz]
 };
 
 // Decodes `samples` (mono, 16-bit, at `rateHz`, resampled when not 9600 Hz) with the given

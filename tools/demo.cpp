@@ -38,9 +38,11 @@ ChannelSettings demoChannel() {
   return s;
 }
 
-bool writeSound(const std::string& path, const std::vector<std::int16_t>& samples, std::string& error) {
+bool writeSound(const std::string& path, const std::vector<std::int16_t>& samples,
+                std::string& error) {
   WavWriter wav(path, kTxSampleRateHz);
-  return wav.open(error) && wav.write(samples.data(), static_cast<long>(samples.size()), error) && wav.finish(error);
+  return wav.open(error) && wav.write(samples.data(), static_cast<long>(samples.size()), error) &&
+         wav.finish(error);
 }
 
 std::vector<std::int16_t> toSamples(const std::vector<float>& x) {
@@ -64,7 +66,8 @@ const char* verdictWord(double meanError, double perfectError) {
 
 // The best-aligned luminance error of a received recording's frames after the first (which
 // still holds the silence before the transmission) against what the card sends.
-LuminanceMatch receivedLuminance(const DecodedRecording& received, const PicturePlanes& sent, int balance) {
+LuminanceMatch receivedLuminance(const DecodedRecording& received, const PicturePlanes& sent,
+                                 int balance) {
   const int skip = kMovieFrameBytes;
   const int symbols = (static_cast<int>(received.movie.size()) - skip) / (kUsedSlots * 3);
   return bestLuminanceMatch(sent, received.movie.data() + skip, symbols, balance);
@@ -90,11 +93,14 @@ int runDemo(const std::vector<std::string>& argv) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) return failure("cannot create " + dir + ": " + ec.message());
-  const auto file = [&dir](const char* name) { return (std::filesystem::path(dir) / name).string(); };
+  const auto file = [&dir](const char* name) {
+    return (std::filesystem::path(dir) / name).string();
+  };
 
   // Transmit.
   const QImage card = drawTestCard();
-  if (!card.save(QString::fromStdString(file("test-card.png")))) return failure("cannot write " + file("test-card.png"));
+  if (!card.save(QString::fromStdString(file("test-card.png"))))
+    return failure("cannot write " + file("test-card.png"));
   FrameEncoder encoder;
   std::vector<std::int16_t> sent;
   for (int f = 0; f < kDemoFrames; ++f) {
@@ -105,7 +111,8 @@ int runDemo(const std::vector<std::string>& argv) {
   if (!writeSound(file("sent.wav"), sent, error)) return failure(error);
 
   // Through the air.
-  const std::vector<float> air = applyChannel(std::vector<float>(sent.begin(), sent.end()), kTxSampleRateHz, demoChannel());
+  const std::vector<float> air =
+      applyChannel(std::vector<float>(sent.begin(), sent.end()), kTxSampleRateHz, demoChannel());
   const std::vector<std::int16_t> heard = toSamples(air);
   if (!writeSound(file("received.wav"), heard, error)) return failure(error);
 
@@ -128,18 +135,22 @@ int runDemo(const std::vector<std::string>& argv) {
   DemodSettings perfectTuning = demod;
   perfectTuning.fineHz = 0.0f;
   const LuminanceMatch perfect =
-      receivedLuminance(decodeRecording(sent, kTxSampleRateHz, perfectTuning, DisplaySettings{}), encoder.planes(),
-                        demod.balance);
+      receivedLuminance(decodeRecording(sent, kTxSampleRateHz, perfectTuning, DisplaySettings{}),
+                        encoder.planes(), demod.balance);
 
-  std::printf("sent:      %s and %s (%d frames, %.2f s)\n", file("test-card.png").c_str(), file("sent.wav").c_str(),
-              kDemoFrames, sent.size() / double(kTxSampleRateHz));
-  std::printf("channel:   good fading, 25 dB SNR in 3000 Hz, 0.4 Hz mistuning, 300-3600 Hz passband\n");
-  std::printf("received:  %s (newest frame, large view) and %s (both frames),\n"
-              "           receiver at its start-up settings, fine tune %+.1f Hz, colour balance 0\n",
-              file("received.png").c_str(), file("received-both-frames.png").c_str(), demod.fineHz);
-  std::printf("verdict:   %s: luminance off by %.1f steps on average where a perfect channel gives %.1f\n"
-              "           (%ld values compared; the picture spans about 128 steps)\n",
-              verdictWord(match.meanError, perfect.meanError), match.meanError, perfect.meanError, match.comparedBytes);
+  std::printf("sent:      %s and %s (%d frames, %.2f s)\n", file("test-card.png").c_str(),
+              file("sent.wav").c_str(), kDemoFrames, sent.size() / double(kTxSampleRateHz));
+  std::printf(
+      "channel:   good fading, 25 dB SNR in 3000 Hz, 0.4 Hz mistuning, 300-3600 Hz passband\n");
+  std::printf(
+      "received:  %s (newest frame, large view) and %s (both frames),\n"
+      "           receiver at its start-up settings, fine tune %+.1f Hz, colour balance 0\n",
+      file("received.png").c_str(), file("received-both-frames.png").c_str(), demod.fineHz);
+  std::printf(
+      "verdict:   %s: luminance off by %.1f steps on average where a perfect channel gives %.1f\n"
+      "           (%ld values compared; the picture spans about 128 steps)\n",
+      verdictWord(match.meanError, perfect.meanError), match.meanError, perfect.meanError,
+      match.comparedBytes);
   return kExitOk;
 }
 

@@ -18,7 +18,8 @@ std::optional<int> integerIn(const std::string& text, int low, int high) {
   return static_cast<int>(*value);
 }
 
-OptionResult takeDisplayOption(Arguments& args, DisplaySettings& display, bool& missing, std::string& error) {
+OptionResult takeDisplayOption(Arguments& args, DisplaySettings& display, bool& missing,
+                               std::string& error) {
   struct Level {
     const char* name;
     int DisplaySettings::*field;
@@ -31,7 +32,8 @@ OptionResult takeDisplayOption(Arguments& args, DisplaySettings& display, bool& 
     if (auto v = args.option(level.name, missing)) {
       const auto n = integerIn(*v, 0, level.high);
       if (!n) {
-        error = std::string(level.name) + " wants a whole number from 0 to " + std::to_string(level.high) + ", not " + *v;
+        error = std::string(level.name) + " wants a whole number from 0 to " +
+                std::to_string(level.high) + ", not " + *v;
         return OptionResult::Invalid;
       }
       display.*level.field = *n;

@@ -14,7 +14,8 @@ enum class OptionResult { NotMine, Taken, Invalid };
 
 // If the next argument is a display option, takes it (with its value) into `display`. Invalid
 // with `error` set when its value is out of range; `missing` as for Arguments::option.
-OptionResult takeDisplayOption(Arguments& args, DisplaySettings& display, bool& missing, std::string& error);
+OptionResult takeDisplayOption(Arguments& args, DisplaySettings& display, bool& missing,
+                               std::string& error);
 
 // The options' lines for a command's --help.
 extern const char* const kDisplayOptionHelp;

@@ -60,7 +60,8 @@ int runEncode(const std::vector<std::string>& argv) {
     } else if (auto f = args.option("--frames", missing)) {
       const auto n = parseInteger(*f);
       if (!n || *n < 1 || *n > kMaxFrames)
-        return usageError(cmd, "--frames wants a whole number from 1 to " + std::to_string(kMaxFrames));
+        return usageError(cmd,
+                          "--frames wants a whole number from 1 to " + std::to_string(kMaxFrames));
       frames = *n;
     } else if (auto t = args.option("--crawl", missing)) {
       crawlText = crawlTextFromArgument(*t);
@@ -111,8 +112,9 @@ int runEncode(const std::vector<std::string>& argv) {
     if (!wav.write(frame.data(), static_cast<long>(frame.size()), error)) return failure(error);
   }
   if (!wav.finish(error)) return failure(error);
-  std::fprintf(stderr, "mosaic: wrote %lld frame%s (%.2f s) to %s\n", frameCount, frameCount == 1 ? "" : "s",
-               frameCount * kFrameSamples / double(kTxSampleRateHz), output.c_str());
+  std::fprintf(stderr, "mosaic: wrote %lld frame%s (%.2f s) to %s\n", frameCount,
+               frameCount == 1 ? "" : "s", frameCount * kFrameSamples / double(kTxSampleRateHz),
+               output.c_str());
   return kExitOk;
 }
 

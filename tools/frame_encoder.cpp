@@ -6,7 +6,9 @@
 namespace mosaic::tool {
 
 FrameEncoder::FrameEncoder()
-    : grab_(std::make_unique<GrabBitmap>()), planes_(std::make_unique<PicturePlanes>()), frame_(kFrameSamples) {}
+    : grab_(std::make_unique<GrabBitmap>()),
+      planes_(std::make_unique<PicturePlanes>()),
+      frame_(kFrameSamples) {}
 
 const std::vector<std::int16_t>& FrameEncoder::encode(const QImage& client) {
   grabFromImage(client, *grab_);

@@ -35,14 +35,16 @@ struct Options {
 
 std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
   const Command& cmd = commandNamed("play");
-  if (helpRequested(argv)) return showHelp(cmd, (std::string(kPlayHelp) + kDisplayOptionHelp).c_str());
+  if (helpRequested(argv))
+    return showHelp(cmd, (std::string(kPlayHelp) + kDisplayOptionHelp).c_str());
   Arguments args(argv);
   std::string error;
   while (args.more()) {
     bool missing = false;
     if (auto v = args.option("-o", missing)) {
       o.output = *v;
-    } else if (const auto r = takeDisplayOption(args, o.display, missing, error); r != OptionResult::NotMine) {
+    } else if (const auto r = takeDisplayOption(args, o.display, missing, error);
+               r != OptionResult::NotMine) {
       if (r == OptionResult::Invalid) return usageError(cmd, error);
     } else if (missing) {
       return usageError(cmd, args.peek() + " needs a value");
@@ -113,8 +115,8 @@ int runPlay(const std::vector<std::string>& argv) {
     if (!written) return failure(error);
   }
   if (toVideo && !video->finish(error)) return failure(error);
-  std::fprintf(stderr, "mosaic: %d picture%s from %d frame%s of %s\n", pictures, pictures == 1 ? "" : "s", frames,
-               frames == 1 ? "" : "s", o.movie.c_str());
+  std::fprintf(stderr, "mosaic: %d picture%s from %d frame%s of %s\n", pictures,
+               pictures == 1 ? "" : "s", frames, frames == 1 ? "" : "s", o.movie.c_str());
   return kExitOk;
 }
 

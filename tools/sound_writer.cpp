@@ -4,7 +4,8 @@
 
 namespace mosaic::tool {
 
-WavWriter::WavWriter(std::string path, int sampleRateHz) : file_(std::move(path)), sampleRateHz_(sampleRateHz) {}
+WavWriter::WavWriter(std::string path, int sampleRateHz)
+    : file_(std::move(path)), sampleRateHz_(sampleRateHz) {}
 
 WavWriter::~WavWriter() {
   if (sf_) sf_close(sf_);

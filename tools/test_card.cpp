@@ -12,7 +12,8 @@ QImage drawTestCard() {
   QPainter p(&card);
 
   // Eight colour bars across the sent columns, in falling luminance.
-  const QColor bars[] = {Qt::white, Qt::yellow, Qt::cyan, Qt::green, Qt::magenta, Qt::red, Qt::blue, Qt::black};
+  const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
+                         Qt::magenta, Qt::red,    Qt::blue, Qt::black};
   for (int i = 0; i < 8; ++i) p.fillRect(32 + 12 * i, 20, 12, 36, bars[i]);
 
   // Six grey steps from black to white.

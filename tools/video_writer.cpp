@@ -81,7 +81,8 @@ bool VideoWriter::open(int width, int height, std::string& error) {
   quietFfmpegLog();
   auto e = std::make_unique<Encoder>();
   const AVOutputFormat* container = av_guess_format(nullptr, file_.targetPath().c_str(), nullptr);
-  if (!container || avformat_alloc_output_context2(&e->format, container, nullptr, file_.tempPath().c_str()) < 0) {
+  if (!container || avformat_alloc_output_context2(&e->format, container, nullptr,
+                                                   file_.tempPath().c_str()) < 0) {
     error = "no video container for " + file_.targetPath();
     return false;
   }
@@ -107,7 +108,8 @@ bool VideoWriter::open(int width, int height, std::string& error) {
   e->codec->framerate = AVRational{kTimeBase.den, kTimeBase.num * kTicksPerPicture};
   e->codec->gop_size = 12;
   e->codec->bit_rate = 400000;
-  if (e->format->oformat->flags & AVFMT_GLOBALHEADER) e->codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (e->format->oformat->flags & AVFMT_GLOBALHEADER)
+    e->codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   int status = avcodec_open2(e->codec, codec, nullptr);
   if (status < 0) {
     error = "cannot start the video encoder: " + ffmpegErrorText(status);
@@ -122,8 +124,8 @@ bool VideoWriter::open(int width, int height, std::string& error) {
     error = "out of memory";
     return false;
   }
-  e->scaler = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, e->codec->pix_fmt, SWS_BICUBIC,
-                             nullptr, nullptr, nullptr);
+  e->scaler = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, e->codec->pix_fmt,
+                             SWS_BICUBIC, nullptr, nullptr, nullptr);
   status = avio_open(&e->format->pb, file_.tempPath().c_str(), AVIO_FLAG_WRITE);
   if (status < 0) {
     error = "cannot create " + file_.targetPath() + ": " + ffmpegErrorText(status);

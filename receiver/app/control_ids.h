@@ -4,18 +4,18 @@
 namespace mosaic::rx {
 
 // Movie recorder.
-inline constexpr int kOpenFileId = 414;     // button "Open file to save" and menu "&Open"
-inline constexpr int kCloseFileId = 413;    // button "Close file"
-inline constexpr int kSaveId = 408;         // button "Start save" / "Pause save" / "Resume"
-inline constexpr int kCounterId = 417;      // label "0 frames saved"
+inline constexpr int kOpenFileId = 414;   // button "Open file to save" and menu "&Open"
+inline constexpr int kCloseFileId = 413;  // button "Close file"
+inline constexpr int kSaveId = 408;       // button "Start save" / "Pause save" / "Resume"
+inline constexpr int kCounterId = 417;    // label "0 frames saved"
 
 // Sliders.
 inline constexpr int kCoarseTuneId = 433;
 inline constexpr int kFineTuneId = 416;
 inline constexpr int kBalanceId = 430;
 inline constexpr int kSaturationId = 431;
-inline constexpr int kBrightnessId = 423;   // vertical
-inline constexpr int kContrastId = 424;     // vertical
+inline constexpr int kBrightnessId = 423;  // vertical
+inline constexpr int kContrastId = 424;    // vertical
 
 // Labels.
 inline constexpr int kCoarseCaptionId = 432;

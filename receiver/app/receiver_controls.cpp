@@ -8,11 +8,11 @@
 #include <QCheckBox>
 #include <QLabel>
 
-#include <algorithm>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
 
 namespace mosaic {
 
@@ -84,8 +84,10 @@ QSlider* addSlider(ReceiverControls& c, QWidget* client, int id) {
 
 ReceiverControls createControls(QWidget* client) {
   ReceiverControls c;
-  c.openFile = addButton(c, client, kOpenFileId, "Open file to save", dialogRect(135, 210, 65, 17), true);
-  c.closeFile = addButton(c, client, kCloseFileId, "Close file", dialogRect(200, 210, 35, 17), false);
+  c.openFile =
+      addButton(c, client, kOpenFileId, "Open file to save", dialogRect(135, 210, 65, 17), true);
+  c.closeFile =
+      addButton(c, client, kCloseFileId, "Close file", dialogRect(200, 210, 35, 17), false);
   c.save = addButton(c, client, kSaveId, "Start save", dialogRect(235, 210, 45, 17), false);
   c.counter = addLabel(c, client, kCounterId, "0 frames saved", dialogRect(135, 228, 170, 14));
   addSlider(c, client, kCoarseTuneId);
@@ -95,7 +97,8 @@ ReceiverControls createControls(QWidget* client) {
   c.tuningValue = addLabel(c, client, kTuningValueId, "0Hz", dialogRect(135, 125, 30, 10));
   addCheckBox(c, client, kNoiseFilterId, "Noise filter", dialogRect(195, 36, 90, 14));
   addCheckBox(c, client, kHorizontalFilterId, "Filter horizontal pix", dialogRect(195, 24, 90, 14));
-  addCheckBox(c, client, kVerticalInterpolationId, "Interpolate vertical pix", dialogRect(195, 12, 90, 14));
+  addCheckBox(c, client, kVerticalInterpolationId, "Interpolate vertical pix",
+              dialogRect(195, 12, 90, 14));
   addCheckBox(c, client, kHalfPixelId, "+ half pixel", dialogRect(195, 0, 70, 14));
   addSlider(c, client, kBrightnessId);
   addSlider(c, client, kContrastId);

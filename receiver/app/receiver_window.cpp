@@ -52,7 +52,8 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   connectControls();
 
   // The layout's size is the client area's; the menu bar comes on top of it.
-  const QSize clientSize(dialogUnitsToPixelsX(kClientWidthDu), dialogUnitsToPixelsY(kClientHeightDu));
+  const QSize clientSize(dialogUnitsToPixelsX(kClientWidthDu),
+                         dialogUnitsToPixelsY(kClientHeightDu));
   resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -150,7 +151,8 @@ void ReceiverWindow::dispatchCommand(int id) {
       setNoiseStrength(kHeavyNoiseFilter, "Noise filter (heavy)");
       break;
     case kHelpId:
-      keepNoteBox(showNoteBox(QMessageBox::Information, QStringLiteral("HELP notes"), helpNotesText()));
+      keepNoteBox(
+          showNoteBox(QMessageBox::Information, QStringLiteral("HELP notes"), helpNotesText()));
       break;
     case kAboutId:
       keepNoteBox(showNoteBox(QMessageBox::Information, QStringLiteral("Mosaic TV"), aboutText()));
@@ -160,7 +162,8 @@ void ReceiverWindow::dispatchCommand(int id) {
   }
 }
 
-void ReceiverWindow::onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack) {
+void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
+                                      const std::function<void()>& handBack) {
   const DisplaySettings display = display_;  // the settings as they are when the run starts
   chain_->onBufferComplete(samples, demod_, display, handBack);
   picture_->showPicture(pictureImage(chain_->bitmap(), display.screenSize));
@@ -216,7 +219,8 @@ void ReceiverWindow::showRecorderControls() {
 
 void ReceiverWindow::reportRecorderProblem(const std::string& message) {
   std::fprintf(stderr, "mosaicview: %s\n", message.c_str());
-  showNoteBox(QMessageBox::Warning, QStringLiteral("Movie file"), QString::fromLocal8Bit(message.c_str()));
+  showNoteBox(QMessageBox::Warning, QStringLiteral("Movie file"),
+              QString::fromLocal8Bit(message.c_str()));
 }
 
 void ReceiverWindow::keepNoteBox(QMessageBox* box) {

@@ -21,10 +21,13 @@ void transformSubColumn(const MixedSignal& signal, int offset, const Fft256& fft
   for (int firstBlock = 0; firstBlock < kBlocksPerRun; firstBlock += kBatch) {
     // Lane j takes block firstBlock + j.
     for (int lane = 0; lane < kBatch; ++lane) {
-      const std::size_t first = static_cast<std::size_t>((firstBlock + lane) * kBlockSamples + offset);
+      const std::size_t first =
+          static_cast<std::size_t>((firstBlock + lane) * kBlockSamples + offset);
       for (int n = 0; n < Fft256::kSize; ++n) {
-        re[static_cast<std::size_t>(n * kBatch + lane)] = signal.i[first + static_cast<std::size_t>(n)];
-        im[static_cast<std::size_t>(n * kBatch + lane)] = signal.q[first + static_cast<std::size_t>(n)];
+        re[static_cast<std::size_t>(n * kBatch + lane)] =
+            signal.i[first + static_cast<std::size_t>(n)];
+        im[static_cast<std::size_t>(n * kBatch + lane)] =
+            signal.q[first + static_cast<std::size_t>(n)];
       }
     }
     fft.transformBatch(re.data(), im.data());

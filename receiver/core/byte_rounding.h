@@ -15,8 +15,8 @@ inline long double nearestIntegerFast(long double x) {
 }
 
 inline unsigned char roundToByteFast(long double x) {
-  if (!(x > 0.5L)) return 0;       // NaN, negative, and everything that rounds to 0 (0.5 too)
-  if (x > 254.5L) return 255;      // 254.5 rounds to the even 254, anything above to 255
+  if (!(x > 0.5L)) return 0;   // NaN, negative, and everything that rounds to 0 (0.5 too)
+  if (x > 254.5L) return 255;  // 254.5 rounds to the even 254, anything above to 255
   return static_cast<unsigned char>(nearestIntegerFast(x));
 }
 

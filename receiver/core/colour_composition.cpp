@@ -1,7 +1,7 @@
 #include "receiver/core/colour_composition.h"
 
-#include "receiver/core/integer_rounding.h"
 #include "receiver/core/byte_rounding.h"
+#include "receiver/core/integer_rounding.h"
 
 #include <cmath>
 
@@ -26,8 +26,10 @@ Bgr composePixel(double luma, double red, double blue, const DisplaySettings& se
   Bgr out{0, 0, 0};
   if (redKnown) out.red = roundToByteFast((y + r * sat / kSaturationScale) * contrast + brightness);
   if (redKnown && blueKnown)
-    out.green = roundToByteFast((y - (b + r) * (sat * 0.5L) / kSaturationScale) * contrast + brightness);
-  if (blueKnown) out.blue = roundToByteFast((y + b * sat / kSaturationScale) * contrast + brightness);
+    out.green =
+        roundToByteFast((y - (b + r) * (sat * 0.5L) / kSaturationScale) * contrast + brightness);
+  if (blueKnown)
+    out.blue = roundToByteFast((y + b * sat / kSaturationScale) * contrast + brightness);
   return out;
 }
 

@@ -29,7 +29,8 @@ void colourPlanes(long double tuningOffsetHz, SymbolPlanes& planes) {
     auto& cb = planes.cb[up];
     for (int t = 1; t <= kBlocksPerRun; ++t) {
       for (int j = 0; j <= kLastUsedSlot - kFirstColourSlot; ++j) {
-        const double red = corrected(luma[SymbolPlanes::index(t, kFirstColourSlot + j)], correction);
+        const double red =
+            corrected(luma[SymbolPlanes::index(t, kFirstColourSlot + j)], correction);
         for (int m = 0; m < kSlotsPerColourCarrier; ++m) {
           cr[SymbolPlanes::index(t, kFirstUsedSlot + kSlotsPerColourCarrier * j + m)] = red;
         }

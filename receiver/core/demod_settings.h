@@ -11,9 +11,9 @@ namespace mosaic {
 inline constexpr std::array<int, 2> kHalfPixelOffsets = {85, 170};
 
 struct DemodSettings {
-  float coarseHz = 0.0f;                      // coarse tuning offset [Hz], -20..20 in 0.1 steps
-  float fineHz = 0.0f;                        // fine tuning offset [Hz], -4..4 in 0.02 steps
-  int balance = 67;                           // colour-balance slope, -200..200
+  float coarseHz = 0.0f;  // coarse tuning offset [Hz], -20..20 in 0.1 steps
+  float fineHz = 0.0f;    // fine tuning offset [Hz], -4..4 in 0.02 steps
+  int balance = 67;       // colour-balance slope, -200..200
   std::array<int, 2> windowOffsets = kHalfPixelOffsets;  // sub-columns 1 and 2 [samples]
 };
 

@@ -14,8 +14,10 @@ double differentialValue(float reA, float imA, float reB, float imB, int balance
   // A silent carrier has no phase, so no value. Saying so directly also keeps the extended-
   // precision unit away from 0 / 0, which it handles hundreds of times slower than a number.
   if (reB == 0.0f && imB == 0.0f) return std::numeric_limits<double>::quiet_NaN();
-  const long double cross = static_cast<long double>(imA) * reB - static_cast<long double>(reA) * imB;
-  const long double power = static_cast<long double>(reB) * reB + static_cast<long double>(imB) * imB;
+  const long double cross =
+      static_cast<long double>(imA) * reB - static_cast<long double>(reA) * imB;
+  const long double power =
+      static_cast<long double>(reB) * reB + static_cast<long double>(imB) * imB;
   const long double slope = static_cast<long double>(balance) * slot / kBalanceScale;
   return static_cast<double>(cross / power + slope);
 }

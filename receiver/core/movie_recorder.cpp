@@ -46,7 +46,8 @@ void MovieRecorder::openFile(const std::string& path) {
   auto file = files_.create(path, error);
   if (!file) {
     enterNoFile();
-    if (report_) report_("The movie file cannot be created:\n" + path + "\n" + error + "\n\nNo file is open.");
+    if (report_)
+      report_("The movie file cannot be created:\n" + path + "\n" + error + "\n\nNo file is open.");
     return;
   }
   file_ = std::move(file);
@@ -125,7 +126,8 @@ void MovieRecorder::abandonFile(const std::string& what, const std::string& reas
   enterNoFile();
   showCounts(framesInFile_);
   if (report_) {
-    report_(what + ":\n" + path_ + "\n" + reason + "\n\nSaving has stopped and the file is closed. It holds the " +
+    report_(what + ":\n" + path_ + "\n" + reason +
+            "\n\nSaving has stopped and the file is closed. It holds the " +
             std::to_string(framesInFile_) + " frames written before.");
   }
 }

@@ -25,7 +25,8 @@ void fillSymbols(const std::uint8_t* frame, int from, int first, int count, Symb
 
 }  // namespace
 
-void planesFromMovieFrames(const std::uint8_t* frame, const std::uint8_t* nextFrame, SymbolPlanes& planes) {
+void planesFromMovieFrames(const std::uint8_t* frame, const std::uint8_t* nextFrame,
+                           SymbolPlanes& planes) {
   fillSymbols(frame, 0, 1, kMovieFrameSymbols, planes);
   fillSymbols(nextFrame, 0, kMovieFrameSymbols + 1, kMovieFrameSymbols - 1, planes);
   fillSymbols(nullptr, 0, kBlocksPerRun, 1, planes);  // symbol 96 was never recorded

@@ -16,6 +16,7 @@ double valueOfRecordedByte(std::uint8_t v);
 // symbols 49..95 from the first 47 symbols of `nextFrame`, the following frame (nullptr when
 // there is none: those symbols are then silent). Each frame is kMovieFrameBytes long. The colour
 // planes are derived as the demodulator derives them, with no tuning correction.
-void planesFromMovieFrames(const std::uint8_t* frame, const std::uint8_t* nextFrame, SymbolPlanes& planes);
+void planesFromMovieFrames(const std::uint8_t* frame, const std::uint8_t* nextFrame,
+                           SymbolPlanes& planes);
 
 }  // namespace mosaic

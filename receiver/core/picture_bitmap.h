@@ -14,9 +14,9 @@ namespace mosaic {
 inline constexpr int kPictureWidth = kBlocksPerRun * kSubColumns;  // 288 [pixels]
 inline constexpr int kPictureStride = kPictureWidth * 3;           // 864 [bytes per row]
 inline constexpr int kRowsPerSlot = 3;
-inline constexpr int kPrimaryRows = kSlotCount;                    // one per slot, rows 1, 4, .., 382
+inline constexpr int kPrimaryRows = kSlotCount;  // one per slot, rows 1, 4, .., 382
 inline constexpr int kPictureRowsHeld = kRowsPerSlot * kPrimaryRows + 2;  // rows 0..385
-inline constexpr int kShownRows = 192;                             // rows 0..191 are drawn
+inline constexpr int kShownRows = 192;                                    // rows 0..191 are drawn
 
 // Byte offsets of the components within a pixel.
 inline constexpr int kBlue = 0;
@@ -31,7 +31,9 @@ constexpr int primaryRow(int i) { return 1 + kRowsPerSlot * i; }
 struct PictureBitmap {
   std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kPictureStride * kPictureRowsHeld, 0);
 
-  std::uint8_t* row(int y) { return bytes.data() + static_cast<std::ptrdiff_t>(y) * kPictureStride; }
+  std::uint8_t* row(int y) {
+    return bytes.data() + static_cast<std::ptrdiff_t>(y) * kPictureStride;
+  }
   const std::uint8_t* row(int y) const {
     return bytes.data() + static_cast<std::ptrdiff_t>(y) * kPictureStride;
   }

@@ -5,7 +5,8 @@
 
 namespace mosaic {
 
-void renderPicture(const SymbolPlanes& planes, const DisplaySettings& settings, PictureBitmap& bitmap) {
+void renderPicture(const SymbolPlanes& planes, const DisplaySettings& settings,
+                   PictureBitmap& bitmap) {
   composePicture(planes, settings, bitmap);
   if (settings.horizontalFilter) filterHorizontally(bitmap);
   verticalStep(bitmap, settings.verticalInterpolation);

@@ -8,12 +8,13 @@
 namespace mosaic {
 
 // Updates `bitmap` in place from the planes of the run under `settings`.
-void renderPicture(const SymbolPlanes& planes, const DisplaySettings& settings, PictureBitmap& bitmap);
+void renderPicture(const SymbolPlanes& planes, const DisplaySettings& settings,
+                   PictureBitmap& bitmap);
 
 // The part of the bitmap that the window shows, counted in bitmap pixels from the bottom left.
 struct SourceRect {
   int x;
-  int y;       // first row, counted from the bottom
+  int y;  // first row, counted from the bottom
   int width;
   int height;
 };

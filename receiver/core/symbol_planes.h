@@ -27,15 +27,16 @@ struct SymbolPlanes {
 };
 
 // Picture value bytes of one run: t = 1..96, then slot 10..58, then sub-column 0, 1, 2.
-inline constexpr int kBytesPerSymbol = kUsedSlots * kSubColumns;           // 147
-inline constexpr int kRunBytes = kBlocksPerRun * kBytesPerSymbol;          // 14112
-inline constexpr int kMovieFrameSymbols = kBlocksPerRun / 2;                // 48
+inline constexpr int kBytesPerSymbol = kUsedSlots * kSubColumns;               // 147
+inline constexpr int kRunBytes = kBlocksPerRun * kBytesPerSymbol;              // 14112
+inline constexpr int kMovieFrameSymbols = kBlocksPerRun / 2;                   // 48
 inline constexpr int kMovieFrameBytes = kMovieFrameSymbols * kBytesPerSymbol;  // 7056
 using RunBytes = std::array<std::uint8_t, kRunBytes>;
 
 // Where the byte of symbol t (1..96), slot s (10..58), sub-column p lies in a run's bytes.
 constexpr std::size_t runByteIndex(int t, int slot, int p) {
-  return static_cast<std::size_t>((t - 1) * kBytesPerSymbol + (slot - kFirstUsedSlot) * kSubColumns + p);
+  return static_cast<std::size_t>((t - 1) * kBytesPerSymbol +
+                                  (slot - kFirstUsedSlot) * kSubColumns + p);
 }
 
 }  // namespace mosaic

@@ -14,7 +14,8 @@ constexpr int kRate = 48000;
 
 std::vector<float> tone(double hz, int samples, double amplitude = 1000.0) {
   std::vector<float> x(samples);
-  for (int n = 0; n < samples; ++n) x[n] = static_cast<float>(amplitude * std::sin(2 * M_PI * hz * n / kRate));
+  for (int n = 0; n < samples; ++n)
+    x[n] = static_cast<float>(amplitude * std::sin(2 * M_PI * hz * n / kRate));
   return x;
 }
 
@@ -22,7 +23,8 @@ std::vector<float> tone(double hz, int samples, double amplitude = 1000.0) {
 double powerAt(const std::vector<float>& x, double hz) {
   const std::size_t from = x.size() / 4, to = 3 * x.size() / 4;
   std::complex<double> acc;
-  for (std::size_t n = from; n < to; ++n) acc += double(x[n]) * std::polar(1.0, -2 * M_PI * hz * n / kRate);
+  for (std::size_t n = from; n < to; ++n)
+    acc += double(x[n]) * std::polar(1.0, -2 * M_PI * hz * n / kRate);
   const double a = 2.0 * std::abs(acc) / static_cast<double>(to - from);
   return a * a / 2.0;
 }

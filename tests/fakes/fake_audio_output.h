@@ -13,11 +13,11 @@ namespace mosaic {
 
 class FakeAudioOutput : public AudioOutput {
  public:
-  bool available = true;      // false: open() fails as with no sound device
+  bool available = true;  // false: open() fails as with no sound device
   int openCount = 0, resetCount = 0, closeCount = 0;
   int sampleRateHz = 0;
-  std::deque<const std::int16_t*> queue;            // buffers queued and not yet returned
-  std::vector<std::vector<std::int16_t>> played;    // copies of the buffers in the order queued
+  std::deque<const std::int16_t*> queue;          // buffers queued and not yet returned
+  std::vector<std::vector<std::int16_t>> played;  // copies of the buffers in the order queued
 
   bool open(int rateHz, BufferDone onBufferDone) override {
     ++openCount;

@@ -21,7 +21,8 @@ struct Receiver {
   FakeAudioInput device;
   std::unique_ptr<ReceiveChain> chain = std::make_unique<ReceiveChain>();
   std::vector<std::string> events;
-  Capture capture{device, [this](const std::int16_t* samples, const std::function<void()>& handBack) {
+  Capture capture{device,
+                  [this](const std::int16_t* samples, const std::function<void()>& handBack) {
                     chain->onBufferComplete(samples, DemodSettings{}, DisplaySettings{}, [&] {
                       // At hand-back the history is updated but the picture not yet drawn.
                       events.push_back("hand back after run " + std::to_string(chain->runs()));
@@ -68,8 +69,8 @@ TEST(Capture, BuffersAlternateAndFillTheHistoryOlderFirst) {
 TEST(Capture, AShortRecordingIsStillTakenWhole) {
   Receiver r;
   r.capture.start();
-  r.device.record(filled(5));   // buffer 1 all 5
-  r.device.record(filled(6));   // buffer 2 all 6
+  r.device.record(filled(5));       // buffer 1 all 5
+  r.device.record(filled(6));       // buffer 2 all 6
   r.device.record(filled(7, 100));  // buffer 1 again, only 100 samples recorded
   const auto& h = r.chain->history().samples;
   EXPECT_EQ(h[kCaptureSamples], 7);

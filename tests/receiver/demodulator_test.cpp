@@ -57,7 +57,8 @@ TEST(Fft256, MatchesTheDirectTransformWithPositiveExponent) {
     for (int k = 0; k < 256; ++k) {
       std::complex<long double> sum = 0;
       for (int n = 0; n < 256; ++n) {
-        sum += std::complex<long double>(inRe[n * B + j], inIm[n * B + j]) * std::polar(1.0L, twoPi * k * n / 256);
+        sum += std::complex<long double>(inRe[n * B + j], inIm[n * B + j]) *
+               std::polar(1.0L, twoPi * k * n / 256);
       }
       const int at = fft.bitReversed(k) * B + j;
       EXPECT_NEAR(re[at], static_cast<double>(sum.real()), 0.05) << j << ", " << k;
@@ -68,7 +69,8 @@ TEST(Fft256, MatchesTheDirectTransformWithPositiveExponent) {
 
 TEST(Mixer, FollowsTheSinglePrecisionPhaseExactly) {
   std::vector<std::int16_t> samples(kHistorySamples);
-  for (int n = 0; n < kHistorySamples; ++n) samples[n] = static_cast<std::int16_t>((n * 7919) % 65536 - 32768);
+  for (int n = 0; n < kHistorySamples; ++n)
+    samples[n] = static_cast<std::int16_t>((n * 7919) % 65536 - 32768);
   auto mixed = std::make_unique<MixedSignal>();
   for (long double f0 : {-24.0L, -3.4L, 0.02L, 19.9L}) {
     mixToBaseband(samples.data(), f0, *mixed);
@@ -110,7 +112,8 @@ TEST(Demodulator, SteadyTonesGiveTheirOffsetFromTheBin) {
       for (int t = 1; t <= (p == 0 ? 95 : 94); ++t) {
         // With a tuning offset the tone's mirror image no longer falls on a bin: "about" 0.
         const double tolerance = c.coarseHz == 0.0f ? 2e-4 : 6e-3;
-        ASSERT_NEAR(r.luma(p, t, 10), c.want, tolerance) << c.toneHz << " Hz, t " << t << " p " << p;
+        ASSERT_NEAR(r.luma(p, t, 10), c.want, tolerance)
+            << c.toneHz << " Hz, t " << t << " p " << p;
       }
     }
   }
@@ -120,7 +123,8 @@ TEST(Demodulator, PhaseAdvanceGivesItsSineAndPictureByte) {
   DemodRun r;
   // 0.5 rad per symbol = 0.5 * 30 / (2 pi) picture units.
   const double units = 0.5 * 30.0 / testing::kTwoPi;
-  r.fill(steppedCarriers(kHistorySamples, {60}, [&](int, int) { return units; }, 0, 0.0, 8000.0));
+  r.fill(steppedCarriers(
+      kHistorySamples, {60}, [&](int, int) { return units; }, 0, 0.0, 8000.0));
   r.run(noBalance());
   for (int t = 1; t <= 95; ++t) {
     // A tone off its bin picks up a little of its own mirror image through the plain window.
@@ -173,9 +177,9 @@ TEST(Demodulator, SilenceGivesNotANumberAndZeroBytesAndRowZeroIsNeverWritten) {
 
 TEST(Demodulator, WithoutHalfPixelAllSubColumnsAreIdentical) {
   DemodRun r;
-  r.fill(steppedCarriers(kHistorySamples, testing::allCarriers(),
-                         [](int k, int s) { return std::sin(k * 0.3 + s * 0.2) * 4; }, 37, 0.0,
-                         1200.0, 300.0));
+  r.fill(steppedCarriers(
+      kHistorySamples, testing::allCarriers(),
+      [](int k, int s) { return std::sin(k * 0.3 + s * 0.2) * 4; }, 37, 0.0, 1200.0, 300.0));
   DemodSettings s;
   toggleHalfPixel(s);
   ASSERT_EQ(s.windowOffsets, (std::array<int, 2>{0, 0}));
@@ -191,7 +195,8 @@ TEST(Demodulator, WithoutHalfPixelAllSubColumnsAreIdentical) {
   EXPECT_EQ(s.windowOffsets, kHalfPixelOffsets);
   r.run(s);
   int differing = 0;
-  for (int t = 1; t <= 95; ++t) differing += (*r.bytes)[runByteIndex(t, 30, 0)] != (*r.bytes)[runByteIndex(t, 30, 2)];
+  for (int t = 1; t <= 95; ++t)
+    differing += (*r.bytes)[runByteIndex(t, 30, 0)] != (*r.bytes)[runByteIndex(t, 30, 2)];
   EXPECT_GT(differing, 20);  // the half-pixel windows see other parts of the symbols
 }
 
@@ -221,9 +226,9 @@ TEST(Demodulator, LastBlockWindowsReachPastTheHistoryAsSilence) {
 TEST(Demodulator, NegativeTuningNearlyEqualsAPhaseKeptModuloTwoPi) {
   DemodRun r;
   // A picture-like signal that arrives 17.5 Hz high, centred again by f0 = -17.5 Hz.
-  r.fill(steppedCarriers(kHistorySamples, testing::allCarriers(),
-                         [](int k, int s) { return 3.0 + 2.0 * std::cos(k * 0.1 + s * 0.05); }, 100,
-                         17.5));
+  r.fill(steppedCarriers(
+      kHistorySamples, testing::allCarriers(),
+      [](int k, int s) { return 3.0 + 2.0 * std::cos(k * 0.1 + s * 0.05); }, 100, 17.5));
   DemodSettings s;
   s.coarseHz = -16.0f;
   s.fineHz = -1.5f;
@@ -233,8 +238,9 @@ TEST(Demodulator, NegativeTuningNearlyEqualsAPhaseKeptModuloTwoPi) {
   auto mixed = std::make_unique<MixedSignal>();
   double phase = 0.0;
   for (int n = 0; n < kHistorySamples; ++n) {
-    phase = std::fmod(phase + static_cast<double>(f0) * testing::kTwoPi / kRxSampleRateHz + testing::kTwoPi,
-                      testing::kTwoPi);
+    phase = std::fmod(
+        phase + static_cast<double>(f0) * testing::kTwoPi / kRxSampleRateHz + testing::kTwoPi,
+        testing::kTwoPi);
     mixed->i[n] = static_cast<float>(-r.history->samples[n] * std::sin(phase));
     mixed->q[n] = static_cast<float>(-r.history->samples[n] * std::cos(phase));
   }
@@ -269,8 +275,9 @@ TEST(Demodulator, ColourPlanesFollowTheColourCarriersLessATuningShare) {
   DemodRun r;
   // Colour carriers each at their own steady offset; the signal arrives 2.2 Hz low and the
   // tuning f0 = +2.2 Hz centres it again.
-  r.fill(steppedCarriers(kHistorySamples, testing::allCarriers(),
-                         [](int k, int) { return k < 56 ? (k - 18) * 0.4 : 2.0; }, 0, -2.2));
+  r.fill(steppedCarriers(
+      kHistorySamples, testing::allCarriers(),
+      [](int k, int) { return k < 56 ? (k - 18) * 0.4 : 2.0; }, 0, -2.2));
   DemodSettings s = noBalance();
   s.fineHz = 2.2f;
   r.run(s);
@@ -295,8 +302,8 @@ TEST(Demodulator, ColourPlanesFollowTheColourCarriersLessATuningShare) {
 TEST(DifferentialValue, SilentBlockAndByteRounding) {
   EXPECT_TRUE(std::isnan(differentialValue(1.0f, 2.0f, 0.0f, 0.0f, 67, 10)));
   EXPECT_EQ(pictureValueByte(std::nan("")), 0);
-  EXPECT_EQ(pictureValueByte(0.5 / 128), 128);         // 128.5 rounds to the even 128
-  EXPECT_EQ(pictureValueByte(1.5 / 128), 130);         // 129.5 rounds to the even 130
+  EXPECT_EQ(pictureValueByte(0.5 / 128), 128);  // 128.5 rounds to the even 128
+  EXPECT_EQ(pictureValueByte(1.5 / 128), 130);  // 129.5 rounds to the even 130
   EXPECT_EQ(pictureValueByte(-2.0), 0);
   EXPECT_EQ(pictureValueByte(0.99), 255);
 }

@@ -45,7 +45,8 @@ class FakeMovieFiles : public MovieFiles {
  private:
   class File : public MovieFile {
    public:
-    File(std::shared_ptr<Stored> stored, FakeMovieFiles& owner) : stored_(std::move(stored)), owner_(owner) {}
+    File(std::shared_ptr<Stored> stored, FakeMovieFiles& owner)
+        : stored_(std::move(stored)), owner_(owner) {}
     ~File() override { stored_->open = false; }
     bool append(const std::uint8_t* data, std::size_t size, std::string& error) override {
       ++stored_->appends;

@@ -101,7 +101,7 @@ TEST(MovieRecorder, APauseLeavesNoGapOrMarkerInTheFile) {
   rig.receive(10);  // frames 0..9
   rig.recorder.toggleSaving();
   EXPECT_EQ(rig.controls().saveText, "Resume");
-  rig.receive(5);   // frames 10..14, not kept
+  rig.receive(5);  // frames 10..14, not kept
   EXPECT_EQ(rig.controls().counterText, "10 frames saved    70560 bytes saved");
   rig.recorder.toggleSaving();
   EXPECT_EQ(rig.controls().saveText, "Pause save");

@@ -24,7 +24,9 @@ TEST(MovieReplay, BytesBecomeValuesInTheirRunsSymbolsAndSlots) {
       }
   auto planes = std::make_unique<SymbolPlanes>();
   planesFromMovieFrames(frame.data(), next.data(), *planes);
-  const auto value = [&](int p, int t, int s) { return planes->luma[p][SymbolPlanes::index(t, s)]; };
+  const auto value = [&](int p, int t, int s) {
+    return planes->luma[p][SymbolPlanes::index(t, s)];
+  };
   EXPECT_DOUBLE_EQ(value(0, 1, 10), valueOfRecordedByte(1));
   EXPECT_DOUBLE_EQ(value(2, 7, 20), valueOfRecordedByte(9));
   EXPECT_DOUBLE_EQ(value(1, 48, 58), valueOfRecordedByte(48));

@@ -9,8 +9,8 @@
 
 #include <cmath>
 #include <limits>
-#include <vector>
 #include <memory>
+#include <vector>
 
 namespace mosaic {
 namespace {
@@ -26,8 +26,8 @@ TEST(ColourComposition, MonochromeAtSaturationZero) {
   EXPECT_EQ(composePixel(1.0, 0.7, -0.4, mono), (Bgr{178, 178, 178}));
   EXPECT_EQ(composePixel(1.433, 3.0, 3.0, mono), (Bgr{255, 255, 255}));
   EXPECT_EQ(composePixel(1.432, 0.0, 0.0, mono), (Bgr{255, 255, 255}));  // 254.9 rounds up
-  EXPECT_EQ(composePixel(1.43, 0.0, 0.0, mono), (Bgr{255, 255, 255}) );   // 254.54
-  EXPECT_EQ(composePixel(1.42, 0.0, 0.0, mono), (Bgr{253, 253, 253}));    // 252.76
+  EXPECT_EQ(composePixel(1.43, 0.0, 0.0, mono), (Bgr{255, 255, 255}));   // 254.54
+  EXPECT_EQ(composePixel(1.42, 0.0, 0.0, mono), (Bgr{253, 253, 253}));   // 252.76
   EXPECT_EQ(composePixel(0.0, 1.0, 1.0, mono), (Bgr{0, 0, 0}));
   EXPECT_EQ(composePixel(-0.2, 1.0, 1.0, mono), (Bgr{0, 0, 0}));
 }
@@ -53,8 +53,10 @@ TEST(NoiseFilter, BlendsTowardsThePreviousPicture) {
 }
 
 TEST(ByteRounding, FastPathAgreesWithTheLibraryRounding) {
-  std::vector<long double> values = {std::nanl(""), -1e30L, -0.5L, 0.0L, 0.5L, 255.5L, 256.0L, 1e30L,
-                                     std::numeric_limits<long double>::infinity()};
+  std::vector<long double> values = {
+      std::nanl(""), -1e30L, -0.5L,
+      0.0L,          0.5L,   255.5L,
+      256.0L,        1e30L,  std::numeric_limits<long double>::infinity()};
   for (int n = -2; n <= 600; ++n) {
     const long double half = n / 2.0L;  // every tie
     values.push_back(half);
@@ -62,14 +64,16 @@ TEST(ByteRounding, FastPathAgreesWithTheLibraryRounding) {
     values.push_back(std::nextafter(half, -1e9L));
     values.push_back(n * 0.4273L);
   }
-  for (long double v : values) ASSERT_EQ(roundToByteFast(v), roundToByte(v)) << static_cast<double>(v);
+  for (long double v : values)
+    ASSERT_EQ(roundToByteFast(v), roundToByte(v)) << static_cast<double>(v);
 }
 
 TEST(IntegerRounding, AgreesWithRoundingTheExactQuotient) {
   for (int divisor : {2, 3, 4, 16}) {
     for (int n = 0; n <= 4096; ++n) {
       ASSERT_EQ(divideRoundHalfEven(n, divisor),
-                roundHalfEven(static_cast<long double>(n) / divisor)) << n << "/" << divisor;
+                roundHalfEven(static_cast<long double>(n) / divisor))
+          << n << "/" << divisor;
     }
   }
 }
@@ -77,8 +81,8 @@ TEST(IntegerRounding, AgreesWithRoundingTheExactQuotient) {
 TEST(HorizontalFilter, SpreadsOnePixelRightAndATailLeft) {
   std::array<std::uint8_t, kPictureStride> row{};
   row[3 * 100 + kGreen] = 255;
-  row[0] = 77;                  // pixel 0 keeps its value
-  row[3 * 287 + kRed] = 99;     // so does pixel 287
+  row[0] = 77;               // pixel 0 keeps its value
+  row[3 * 287 + kRed] = 99;  // so does pixel 287
   filterRowHorizontally(row.data());
   const int want[] = {0, 2, 9, 36, 144, 64, 0};
   for (int i = 0; i < 7; ++i) EXPECT_EQ(row[3 * (96 + i) + kGreen], want[i]) << 96 + i;
@@ -86,8 +90,8 @@ TEST(HorizontalFilter, SpreadsOnePixelRightAndATailLeft) {
   EXPECT_EQ(row[3 * 100 + kBlue], 0);  // components stay apart
   EXPECT_EQ(row[0], 77);
   EXPECT_EQ(row[3 * 287 + kRed], 99);
-  EXPECT_EQ(row[3 * 286 + kRed], 25);   // (0 + 99 + 0) / 4 = 24.75
-  EXPECT_EQ(row[3 * 1 + kBlue], 19);    // (0 + 0 + 77) / 4 = 19.25
+  EXPECT_EQ(row[3 * 286 + kRed], 25);  // (0 + 99 + 0) / 4 = 24.75
+  EXPECT_EQ(row[3 * 1 + kBlue], 19);   // (0 + 0 + 77) / 4 = 19.25
 }
 
 TEST(VerticalStep, CopiesOrInterpolatesBetweenPrimaryRows) {
@@ -101,8 +105,8 @@ TEST(VerticalStep, CopiesOrInterpolatesBetweenPrimaryRows) {
   EXPECT_EQ(bitmap->row(384)[7], 200);
   EXPECT_EQ(bitmap->row(0)[5], 0);
   verticalStep(*bitmap, true);
-  EXPECT_EQ(bitmap->row(2)[5], 53);    // (60 + 100) / 3 = 53.3
-  EXPECT_EQ(bitmap->row(3)[5], 77);    // (30 + 200) / 3 = 76.7
+  EXPECT_EQ(bitmap->row(2)[5], 53);     // (60 + 100) / 3 = 53.3
+  EXPECT_EQ(bitmap->row(3)[5], 77);     // (30 + 200) / 3 = 76.7
   EXPECT_EQ(bitmap->row(383)[7], 133);  // towards row 385, never written
   EXPECT_EQ(bitmap->row(384)[7], 67);
   EXPECT_EQ(bitmap->row(385)[7], 0);
@@ -148,7 +152,7 @@ TEST(RenderPicture, LastPrimaryRowShowsSlotZeroOfTheNextSymbol) {
 
 TEST(RenderPicture, LargeViewCoversExactlyTheNewestBufferAndTheLuminanceSlots) {
   const SourceRect large = sourceRect(ScreenSize::Large);
-  EXPECT_EQ(large.y, primaryRow(10 - 1));                   // slot 10
+  EXPECT_EQ(large.y, primaryRow(10 - 1));                         // slot 10
   EXPECT_EQ(large.y + large.height - 1, primaryRow(45 - 1) + 2);  // slot 45 with its band
   EXPECT_EQ(large.x + large.width - 1, pictureColumn(48, 0));     // symbols 48..95
   EXPECT_EQ(large.x, pictureColumn(95, 2));

@@ -43,7 +43,8 @@ inline std::vector<std::uint8_t> referenceRunBytes(const std::int16_t* history,
   // e^(+j 2 pi m / 256)
   std::vector<C> turn(256);
   const long double twoPi = 8.0L * std::atan(1.0L);
-  for (int m = 0; m < 256; ++m) turn[static_cast<std::size_t>(m)] = std::polar(1.0L, twoPi * m / 256);
+  for (int m = 0; m < 256; ++m)
+    turn[static_cast<std::size_t>(m)] = std::polar(1.0L, twoPi * m / 256);
 
   std::vector<int> bins;
   for (int k = 56; k <= 91; ++k) bins.push_back(k);
@@ -53,7 +54,9 @@ inline std::vector<std::uint8_t> referenceRunBytes(const std::int16_t* history,
   const int offsets[3] = {0, settings.offset1, settings.offset2};
   // spectrum[p][b][slot], b = 0..96 (96 stays zero)
   std::vector<C> spectrum(3 * 97 * 128, C(0, 0));
-  auto at = [](int p, int b, int slot) { return static_cast<std::size_t>((p * 97 + b) * 128 + slot); };
+  auto at = [](int p, int b, int slot) {
+    return static_cast<std::size_t>((p * 97 + b) * 128 + slot);
+  };
   for (int p = 0; p < 3; ++p) {
     for (int b = 0; b < 96; ++b) {
       for (int k : bins) {
@@ -79,7 +82,8 @@ inline std::vector<std::uint8_t> referenceRunBytes(const std::int16_t* history,
         long double v = std::nearbyint(128.0L * d + 128.0L);
         if (std::isnan(v) || v < 0) v = 0;
         if (v > 255) v = 255;
-        bytes[static_cast<std::size_t>((t - 1) * 147 + (s - 10) * 3 + p)] = static_cast<std::uint8_t>(v);
+        bytes[static_cast<std::size_t>((t - 1) * 147 + (s - 10) * 3 + p)] =
+            static_cast<std::uint8_t>(v);
       }
     }
   }
@@ -94,8 +98,8 @@ struct Agreement {
   double fractionEqual() const { return total ? static_cast<double>(equal) / total : 0.0; }
 };
 
-inline void compareBytes(const std::uint8_t* product, const std::uint8_t* reference, std::size_t count,
-                         Agreement& agreement) {
+inline void compareBytes(const std::uint8_t* product, const std::uint8_t* reference,
+                         std::size_t count, Agreement& agreement) {
   for (std::size_t i = 0; i < count; ++i) {
     const int diff = std::abs(int(product[i]) - int(reference[i]));
     agreement.equal += diff == 0;

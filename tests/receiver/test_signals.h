@@ -16,8 +16,8 @@ namespace mosaic::testing {
 inline constexpr double kTwoPi = 6.283185307179586476925;
 
 // A steady tone of `frequencyHz` and peak `amplitude`.
-inline std::vector<std::int16_t> steadyTone(double frequencyHz, int count, double amplitude = 8000.0,
-                                            double startPhase = 0.3) {
+inline std::vector<std::int16_t> steadyTone(double frequencyHz, int count,
+                                            double amplitude = 8000.0, double startPhase = 0.3) {
   std::vector<std::int16_t> out(static_cast<std::size_t>(count));
   for (int n = 0; n < count; ++n) {
     const double v = amplitude * std::cos(startPhase + kTwoPi * frequencyHz * n / kRxSampleRateHz);
@@ -39,7 +39,8 @@ inline std::vector<std::int16_t> steppedCarriers(int count, const std::vector<in
     const int k = carriers[c];
     double phase = 0.7 * static_cast<double>(c);
     for (int n = 0; n < count; ++n) {
-      const int symbol = static_cast<int>(std::floor((n - firstSymbolSample) / double(kBlockSamples)));
+      const int symbol =
+          static_cast<int>(std::floor((n - firstSymbolSample) / double(kBlockSamples)));
       const double hz = 37.5 * k + 1.25 * value(k, symbol) + offsetHz;
       sum[static_cast<std::size_t>(n)] += amplitude * std::cos(phase);
       phase += kTwoPi * hz / kRxSampleRateHz;

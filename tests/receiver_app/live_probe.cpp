@@ -38,7 +38,9 @@ class TimedInput : public AudioInput {
       if (afterBuffer) afterBuffer();
     });
   }
-  void queue(int id, std::int16_t* samples, int count) override { inner_.queue(id, samples, count); }
+  void queue(int id, std::int16_t* samples, int count) override {
+    inner_.queue(id, samples, count);
+  }
   void start() override { inner_.start(); }
   void reset() override { inner_.reset(); }
   void close() override { inner_.close(); }
@@ -65,7 +67,8 @@ int main(int argc, char* argv[]) {
   TimedInput input;
   DiskMovieFiles files;
   const QString movie = out.filePath(QStringLiteral("probe.49"));
-  ReceiverWindow window(input, files, ReceiverServices{[movie](QWidget*) { return std::optional(movie); }, [] {}});
+  ReceiverWindow window(
+      input, files, ReceiverServices{[movie](QWidget*) { return std::optional(movie); }, [] {}});
   window.show();
   window.dispatchCommand(rx::kOpenFileId);
   window.dispatchCommand(rx::kSaveId);
@@ -98,7 +101,8 @@ int main(int argc, char* argv[]) {
       window.dispatchCommand(rx::kHelpId);
       QTimer::singleShot(500, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-          if (w->isVisible() && w->windowTitle() == QLatin1String("HELP notes")) save("help.png", w->grab());
+          if (w->isVisible() && w->windowTitle() == QLatin1String("HELP notes"))
+            save("help.png", w->grab());
       });
     }
   };
@@ -114,8 +118,8 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   std::sort(ms.begin(), ms.end());
-  std::printf("buffers %zu, handling per buffer: min %.2f ms, median %.2f ms, max %.2f ms\n", ms.size(),
-              ms.front(), ms[ms.size() / 2], ms.back());
+  std::printf("buffers %zu, handling per buffer: min %.2f ms, median %.2f ms, max %.2f ms\n",
+              ms.size(), ms.front(), ms[ms.size() / 2], ms.back());
   std::printf("recorder: %s\n", window.recorder().controls().counterText.c_str());
   return 0;
 }

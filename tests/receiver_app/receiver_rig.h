@@ -6,8 +6,8 @@
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
 #include "tests/fakes/fake_audio_input.h"
-#include "tests/support/qt_app.h"
 #include "tests/receiver/fake_movie_files.h"
+#include "tests/support/qt_app.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,7 +33,8 @@ struct ReceiverRig {
 
   explicit ReceiverRig(MovieFiles* files = nullptr)
       : window(input, files ? *files : memoryFiles,
-               ReceiverServices{[this](QWidget*) { return answerDialog(); }, [this] { ++mixerStarts; }}) {}
+               ReceiverServices{[this](QWidget*) { return answerDialog(); },
+                                [this] { ++mixerStarts; }}) {}
 
   std::optional<QString> answerDialog() {
     ++dialogs;
@@ -56,8 +57,9 @@ struct ReceiverRig {
   // `audio` cut into whole capture buffers, one after another.
   void receiveAll(const std::vector<std::int16_t>& audio) {
     for (std::size_t at = 0; at + kCaptureSamples <= audio.size(); at += kCaptureSamples) {
-      receive(std::vector<std::int16_t>(audio.begin() + static_cast<std::ptrdiff_t>(at),
-                                        audio.begin() + static_cast<std::ptrdiff_t>(at + kCaptureSamples)));
+      receive(std::vector<std::int16_t>(
+          audio.begin() + static_cast<std::ptrdiff_t>(at),
+          audio.begin() + static_cast<std::ptrdiff_t>(at + kCaptureSamples)));
     }
   }
   const QImage& picture() const { return window.pictureView()->shown(); }

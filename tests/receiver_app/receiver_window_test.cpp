@@ -56,7 +56,8 @@ bool isBlack(const QImage& image) {
 TEST(ReceiverWindow, StartsWithEveryControlInPlaceAndInItsStartState) {
   ReceiverRig rig;
   rig.window.show();
-  EXPECT_EQ(rig.window.windowTitle(), QStringLiteral("Multi-carrier Colour/Monochrome TV receiver (Voxlane+)"));
+  EXPECT_EQ(rig.window.windowTitle(),
+            QStringLiteral("Multi-carrier Colour/Monochrome TV receiver (Voxlane+)"));
   EXPECT_EQ(rig.window.centralWidget()->size(), QSize(390, 488));
   EXPECT_FALSE(rig.window.windowIcon().isNull());
   EXPECT_EQ(rig.window.pictureView()->geometry(), QRect(0, 0, 288, 192));
@@ -85,7 +86,8 @@ TEST(ReceiverWindow, StartsWithEveryControlInPlaceAndInItsStartState) {
     QWidget* w = rig.window.control(e.id);
     ASSERT_NE(w, nullptr) << e.id;
     EXPECT_EQ(w->property(kIdProperty).toInt(), e.id);
-    const QString text = rig.label(e.id) ? rig.label(e.id)->text() : qobject_cast<QAbstractButton*>(w)->text();
+    const QString text =
+        rig.label(e.id) ? rig.label(e.id)->text() : qobject_cast<QAbstractButton*>(w)->text();
     EXPECT_EQ(text, QString::fromLatin1(e.text)) << e.id;
     const QRect want = dialogRect(e.du.x(), e.du.y(), e.du.width(), e.du.height());
     if (rig.label(e.id)) {
@@ -102,7 +104,8 @@ TEST(ReceiverWindow, StartsWithEveryControlInPlaceAndInItsStartState) {
   EXPECT_FALSE(rig.button(kCloseFileId)->isEnabled());
   EXPECT_FALSE(rig.button(kSaveId)->isEnabled());
   EXPECT_TRUE(rig.checkBox(kHalfPixelId)->isChecked());
-  EXPECT_FALSE(rig.checkBox(kNoiseFilterId)->isChecked() || rig.checkBox(kHorizontalFilterId)->isChecked() ||
+  EXPECT_FALSE(rig.checkBox(kNoiseFilterId)->isChecked() ||
+               rig.checkBox(kHorizontalFilterId)->isChecked() ||
                rig.checkBox(kVerticalInterpolationId)->isChecked());
 
   struct ExpectedSlider {
@@ -133,7 +136,8 @@ TEST(ReceiverWindow, StartsWithEveryControlInPlaceAndInItsStartState) {
   for (const char* caption : {"Brightness", "Contrast", "----Colour Balance----",
                               "MONO<---------Saturation--------->COLOUR"}) {
     bool found = false;
-    for (QLabel* l : rig.window.findChildren<QLabel*>()) found = found || l->text() == QLatin1String(caption);
+    for (QLabel* l : rig.window.findChildren<QLabel*>())
+      found = found || l->text() == QLatin1String(caption);
     EXPECT_TRUE(found) << caption;
   }
 }
@@ -151,7 +155,10 @@ TEST(ReceiverWindow, VerticalSlidersStartWithBrightnessAtTheBottomAndRaiseTheVal
     option.sliderValue = s->value();
     option.upsideDown = s->invertedAppearance() != (s->orientation() == Qt::Vertical);
     option.rect = s->rect();
-    return s->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, s).center().y();
+    return s->style()
+        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, s)
+        .center()
+        .y();
   };
   QSlider* brightness = rig.slider(kBrightnessId);
   QSlider* contrast = rig.slider(kContrastId);
@@ -209,7 +216,8 @@ TEST(ReceiverWindow, BalanceAndSaturationLabelsFollowTheirSliders) {
   EXPECT_EQ(rig.window.demodSettings().balance, -13);
 
   QSlider* saturation = rig.slider(kSaturationId);
-  const std::pair<int, const char*> cases[] = {{0, "0%"}, {1, "0%"}, {3, "2%"}, {201, "100%"}, {203, "102%"}, {400, "200%"}};
+  const std::pair<int, const char*> cases[] = {{0, "0%"},     {1, "0%"},     {3, "2%"},
+                                               {201, "100%"}, {203, "102%"}, {400, "200%"}};
   for (const auto& [position, text] : cases) {
     saturation->setSliderPosition(position);  // as the wheel moves it
     EXPECT_EQ(rig.text(kSaturationValueId), QString::fromLatin1(text)) << position;
@@ -298,7 +306,10 @@ TEST(ReceiverWindow, MenuBarHasItsMenusItemsAndIdsInOrder) {
       {"&Screen Size", {{"Small", kSmallId}, {"-", 0}, {"Large", kLargeId}}},
       {"&Adjust input", {}},
       {"Noise filter",
-       {{"Light filter", kLightFilterId}, {"-", 0}, {"Medium filter", kMediumFilterId}, {"-", 0},
+       {{"Light filter", kLightFilterId},
+        {"-", 0},
+        {"Medium filter", kMediumFilterId},
+        {"-", 0},
         {"Heavy filter", kHeavyFilterId}}},
       {"&Help", {{"&Help", kHelpId}, {"-", 0}, {"&About", kAboutId}}},
   };
@@ -344,7 +355,8 @@ TEST(ReceiverWindow, HelpAndAboutOpenBesideTheWindowAndPicturesKeepComing) {
   auto* about = qobject_cast<QMessageBox*>(test::openBoxTitled(QStringLiteral("Mosaic TV")));
   ASSERT_NE(about, nullptr);
   EXPECT_FALSE(about->isModal());
-  EXPECT_TRUE(about->text().startsWith("Multicarrier NBTV receiver, 48x48 pixels at 0.9fps\r\n\r\n"));
+  EXPECT_TRUE(
+      about->text().startsWith("Multicarrier NBTV receiver, 48x48 pixels at 0.9fps\r\n\r\n"));
   EXPECT_EQ(about->text().split("\r\n").size(), 6);
 
   const long long before = rig.window.chain().runs();
@@ -383,7 +395,8 @@ TEST(ReceiverWindow, LargeKeepsThePictureAndSmallBlacksItUntilTheNextOne) {
   const QImage small = rig.picture();
   ASSERT_FALSE(isBlack(small));
   // What is on screen is the picture that `mosaic decode -o` would write.
-  EXPECT_EQ(rig.window.pictureView()->grab().toImage().convertToFormat(QImage::Format_RGB888), small);
+  EXPECT_EQ(rig.window.pictureView()->grab().toImage().convertToFormat(QImage::Format_RGB888),
+            small);
 
   rig.menu(kLargeId);
   EXPECT_EQ(rig.picture(), small);  // kept until the next buffer

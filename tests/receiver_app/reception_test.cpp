@@ -27,7 +27,8 @@ namespace {
 using namespace rx;
 using test::ReceiverRig;
 
-constexpr float kBright = 7.5f;  // picture units: a phase step of a quarter turn, the brightest value
+constexpr float kBright =
+    7.5f;  // picture units: a phase step of a quarter turn, the brightest value
 constexpr float kDark = 0.5f;
 
 // A grey picture that is bright in its top-left quarter only, so that a picture shown upside
@@ -128,9 +129,9 @@ TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
   const Case cases[] = {
       {"start-up settings", {}, [](ReceiverRig&) {}},
       {"every setting changed",
-       {"--coarse", "-1.2", "--fine", "0.5", "--balance", "-40", "--no-half-pixel", "--brightness", "10",
-        "--contrast", "200", "--saturation", "321", "--noise-filter", "heavy", "--hfilter", "--vinterp",
-        "--large"},
+       {"--coarse", "-1.2", "--fine", "0.5", "--balance", "-40", "--no-half-pixel", "--brightness",
+        "10", "--contrast", "200", "--saturation", "321", "--noise-filter", "heavy", "--hfilter",
+        "--vinterp", "--large"},
        [](ReceiverRig& rig) {
          rig.slider(kCoarseTuneId)->setSliderPosition(188);
          rig.slider(kFineTuneId)->setSliderPosition(225);
@@ -158,7 +159,8 @@ TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
     c.setControls(rig);
     rig.receiveAll(audio);
     ASSERT_EQ(rig.window.chain().runs(), 4) << c.name;
-    const QImage shown = rig.window.pictureView()->grab().toImage().convertToFormat(QImage::Format_RGB888);
+    const QImage shown =
+        rig.window.pictureView()->grab().toImage().convertToFormat(QImage::Format_RGB888);
     EXPECT_EQ(shown, written) << c.name;
   }
 }

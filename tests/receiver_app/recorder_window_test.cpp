@@ -28,8 +28,8 @@ using test::ReceiverRig;
 const std::vector<std::int16_t>& fourBuffers() {
   static const auto audio = testing::steppedCarriers(
       4 * kCaptureSamples, testing::allCarriers(),
-      [](int k, int s) { return 3.5 + 3.0 * std::sin(0.3 * k + 0.17 * s) + (k < 30 ? 0.5 : 0.0); }, 60,
-      0.0, 1200.0, 200.0, 5);
+      [](int k, int s) { return 3.5 + 3.0 * std::sin(0.3 * k + 0.17 * s) + (k < 30 ? 0.5 : 0.0); },
+      60, 0.0, 1200.0, 200.0, 5);
   return audio;
 }
 
@@ -157,7 +157,7 @@ TEST(RecorderWindow, AFileThatCannotBeMadeIsReportedBesideTheWindowAndNothingCou
   EXPECT_EQ(box->icon(), QMessageBox::Warning);
   EXPECT_TRUE(box->text().contains("/nonexistent-folder/m.49"));
   expectButtons(rig, {true, false, false, "Start save"});
-  rig.button(kSaveId)->click();  // greyed
+  rig.button(kSaveId)->click();         // greyed
   EXPECT_TRUE(rig.receive(buffer(0)));  // reception goes on
   EXPECT_EQ(rig.text(kCounterId), "0 frames saved");
   box->close();
@@ -187,7 +187,8 @@ TEST(SaveDialog, AsksForA49FileInTheCurrentFolderAndAddsTheExtension) {
       return;
     }
     EXPECT_EQ(dialog->windowTitle(), "Save File");
-    EXPECT_EQ(dialog->nameFilters(), (QStringList{"49*48 pixel movie files (*.49)", "All Files (*)"}));
+    EXPECT_EQ(dialog->nameFilters(),
+              (QStringList{"49*48 pixel movie files (*.49)", "All Files (*)"}));
     EXPECT_EQ(dialog->selectedNameFilter(), "49*48 pixel movie files (*.49)");
     EXPECT_EQ(dialog->defaultSuffix(), "49");
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);

@@ -22,7 +22,8 @@ void writeTone(const QString& path, double hz, int rate, int samples) {
   SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
   ASSERT_NE(f, nullptr);
   std::vector<short> s(2 * samples);
-  for (int n = 0; n < samples; ++n) s[2 * n] = s[2 * n + 1] = static_cast<short>(8000 * std::sin(2 * M_PI * hz * n / rate));
+  for (int n = 0; n < samples; ++n)
+    s[2 * n] = s[2 * n + 1] = static_cast<short>(8000 * std::sin(2 * M_PI * hz * n / rate));
   sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
   sf_close(f);
 }
@@ -41,7 +42,8 @@ std::vector<short> readMono(const QString& path, int& rate) {
 double amplitudeAt(const std::vector<short>& x, double hz, int rate) {
   std::complex<double> acc;
   const size_t from = x.size() / 4, to = 3 * x.size() / 4;
-  for (size_t n = from; n < to; ++n) acc += double(x[n]) * std::polar(1.0, -2 * M_PI * hz * n / rate);
+  for (size_t n = from; n < to; ++n)
+    acc += double(x[n]) * std::polar(1.0, -2 * M_PI * hz * n / rate);
   return 2 * std::abs(acc) / double(to - from);
 }
 
@@ -63,10 +65,12 @@ TEST(ChannelTool, RejectsBadSettingsBeforeReading) {
   QTemporaryDir dir;
   const QString in = dir.filePath("tone.wav"), out = dir.filePath("out.wav");
   writeTone(in, 1000.0, 9600, 960);
-  for (const QStringList& bad : {QStringList{"--snr", "loud"}, QStringList{"--fading", "stormy"},
-                                 QStringList{"--passband", "3000-300"}, QStringList{"--passband", "300-6000"},
-                                 QStringList{"--seed", "-1"}, QStringList{"--wobble"}}) {
-    EXPECT_EQ(test::runTool(QStringList{"channel", in, "-o", out} + bad).exitCode, 2) << bad.join(' ').toStdString();
+  for (const QStringList& bad :
+       {QStringList{"--snr", "loud"}, QStringList{"--fading", "stormy"},
+        QStringList{"--passband", "3000-300"}, QStringList{"--passband", "300-6000"},
+        QStringList{"--seed", "-1"}, QStringList{"--wobble"}}) {
+    EXPECT_EQ(test::runTool(QStringList{"channel", in, "-o", out} + bad).exitCode, 2)
+        << bad.join(' ').toStdString();
   }
   EXPECT_EQ(test::runTool({"channel", dir.filePath("none.wav"), "-o", out}).exitCode, 1);
   EXPECT_FALSE(QFile::exists(out));

@@ -71,8 +71,11 @@ TEST(DecodeMovie, AgreesWithAnIndependentDemodulatorFrameByFrame) {
   const DecodeCase cases[] = {
       {{}, {}, 0.0},
       {{"--coarse", "-3", "--fine", "-0.4", "--balance", "-35", "--no-half-pixel"},
-       {-3.0f, -0.4f, -35, 0, 0}, 3.4},
-      {{"--coarse", "12.3", "--fine", "1.96", "--balance", "150"}, {12.3f, 1.96f, 150, 85, 170}, -14.26},
+       {-3.0f, -0.4f, -35, 0, 0},
+       3.4},
+      {{"--coarse", "12.3", "--fine", "1.96", "--balance", "150"},
+       {12.3f, 1.96f, 150, 85, 170},
+       -14.26},
   };
   for (const DecodeCase& c : cases) {
     const auto audio = recording9600(buffers, c.offsetHz);
@@ -92,7 +95,8 @@ TEST(DecodeMovie, AgreesWithAnIndependentDemodulatorFrameByFrame) {
     std::vector<std::int16_t> history(kHistorySamples, 0);
     for (int b = 0; b < buffers; ++b) {
       std::copy(history.begin() + kCaptureSamples, history.end(), history.begin());
-      std::copy_n(audio.begin() + b * kCaptureSamples, kCaptureSamples, history.begin() + kCaptureSamples);
+      std::copy_n(audio.begin() + b * kCaptureSamples, kCaptureSamples,
+                  history.begin() + kCaptureSamples);
       const auto reference = testing::referenceRunBytes(history.data(), c.reference);
       testing::compareBytes(bytes.data() + b * 7056, reference.data(), 7056, agreement);
     }
@@ -132,7 +136,8 @@ TEST(DecodeRoundTrip, TransmittedLuminanceComesBackWithinOneAndAHalfSteps) {
   const QString movie = dir.filePath("rx.49");
   ASSERT_TRUE(writeWav(wav, audio, kTxSampleRateHz));
   for (int balance : {67, 0}) {
-    const auto run = runTool({"decode", wav, "--movie", movie, "--balance", QString::number(balance)});
+    const auto run =
+        runTool({"decode", wav, "--movie", movie, "--balance", QString::number(balance)});
     ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
     const auto bytes = readAll(movie);
     ASSERT_EQ(bytes.size(), 6u * 7056);
@@ -175,7 +180,7 @@ TEST(DecodeRoundTrip, InProcessDecodeOfTheSampleVectorMatchesTheTool) {
 
 TEST(PictureImage, SmallIsTheBitmapTopDownAndLargeStretchesTheLuminanceRows) {
   PictureBitmap bitmap;
-  bitmap.pixel(0, 0)[kRed] = 200;      // bottom left
+  bitmap.pixel(0, 0)[kRed] = 200;       // bottom left
   bitmap.pixel(287, 191)[kBlue] = 100;  // top right of the small view
   bitmap.pixel(5, 100)[kGreen] = 50;
   for (int y = 28; y <= 135; ++y)
@@ -206,7 +211,8 @@ TEST(DecodeTool, FramesDirHoldsOnePicturePerBufferAndChannelsCanBeChosen) {
                              "--frames-dir", dir.filePath("frames")});
   ASSERT_EQ(left.exitCode, 0) << left.standardError.toStdString();
   EXPECT_EQ(QDir(dir.filePath("frames")).entryList({"frame-*.png"}).size(), 3);
-  const auto right = runTool({"decode", wav, "--channel", "right", "--movie", dir.filePath("r.49")});
+  const auto right =
+      runTool({"decode", wav, "--channel", "right", "--movie", dir.filePath("r.49")});
   ASSERT_EQ(right.exitCode, 0);
   const auto alone = runTool({"decode", mono, "--movie", dir.filePath("m.49")});
   ASSERT_EQ(alone.exitCode, 0);
@@ -215,7 +221,8 @@ TEST(DecodeTool, FramesDirHoldsOnePicturePerBufferAndChannelsCanBeChosen) {
   ASSERT_EQ(silent.size(), 3u * 7056);
   EXPECT_EQ(std::count(silent.begin(), silent.end(), 0), static_cast<long>(silent.size()));
 
-  const auto onMono = runTool({"decode", mono, "--channel", "right", "--movie", dir.filePath("x.49")});
+  const auto onMono =
+      runTool({"decode", mono, "--channel", "right", "--movie", dir.filePath("x.49")});
   EXPECT_EQ(onMono.exitCode, 1);
   EXPECT_TRUE(onMono.standardError.contains("one channel"));
   EXPECT_FALSE(QFile::exists(dir.filePath("x.49")));
@@ -226,10 +233,13 @@ TEST(DecodeTool, SettingsOffTheirControlsAreUsageErrors) {
   const QString wav = dir.filePath("rec.wav");
   ASSERT_TRUE(writeWav(wav, recording9600(1, 0.0), 9600));
   const QStringList bad[] = {
-      {"--coarse", "20.1"},   {"--coarse", "0.05"},  {"--fine", "4.02"},     {"--fine", "0.01"},
-      {"--balance", "201"},   {"--balance", "1.5"},  {"--brightness", "-1"}, {"--contrast", "257"},
-      {"--saturation", "401"}, {"--noise-filter", "strong"}, {"--channel", "middle"},
-      {"--coarse"},           {"--sharpen"},
+      {"--coarse", "20.1"},    {"--coarse", "0.05"},
+      {"--fine", "4.02"},      {"--fine", "0.01"},
+      {"--balance", "201"},    {"--balance", "1.5"},
+      {"--brightness", "-1"},  {"--contrast", "257"},
+      {"--saturation", "401"}, {"--noise-filter", "strong"},
+      {"--channel", "middle"}, {"--coarse"},
+      {"--sharpen"},
   };
   for (const QStringList& options : bad) {
     const auto run = runTool(QStringList{"decode", wav, "-o", dir.filePath("p.png")} + options);
@@ -238,9 +248,9 @@ TEST(DecodeTool, SettingsOffTheirControlsAreUsageErrors) {
     EXPECT_FALSE(QFile::exists(dir.filePath("p.png")));
   }
   // Values on the grid, at the ends of the ranges, are taken.
-  const auto good = runTool({"decode", wav, "-o", dir.filePath("p.png"), "--coarse", "-20", "--fine",
-                             "3.98", "--balance", "-200", "--saturation", "400", "--noise-filter",
-                             "heavy", "--vinterp"});
+  const auto good =
+      runTool({"decode", wav, "-o", dir.filePath("p.png"), "--coarse", "-20", "--fine", "3.98",
+               "--balance", "-200", "--saturation", "400", "--noise-filter", "heavy", "--vinterp"});
   EXPECT_EQ(good.exitCode, 0) << good.standardError.toStdString();
   EXPECT_TRUE(QFile::exists(dir.filePath("p.png")));
 }
@@ -256,7 +266,8 @@ TEST(DecodeTool, UnreadableOrTooShortInputFailsWithoutLeavingOutput) {
   const QString shortWav = dir.filePath("short.wav");
   ASSERT_TRUE(writeWav(shortWav, std::vector<std::int16_t>(12000, 100), 9600));
   for (const QString& input : {garbage, shortWav, dir.filePath("missing.wav")}) {
-    const auto run = runTool({"decode", input, "-o", dir.filePath("p.png"), "--movie", dir.filePath("m.49")});
+    const auto run =
+        runTool({"decode", input, "-o", dir.filePath("p.png"), "--movie", dir.filePath("m.49")});
     EXPECT_EQ(run.exitCode, 1) << input.toStdString();
     EXPECT_FALSE(run.standardError.isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath("p.png")));

@@ -66,7 +66,8 @@ QImage testPicture(unsigned seed) {
   painter.end();
   for (int i = 0; i < 2000; ++i)
     img.setPixelColor(static_cast<int>(rng() % 160), static_cast<int>(rng() % 128),
-                      QColor(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256), static_cast<int>(rng() % 256)));
+                      QColor(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                             static_cast<int>(rng() % 256)));
   return img;
 }
 
@@ -134,7 +135,10 @@ TEST(EncodeTool, BadArgumentsAndInputsLeaveNoOutputBehind) {
   QImage img(160, 128, QImage::Format_RGB888);
   img.fill(Qt::gray);
   ASSERT_TRUE(img.save(dir.filePath("grey.png")));
-  EXPECT_EQ(test::runTool({"encode", dir.filePath("grey.png"), "-o", dir.filePath("no/such/dir/out.wav")}).exitCode, 1);
+  EXPECT_EQ(
+      test::runTool({"encode", dir.filePath("grey.png"), "-o", dir.filePath("no/such/dir/out.wav")})
+          .exitCode,
+      1);
   EXPECT_FALSE(QFile::exists(wav));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".part").size(), 0);
 }
@@ -152,7 +156,9 @@ TEST(DemoTool, SendsTheTestCardThroughTheSystemAndGivesAVerdict) {
   EXPECT_EQ(QImage(dir.filePath("received-both-frames.png")).size(), QSize(288, 192));
   // The verdict names the error and what a perfect channel leaves; the demo's channel is mild,
   // so the received luminance must stay close to that.
-  const QRegularExpression verdict("verdict: +(\\w+): luminance off by ([0-9.]+) steps on average where a perfect channel gives ([0-9.]+)");
+  const QRegularExpression verdict(
+      "verdict: +(\\w+): luminance off by ([0-9.]+) steps on average where a perfect channel gives "
+      "([0-9.]+)");
   const auto m = verdict.match(run.standardOutput);
   ASSERT_TRUE(m.hasMatch()) << run.standardOutput.toStdString();
   EXPECT_LT(m.captured(3).toDouble(), 8.0);

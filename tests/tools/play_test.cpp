@@ -47,10 +47,12 @@ QString writeRecording(const QTemporaryDir& dir, int buffers) {
 // leftmost pixel columns: the newest symbol, whose "+ half pixel" windows ran past the end of the
 // history while recording; the movie file holds it as the next run measured it, in full.
 double shareWithinOneStep(const QImage& a, const QImage& b) {
-  const QImage x = a.convertToFormat(QImage::Format_RGB888), y = b.convertToFormat(QImage::Format_RGB888);
+  const QImage x = a.convertToFormat(QImage::Format_RGB888),
+               y = b.convertToFormat(QImage::Format_RGB888);
   long close = 0, all = 0;
   for (int row = 0; row < x.height(); ++row)
-    for (int i = 3 * 3; i < x.width() * 3; ++i, ++all) close += std::abs(x.constScanLine(row)[i] - y.constScanLine(row)[i]) <= 1;
+    for (int i = 3 * 3; i < x.width() * 3; ++i, ++all)
+      close += std::abs(x.constScanLine(row)[i] - y.constScanLine(row)[i]) <= 1;
   return static_cast<double>(close) / static_cast<double>(all);
 }
 
@@ -58,8 +60,10 @@ TEST(PlayTool, PicturesFollowWhatTheReceiverShowedWhileRecording) {
   QTemporaryDir dir;
   const QString rec = writeRecording(dir, 5);
   // The balance slope would push colour values past what a byte holds; at 0 they all fit.
-  ASSERT_EQ(runTool({"decode", rec, "--balance", "0", "--movie", dir.filePath("m.49"), "--frames-dir",
-                     dir.filePath("live")}).exitCode, 0);
+  ASSERT_EQ(runTool({"decode", rec, "--balance", "0", "--movie", dir.filePath("m.49"),
+                     "--frames-dir", dir.filePath("live")})
+                .exitCode,
+            0);
   const auto run = runTool({"play", dir.filePath("m.49"), "-o", dir.filePath("again")});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
   // Picture i needs movie frames i and i + 1: five frames give four pictures.
@@ -115,7 +119,8 @@ TEST(PlayTool, RefusesWhatIsNotAMovieAndBadArguments) {
   EXPECT_FALSE(QFile::exists(dir.filePath("x.mp4")));
   EXPECT_EQ(runTool({"play", dir.filePath("none.49"), "-o", dir.filePath("x.mp4")}).exitCode, 1);
   EXPECT_EQ(runTool({"play", dir.filePath("odd.49")}).exitCode, 2);
-  EXPECT_EQ(runTool({"play", dir.filePath("odd.49"), "-o", "out", "--contrast", "999"}).exitCode, 2);
+  EXPECT_EQ(runTool({"play", dir.filePath("odd.49"), "-o", "out", "--contrast", "999"}).exitCode,
+            2);
   EXPECT_EQ(runTool({"play", "-o", "out"}).exitCode, 2);
 }
 

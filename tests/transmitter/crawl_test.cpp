@@ -19,10 +19,13 @@ namespace {
 const std::string Oslash(1, '\xD8');
 
 TEST(CrawlText, UnquotedFieldEndsAtCommaOrCarriageReturnAndZerosBecomeSlashedO) {
-  EXPECT_EQ(prepareCrawlText(firstCrawlField("CALL 0 TEST, more\r\nnext line")), "CALL " + Oslash + " TEST");
+  EXPECT_EQ(prepareCrawlText(firstCrawlField("CALL 0 TEST, more\r\nnext line")),
+            "CALL " + Oslash + " TEST");
   EXPECT_EQ(firstCrawlField("   LEADING\r\n"), "LEADING");
   EXPECT_EQ(firstCrawlField("TRAILING  \r\n"), "TRAILING  ");
-  EXPECT_EQ(firstCrawlField("A\tB\x1A" "after end of file"), "AB");
+  EXPECT_EQ(firstCrawlField("A\tB\x1A"
+                            "after end of file"),
+            "AB");
   // Line feeds alone do not end the field: the lines run together up to the first comma.
   EXPECT_EQ(firstCrawlField("ONE\nTWO\nTHREE,FOUR\n"), "ONETWOTHREE");
   // An empty first line gives an empty text, whatever follows.
@@ -48,7 +51,8 @@ TEST(CrawlText, LongFieldsAreCutTo255BytesAfterDroppingLineFeeds) {
 }
 
 TEST(CrawlText, ReadsTheFileEachTimeAndAMissingFileGivesNoText) {
-  const auto dir = std::filesystem::temp_directory_path() / ("crawl_test_" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("crawl_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "TESTPATT.INI").string();
   EXPECT_EQ(readCrawlText(path), "");
@@ -83,7 +87,8 @@ TEST(CrawlWindow, TwentyCharactersSkipTheStartAtElevenFromTheEndAndWrapAfter19Fr
 TEST(CrawlWindow, FiveCharactersShowTheTailThenTheWholeText) {
   CrawlState state{true, 0};
   const auto w = windows(state, "ABCDE", 5);
-  EXPECT_EQ(w, (std::vector<std::string>{"BCDEABCDE", "CDEABCDE", "DEABCDE", "EABCDE", "BCDEABCDE"}));
+  EXPECT_EQ(w,
+            (std::vector<std::string>{"BCDEABCDE", "CDEABCDE", "DEABCDE", "EABCDE", "BCDEABCDE"}));
 }
 
 TEST(CrawlWindow, OffHoldsPositionZeroAndSwitchingOnRestartsAtOne) {

@@ -1,5 +1,5 @@
-#include "transmitter/core/carrier_sum.h"
 #include "transmitter/core/frame_synthesizer.h"
+#include "transmitter/core/carrier_sum.h"
 #include "transmitter/core/phase_chain.h"
 
 #include "reference_synthesis.h"

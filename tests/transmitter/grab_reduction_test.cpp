@@ -61,7 +61,7 @@ TEST(GrabReduction, ColumnsAreMirroredAndRowsCountFromTheBottom) {
 
   auto samples = std::make_unique<GrabSamples>();
   unpackGrab(*grab, *samples);
-  EXPECT_EQ(samples->Gs[0][1], 128);   // client (126, 127): m = 0, k = 127 - 126 = 1
+  EXPECT_EQ(samples->Gs[0][1], 128);     // client (126, 127): m = 0, k = 127 - 126 = 1
   EXPECT_EQ(samples->Rs[127][95], 255);  // client (32, 0): m = 127, k = 95
   EXPECT_EQ(samples->Bs[77][27], 64);
 

@@ -20,13 +20,16 @@ std::vector<std::int16_t> buildFrame(const Planes& P, bool wrapOverflow) {
         f = static_cast<float>(30.0L * k + P.Y[s][k - 38]);
       } else if (k <= 20) {
         const int j = 18 + 4 * (k - 12);
-        f = static_cast<float>(30.0L * k +
-                               ((long double)P.V[s][j + 1] + P.V[s][j] + P.V[s][j + 2] + P.V[s][j + 3]) / 4);
+        f = static_cast<float>(
+            30.0L * k +
+            ((long double)P.V[s][j + 1] + P.V[s][j] + P.V[s][j + 2] + P.V[s][j + 3]) / 4);
       } else {
         const int j = 18 + 9 * (k - 21);
         f = static_cast<float>(30.0L * k + ((long double)P.U[s][j + 1] + P.U[s][j] + P.U[s][j + 2] +
-                                            P.U[s][j + 3] + P.U[s][j + 4]) / 9);
-        f = static_cast<float>(f + ((long double)P.U[s][j + 6] + P.U[s][j + 5] + P.U[s][j + 7] + P.U[s][j + 8]) / 9);
+                                            P.U[s][j + 3] + P.U[s][j + 4]) /
+                                               9);
+        f = static_cast<float>(
+            f + ((long double)P.U[s][j + 6] + P.U[s][j + 5] + P.U[s][j + 7] + P.U[s][j + 8]) / 9);
       }
       phi = static_cast<float>(phi + (long double)f * twoPi / 19200);
       if (twoPi < phi) phi = static_cast<float>(phi - (long double)twoPi);

@@ -42,7 +42,8 @@ TEST(TransmitOutput, RefillsStrictlyABAB) {
   CountingSource source;
   TransmitOutput out(device, std::ref(source));
   out.startOutput();
-  const std::int16_t* expected[] = {out.bufferA(), out.bufferB(), out.bufferA(), out.bufferB(), out.bufferA()};
+  const std::int16_t* expected[] = {out.bufferA(), out.bufferB(), out.bufferA(), out.bufferB(),
+                                    out.bufferA()};
   for (const auto* want : expected) {
     device.finishOldest();
     ASSERT_EQ(device.queue.size(), 2u);

@@ -1,9 +1,9 @@
 // Cameras through FFmpeg's capture devices, with FFmpeg's generated test sources standing in.
 
 #include "tests/support/qt_app.h"
-#include "window_fixture.h"
 #include "transmitter/app/ffmpeg_camera.h"
 #include "transmitter/core/frame_synthesizer.h"
+#include "window_fixture.h"
 
 #include <QThread>
 
@@ -71,12 +71,15 @@ TEST_F(CameraWindowTest, WindowShowsAndSendsTheTestSource) {
   TransmitterServices s;
   s.audio = &audio;
   s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
-  s.makeCamera = [] { return std::make_unique<FfmpegCamera>(testSource("color=c=white:size=320x240:rate=25")); };
+  s.makeCamera = [] {
+    return std::make_unique<FfmpegCamera>(testSource("color=c=white:size=320x240:rate=25"));
+  };
   s.crawlTextPath = dir.filePath("TESTPATT.INI").toStdString();
   window = std::make_unique<TransmitterWindow>(std::move(s));
   window->initialiseWindow();
   window->dispatchCommand(409);
-  ASSERT_TRUE(test::runUntil([&] { return window->videoArea().pixelColor(80, 60) == QColor(Qt::white); }, 5000));
+  ASSERT_TRUE(test::runUntil(
+      [&] { return window->videoArea().pixelColor(80, 60) == QColor(Qt::white); }, 5000));
   audio.finishOldest();
   ASSERT_EQ(audio.played.size(), 3u);
   // The frame is the one of a white video area.

@@ -1,8 +1,8 @@
 // The overlays on the composed video area and the grab that follows them.
 
+#include "transmitter/app/overlays.h"
 #include "tests/support/qt_app.h"
 #include "transmitter/app/composed_video_area.h"
-#include "transmitter/app/overlays.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/core/crawl_text.h"
 
@@ -55,7 +55,8 @@ TEST(Overlays, MarkerFrameNeverReachesTheTransmittedRowsOrColumns) {
     EXPECT_EQ(m.pixelColor(129, 50), QColor(255, 255, 0));
     // Client rows 22..93 and columns 34..127 carry the picture untouched.
     for (int y = 21; y <= 94; ++y)
-      for (int x = 33; x <= 128; ++x) ASSERT_EQ(m.pixel(x, y), plain.image().pixel(x, y)) << x << "," << y;
+      for (int x = 33; x <= 128; ++x)
+        ASSERT_EQ(m.pixel(x, y), plain.image().pixel(x, y)) << x << "," << y;
   }
 }
 
@@ -98,7 +99,8 @@ TEST(Overlays, ByteTwoSixteenIsDrawnAsSlashedO) {
   test::app();
   const std::string crawl = prepareCrawlText("CQ 0");
   EXPECT_EQ(crawlBytesToText(crawl), QString::fromUtf8("CQ \xC3\x98"));
-  EXPECT_EQ(crawlBytesToText("\x80\x93\xE9"), QString::fromUtf8("\xE2\x82\xAC\xE2\x80\x9C\xC3\xA9"));
+  EXPECT_EQ(crawlBytesToText("\x80\x93\xE9"),
+            QString::fromUtf8("\xE2\x82\xAC\xE2\x80\x9C\xC3\xA9"));
   EXPECT_EQ(crawlBytesToText("A\r\nB"), "A  B");
   // And the font has the glyph: drawn, it differs from a plain O.
   QImage a(200, 40, QImage::Format_RGB32), b(200, 40, QImage::Format_RGB32);
@@ -117,7 +119,8 @@ TEST(Overlays, ByteTwoSixteenIsDrawnAsSlashedO) {
 TEST(Overlays, CrawlFontIsArialOrItsMetricTwin) {
   test::app();
   const QFontInfo info(crawlFont());
-  EXPECT_TRUE(info.family() == "Arial" || info.family() == "Liberation Sans") << info.family().toStdString();
+  EXPECT_TRUE(info.family() == "Arial" || info.family() == "Liberation Sans")
+      << info.family().toStdString();
   EXPECT_TRUE(info.bold());
   EXPECT_TRUE(info.italic());
   EXPECT_EQ(info.pixelSize(), 18);

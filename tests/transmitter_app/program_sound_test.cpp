@@ -69,18 +69,23 @@ std::vector<std::int16_t> recordProgram() {
 }
 
 // Checks one recording; says why it fails.
-bool silenceThenFrames(const std::vector<std::int16_t>& recorded, const std::vector<std::int16_t>& expected,
-                       std::string& why) {
-  const auto first = std::find_if(recorded.begin(), recorded.end(), [](std::int16_t s) { return s != 0; });
+bool silenceThenFrames(const std::vector<std::int16_t>& recorded,
+                       const std::vector<std::int16_t>& expected, std::string& why) {
+  const auto first =
+      std::find_if(recorded.begin(), recorded.end(), [](std::int16_t s) { return s != 0; });
   if (first == recorded.end()) return why = "no sound reached the sink", false;
   const double silence = static_cast<double>(first - recorded.begin()) / 48000;
   std::printf("first sound %.3f s after launch\n", silence);
   // At least the two silent buffers; start-up and the server's latency come on top.
-  if (silence < 2.56 || silence > 3.5) return why = "first sound after " + std::to_string(silence) + " s", false;
-  if (recorded.end() - first < 3 * kFrameSamples) return why = "fewer than three frames recorded", false;
+  if (silence < 2.56 || silence > 3.5)
+    return why = "first sound after " + std::to_string(silence) + " s", false;
+  if (recorded.end() - first < 3 * kFrameSamples)
+    return why = "fewer than three frames recorded", false;
   for (int f = 0; f < 3; ++f)
     if (!std::equal(expected.begin(), expected.end(), first + f * kFrameSamples))
-      return why = "frame " + std::to_string(f) + " is not the picture's frame, or not in its place", false;
+      return why =
+                 "frame " + std::to_string(f) + " is not the picture's frame, or not in its place",
+             false;
   return true;
 }
 

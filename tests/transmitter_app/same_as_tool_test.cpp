@@ -26,8 +26,8 @@ TEST_F(WindowTest, FramesEqualThoseOfMosaicEncodeForTheSameVideoAndCrawl) {
   const QString video = makeVideo("clip.mp4", 12, 320, 240);
   writeCrawlText("\"CQ, 0 TEST DE MOSAIC\"\r\n");
   const QString wav = dir.filePath("tool.wav");
-  const auto run = runTool({"encode", video, "-o", wav, "--frames", QString::number(kFrames), "--crawl",
-                            "CQ, 0 TEST DE MOSAIC"});
+  const auto run = runTool({"encode", video, "-o", wav, "--frames", QString::number(kFrames),
+                            "--crawl", "CQ, 0 TEST DE MOSAIC"});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
   const auto tool = readWav(wav);
   ASSERT_EQ(tool.size(), size_t(kFrames) * kFrameSamples);
@@ -41,7 +41,8 @@ TEST_F(WindowTest, FramesEqualThoseOfMosaicEncodeForTheSameVideoAndCrawl) {
   }
   ASSERT_EQ(audio.played.size(), size_t(2 + kFrames));
   for (int f = 0; f < kFrames; ++f) {
-    const std::vector<short> expected(tool.begin() + f * kFrameSamples, tool.begin() + (f + 1) * kFrameSamples);
+    const std::vector<short> expected(tool.begin() + f * kFrameSamples,
+                                      tool.begin() + (f + 1) * kFrameSamples);
     EXPECT_EQ(audio.played[2 + f], expected) << "frame " << f;
   }
   // The frames are not all alike: the crawl and the pictures moved.

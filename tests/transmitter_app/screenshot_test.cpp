@@ -17,7 +17,8 @@ namespace {
 QImage colourCard(int i) {
   QImage img(320, 256, QImage::Format_RGB888);
   QPainter p(&img);
-  const QColor bars[] = {Qt::white, Qt::yellow, Qt::cyan, Qt::green, Qt::magenta, Qt::red, Qt::blue, Qt::black};
+  const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
+                         Qt::magenta, Qt::red,    Qt::blue, Qt::black};
   for (int b = 0; b < 8; ++b) p.fillRect(b * 40, 0, 40, 256, bars[b]);
   p.setBrush(QColor(255, 128, 0));
   p.drawEllipse(QPoint(40 + (i * 20) % 240, 128), 40, 40);
@@ -42,7 +43,8 @@ class Screenshots : public WindowTest {
     window->grab().save(outDir + "/" + name + ".png");
     if (QGuiApplication::platformName() == "xcb") {
       const QRect frame = window->frameGeometry();
-      window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+      window->screen()
+          ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
           .save(outDir + "/" + name + "-screen.png");
     }
     window->videoArea().save(outDir + "/" + name + "-area.png");
@@ -76,7 +78,10 @@ TEST_F(Screenshots, FileModeCameraModeAndCrawl) {
   TransmitterServices s;
   s.audio = &audio;
   s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
-  s.makeCamera = [] { return std::make_unique<FfmpegCamera>(CaptureBackend{"lavfi", {"testsrc=size=320x240:rate=25"}}); };
+  s.makeCamera = [] {
+    return std::make_unique<FfmpegCamera>(
+        CaptureBackend{"lavfi", {"testsrc=size=320x240:rate=25"}});
+  };
   s.crawlTextPath = dir.filePath("TESTPATT.INI").toStdString();
   window = std::make_unique<TransmitterWindow>(std::move(s));
   window->initialiseWindow();

@@ -29,7 +29,8 @@ bool drain(AVCodecContext* codec, AVFormatContext* format, AVStream* stream, AVP
 
 bool writeTestVideo(const std::string& path, const TestVideo& video) {
   AVFormatContext* format = nullptr;
-  if (avformat_alloc_output_context2(&format, nullptr, video.container.c_str(), path.c_str()) < 0) return false;
+  if (avformat_alloc_output_context2(&format, nullptr, video.container.c_str(), path.c_str()) < 0)
+    return false;
   const AVCodec* encoder = avcodec_find_encoder_by_name(video.codec.c_str());
   if (!encoder) {
     std::fprintf(stderr, "no encoder %s\n", video.codec.c_str());
@@ -48,9 +49,11 @@ bool writeTestVideo(const std::string& path, const TestVideo& video) {
   codec->global_quality = FF_QP2LAMBDA * 2;
   codec->flags |= AV_CODEC_FLAG_QSCALE;
   if (format->oformat->flags & AVFMT_GLOBALHEADER) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  bool ok = avcodec_open2(codec, encoder, nullptr) >= 0 && avcodec_parameters_from_context(stream->codecpar, codec) >= 0;
+  bool ok = avcodec_open2(codec, encoder, nullptr) >= 0 &&
+            avcodec_parameters_from_context(stream->codecpar, codec) >= 0;
   stream->time_base = codec->time_base;
-  ok = ok && avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(format, nullptr) >= 0;
+  ok = ok && avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 &&
+       avformat_write_header(format, nullptr) >= 0;
   AVFrame* frame = av_frame_alloc();
   AVPacket* packet = av_packet_alloc();
   frame->format = codec->pix_fmt;
@@ -60,9 +63,11 @@ bool writeTestVideo(const std::string& path, const TestVideo& video) {
   for (int i = 0; ok && i < video.frames; ++i) {
     ok = av_frame_make_writable(frame) >= 0;
     if (video.picture) {
-      const QImage rgb = video.picture(i).scaled(video.width, video.height).convertToFormat(QImage::Format_RGB888);
-      SwsContext* sws = sws_getContext(video.width, video.height, AV_PIX_FMT_RGB24, video.width, video.height,
-                                       codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      const QImage rgb =
+          video.picture(i).scaled(video.width, video.height).convertToFormat(QImage::Format_RGB888);
+      SwsContext* sws =
+          sws_getContext(video.width, video.height, AV_PIX_FMT_RGB24, video.width, video.height,
+                         codec->pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
       const uint8_t* src[1] = {rgb.constBits()};
       const int stride[1] = {static_cast<int>(rgb.bytesPerLine())};
       sws_scale(sws, src, stride, 0, video.height, frame->data, frame->linesize);
@@ -75,7 +80,9 @@ bool writeTestVideo(const std::string& path, const TestVideo& video) {
     for (int p = 0; p < 3 && frame->data[p]; ++p) {
       const int rows = p == 0 ? video.height : AV_CEIL_RSHIFT(video.height, 1);
       const int value = p == 0 ? frameGrey(i) : 128;
-      for (int y = 0; y < rows; ++y) std::fill_n(frame->data[p] + y * frame->linesize[p], frame->linesize[p], static_cast<uint8_t>(value));
+      for (int y = 0; y < rows; ++y)
+        std::fill_n(frame->data[p] + y * frame->linesize[p], frame->linesize[p],
+                    static_cast<uint8_t>(value));
     }
     frame->pts = i;
     ok = ok && avcodec_send_frame(codec, frame) >= 0 && drain(codec, format, stream, packet);

@@ -1,7 +1,7 @@
 // Video files through FFmpeg: honest frame counts and exact seeks.
 
-#include "tests/support/qt_app.h"
 #include "test_video.h"
+#include "tests/support/qt_app.h"
 #include "transmitter/app/ffmpeg_video_file.h"
 
 #include <QTemporaryDir>
@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"mp4_mpeg4", {"mp4", "mpeg4", 30, 64, 48, 8, 0, {}}},
                       Case{"mp4_bframes", {"mp4", "mpeg2video", 30, 64, 48, 8, 2, {}}},
                       Case{"mkv_mpeg2", {"matroska", "mpeg2video", 30, 64, 48, 12, 2, {}}},
-                      Case{"mpeg_program_stream_bframes", {"mpeg", "mpeg2video", 30, 64, 48, 6, 2, {}}}),
+                      Case{"mpeg_program_stream_bframes",
+                           {"mpeg", "mpeg2video", 30, 64, 48, 6, 2, {}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VideoFile, FilesThatCannotBeShownSayWhyAndLeaveNothingOpen) {

@@ -5,8 +5,8 @@
 
 #include "fake_camera.h"
 #include "fakes/fake_audio_output.h"
-#include "tests/support/qt_app.h"
 #include "test_video.h"
+#include "tests/support/qt_app.h"
 #include "transmitter/app/ffmpeg_video_file.h"
 #include "transmitter/app/transmitter_window.h"
 
@@ -37,8 +37,12 @@ class WindowTest : public ::testing::Test {
       failures.push_back(file + ": " + reason);
     };
     s.startMixer = [this] { ++mixerStarts; };
-    s.chooseDevice = [this](QWidget*, const std::vector<std::string>&, const std::string&) { return nextDevice; };
-    s.chooseFrameSize = [this](QWidget*, const std::vector<FrameSize>&, FrameSize) { return nextSize; };
+    s.chooseDevice = [this](QWidget*, const std::vector<std::string>&, const std::string&) {
+      return nextDevice;
+    };
+    s.chooseFrameSize = [this](QWidget*, const std::vector<FrameSize>&, FrameSize) {
+      return nextSize;
+    };
     s.crawlTextPath = dir.filePath("TESTPATT.INI").toStdString();
     window = std::make_unique<TransmitterWindow>(std::move(s));
   }

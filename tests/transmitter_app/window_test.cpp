@@ -20,7 +20,9 @@ QString stateText(const TransmitterWindow& w) {
   return b ? b->stateText() : QStringLiteral("<none>");
 }
 
-PositionBar* bar(const TransmitterWindow& w) { return qobject_cast<PositionBar*>(w.control(kPositionBarId)); }
+PositionBar* bar(const TransmitterWindow& w) {
+  return qobject_cast<PositionBar*>(w.control(kPositionBarId));
+}
 
 // The menu bar as "text=id" entries, popups with their items in brackets.
 QStringList menuLayout(QMenuBar* bar) {
@@ -28,7 +30,8 @@ QStringList menuLayout(QMenuBar* bar) {
   for (QAction* a : bar->actions()) {
     if (a->menu()) {
       QStringList items;
-      for (QAction* i : a->menu()->actions()) items << (i->isSeparator() ? "-" : i->text() + "=" + i->data().toString());
+      for (QAction* i : a->menu()->actions())
+        items << (i->isSeparator() ? "-" : i->text() + "=" + i->data().toString());
       out << a->text() + "[" + items.join(",") + "]";
     } else {
       out << a->text() + "=" + a->data().toString();
@@ -40,7 +43,8 @@ QStringList menuLayout(QMenuBar* bar) {
 TEST_F(WindowTest, StartsWithTheSpecifiedWindowAndSilenceQueued) {
   EXPECT_EQ(window->windowTitle(), "Colour TV TX (Voxlane+)");
   EXPECT_EQ(menuLayout(window->menus()),
-            (QStringList{"&File[Open=401,-,Crawl on/off=421,-,Exit=402]", "&Output=418", "&Camera=409", "&AVI=410"}));
+            (QStringList{"&File[Open=401,-,Crawl on/off=421,-,Exit=402]", "&Output=418",
+                         "&Camera=409", "&AVI=410"}));
   EXPECT_EQ(stateText(*window), ";");
   EXPECT_EQ(window->control(kPlayPauseId)->geometry(), QRect(0, 130, 30, 24));
   ASSERT_NE(bar(*window), nullptr);
@@ -54,7 +58,8 @@ TEST_F(WindowTest, StartsWithTheSpecifiedWindowAndSilenceQueued) {
   // Transmitting from initialisation: two silent frames queued at 48000 Hz.
   EXPECT_EQ(audio.sampleRateHz, 48000);
   ASSERT_EQ(audio.played.size(), 2u);
-  for (const auto& b : audio.played) EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](short s) { return s == 0; }));
+  for (const auto& b : audio.played)
+    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](short s) { return s == 0; }));
   // Every returned buffer brings a frame built from the area: the marker frame is on it now.
   audio.finishOldest();
   EXPECT_EQ(audio.played.size(), 3u);

@@ -12,15 +12,17 @@ namespace mosaic {
 namespace {
 
 // A small modal list dialog; returns the chosen row or -1.
-int chooseFromList(QWidget* parent, const QString& title, const QString& emptyNote, const QStringList& items,
-                   int current) {
+int chooseFromList(QWidget* parent, const QString& title, const QString& emptyNote,
+                   const QStringList& items, int current) {
   QDialog dialog(parent);
   dialog.setWindowTitle(title);
   auto* layout = new QVBoxLayout(&dialog);
   auto* list = new QListWidget(&dialog);
   list->addItems(items);
-  if (current >= 0 && current < items.size()) list->setCurrentRow(current);
-  else if (!items.isEmpty()) list->setCurrentRow(0);
+  if (current >= 0 && current < items.size())
+    list->setCurrentRow(current);
+  else if (!items.isEmpty())
+    list->setCurrentRow(0);
   if (items.isEmpty()) {
     list->hide();
     layout->addWidget(new QLabel(emptyNote, &dialog));
@@ -39,7 +41,8 @@ int chooseFromList(QWidget* parent, const QString& title, const QString& emptyNo
 
 }  // namespace
 
-std::optional<std::string> chooseCaptureDevice(QWidget* parent, const std::vector<std::string>& devices,
+std::optional<std::string> chooseCaptureDevice(QWidget* parent,
+                                               const std::vector<std::string>& devices,
                                                const std::string& current) {
   QStringList items;
   int currentRow = -1;
@@ -47,13 +50,14 @@ std::optional<std::string> chooseCaptureDevice(QWidget* parent, const std::vecto
     if (d == current) currentRow = items.size();
     items << QString::fromStdString(d);
   }
-  const int row = chooseFromList(parent, QStringLiteral("Video source"), QStringLiteral("No capture device found."),
-                                 items, currentRow);
+  const int row = chooseFromList(parent, QStringLiteral("Video source"),
+                                 QStringLiteral("No capture device found."), items, currentRow);
   if (row < 0) return std::nullopt;
   return devices[static_cast<std::size_t>(row)];
 }
 
-std::optional<FrameSize> chooseFrameSize(QWidget* parent, const std::vector<FrameSize>& sizes, FrameSize current) {
+std::optional<FrameSize> chooseFrameSize(QWidget* parent, const std::vector<FrameSize>& sizes,
+                                         FrameSize current) {
   QStringList items;
   int currentRow = -1;
   for (const auto& s : sizes) {
@@ -61,7 +65,8 @@ std::optional<FrameSize> chooseFrameSize(QWidget* parent, const std::vector<Fram
     items << QStringLiteral("%1 x %2").arg(s.width).arg(s.height);
   }
   const int row = chooseFromList(parent, QStringLiteral("Video format"),
-                                 QStringLiteral("The capture device offers no frame sizes."), items, currentRow);
+                                 QStringLiteral("The capture device offers no frame sizes."), items,
+                                 currentRow);
   if (row < 0) return std::nullopt;
   return sizes[static_cast<std::size_t>(row)];
 }

@@ -13,10 +13,12 @@ class QWidget;
 namespace mosaic {
 
 // Lets the operator pick one of `devices`; `current` is preselected.
-std::optional<std::string> chooseCaptureDevice(QWidget* parent, const std::vector<std::string>& devices,
+std::optional<std::string> chooseCaptureDevice(QWidget* parent,
+                                               const std::vector<std::string>& devices,
                                                const std::string& current);
 
 // Lets the operator pick one of `sizes`; `current` is preselected.
-std::optional<FrameSize> chooseFrameSize(QWidget* parent, const std::vector<FrameSize>& sizes, FrameSize current);
+std::optional<FrameSize> chooseFrameSize(QWidget* parent, const std::vector<FrameSize>& sizes,
+                                         FrameSize current);
 
 }  // namespace mosaic

@@ -38,10 +38,13 @@ std::vector<FrameSize> captureFrameSizes(const std::string& device) {
     for (size.index = 0; ::ioctl(fd, VIDIOC_ENUM_FRAMESIZES, &size) == 0; ++size.index) {
       // Stepwise ranges are offered by their largest and smallest sizes.
       if (size.type == V4L2_FRMSIZE_TYPE_DISCRETE) {
-        sizes.push_back({static_cast<int>(size.discrete.width), static_cast<int>(size.discrete.height)});
+        sizes.push_back(
+            {static_cast<int>(size.discrete.width), static_cast<int>(size.discrete.height)});
       } else {
-        sizes.push_back({static_cast<int>(size.stepwise.max_width), static_cast<int>(size.stepwise.max_height)});
-        sizes.push_back({static_cast<int>(size.stepwise.min_width), static_cast<int>(size.stepwise.min_height)});
+        sizes.push_back({static_cast<int>(size.stepwise.max_width),
+                         static_cast<int>(size.stepwise.max_height)});
+        sizes.push_back({static_cast<int>(size.stepwise.min_width),
+                         static_cast<int>(size.stepwise.min_height)});
         break;
       }
     }
@@ -49,7 +52,8 @@ std::vector<FrameSize> captureFrameSizes(const std::string& device) {
   ::close(fd);
 #endif
   std::sort(sizes.begin(), sizes.end(), [](const FrameSize& a, const FrameSize& b) {
-    return a.width * a.height != b.width * b.height ? a.width * a.height > b.width * b.height : a.width > b.width;
+    return a.width * a.height != b.width * b.height ? a.width * a.height > b.width * b.height
+                                                    : a.width > b.width;
   });
   sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
   return sizes;

@@ -19,7 +19,9 @@ QImage blank(int width, int height) {
 
 }  // namespace
 
-ComposedVideoArea::ComposedVideoArea() : overlay_(blank(kWidth, kHeight)) { setSourcePicture(QImage()); }
+ComposedVideoArea::ComposedVideoArea() : overlay_(blank(kWidth, kHeight)) {
+  setSourcePicture(QImage());
+}
 
 void ComposedVideoArea::setSourcePicture(const QImage& picture) {
   if (picture.isNull()) {

@@ -43,14 +43,18 @@ struct FfmpegCamera::Input {
     sws_freeContext(converter);
   }
 
-  bool open(const std::string& inputFormat, const std::string& device, const CameraSettings& settings) {
+  bool open(const std::string& inputFormat, const std::string& device,
+            const CameraSettings& settings) {
     const AVInputFormat* kind = av_find_input_format(inputFormat.c_str());
     if (!kind) return false;
     AVDictionary* options = nullptr;
     if (settings.width > 0 && settings.height > 0)
-      av_dict_set(&options, "video_size", (std::to_string(settings.width) + "x" + std::to_string(settings.height)).c_str(), 0);
+      av_dict_set(&options, "video_size",
+                  (std::to_string(settings.width) + "x" + std::to_string(settings.height)).c_str(),
+                  0);
     format = avformat_alloc_context();
-    format->flags |= AVFMT_FLAG_NONBLOCK;  // the reader must be able to stop without a frame arriving
+    format->flags |=
+        AVFMT_FLAG_NONBLOCK;  // the reader must be able to stop without a frame arriving
     const int rc = avformat_open_input(&format, device.c_str(), kind, &options);
     av_dict_free(&options);
     if (rc < 0) return false;  // avformat_open_input freed the context
@@ -59,13 +63,15 @@ struct FfmpegCamera::Input {
     stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoderType, 0);
     if (stream < 0 || !decoderType) return false;
     codec = avcodec_alloc_context3(decoderType);
-    if (!codec || avcodec_parameters_to_context(codec, format->streams[stream]->codecpar) < 0) return false;
+    if (!codec || avcodec_parameters_to_context(codec, format->streams[stream]->codecpar) < 0)
+      return false;
     codec->thread_count = 1;
     return avcodec_open2(codec, decoderType, nullptr) >= 0;
   }
 };
 
-FfmpegCamera::FfmpegCamera(CaptureBackend backend, QObject* parent) : QObject(parent), backend_(std::move(backend)) {
+FfmpegCamera::FfmpegCamera(CaptureBackend backend, QObject* parent)
+    : QObject(parent), backend_(std::move(backend)) {
   registerDevices();
   connect(&previewTimer_, &QTimer::timeout, this, &FfmpegCamera::requestPicture);
 }
@@ -74,7 +80,8 @@ FfmpegCamera::~FfmpegCamera() { disconnectDriver(); }
 
 bool FfmpegCamera::connectDriver(const CameraSettings& settings) {
   if (connected()) return true;
-  std::vector<std::string> candidates = settings.device.empty() ? devices() : std::vector<std::string>{settings.device};
+  std::vector<std::string> candidates =
+      settings.device.empty() ? devices() : std::vector<std::string>{settings.device};
   for (const auto& candidate : candidates) {
     auto input = std::make_unique<Input>();
     if (!input->open(backend_.inputFormat, candidate, settings)) continue;
@@ -109,7 +116,8 @@ std::vector<std::string> FfmpegCamera::devices() const {
 std::vector<FrameSize> FfmpegCamera::frameSizes() const {
   const std::vector<std::string> all = devices();
   const std::string device = !device_.empty() ? device_ : all.empty() ? std::string() : all.front();
-  std::vector<FrameSize> sizes = backend_.inputFormat == "video4linux2" ? captureFrameSizes(device) : std::vector<FrameSize>{};
+  std::vector<FrameSize> sizes =
+      backend_.inputFormat == "video4linux2" ? captureFrameSizes(device) : std::vector<FrameSize>{};
   // A device that lists no sizes offers at least the one it delivers now.
   if (sizes.empty() && connected()) sizes.push_back(deliveredSize_);
   return sizes;
@@ -143,9 +151,11 @@ void FfmpegCamera::readFrames() {
       // A generated source runs as fast as it is read; hold it to its own frame rate.
       if (packet->pts != AV_NOPTS_VALUE) {
         if (firstPts == AV_NOPTS_VALUE) firstPts = packet->pts;
-        const auto due = start + std::chrono::microseconds(av_rescale_q(packet->pts - firstPts, timeBase, {1, 1000000}));
+        const auto due = start + std::chrono::microseconds(
+                                     av_rescale_q(packet->pts - firstPts, timeBase, {1, 1000000}));
         while (!stop_ && Clock::now() < due)
-          std::this_thread::sleep_for(std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(50)));
+          std::this_thread::sleep_for(
+              std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(50)));
       }
       if (avcodec_send_packet(input_->codec, packet) >= 0) {
         while (avcodec_receive_frame(input_->codec, frame) >= 0) {

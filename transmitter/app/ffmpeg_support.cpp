@@ -19,9 +19,9 @@ void quietFfmpegLog() { av_log_set_level(AV_LOG_ERROR); }
 
 QImage frameToImage(const AVFrame& frame, SwsContext** converter) {
   if (frame.width <= 0 || frame.height <= 0) return {};
-  *converter = sws_getCachedContext(*converter, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
-                                    frame.width, frame.height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr,
-                                    nullptr);
+  *converter = sws_getCachedContext(
+      *converter, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), frame.width,
+      frame.height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr, nullptr);
   if (!*converter) return {};
   QImage image(frame.width, frame.height, QImage::Format_RGB888);
   uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};

@@ -37,8 +37,9 @@ struct FfmpegVideoFile::Decoder {
   std::vector<std::int64_t> framePts;
   std::int32_t count = 0;
   std::int32_t shown = -1;
-  std::int32_t lastOut = -1;  // index of the last frame the decoder gave out since it was positioned
-  bool sentEnd = false;       // the decoder has been told the file ended
+  std::int32_t lastOut =
+      -1;                // index of the last frame the decoder gave out since it was positioned
+  bool sentEnd = false;  // the decoder has been told the file ended
   QImage picture;
 
   ~Decoder() {
@@ -60,7 +61,8 @@ struct FfmpegVideoFile::Decoder {
     closeInput();
     int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
     if (rc < 0) return fail(error, ffmpegErrorText(rc));
-    if ((rc = avformat_find_stream_info(format, nullptr)) < 0) return fail(error, ffmpegErrorText(rc));
+    if ((rc = avformat_find_stream_info(format, nullptr)) < 0)
+      return fail(error, ffmpegErrorText(rc));
     const AVCodec* decoderType = nullptr;
     stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoderType, 0);
     if (stream < 0 || !decoderType) return fail(error, "it holds no video that can be decoded");
@@ -68,7 +70,8 @@ struct FfmpegVideoFile::Decoder {
     if (!codec || avcodec_parameters_to_context(codec, format->streams[stream]->codecpar) < 0)
       return fail(error, "its video decoder cannot be set up");
     codec->thread_count = 1;  // one picture a second needs no threads, and idles cheaper
-    if ((rc = avcodec_open2(codec, decoderType, nullptr)) < 0) return fail(error, ffmpegErrorText(rc));
+    if ((rc = avcodec_open2(codec, decoderType, nullptr)) < 0)
+      return fail(error, ffmpegErrorText(rc));
     sentEnd = false;
     lastOut = -1;
     return true;
@@ -93,8 +96,10 @@ struct FfmpegVideoFile::Decoder {
       av_packet_unref(packet);
     }
     count = static_cast<std::int32_t>(std::min<std::size_t>(framePts.size(), INT32_MAX));
-    if (allTimed) std::sort(framePts.begin(), framePts.end());
-    else framePts.clear();
+    if (allTimed)
+      std::sort(framePts.begin(), framePts.end());
+    else
+      framePts.clear();
   }
 
   bool timed() const { return !framePts.empty(); }
@@ -158,7 +163,8 @@ struct FfmpegVideoFile::Decoder {
     bool first = true;
     while (nextFrame()) {
       std::int64_t pts = frame->best_effort_timestamp;
-      if (pts == AV_NOPTS_VALUE) pts = lastOut + 1 < count ? framePts[static_cast<std::size_t>(lastOut + 1)] : targetPts;
+      if (pts == AV_NOPTS_VALUE)
+        pts = lastOut + 1 < count ? framePts[static_cast<std::size_t>(lastOut + 1)] : targetPts;
       lastOut = indexOf(pts);
       if (pts < targetPts) {
         av_frame_unref(previous);

@@ -27,9 +27,12 @@ QString crawlBytesToText(const std::string& bytes) {
   text.reserve(static_cast<qsizetype>(bytes.size()));
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) text += QLatin1Char(' ');
-    else if (b >= 0x80 && b < 0xA0) text += QChar(kCp1252High[b - 0x80]);
-    else text += QChar(static_cast<char16_t>(b));
+    if (b < 0x20 || b == 0x7F)
+      text += QLatin1Char(' ');
+    else if (b >= 0x80 && b < 0xA0)
+      text += QChar(kCp1252High[b - 0x80]);
+    else
+      text += QChar(static_cast<char16_t>(b));
   }
   return text;
 }

@@ -5,8 +5,8 @@
 
 namespace mosaic {
 
-void PictureGrab::grabPicture(ComposedVideoArea& area, CrawlState& crawl, const std::string& crawlText,
-                              PicturePlanes& out) {
+void PictureGrab::grabPicture(ComposedVideoArea& area, CrawlState& crawl,
+                              const std::string& crawlText, PicturePlanes& out) {
   area.drawOverlays(crawl, crawlText);
   grabFromImage(area.image(), *bitmap_);
   reduceGrab(*bitmap_, out);

@@ -17,7 +17,8 @@ class PictureGrab {
   PictureGrab() : bitmap_(std::make_unique<GrabBitmap>()) {}
 
   // Overlays (with this frame's crawl text), grab, reduction: the planes of one frame.
-  void grabPicture(ComposedVideoArea& area, CrawlState& crawl, const std::string& crawlText, PicturePlanes& out);
+  void grabPicture(ComposedVideoArea& area, CrawlState& crawl, const std::string& crawlText,
+                   PicturePlanes& out);
 
   // The pixels of the last grab.
   const GrabBitmap& bitmap() const { return *bitmap_; }

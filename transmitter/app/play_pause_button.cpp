@@ -11,9 +11,12 @@ PlayPauseButton::PlayPauseButton(QWidget* parent) : QPushButton(parent) {
 
 void PlayPauseButton::setStateText(const QString& text) {
   stateText_ = text;
-  if (text == kStoppedText) setIcon(style()->standardIcon(QStyle::SP_MediaPause));
-  else if (text == kSteppingText) setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-  else setIcon(QIcon());
+  if (text == kStoppedText)
+    setIcon(style()->standardIcon(QStyle::SP_MediaPause));
+  else if (text == kSteppingText)
+    setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  else
+    setIcon(QIcon());
 }
 
 }  // namespace mosaic

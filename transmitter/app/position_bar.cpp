@@ -23,14 +23,29 @@ void PositionBar::setPosition(std::int32_t position) { setValue(position); }
 void PositionBar::onAction(int action) {
   // Qt has already moved the thumb when it reports an action, as a trackbar has.
   switch (action) {
-    case SliderSingleStepSub: emit scrolled(kLineUp, sliderPosition()); break;
-    case SliderSingleStepAdd: emit scrolled(kLineDown, sliderPosition()); break;
-    case SliderPageStepSub: emit scrolled(kPageUp, sliderPosition()); break;
-    case SliderPageStepAdd: emit scrolled(kPageDown, sliderPosition()); break;
-    case SliderToMinimum: emit scrolled(kTop, sliderPosition()); break;
-    case SliderToMaximum: emit scrolled(kBottom, sliderPosition()); break;
-    case SliderMove: emit scrolled(kThumbTrack, sliderPosition()); break;
-    default: break;
+    case SliderSingleStepSub:
+      emit scrolled(kLineUp, sliderPosition());
+      break;
+    case SliderSingleStepAdd:
+      emit scrolled(kLineDown, sliderPosition());
+      break;
+    case SliderPageStepSub:
+      emit scrolled(kPageUp, sliderPosition());
+      break;
+    case SliderPageStepAdd:
+      emit scrolled(kPageDown, sliderPosition());
+      break;
+    case SliderToMinimum:
+      emit scrolled(kTop, sliderPosition());
+      break;
+    case SliderToMaximum:
+      emit scrolled(kBottom, sliderPosition());
+      break;
+    case SliderMove:
+      emit scrolled(kThumbTrack, sliderPosition());
+      break;
+    default:
+      break;
   }
 }
 

@@ -28,8 +28,11 @@ struct TransmitterServices {
   // Tells the operator that `file` cannot be shown, and why.
   std::function<void(QWidget*, const QString& file, const QString& reason)> reportOpenFailure;
   std::function<void()> startMixer;
-  std::function<std::optional<std::string>(QWidget*, const std::vector<std::string>&, const std::string&)> chooseDevice;
-  std::function<std::optional<FrameSize>(QWidget*, const std::vector<FrameSize>&, FrameSize)> chooseFrameSize;
+  std::function<std::optional<std::string>(QWidget*, const std::vector<std::string>&,
+                                           const std::string&)>
+      chooseDevice;
+  std::function<std::optional<FrameSize>(QWidget*, const std::vector<FrameSize>&, FrameSize)>
+      chooseFrameSize;
   std::string crawlTextPath = kCrawlTextFileName;
 };
 

@@ -26,8 +26,8 @@ const QRect kPositionBarRect(31, 130, 129, 24);  // [px]
 }  // namespace
 
 TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       services_(std::move(services)),
       grab_(std::make_unique<PictureGrab>()) {
   // 1. The window, hidden, with the dialog font; its client area lies below the menu bar.
@@ -64,7 +64,8 @@ void TransmitterWindow::buildMenuBar() {
   menuBar_ = new QMenuBar(this);
   // All four entries fit on one line of the narrow window, as on a classic menu bar.
   menuBar_->setFont(dialogFont());
-  menuBar_->setStyleSheet(QStringLiteral("QMenuBar { margin: 0px; spacing: 0px; } QMenuBar::item { padding: 1px 4px; }"));
+  menuBar_->setStyleSheet(QStringLiteral(
+      "QMenuBar { margin: 0px; spacing: 0px; } QMenuBar::item { padding: 1px 4px; }"));
   QMenu* fileMenu = menuBar_->addMenu(QStringLiteral("&File"));
   const auto item = [](QWidget* menu, const QString& text, int id) {
     auto* action = new QAction(text, menu);
@@ -90,7 +91,8 @@ void TransmitterWindow::initialiseWindow() {
   crawl_.crawlOn = false;
   // 2.-4. The synthesis constants, marker and grab are built with the window's members.
   // 5. Transmit from now on: two silent buffers, then a frame for every buffer returned.
-  output_ = std::make_unique<TransmitOutput>(*services_.audio, [this](PicturePlanes& planes) { grabPicture(planes); });
+  output_ = std::make_unique<TransmitOutput>(
+      *services_.audio, [this](PicturePlanes& planes) { grabPicture(planes); });
   output_->startOutput();
 }
 
@@ -101,20 +103,41 @@ int TransmitterWindow::run() {
 
 void TransmitterWindow::onMenuAction(QAction* action) { dispatchCommand(action->data().toInt()); }
 
-void TransmitterWindow::onCommandMessage(quint32 message) { dispatchCommand(static_cast<int>(message & 0xFFFFu)); }
+void TransmitterWindow::onCommandMessage(quint32 message) {
+  dispatchCommand(static_cast<int>(message & 0xFFFFu));
+}
 
 void TransmitterWindow::dispatchCommand(int id) {
   switch (id) {
-    case kOpenId: onOpenFile(); break;
-    case kExitId: done(0); break;
-    case kPlayPauseId: onPlayPause(); break;
-    case kCameraId: onSelectCamera(); break;
-    case kAviId: onSelectFile(); break;
-    case kOutputId: if (services_.startMixer) services_.startMixer(); break;
-    case kVideoSourceId: onVideoSource(); break;
-    case kVideoFormatId: onVideoFormat(); break;
-    case kCrawlToggleId: onCrawlToggle(crawl_); break;
-    default: break;
+    case kOpenId:
+      onOpenFile();
+      break;
+    case kExitId:
+      done(0);
+      break;
+    case kPlayPauseId:
+      onPlayPause();
+      break;
+    case kCameraId:
+      onSelectCamera();
+      break;
+    case kAviId:
+      onSelectFile();
+      break;
+    case kOutputId:
+      if (services_.startMixer) services_.startMixer();
+      break;
+    case kVideoSourceId:
+      onVideoSource();
+      break;
+    case kVideoFormatId:
+      onVideoFormat();
+      break;
+    case kCrawlToggleId:
+      onCrawlToggle(crawl_);
+      break;
+    default:
+      break;
   }
 }
 
@@ -126,7 +149,8 @@ void TransmitterWindow::grabPicture(PicturePlanes& out) {
 // ---- file mode ----
 
 void TransmitterWindow::onOpenFile() {
-  const std::optional<QString> chosen = services_.chooseFile ? services_.chooseFile(this) : std::nullopt;
+  const std::optional<QString> chosen =
+      services_.chooseFile ? services_.chooseFile(this) : std::nullopt;
   if (!chosen) return;
   state_.fileName = chosen->toStdString();
   leaveCameraMode();
@@ -151,8 +175,10 @@ void TransmitterWindow::onOpenFile() {
 
 void TransmitterWindow::onSelectFile() {
   state_.cameraMode = false;
-  if (state_.fileName.empty()) setWindowTitle(QStringLiteral("AVI-to-NBTV"));
-  else setCaptionFromFileName();
+  if (state_.fileName.empty())
+    setWindowTitle(QStringLiteral("AVI-to-NBTV"));
+  else
+    setCaptionFromFileName();
   leaveCameraMode();
   destroyControl(kPlayPauseId);
   createPlayPauseButton(QString());
@@ -191,7 +217,12 @@ void TransmitterWindow::onPositionScroll(int code, int thumbPosition) {
     case kThumbTrack:
       state_.position = thumbPosition & 0xFFFF;
       break;
-    case kLineUp: case kLineDown: case kPageUp: case kPageDown: case kTop: case kBottom:
+    case kLineUp:
+    case kLineDown:
+    case kPageUp:
+    case kPageDown:
+    case kTop:
+    case kBottom:
       state_.position = positionBar_->position() & 0xFFFF;
       break;
     default:
@@ -210,7 +241,8 @@ void TransmitterWindow::startStepTimer() { stepTimer_.start(kStepIntervalMs); }
 
 void TransmitterWindow::setCaptionFromFileName() {
   const QString name = QString::fromStdString(state_.fileName);
-  const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+  const qsizetype slash =
+      std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
   setWindowTitle(name.mid(slash + 1));
 }
 
@@ -257,7 +289,8 @@ void TransmitterWindow::onVideoSource() {
 
 void TransmitterWindow::onVideoFormat() {
   if (!camera_ || !services_.chooseFrameSize) return;
-  const auto size = services_.chooseFrameSize(this, camera_->frameSizes(), {cameraSettings_.width, cameraSettings_.height});
+  const auto size = services_.chooseFrameSize(this, camera_->frameSizes(),
+                                              {cameraSettings_.width, cameraSettings_.height});
   if (!size) return;
   cameraSettings_.width = size->width;
   cameraSettings_.height = size->height;
@@ -285,7 +318,8 @@ void TransmitterWindow::createPositionBar() {
 }
 
 void TransmitterWindow::createCameraButtons() {
-  const auto button = [this](int id, const QString& text, QRect rect, void (TransmitterWindow::*handler)()) {
+  const auto button = [this](int id, const QString& text, QRect rect,
+                             void (TransmitterWindow::*handler)()) {
     auto* b = new QPushButton(text, client_);
     b->setGeometry(rect);
     b->setAutoDefault(false);
@@ -293,8 +327,10 @@ void TransmitterWindow::createCameraButtons() {
     b->show();
     controls_[id] = b;
   };
-  button(kVideoSourceId, QStringLiteral("Video &source"), dialogRect(0, 80, 53, 14), &TransmitterWindow::onVideoSource);
-  button(kVideoFormatId, QStringLiteral("Video &format"), dialogRect(53, 80, 53, 14), &TransmitterWindow::onVideoFormat);
+  button(kVideoSourceId, QStringLiteral("Video &source"), dialogRect(0, 80, 53, 14),
+         &TransmitterWindow::onVideoSource);
+  button(kVideoFormatId, QStringLiteral("Video &format"), dialogRect(53, 80, 53, 14),
+         &TransmitterWindow::onVideoFormat);
 }
 
 void TransmitterWindow::destroyControl(int id) {

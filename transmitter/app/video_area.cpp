@@ -5,11 +5,14 @@ namespace mosaic {
 QImage fitToVideoArea(const QImage& source) {
   QImage rgb = source.convertToFormat(QImage::Format_RGB888);
   if (rgb.size() == QSize(kVideoAreaWidth, kVideoAreaHeight)) return rgb;
-  return rgb.scaled(kVideoAreaWidth, kVideoAreaHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  return rgb.scaled(kVideoAreaWidth, kVideoAreaHeight, Qt::IgnoreAspectRatio,
+                    Qt::SmoothTransformation);
 }
 
 void grabFromImage(const QImage& client, GrabBitmap& out) {
-  const QImage rgb = client.format() == QImage::Format_RGB888 ? client : client.convertToFormat(QImage::Format_RGB888);
+  const QImage rgb = client.format() == QImage::Format_RGB888
+                         ? client
+                         : client.convertToFormat(QImage::Format_RGB888);
   for (int y = 0; y < GrabBitmap::kHeight; ++y) {
     const bool rowInside = y < rgb.height();
     const uchar* line = rowInside ? rgb.constScanLine(y) : nullptr;

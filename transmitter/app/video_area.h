@@ -13,7 +13,9 @@ inline constexpr int kVideoAreaWidth = 160;   // [px]
 inline constexpr int kVideoAreaHeight = 128;  // [px]
 
 // The grab area in client coordinates.
-inline QRect grabRect() { return QRect(GrabBitmap::kLeftColumn, 0, GrabBitmap::kWidth, GrabBitmap::kHeight); }
+inline QRect grabRect() {
+  return QRect(GrabBitmap::kLeftColumn, 0, GrabBitmap::kWidth, GrabBitmap::kHeight);
+}
 
 // A source picture as the video area shows it: scaled to fill 160 x 128 (a picture of exactly
 // that size is used pixel for pixel), in 24-bit colour.

@@ -21,7 +21,8 @@ std::string firstCrawlField(std::string_view bytes) {
   while (i < bytes.size() && bytes[i] == ' ') ++i;
   std::string field;
   if (i < bytes.size() && bytes[i] == kQuote) {
-    for (++i; i < bytes.size() && bytes[i] != kQuote && bytes[i] != kEndOfFile; ++i) field += bytes[i];
+    for (++i; i < bytes.size() && bytes[i] != kQuote && bytes[i] != kEndOfFile; ++i)
+      field += bytes[i];
   } else {
     for (; i < bytes.size(); ++i) {
       const char c = bytes[i];
@@ -42,7 +43,8 @@ std::string prepareCrawlText(std::string_view field) {
 }
 
 std::string readCrawlText(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
   if (!file) return {};
   std::string bytes(kMaxRead, '\0');
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());

@@ -39,9 +39,11 @@ float carrierStepFrequency(const PicturePlanes& planes, int k, int s) {
       // The nine rows are added in two parts, each stored in single precision.
       const int j = uFirstRow(k);
       const auto& U = planes.U[s];
-      const long double first = static_cast<long double>(U[j + 1]) + U[j] + U[j + 2] + U[j + 3] + U[j + 4];
+      const long double first =
+          static_cast<long double>(U[j + 1]) + U[j] + U[j + 2] + U[j + 3] + U[j + 4];
       const float f = static_cast<float>(base + first / 9.0L);
-      const long double second = static_cast<long double>(U[j + 6]) + U[j + 5] + U[j + 7] + U[j + 8];
+      const long double second =
+          static_cast<long double>(U[j + 6]) + U[j + 5] + U[j + 7] + U[j + 8];
       return static_cast<float>(f + second / 9.0L);
     }
     case CarrierContent::None:

@@ -27,8 +27,9 @@ void unpackGrab(const GrabBitmap& grab, GrabSamples& out) {
 void reduceBlocks(const GrabSamples& in, ColourPlanes& out) {
   // Summed in the order (m+1, k), (m, k), (m, k+1), (m+1, k+1); the sum of four bytes is exact,
   // and one division by 128 rounds it once.
-  auto block = [](const std::uint8_t (&s)[GrabBitmap::kHeight][GrabBitmap::kWidth], int m, int k) {
-    const long double sum = static_cast<long double>(s[m + 1][k]) + s[m][k] + s[m][k + 1] + s[m + 1][k + 1];
+  auto block = [](const std::uint8_t(&s)[GrabBitmap::kHeight][GrabBitmap::kWidth], int m, int k) {
+    const long double sum =
+        static_cast<long double>(s[m + 1][k]) + s[m][k] + s[m][k + 1] + s[m + 1][k + 1];
     return static_cast<float>(sum / 128.0L);
   };
   for (int c = 1; c <= 48; ++c) {

@@ -45,9 +45,9 @@ void advancePhase(float& phase, long double inc, int steps, float* out) {
   float* const end = out + steps;
   __asm__ volatile(
       "fldcw %[single]\n\t"
-      "flds %[twoPi]\n\t"     // st2 = twoPi
-      "fldt %[inc]\n\t"       // st1 = inc
-      "flds (%[phase])\n\t"   // st0 = phase
+      "flds %[twoPi]\n\t"    // st2 = twoPi
+      "fldt %[inc]\n\t"      // st1 = inc
+      "flds (%[phase])\n\t"  // st0 = phase
       "1:\n\t"
       "fadd %%st(1), %%st\n\t"
       "fcomi %%st(2), %%st\n\t"
