@@ -43,6 +43,31 @@ PicturePlanes randomPicture(unsigned seed) {
   return p;
 }
 
+PicturePlanes uniformPicture(float y, float v, float u) {
+  PicturePlanes p;
+  for (int c = 1; c <= 47; ++c)
+    for (int r = 1; r <= 64; ++r) {
+      p.Y[c][r] = y;
+      p.V[c][r] = v;
+      p.U[c][r] = u;
+    }
+  return p;
+}
+
+// Eight vertical bars across the picture, each with its own brightness and colour.
+PicturePlanes colourBars() {
+  PicturePlanes p;
+  for (int c = 1; c <= 47; ++c) {
+    const int bar = (c - 1) * 8 / 47;
+    for (int r = 1; r <= 64; ++r) {
+      p.Y[c][r] = 7.96875f - 0.9f * static_cast<float>(bar);
+      p.V[c][r] = (bar & 1) ? 4.5f : -4.5f;
+      p.U[c][r] = (bar & 2) ? 3.2f : -3.2f;
+    }
+  }
+  return p;
+}
+
 TEST(PhaseChain, WorkedExamplesOfTheFirstSteps) {
   EXPECT_FLOAT_EQ(twoPiSingle(), 6.2831855f);
   float phase = 0.0f;
@@ -91,7 +116,12 @@ TEST(SineKernel, AgreesWithExtendedPrecisionSine) {
 }
 
 TEST(FrameSynthesizer, AgreesWithAStepByStepReference) {
-  const PicturePlanes pictures[] = {PicturePlanes{}, randomPicture(1), randomPicture(2)};
+  const PicturePlanes pictures[] = {PicturePlanes{},
+                                    uniformPicture(7.96875f, 0, 0),
+                                    uniformPicture(4.0f, 2.0f, -1.5f),
+                                    colourBars(),
+                                    randomPicture(1),
+                                    randomPicture(2)};
   for (const auto& p : pictures) {
     const auto fast = synthesize(p);
     const auto slow = reference::buildFrame(toReference(p));
@@ -175,10 +205,30 @@ TEST(FrameSynthesizer, CarrierFrequencyValuesFollowThePicture) {
   EXPECT_EQ(synthesize(outside), synthesize(PicturePlanes{}));
 }
 
+TEST(FrameSynthesizer, APartialSumPastFullScaleDoesNotBendTheFinishedSample) {
+  // Limiting after every carrier would move samples whose running sum leaves the range part-way
+  // and comes back; the finished sample must equal what wrapping arithmetic gives there.
+  for (const auto& p : {uniformPicture(7.96875f, 0, 0), colourBars()}) {
+    const auto frame = synthesize(p);
+    const auto wrapped = reference::buildFrame(toReference(p), reference::Overflow::kWrap);
+    const auto eachAddition =
+        reference::buildFrame(toReference(p), reference::Overflow::kLimitEachAddition);
+    int inRangeButBent = 0;
+    for (int n = 0; n < kFrameSamples; ++n) {
+      const bool atRail = frame[n] == 32767 || frame[n] == -32768;
+      if (!atRail) {
+        EXPECT_EQ(frame[n], wrapped[n]) << n;
+      }
+      inRangeButBent += !atRail && eachAddition[n] != frame[n];
+    }
+    EXPECT_GT(inRangeButBent, 0);
+  }
+}
+
 TEST(FrameSynthesizer, OverloadSaturatesInsteadOfWrapping) {
   // All carriers start a black frame near the same phase, so the sum passes full scale.
   const auto frame = synthesize(PicturePlanes{});
-  const auto wrapped = reference::buildFrame(reference::Planes{}, /*wrapOverflow=*/true);
+  const auto wrapped = reference::buildFrame(reference::Planes{}, reference::Overflow::kWrap);
   int saturated = 0, wrappedDiffer = 0;
   for (int n = 0; n < kFrameSamples; ++n) {
     saturated += frame[n] == 32767 || frame[n] == -32768;

@@ -1,12 +1,13 @@
 #include "reference_synthesis.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace mosaic::reference {
 
-std::vector<std::int16_t> buildFrame(const Planes& P, bool wrapOverflow) {
+std::vector<std::int16_t> buildFrame(const Planes& P, Overflow overflow) {
   const float twoPi = static_cast<float>(8.0L * atanl(1.0L));
-  std::vector<std::int16_t> sample(61440, 0);
+  std::vector<long long> sum(61440, 0);  // the running samples, wide
   std::vector<int> order;
   for (int k = 56; k <= 91; ++k) order.push_back(k);
   for (int k = 12; k <= 24; ++k) order.push_back(k);
@@ -34,15 +35,17 @@ std::vector<std::int16_t> buildFrame(const Planes& P, bool wrapOverflow) {
       phi = static_cast<float>(phi + (long double)f * twoPi / 19200);
       if (twoPi < phi) phi = static_cast<float>(phi - (long double)twoPi);
       const long double a = 1200 * sinl(phi);
-      long long v = llrintl(sample[n] + a);
-      if (wrapOverflow) {
-        v = static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF));
-      } else {
-        v = v > 32767 ? 32767 : (v < -32768 ? -32768 : v);
-      }
-      sample[n] = static_cast<std::int16_t>(v);
-      sample[n - 1] = sample[n];
+      sum[n] = llrintl(sum[n] + a);
+      if (overflow == Overflow::kLimitEachAddition) sum[n] = std::clamp(sum[n], -32768LL, 32767LL);
+      sum[n - 1] = sum[n];
     }
+  }
+  std::vector<std::int16_t> sample(61440);
+  for (int n = 0; n < 61440; ++n) {
+    const long long v = sum[n];
+    sample[n] = overflow == Overflow::kWrap
+                    ? static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF))
+                    : static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
   }
   return sample;
 }

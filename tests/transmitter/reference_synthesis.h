@@ -14,8 +14,15 @@ struct Planes {
   float U[49][96]{};
 };
 
-// When `wrapOverflow` is set, a rounded sample outside 16 bits keeps its low 16 bits instead of
-// being limited (to show what limiting prevents).
-std::vector<std::int16_t> buildFrame(const Planes& planes, bool wrapOverflow = false);
+// What happens when the sum of the carriers passes full scale.
+enum class Overflow {
+  kLimitFinal,         // the wide running sample is limited to 16 bits once, when stored
+  kWrap,               // the finished sample keeps its low 16 bits, as wrapping arithmetic gives
+  kLimitEachAddition,  // limited after every carrier (wrong where a partial sum leaves the range)
+};
+
+// Each carrier is rounded into the running sample as it is added.
+std::vector<std::int16_t> buildFrame(const Planes& planes,
+                                     Overflow overflow = Overflow::kLimitFinal);
 
 }  // namespace mosaic::reference

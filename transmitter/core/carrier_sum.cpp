@@ -52,10 +52,7 @@ __attribute__((target_clones("default", "avx2", "avx512f")))
 void addCarrier(const float* phase, int steps, double* acc) {
   const double amplitude = kCarrierAmplitude;
   for (int j = 0; j < steps; ++j) {
-    double t = ((acc[j] + amplitude * sinKernel(phase[j])) + kRoundMagic) - kRoundMagic;
-    t = t > 32767.0 ? 32767.0 : t;
-    t = t < -32768.0 ? -32768.0 : t;
-    acc[j] = t;
+    acc[j] = ((acc[j] + amplitude * sinKernel(phase[j])) + kRoundMagic) - kRoundMagic;
   }
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 // Adding one carrier into the frame: a = 1200 sin(phase) on every synthesis step, rounded into
-// the running sample as it is added.
+// the running sample as it is added. The running sample is kept wide and limited to 16 bits only
+// when it is stored, so a sum that passes full scale part-way through the carriers and comes back
+// in range ends exactly where 16-bit arithmetic that wraps on each addition would end.
 
 namespace mosaic {
 
-// For each step j: acc[j] = limit(round(acc[j] + 1200 sin(phase[j]))), rounding to nearest with
-// ties to even and limiting to -32768..32767. `acc` holds whole numbers.
+// For each step j: acc[j] = round(acc[j] + 1200 sin(phase[j])), rounding to nearest with ties to
+// even. `acc` holds whole numbers and is not limited here (the frame limits it when storing).
 void addCarrier(const float* phase, int steps, double* acc);
 
 // sin(x) for 0 <= x < 8, accurate to a few units in the last place of a double.

@@ -73,8 +73,10 @@ void FrameSynthesizer::synthesize(const PicturePlanes& planes, std::int16_t* fra
     }
     addCarrier(w.phase, kStepsPerFrame, w.acc);
   }
+  // The finished sum is limited once, as it is stored: only a sample whose whole sum is out of
+  // range differs from wrapping 16-bit arithmetic, and it stays at the rail instead of clicking.
   for (int j = 0; j < kStepsPerFrame; ++j) {
-    const auto sample = static_cast<std::int16_t>(w.acc[j]);
+    const auto sample = saturate16(static_cast<long long>(w.acc[j]));
     frame[2 * j] = sample;
     frame[2 * j + 1] = sample;
   }
