@@ -20,6 +20,9 @@ packages=(
   libsndfile1-dev libsamplerate0-dev
   fonts-liberation fontconfig
   pulseaudio pulseaudio-utils xvfb xauth
+  libsoxr-dev libhamlib-dev libhamlib-utils
+  clang-format clang libclang-rt-14-dev
+  desktop-file-utils appstream help2man
 )
 
 missing_packages() {
@@ -61,12 +64,18 @@ configure_and_build() {
   cmake --build "$dir" -j "$jobs"
 }
 
+check_format() {
+  echo "setup: checking the formatting of the sources"
+  (cd "$here" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror)
+}
+
 run_tests() {
-  configure_and_build "$build_dir"
+  check_format
+  configure_and_build "$build_dir" -DMOSAIC_WERROR=ON
   echo "setup: running the test suite"
   "$here/tests/run-with-sound-server.sh" ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
   echo "setup: running the core tests with address and undefined-behaviour sanitizers"
-  configure_and_build "$build_dir-sanitize" -DMOSAIC_SANITIZE=ON -DMOSAIC_BUILD_APPS=OFF \
+  configure_and_build "$build_dir-sanitize" -DMOSAIC_WERROR=ON -DMOSAIC_SANITIZE=ON -DMOSAIC_BUILD_APPS=OFF \
     -DMOSAIC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
   ctest --test-dir "$build_dir-sanitize" --output-on-failure -j "$jobs"
 }
