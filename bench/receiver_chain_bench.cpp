@@ -1,9 +1,9 @@
 // Speed of the receive chain per capture buffer (1.28 s of audio): demodulation, picture
 // reconstruction, and the whole chain as the receiver runs it.
 
-#include "receiver/core/demodulator.h"
+#include "receiver/core/demodulation/demodulator.h"
+#include "receiver/core/picture/render_picture.h"
 #include "receiver/core/receive_chain.h"
-#include "receiver/core/render_picture.h"
 
 #include <benchmark/benchmark.h>
 

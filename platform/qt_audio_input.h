@@ -3,7 +3,7 @@
 // rate, mono, 16-bit, filling the queued buffers in order; each full buffer is reported with a
 // queued call on the UI thread.
 
-#include "receiver/core/audio_input.h"
+#include "receiver/core/capture/audio_input.h"
 
 #include <QObject>
 

@@ -2,8 +2,8 @@
 // Decoding recordings the way the receiver hears them: any sound file, one channel or the mix,
 // brought to 9600 Hz 16-bit, then fed buffer by buffer through the receive chain.
 
-#include "receiver/core/demod_settings.h"
-#include "receiver/core/display_settings.h"
+#include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/picture/display_settings.h"
 #include "receiver/core/receive_chain.h"
 #include "tools/sound_reader.h"
 

@@ -2,7 +2,7 @@
 // The receiver's display settings as options of the tool, with the receiver's ranges:
 // --brightness N, --contrast N, --saturation N, --noise-filter S, --hfilter, --vinterp, --large.
 
-#include "receiver/core/display_settings.h"
+#include "receiver/core/picture/display_settings.h"
 #include "tools/arguments.h"
 
 #include <optional>

@@ -2,9 +2,9 @@
 // reconstruction, as a video or as one picture per 1.28 s.
 
 #include "receiver/app/picture_image.h"
-#include "receiver/core/movie_replay.h"
-#include "receiver/core/picture_bitmap.h"
-#include "receiver/core/render_picture.h"
+#include "receiver/core/movie/movie_replay.h"
+#include "receiver/core/picture/picture_bitmap.h"
+#include "receiver/core/picture/render_picture.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
 #include "tools/display_options.h"

@@ -5,7 +5,7 @@
 #include "platform/shutdown_signal_watcher.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/receiver_window.h"
-#include "receiver/core/disk_movie_files.h"
+#include "receiver/core/movie/disk_movie_files.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "receiver/app/picture_image.h"
 
-#include "receiver/core/render_picture.h"
+#include "receiver/core/picture/render_picture.h"
 
 namespace mosaic {
 

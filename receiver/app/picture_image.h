@@ -2,8 +2,8 @@
 // The receiver's picture as the window shows it: a 288 x 192 image made from the bitmap, 1:1
 // for the small view and stretched smoothly from the newest buffer's picture rows for the large.
 
-#include "receiver/core/display_settings.h"
-#include "receiver/core/picture_bitmap.h"
+#include "receiver/core/picture/display_settings.h"
+#include "receiver/core/picture/picture_bitmap.h"
 
 #include <QImage>
 

@@ -4,7 +4,7 @@
 // picture arrives: a repaint of the window blacks it in the small view and leaves it alone in
 // the large view, until the next picture.
 
-#include "receiver/core/display_settings.h"
+#include "receiver/core/picture/display_settings.h"
 
 #include <QImage>
 #include <QWidget>

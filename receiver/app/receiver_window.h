@@ -8,11 +8,11 @@
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/slider_settings.h"
-#include "receiver/core/audio_input.h"
-#include "receiver/core/capture.h"
-#include "receiver/core/demod_settings.h"
-#include "receiver/core/display_settings.h"
-#include "receiver/core/movie_recorder.h"
+#include "receiver/core/capture/audio_input.h"
+#include "receiver/core/capture/capture.h"
+#include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/movie/movie_recorder.h"
+#include "receiver/core/picture/display_settings.h"
 #include "receiver/core/receive_chain.h"
 
 #include <QMainWindow>

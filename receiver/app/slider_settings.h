@@ -2,8 +2,8 @@
 // The six sliders: where they sit, their ranges, how a slider notification is read, and how a
 // position sets the receiver's settings.
 
-#include "receiver/core/demod_settings.h"
-#include "receiver/core/display_settings.h"
+#include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/picture/display_settings.h"
 
 #include <QRect>
 

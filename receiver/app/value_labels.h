@@ -1,8 +1,8 @@
 #pragma once
 // The texts of the three value labels beside the sliders.
 
-#include "receiver/core/demod_settings.h"
-#include "receiver/core/display_settings.h"
+#include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/picture/display_settings.h"
 
 #include <QString>
 

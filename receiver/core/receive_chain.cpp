@@ -1,6 +1,6 @@
 #include "receiver/core/receive_chain.h"
 
-#include "receiver/core/render_picture.h"
+#include "receiver/core/picture/render_picture.h"
 
 namespace mosaic {
 

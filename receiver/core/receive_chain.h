@@ -3,12 +3,12 @@
 // receiver window and `mosaic decode` both run, so they produce the same picture from the same
 // audio and settings. Everything is allocated once, when the chain is made.
 
-#include "receiver/core/demod_settings.h"
-#include "receiver/core/demodulator.h"
-#include "receiver/core/display_settings.h"
-#include "receiver/core/picture_bitmap.h"
-#include "receiver/core/sample_history.h"
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/capture/sample_history.h"
+#include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/demodulation/demodulator.h"
+#include "receiver/core/demodulation/symbol_planes.h"
+#include "receiver/core/picture/display_settings.h"
+#include "receiver/core/picture/picture_bitmap.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "receiver/core/capture.h"
+#include "receiver/core/capture/capture.h"
 #include "receiver/core/receive_chain.h"
 #include "tests/fakes/fake_audio_input.h"
 

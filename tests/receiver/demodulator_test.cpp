@@ -1,7 +1,7 @@
-#include "receiver/core/demodulator.h"
-#include "receiver/core/differential_values.h"
-#include "receiver/core/fft256.h"
-#include "receiver/core/mixer.h"
+#include "receiver/core/demodulation/demodulator.h"
+#include "receiver/core/demodulation/differential_values.h"
+#include "receiver/core/demodulation/fft256.h"
+#include "receiver/core/demodulation/frequency_shift.h"
 #include "tests/receiver/test_signals.h"
 
 #include <gtest/gtest.h>

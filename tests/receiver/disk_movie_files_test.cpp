@@ -1,7 +1,7 @@
 // Movie files on disk: made empty, appended in whole blocks, and cut back to whole frames when
 // a write stops part of the way.
 
-#include "receiver/core/disk_movie_files.h"
+#include "receiver/core/movie/disk_movie_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Movie files in memory, with files that cannot be made and writes that fail on request.
 
-#include "receiver/core/movie_file.h"
+#include "receiver/core/movie/movie_file.h"
 
 #include <cstdint>
 #include <map>

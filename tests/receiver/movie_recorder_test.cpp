@@ -1,7 +1,7 @@
 // The movie recorder: file layout in 50-frame blocks, its buttons and counter, and what happens
 // to frames in memory and to files that cannot be made or written.
 
-#include "receiver/core/movie_recorder.h"
+#include "receiver/core/movie/movie_recorder.h"
 #include "tests/receiver/fake_movie_files.h"
 
 #include <gtest/gtest.h>

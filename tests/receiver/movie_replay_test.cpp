@@ -1,4 +1,4 @@
-#include "receiver/core/movie_replay.h"
+#include "receiver/core/movie/movie_replay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "receiver/core/byte_rounding.h"
-#include "receiver/core/colour_composition.h"
-#include "receiver/core/integer_rounding.h"
-#include "receiver/core/picture_filters.h"
-#include "receiver/core/render_picture.h"
+#include "receiver/core/picture/colour_composition.h"
+#include "receiver/core/picture/picture_filters.h"
+#include "receiver/core/picture/render_picture.h"
+#include "signal/byte_rounding.h"
+#include "signal/integer_rounding.h"
 #include "signal/rounding.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "receiver/app/control_ids.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
-#include "receiver/core/disk_movie_files.h"
+#include "receiver/core/movie/disk_movie_files.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // reports when files fail or the program ends.
 
 #include "receiver/app/receiver_services.h"
-#include "receiver/core/disk_movie_files.h"
+#include "receiver/core/movie/disk_movie_files.h"
 #include "receiver/core/receive_chain.h"
 #include "tests/receiver/test_signals.h"
 #include "tests/receiver_app/receiver_rig.h"

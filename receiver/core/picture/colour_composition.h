@@ -2,9 +2,9 @@
 // Colour composition: red, green and blue from luminance and the two colour differences under
 // brightness, contrast and saturation, optionally blended with the previous picture.
 
-#include "receiver/core/display_settings.h"
-#include "receiver/core/picture_bitmap.h"
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/demodulation/symbol_planes.h"
+#include "receiver/core/picture/display_settings.h"
+#include "receiver/core/picture/picture_bitmap.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The differential value of every carrier from one block to the next, and its picture byte.
 
-#include "receiver/core/block_spectra.h"
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/demodulation/block_spectra.h"
+#include "receiver/core/demodulation/symbol_planes.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "receiver/core/sample_history.h"
+#include "receiver/core/capture/sample_history.h"
 
 #include <algorithm>
 

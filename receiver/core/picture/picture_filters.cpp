@@ -1,6 +1,6 @@
-#include "receiver/core/picture_filters.h"
+#include "receiver/core/picture/picture_filters.h"
 
-#include "receiver/core/integer_rounding.h"
+#include "signal/integer_rounding.h"
 
 #include <algorithm>
 

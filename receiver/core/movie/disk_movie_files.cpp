@@ -1,4 +1,4 @@
-#include "receiver/core/disk_movie_files.h"
+#include "receiver/core/movie/disk_movie_files.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "receiver/core/render_picture.h"
+#include "receiver/core/picture/render_picture.h"
 
-#include "receiver/core/colour_composition.h"
-#include "receiver/core/picture_filters.h"
+#include "receiver/core/picture/colour_composition.h"
+#include "receiver/core/picture/picture_filters.h"
 
 namespace mosaic {
 

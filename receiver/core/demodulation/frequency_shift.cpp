@@ -1,4 +1,4 @@
-#include "receiver/core/mixer.h"
+#include "receiver/core/demodulation/frequency_shift.h"
 
 #include <cmath>
 

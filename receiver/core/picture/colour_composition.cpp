@@ -1,7 +1,7 @@
-#include "receiver/core/colour_composition.h"
+#include "receiver/core/picture/colour_composition.h"
 
-#include "receiver/core/byte_rounding.h"
-#include "receiver/core/integer_rounding.h"
+#include "signal/byte_rounding.h"
+#include "signal/integer_rounding.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "receiver/core/colour_planes.h"
+#include "receiver/core/picture/colour_planes.h"
 
 #include "signal/carrier_plan.h"
 

@@ -2,7 +2,7 @@
 // Movie files on the local file system, written through C stdio without buffering (the
 // recorder writes in large blocks of whole frames).
 
-#include "receiver/core/movie_file.h"
+#include "receiver/core/movie/movie_file.h"
 
 namespace mosaic {
 

@@ -1,7 +1,7 @@
-#include "receiver/core/demodulator.h"
+#include "receiver/core/demodulation/demodulator.h"
 
-#include "receiver/core/colour_planes.h"
-#include "receiver/core/differential_values.h"
+#include "receiver/core/demodulation/differential_values.h"
+#include "receiver/core/picture/colour_planes.h"
 
 namespace mosaic {
 

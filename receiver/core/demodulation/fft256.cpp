@@ -1,4 +1,4 @@
-#include "receiver/core/fft256.h"
+#include "receiver/core/demodulation/fft256.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #pragma once
 // Picture reconstruction of one run: composition, noise filter, horizontal filter, vertical step.
 
-#include "receiver/core/display_settings.h"
-#include "receiver/core/picture_bitmap.h"
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/demodulation/symbol_planes.h"
+#include "receiver/core/picture/display_settings.h"
+#include "receiver/core/picture/picture_bitmap.h"
 
 namespace mosaic {
 

@@ -1,4 +1,4 @@
-#include "receiver/core/capture.h"
+#include "receiver/core/capture/capture.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The colour-difference planes, built from the colour carriers' differential values.
 
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/demodulation/symbol_planes.h"
 
 namespace mosaic {
 

@@ -2,7 +2,7 @@
 // The receiver's picture: a bottom-up 24-bit bitmap, blue-green-red, 288 pixels wide, kept for
 // the program's lifetime (the noise filter blends with what it held after the previous run).
 
-#include "receiver/core/block_spectra.h"
+#include "receiver/core/demodulation/block_spectra.h"
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
 

@@ -7,8 +7,8 @@
 // is closed, when another file is opened and when the program ends, and a file that cannot be
 // created or written is reported, after which the recorder holds no file.
 
-#include "receiver/core/movie_file.h"
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/demodulation/symbol_planes.h"
+#include "receiver/core/movie/movie_file.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,7 +2,7 @@
 // Replaying a movie file: the demodulator's planes rebuilt from recorded picture value bytes,
 // so that the receiver's picture reconstruction can show a recording again.
 
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/demodulation/symbol_planes.h"
 
 #include <cstdint>
 

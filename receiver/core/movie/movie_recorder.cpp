@@ -1,4 +1,4 @@
-#include "receiver/core/movie_recorder.h"
+#include "receiver/core/movie/movie_recorder.h"
 
 #include <algorithm>
 #include <utility>

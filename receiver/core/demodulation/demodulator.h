@@ -2,12 +2,12 @@
 // The demodulator: from the sample history to the symbol planes and the picture value bytes.
 // Its work buffers are allocated once, with the object.
 
-#include "receiver/core/block_spectra.h"
-#include "receiver/core/demod_settings.h"
-#include "receiver/core/fft256.h"
-#include "receiver/core/mixer.h"
-#include "receiver/core/sample_history.h"
-#include "receiver/core/symbol_planes.h"
+#include "receiver/core/capture/sample_history.h"
+#include "receiver/core/demodulation/block_spectra.h"
+#include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/demodulation/fft256.h"
+#include "receiver/core/demodulation/frequency_shift.h"
+#include "receiver/core/demodulation/symbol_planes.h"
 
 #include <memory>
 

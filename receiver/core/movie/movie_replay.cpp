@@ -1,6 +1,6 @@
-#include "receiver/core/movie_replay.h"
+#include "receiver/core/movie/movie_replay.h"
 
-#include "receiver/core/colour_planes.h"
+#include "receiver/core/picture/colour_planes.h"
 
 #include <limits>
 

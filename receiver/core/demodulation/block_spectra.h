@@ -2,8 +2,8 @@
 // The block transforms of one run: for each sub-column p and block b = 0..95, the 256 mixed
 // values starting at 256 b + o_p go through the transform, and the used bins are stored by slot.
 
-#include "receiver/core/fft256.h"
-#include "receiver/core/mixer.h"
+#include "receiver/core/demodulation/fft256.h"
+#include "receiver/core/demodulation/frequency_shift.h"
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
 

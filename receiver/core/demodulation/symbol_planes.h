@@ -2,7 +2,7 @@
 // The demodulator's output, kept from run to run: per sub-column a luminance plane and two
 // colour-difference planes, indexed [t][slot] with symbol t = 0..96 and slot 0..127.
 
-#include "receiver/core/block_spectra.h"
+#include "receiver/core/demodulation/block_spectra.h"
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
 

@@ -1,6 +1,6 @@
-#include "receiver/core/differential_values.h"
+#include "receiver/core/demodulation/differential_values.h"
 
-#include "receiver/core/byte_rounding.h"
+#include "signal/byte_rounding.h"
 
 #include <limits>
 

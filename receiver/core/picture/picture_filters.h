@@ -2,7 +2,7 @@
 // The picture filters that follow colour composition: the horizontal smoothing of the primary
 // rows and the vertical step that fills the two rows above each primary row.
 
-#include "receiver/core/picture_bitmap.h"
+#include "receiver/core/picture/picture_bitmap.h"
 
 #include <cstdint>
 

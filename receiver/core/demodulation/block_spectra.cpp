@@ -1,4 +1,4 @@
-#include "receiver/core/block_spectra.h"
+#include "receiver/core/demodulation/block_spectra.h"
 
 #include <algorithm>
 
