@@ -3,6 +3,7 @@
 #include "channel/channel_model.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
+#include "tools/pending_file.h"
 #include "tools/sound_reader.h"
 #include "tools/sound_writer.h"
 
@@ -66,18 +67,14 @@ int runChannel(const std::vector<std::string>& argv) {
       const auto n = parseInteger(*seed);
       if (!n || *n < 0) return usageError(cmd, "--seed wants a whole number, 0 or more");
       settings.seed = static_cast<std::uint64_t>(*n);
-    } else if (missing) {
-      return usageError(cmd, args.peek() + " needs a value");
-    } else if (!args.peek().empty() && args.peek()[0] == '-') {
-      return usageError(cmd, "unknown option " + args.peek());
-    } else if (input.empty()) {
-      input = args.next();
-    } else {
-      return usageError(cmd, "more than one input: " + args.peek());
+    } else if (auto problem = args.takeInput(missing, &input)) {
+      return usageError(cmd, *problem);
     }
   }
   if (input.empty()) return usageError(cmd, "no input recording");
   if (output.empty()) return usageError(cmd, "no output file (-o OUT.wav)");
+  if (std::string problem; !checkOutputPath(output, {input}, problem))
+    return usageError(cmd, problem);
 
   Sound sound;
   std::string error;

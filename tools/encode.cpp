@@ -5,6 +5,8 @@
 #include "signal/timing.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
+#include "tools/pending_file.h"
+#include "tools/picture_input.h"
 #include "tools/sound_writer.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/ffmpeg_video_file.h"
@@ -13,7 +15,6 @@
 #include "transmitter/core/crawl_window.h"
 #include "transmitter/core/frame_synthesizer.h"
 
-#include <QImageReader>
 #include <QString>
 
 #include <cstdio>
@@ -65,24 +66,20 @@ int runEncode(const std::vector<std::string>& argv) {
       frames = *n;
     } else if (auto t = args.option("--crawl", missing)) {
       crawlText = crawlTextFromArgument(*t);
-    } else if (missing) {
-      return usageError(cmd, args.peek() + " needs a value");
-    } else if (!args.peek().empty() && args.peek()[0] == '-' && args.peek() != "-") {
-      return usageError(cmd, "unknown option " + args.peek());
-    } else if (input.empty()) {
-      input = args.next();
-    } else {
-      return usageError(cmd, "more than one input: " + args.peek());
+    } else if (auto problem = args.takeInput(missing, &input)) {
+      return usageError(cmd, *problem);
     }
   }
   if (input.empty()) return usageError(cmd, "no input picture or video");
   if (output.empty()) return usageError(cmd, "no output file (-o OUT.wav)");
+  if (std::string problem; !checkOutputPath(output, {input}, problem))
+    return usageError(cmd, problem);
 
-  // A still picture if Qt can read one, otherwise a video.
+  // A still picture if it is in a format Qt reads, otherwise a video.
   ComposedVideoArea area;
   FfmpegVideoFile video;
-  QImageReader reader(QString::fromStdString(input));
-  const QImage picture = reader.canRead() ? reader.read() : QImage();
+  QImage picture;
+  if (std::string error; !readPicture(input, picture, error)) return failure(error);
   if (!picture.isNull()) {
     area.setSourcePicture(picture);
   } else {
@@ -98,7 +95,7 @@ int runEncode(const std::vector<std::string>& argv) {
   auto planes = std::make_unique<PicturePlanes>();
   FrameSynthesizer synthesizer;
   std::vector<std::int16_t> frame(kFrameSamples);
-  WavWriter wav(output, kTxSampleRateHz);
+  WavWriter wav(output, kTxSampleRateHz, frameCount * kFrameSamples);
   std::string error;
   if (!wav.open(error)) return failure(error);
   for (long long f = 0; f < frameCount; ++f) {
