@@ -9,6 +9,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace mosaic::tool {
 
@@ -76,27 +78,52 @@ int runChannel(const std::vector<std::string>& argv) {
   if (std::string problem; !checkOutputPath(output, {input}, problem))
     return usageError(cmd, problem);
 
-  Sound sound;
-  std::string error;
-  if (!readSound(input, ChannelChoice::Mix, sound, error)) return failure(error);
-  if (settings.passHighHz && *settings.passHighHz >= sound.rateHz / 2.0)
-    return usageError(cmd, "--passband must stay below half the recording's rate (" +
-                               std::to_string(sound.rateHz / 2) + " Hz)");
+  // Read from the start once per pass of the channel, a piece at a time.
+  class FileSource : public ChannelSource {
+   public:
+    FileSource(const std::string& path, std::string& error) : path_(path), error_(error) {}
+    bool rewind() override {
+      reader_ = std::make_unique<SoundFileReader>();
+      return reader_->open(path_, ChannelChoice::Mix, error_);
+    }
+    long read(float* out, long max) override { return reader_->read(out, max, error_); }
+    const SoundFileReader& reader() const { return *reader_; }
 
-  const std::vector<float> out = applyChannel(sound.samples, sound.rateHz, settings);
-  std::vector<std::int16_t> pcm(out.size());
-  long clipped = 0;
-  for (std::size_t n = 0; n < out.size(); ++n) {
-    double v = std::nearbyint(out[n]);
-    if (v > 32767 || v < -32768) ++clipped;
-    pcm[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
-  }
-  WavWriter wav(output, sound.rateHz);
-  if (!wav.open(error) || !wav.write(pcm.data(), static_cast<long>(pcm.size()), error) ||
-      !wav.finish(error))
-    return failure(error);
+   private:
+    std::string path_;
+    std::string& error_;
+    std::unique_ptr<SoundFileReader> reader_;
+  };
+
+  std::string error;
+  FileSource source(input, error);
+  if (!source.rewind()) return failure(error);
+  const int rateHz = source.reader().rateHz();
+  if (source.reader().frames() <= 0) return failure(input + " holds no sound");
+  if (settings.passHighHz && *settings.passHighHz >= rateHz / 2.0)
+    return usageError(cmd, "--passband must stay below half the recording's rate (" +
+                               std::to_string(rateHz / 2) + " Hz)");
+
+  const auto expected = static_cast<long long>(static_cast<double>(source.reader().frames()) /
+                                               (1.0 + settings.clockPpm * 1e-6)) +
+                        16;
+  WavWriter wav(output, rateHz, expected);
+  if (!wav.open(error)) return failure(error);
+  long long clipped = 0;
+  std::vector<std::int16_t> pcm;
+  const bool ran = runChannel(source, rateHz, settings, [&](const float* y, std::size_t count) {
+    pcm.resize(count);
+    for (std::size_t n = 0; n < count; ++n) {
+      const double v = std::nearbyint(y[n]);
+      if (v > 32767 || v < -32768) ++clipped;
+      pcm[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
+    }
+    return wav.write(pcm.data(), static_cast<long>(count), error);
+  });
+  if (!ran) return failure(error.empty() ? "cannot read " + input : error);
+  if (!wav.finish(error)) return failure(error);
   if (clipped > 0)
-    std::fprintf(stderr, "mosaic: note: %ld samples were limited to 16 bits\n", clipped);
+    std::fprintf(stderr, "mosaic: note: %lld samples were limited to 16 bits\n", clipped);
   return kExitOk;
 }
 

@@ -79,26 +79,4 @@ long SoundFileReader::read(float* out, long max, std::string& error) {
   return static_cast<long>(got);
 }
 
-bool readSound(const std::string& path, ChannelChoice channel, Sound& out, std::string& error) {
-  SoundFileReader reader;
-  if (!reader.open(path, channel, error)) return false;
-  out.rateHz = reader.rateHz();
-  out.channels = reader.channels();
-  out.samples.clear();
-  out.samples.reserve(static_cast<std::size_t>(std::max(0LL, reader.frames())));
-  constexpr long kPiece = 16384;
-  std::vector<float> piece(kPiece);
-  for (;;) {
-    const long got = reader.read(piece.data(), kPiece, error);
-    if (got < 0) return false;
-    if (got == 0) break;
-    out.samples.insert(out.samples.end(), piece.begin(), piece.begin() + got);
-  }
-  if (out.samples.empty()) {
-    error = path + " holds no sound";
-    return false;
-  }
-  return true;
-}
-
 }  // namespace mosaic::tool

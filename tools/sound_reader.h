@@ -46,14 +46,4 @@ class SoundFileReader {
   std::vector<double> interleaved_;
 };
 
-struct Sound {
-  int rateHz = 0;
-  int channels = 0;
-  std::vector<float> samples;  // one channel, full scale +-32768
-};
-
-// Reads the whole of `path`. False with `error` set when the file cannot be read, is empty, or
-// has no such channel.
-bool readSound(const std::string& path, ChannelChoice channel, Sound& out, std::string& error);
-
 }  // namespace mosaic::tool
