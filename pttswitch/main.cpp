@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "platform/program_arguments.h"
 #include "platform/shutdown_signal_watcher.h"
 #include "pttswitch/comport_error_box.h"
 #include "pttswitch/posix_serial_lines.h"
@@ -9,6 +10,11 @@
 #include "pttswitch/ptt_window.h"
 
 int main(int argc, char* argv[]) {
+  if (const auto status = mosaic::answerProgramArguments(
+          argc, argv, "pttswitch",
+          "Keys and unkeys a transceiver through the DTR and RTS lines of a serial port.",
+          MOSAIC_VERSION))
+    return *status;
   QApplication app(argc, argv);
 
   mosaic::PosixSerialLines lines;
