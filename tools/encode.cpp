@@ -39,10 +39,10 @@ long long framesForWholeVideo(std::int32_t length) {
   return (static_cast<long long>(length - 1) * 100 + 127) / 128 + 1;
 }
 
-// The crawl text as the station file would give it: 8-bit (characters outside Latin-1 become
-// "?"), cut to 255 characters, zeros shown as slashed O.
+// The crawl text as the station file would give it: cut to 255 characters, zeros shown as
+// slashed O (text that is not UTF-8 is mended by Qt's decoding).
 std::string crawlTextFromArgument(const std::string& utf8) {
-  return prepareCrawlText(QString::fromStdString(utf8).toLatin1().toStdString());
+  return prepareCrawlText(QString::fromStdString(utf8).toStdString());
 }
 
 }  // namespace
