@@ -31,9 +31,10 @@ int writeToFile(void* opaque, const std::uint8_t* data, int size) {
 int writeToFile(void* opaque, std::uint8_t* data, int size) {
 #endif
   std::string ignored;
-  return static_cast<PendingFile*>(opaque)->write(data, static_cast<std::size_t>(size), ignored)
-             ? size
-             : AVERROR(EIO);
+  errno = 0;
+  if (static_cast<PendingFile*>(opaque)->write(data, static_cast<std::size_t>(size), ignored))
+    return size;
+  return AVERROR(errno != 0 ? errno : EIO);
 }
 
 std::int64_t seekInFile(void* opaque, std::int64_t offset, int whence) {

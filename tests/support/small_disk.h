@@ -2,12 +2,12 @@
 // A real, nearly full file system for tests of what happens when the disk fills up: a small
 // tmpfs mounted on a fresh folder (which needs root, as in CI). Tests skip when it cannot be made.
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace mosaic::testing {
@@ -32,13 +32,14 @@ class SmallDisk {
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-  // Fills the disk with a file until only about `leave` bytes are free.
+  // Fills the disk with a file until only about `leave` bytes are free (none at all for 0).
   void fillLeaving(std::size_t leave) const {
-    std::ofstream filler(file(".filler"), std::ios::binary);
-    const std::string block(4096, 'x');
-    while (std::filesystem::space(path_).available > leave + block.size() &&
-           filler.write(block.data(), block.size()))
-      filler.flush();
+    const int fd = ::open(file(".filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (fd < 0) return;
+    const std::string block(leave == 0 ? 1 : 4096, 'x');
+    while (leave == 0 || std::filesystem::space(path_).available > leave + block.size())
+      if (::write(fd, block.data(), block.size()) <= 0) break;
+    ::close(fd);
   }
 
  private:
