@@ -28,8 +28,7 @@ const QRect kPositionBarRect(31, 130, 129, 24);  // [px]
 TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      services_(std::move(services)),
-      grab_(std::make_unique<PictureGrab>()) {
+      services_(std::move(services)) {
   // 1. The window, hidden, with the dialog font; its client area lies below the menu bar.
   setWindowTitle(kCaption);
   setFont(dialogFont());
@@ -91,8 +90,8 @@ void TransmitterWindow::initialiseWindow() {
   crawl_.crawlOn = false;
   // 2.-4. The synthesis constants, marker and grab are built with the window's members.
   // 5. Transmit from now on: two silent buffers, then a frame for every buffer returned.
-  output_ = std::make_unique<TransmitOutput>(
-      *services_.audio, [this](PicturePlanes& planes) { grabPicture(planes); });
+  output_ = std::make_unique<TransmitOutput>(*services_.audio,
+                                             [this](GrabBitmap& bitmap) { grabPicture(bitmap); });
   output_->startOutput();
 }
 
@@ -141,8 +140,8 @@ void TransmitterWindow::dispatchCommand(int id) {
   }
 }
 
-void TransmitterWindow::grabPicture(PicturePlanes& out) {
-  grab_->grabPicture(area_, crawl_, readCrawlText(services_.crawlTextPath), out);
+void TransmitterWindow::grabPicture(GrabBitmap& out) {
+  grabComposedPicture(area_, crawl_, readCrawlText(services_.crawlTextPath), out);
   videoWidget_->showImage(area_.image());
 }
 

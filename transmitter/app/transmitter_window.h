@@ -47,8 +47,8 @@ class TransmitterWindow : public QDialog {
   void onPositionScroll(int code, int thumbPosition);
   // One tick of the one-second step timer.
   void onStepTimer();
-  // The picture of the next frame: overlays, grab, reduction.
-  void grabPicture(PicturePlanes& out);
+  // The picture of the next frame: overlays and grab; the window shows the overlays drawn.
+  void grabPicture(GrabBitmap& out);
 
   // For the operator's eye and for tests.
   QWidget* control(int id) const;
@@ -120,7 +120,6 @@ class TransmitterWindow : public QDialog {
   std::unique_ptr<CameraSource> camera_;
   QTimer stepTimer_;
   ComposedVideoArea area_;
-  std::unique_ptr<PictureGrab> grab_;
   std::unique_ptr<TransmitOutput> output_;
   bool shutDown_ = false;
 };
