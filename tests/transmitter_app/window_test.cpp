@@ -40,7 +40,7 @@ QStringList menuLayout(QMenuBar* bar) {
   return out;
 }
 
-TEST_F(WindowTest, StartsWithTheSpecifiedWindowAndSilenceQueued) {
+TEST_F(WindowTest, StartsWithCaptionMenusFileControlsAndSilenceQueued) {
   EXPECT_EQ(window->windowTitle(), "Colour TV TX (Voxlane+)");
   EXPECT_EQ(menuLayout(window->menus()),
             (QStringList{"&File[Open=401,-,Crawl on/off=421,-,Exit=402]", "&Output=418",
