@@ -37,7 +37,7 @@ bool Resampler::ready(std::string& error) const {
 
 bool Resampler::convert(const float* input, long count, bool last, std::vector<std::int16_t>& out,
                         std::string& error) {
-  auto store = [&out](float v) { out.push_back(saturate16(roundHalfEven(v))); };
+  auto store = [&out](float v) { out.push_back(roundToSample(v)); };
   if (!state_) {
     for (long i = 0; i < count; ++i) store(input[i]);
     return true;

@@ -16,7 +16,6 @@
 
 #include <QString>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -45,15 +44,6 @@ bool writeSound(const std::string& path, const std::vector<std::int16_t>& sample
   WavWriter wav(path, kTxSampleRateHz);
   return wav.open(error) && wav.write(samples.data(), static_cast<long>(samples.size()), error) &&
          wav.finish(error);
-}
-
-std::vector<std::int16_t> toSamples(const std::vector<float>& x) {
-  std::vector<std::int16_t> out(x.size());
-  for (std::size_t n = 0; n < x.size(); ++n) {
-    const double v = std::nearbyint(x[n]);
-    out[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
-  }
-  return out;
 }
 
 // How much the channel added to the error a perfect channel leaves (the card's sharp edges

@@ -190,10 +190,8 @@ void TransmitterWindow::onStepTimer() {
   seekFile();
 }
 
-void TransmitterWindow::onPositionScroll(int code, int thumbPosition) {
-  if (!positionBar_ || code < 0 || code > static_cast<int>(ScrollCode::EndTrack)) return;
-  if (source_.scroll(static_cast<ScrollCode>(code), thumbPosition, positionBar_->position()))
-    seekFile();
+void TransmitterWindow::onPositionScroll(ScrollCode code, int thumbPosition) {
+  if (positionBar_ && source_.scroll(code, thumbPosition, positionBar_->position())) seekFile();
 }
 
 void TransmitterWindow::seekFile() {

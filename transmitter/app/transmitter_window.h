@@ -44,7 +44,7 @@ class TransmitterWindow : public QDialog {
   // A command message: the id in the low 16 bits; the notification code above is not examined.
   void onCommandMessage(quint32 message);
   // The position bar moved: a scroll code and the thumb position.
-  void onPositionScroll(int code, int thumbPosition);
+  void onPositionScroll(ScrollCode code, int thumbPosition);
   // One tick of the one-second step timer.
   void onStepTimer();
   // The picture of the next frame: overlays and grab; the window shows the overlays drawn.
