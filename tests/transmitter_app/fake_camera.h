@@ -1,7 +1,7 @@
 #pragma once
 // A camera for window tests: counts what the window asks of it and shows what the test gives.
 
-#include "transmitter/app/camera_source.h"
+#include "media/camera_source.h"
 
 namespace mosaic::test {
 

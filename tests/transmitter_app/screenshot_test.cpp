@@ -4,8 +4,8 @@
 
 #include "window_fixture.h"
 
+#include "media/ffmpeg_camera.h"
 #include "transmitter/app/command_ids.h"
-#include "transmitter/app/ffmpeg_camera.h"
 
 #include <QDir>
 #include <QPainter>

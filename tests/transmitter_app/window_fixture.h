@@ -5,9 +5,9 @@
 
 #include "fake_camera.h"
 #include "fakes/fake_audio_output.h"
+#include "media/ffmpeg_video_file.h"
 #include "test_video.h"
 #include "tests/support/qt_app.h"
-#include "transmitter/app/ffmpeg_video_file.h"
 #include "transmitter/app/transmitter_window.h"
 
 #include <QFile>
