@@ -15,7 +15,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include "tests/support/transmitted_frames.h"
+#include "tests/support/wav_files.h"
 
 #include <cmath>
 #include <cstdio>
@@ -26,20 +27,7 @@ namespace mosaic {
 namespace {
 
 using test::runTool;
-
-bool writeWav(const QString& path, const std::vector<std::int16_t>& interleaved, int rateHz,
-              int channels = 1) {
-  SF_INFO info{};
-  info.samplerate = rateHz;
-  info.channels = channels;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
-  const bool ok = sf_writef_short(f, interleaved.data(), frames) == frames;
-  sf_close(f);
-  return ok;
-}
+using test::writeWav;
 
 std::vector<std::uint8_t> readAll(const QString& path) {
   QFile f(path);
@@ -121,16 +109,9 @@ std::unique_ptr<PicturePlanes> smoothPicture() {
   return planes;
 }
 
-std::vector<std::int16_t> transmitted(const PicturePlanes& planes, int frames) {
-  FrameSynthesizer synthesizer;
-  std::vector<std::int16_t> out(static_cast<std::size_t>(frames) * kFrameSamples);
-  for (int f = 0; f < frames; ++f) synthesizer.synthesize(planes, out.data() + f * kFrameSamples);
-  return out;
-}
-
 TEST(DecodeRoundTrip, TransmittedLuminanceComesBackWithinOneAndAHalfSteps) {
   const auto planes = smoothPicture();
-  const auto audio = transmitted(*planes, 6);
+  const auto audio = test::transmittedFrames(*planes, 6);
   QTemporaryDir dir;
   const QString wav = dir.filePath("tx.wav");
   const QString movie = dir.filePath("rx.49");
@@ -155,7 +136,7 @@ TEST(DecodeRoundTrip, TransmittedLuminanceComesBackWithinOneAndAHalfSteps) {
 
 TEST(DecodeRoundTrip, InProcessDecodeOfTheSampleVectorMatchesTheTool) {
   const auto planes = smoothPicture();
-  const auto audio = transmitted(*planes, 4);
+  const auto audio = test::transmittedFrames(*planes, 4);
   QTemporaryDir dir;
   const QString wav = dir.filePath("tx.wav");
   const QString png = dir.filePath("rx.png");

@@ -3,7 +3,7 @@
 
 #include "media/camera_source.h"
 
-namespace mosaic::test {
+namespace mosaic::fakes {
 
 struct CameraLog {
   int made = 0, connects = 0, disconnects = 0, destroyed = 0, previewStarts = 0;
@@ -47,4 +47,4 @@ class FakeCamera : public CameraSource {
   PreviewHandler handler_;
 };
 
-}  // namespace mosaic::test
+}  // namespace mosaic::fakes
