@@ -1,6 +1,7 @@
 #include "channel/channel_model.h"
 
 #include "channel/channel_stages.h"
+#include "signal/rounding.h"
 
 #include <memory>
 
@@ -199,6 +200,18 @@ std::vector<float> bandPass(const std::vector<float>& x, int rateHz, double lowH
 std::vector<float> clockError(const std::vector<float>& x, double ppm) {
   ClockErrorStage stage(ppm);
   return runStage(stage, x);
+}
+
+std::vector<std::int16_t> toSamples(const std::vector<float>& output, long* limited) {
+  std::vector<std::int16_t> samples(output.size());
+  long count = 0;
+  for (std::size_t n = 0; n < output.size(); ++n) {
+    const long long v = roundHalfEven(output[n]);
+    if (v != saturate16(v)) ++count;
+    samples[n] = saturate16(v);
+  }
+  if (limited) *limited = count;
+  return samples;
 }
 
 }  // namespace mosaic

@@ -110,14 +110,10 @@ int runChannel(const std::vector<std::string>& argv) {
   WavWriter wav(output, rateHz, expected);
   if (!wav.open(error)) return failure(error);
   long long clipped = 0;
-  std::vector<std::int16_t> pcm;
   const bool ran = runChannel(source, rateHz, settings, [&](const float* y, std::size_t count) {
-    pcm.resize(count);
-    for (std::size_t n = 0; n < count; ++n) {
-      const double v = std::nearbyint(y[n]);
-      if (v > 32767 || v < -32768) ++clipped;
-      pcm[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
-    }
+    long limited = 0;
+    const std::vector<std::int16_t> pcm = toSamples(std::vector<float>(y, y + count), &limited);
+    clipped += limited;
     return wav.write(pcm.data(), static_cast<long>(count), error);
   });
   if (!ran) return failure(error.empty() ? "cannot read " + input : error);

@@ -3,6 +3,7 @@
 // standard input end with a message and a status, never with a crash or a wrong success. The
 // windowed programs answer --help and --version before they open anything.
 
+#include "tests/support/wav_files.h"
 #include "tool_runner.h"
 
 #include <QBuffer>
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <sys/stat.h>
 
@@ -24,6 +24,7 @@ namespace mosaic {
 namespace {
 
 using test::runTool;
+using test::writeFloatWav;
 
 // A PNG whose header says `width` x `height`, with the header's checksum mended so that only
 // the size lies.
@@ -53,20 +54,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write(bytes);
-}
-
-// A floating-point recording (which can hold what 16 bits cannot) at `rateHz`.
-bool writeFloatWav(const QString& path, const std::vector<float>& samples, int rateHz) {
-  SF_INFO info{};
-  info.samplerate = rateHz;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  const auto count = static_cast<sf_count_t>(samples.size());
-  const bool ok = sf_write_float(f, samples.data(), count) == count;
-  sf_close(f);
-  return ok;
 }
 
 TEST(InputRejection, PicturesThatCannotBeReadOrAreTooLargeEndWithStatus1NamingTheFile) {
