@@ -3,6 +3,7 @@
 
 #include "platform/program_arguments.h"
 #include "platform/qt_audio_input.h"
+#include "platform/remembered_values.h"
 #include "platform/shutdown_signal_watcher.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/receiver_window.h"
@@ -18,10 +19,12 @@ int main(int argc, char* argv[]) {
           MOSAIC_VERSION))
     return *status;
   QApplication app(argc, argv);
+  mosaic::nameProgramForSettings("mosaicview");
 
   mosaic::QtAudioInput input;
   mosaic::DiskMovieFiles files;
-  mosaic::ReceiverWindow window(input, files, mosaic::desktopServices());
+  mosaic::ReceiverWindow window(input, files,
+                                mosaic::desktopServices(!mosaic::startsWithDefaults(argc, argv)));
 
   // Ended by a signal, the program still completes its movie file.
   mosaic::ShutdownSignalWatcher signalWatcher([&window] {

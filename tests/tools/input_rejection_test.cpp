@@ -147,7 +147,7 @@ TEST(InputRejection, WindowedProgramsAnswerHelpAndVersionBeforeOpeningAnything) 
     const QString name = QFileInfo(path).fileName();
     const auto help = test::runProgram(path, {"--help"}, environment, 20000);
     EXPECT_EQ(help.exitCode, 0) << program;
-    EXPECT_TRUE(help.standardOutput.startsWith("usage: " + name))
+    EXPECT_TRUE(help.standardOutput.startsWith("usage: " + name + " [--defaults]"))
         << help.standardOutput.toStdString();
     const auto version = test::runProgram(path, {"--version"}, environment, 20000);
     EXPECT_EQ(version.exitCode, 0) << program;
