@@ -4,6 +4,7 @@
 
 #include "platform/program_arguments.h"
 #include "platform/qt_audio_output.h"
+#include "platform/remembered_values.h"
 #include "platform/shutdown_signal_watcher.h"
 #include "transmitter/app/transmitter_services.h"
 #include "transmitter/app/transmitter_window.h"
@@ -19,8 +20,10 @@ int main(int argc, char* argv[]) {
           MOSAIC_VERSION))
     return *status;
   QApplication app(argc, argv);
+  mosaic::nameProgramForSettings("mosaiccast");
   mosaic::QtAudioOutput audio;
-  mosaic::TransmitterWindow window(mosaic::programServices(audio));
+  mosaic::TransmitterWindow window(
+      mosaic::programServices(audio, !mosaic::startsWithDefaults(argc, argv)));
   // Ended by a signal, the program still closes its window and its sound output in order.
   mosaic::ShutdownSignalWatcher signalWatcher([&window] { window.done(0); });
   window.run();
