@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pttswitch/comport_error_box.h"
+#include "tests/pttswitch/fake_rig_control.h"
 #include "tests/pttswitch/fake_serial_lines.h"
 #include "tests/support/qt_app.h"
 
@@ -21,9 +22,14 @@ using Calls = std::vector<std::string>;
 struct Rig {
   QApplication& app = test::app();  // first: widgets need it
   FakeSerialLines lines;
-  PttPort port{lines};
+  FakeRigControl rig;
+  PttPort port{lines, rig};
   int failureReports = 0;
-  PttWindow window{port, [this] { ++failureReports; }};
+  std::string lastReason;
+  PttWindow window{port, [this](const std::string& reason) {
+                     ++failureReports;
+                     lastReason = reason;
+                   }};
 
   QPushButton* button(int id) { return qobject_cast<QPushButton*>(window.control(id)); }
 
@@ -81,6 +87,7 @@ TEST(PttWindow, TxAndRxBecomeUsableWithTheFirstOpenAndStaySo) {
 
   rig.setComport("2");  // /dev/ttyS1 does not exist: the port is lost, the buttons stay
   EXPECT_EQ(rig.failureReports, 2);
+  EXPECT_EQ(rig.lastReason, "There is no device /dev/ttyS1.");
   EXPECT_TRUE(rig.button(kTxId)->isEnabled() && rig.button(kRxId)->isEnabled());
   EXPECT_FALSE(rig.lines.dtr || rig.lines.rts);
   rig.lines.calls.clear();
@@ -123,12 +130,34 @@ TEST(PttWindow, EveryWayOfClosingUnkeysBeforeReleasing) {
   }
 }
 
-TEST(ComportErrorBox, SaysWhatFailedWithAnErrorIconAndOk) {
+TEST(PttWindow, TxStaysDownOnlyWhileTheRadioConfirmsIt) {
+  Rig rig;
+  rig.setComport("rigctld");
+  rig.button(kTxId)->click();
+  EXPECT_TRUE(rig.button(kTxId)->isChecked());
+  rig.button(kTxId)->click();  // pressed again: still transmitting
+  EXPECT_TRUE(rig.button(kTxId)->isChecked());
+  rig.button(kRxId)->click();
+  EXPECT_FALSE(rig.button(kTxId)->isChecked());
+
+  rig.rig.canReadBack = false;
+  rig.button(kTxId)->click();
+  EXPECT_TRUE(rig.rig.keyed);
+  EXPECT_FALSE(rig.button(kTxId)->isChecked()) << "keyed, but the radio did not say so";
+
+  rig.rig.canReadBack = true;
+  rig.setComport("1");  // serial lines read back too
+  rig.button(kTxId)->click();
+  EXPECT_TRUE(rig.button(kTxId)->isChecked());
+}
+
+TEST(ComportErrorBox, SaysWhatFailedAndWhyWithAnErrorIconAndOk) {
   test::app();
-  const auto box = makeComportErrorBox();
+  const auto box = makeComportErrorBox("There is no device /dev/ttyS1.");
   EXPECT_EQ(box->windowTitle(), QStringLiteral("Comport"));
   EXPECT_EQ(box->text(),
-            QStringLiteral("Comport not yet selected or already open by another application"));
+            QStringLiteral("Comport not yet selected or already open by another application"
+                           "\n\nThere is no device /dev/ttyS1."));
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
   EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
 }
