@@ -69,15 +69,23 @@ bool HamlibRigControl::open(const RigAddress& address, std::string& whyNot) {
     return false;
   }
   rig_ = rig;
+  throughRigctld_ = address.model == kRigctldModel;
   return true;
 }
 
 bool HamlibRigControl::isOpen() const { return rig_ != nullptr; }
 
-bool HamlibRigControl::setPtt(bool keyed) {
+bool HamlibRigControl::setPtt(bool keyed, std::string& refusal) {
   if (rig_ == nullptr) return false;
   const int result = rig_set_ptt(rig_, RIG_VFO_CURR, keyed ? RIG_PTT_ON : RIG_PTT_OFF);
-  return !isConnectionError(result);
+  if (isConnectionError(result)) return false;
+  if (result != RIG_OK) {
+    refusal = "The radio did not accept the command to " + std::string(keyed ? "key" : "unkey") +
+              ": " + errorText(result) + ".";
+    // rigctld keys only when it has been told how (its -P option; "-P RIG" for CAT).
+    if (throughRigctld_) refusal += " Is rigctld started with the radio's keying method (-P)?";
+  }
+  return true;
 }
 
 PttReading HamlibRigControl::readPtt() {

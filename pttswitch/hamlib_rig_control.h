@@ -19,12 +19,13 @@ class HamlibRigControl final : public RigControl {
 
   bool open(const RigAddress& address, std::string& whyNot) override;
   bool isOpen() const override;
-  bool setPtt(bool keyed) override;
+  bool setPtt(bool keyed, std::string& refusal) override;
   PttReading readPtt() override;
   void close() override;
 
  private:
   s_rig* rig_ = nullptr;
+  bool throughRigctld_ = false;
 };
 
 }  // namespace mosaic

@@ -39,14 +39,16 @@ void PttPort::transmit() {
 void PttPort::receive() {
   if (!held_) return;
   key(false);
-  // A radio that could not be told stays possibly keyed until the unkey gets through.
-  if (!lost_) mayBeKeyed_ = false;
+  // A radio that could not be told, or that refused, stays possibly keyed until an unkey
+  // gets through.
+  if (!lost_ && refusal_.empty()) mayBeKeyed_ = false;
 }
 
 void PttPort::key(bool keyed) {
+  refusal_.clear();
   if (lost_) return;
   if (isRig()) {
-    if (!rig_.setPtt(keyed)) noteLost();
+    if (!rig_.setPtt(keyed, refusal_)) noteLost();
     return;
   }
   // Results are deliberately unchecked: there is nothing the operator could do about a refusal,

@@ -61,6 +61,9 @@ class PttPort {
   // True when the last command keyed the radio, or when a broken connection left it keyed.
   bool mayBeKeyed() const { return mayBeKeyed_; }
 
+  // Why the radio refused the last keying command, in words; empty when it did not.
+  const std::string& refusal() const { return refusal_; }
+
  private:
   bool isRig() const { return std::holds_alternative<RigAddress>(address_); }
   bool openAddress(std::string& whyNot);
@@ -75,6 +78,7 @@ class PttPort {
   bool held_ = false;
   bool lost_ = false;
   bool mayBeKeyed_ = false;
+  std::string refusal_;
 };
 
 }  // namespace mosaic

@@ -76,11 +76,13 @@ void PttWindow::dispatchCommand(int id) {
       port_.transmit();
       safety_.keyed();
       showKeying();
+      if (!port_.refusal().empty()) showNotice(QString::fromStdString(port_.refusal()));
       break;
     case kRxId:
       port_.receive();
       safety_.unkeyed();
       showKeying();
+      if (!port_.refusal().empty()) showNotice(QString::fromStdString(port_.refusal()));
       break;
     case kCloseId:
       done(QDialog::Rejected);

@@ -20,8 +20,8 @@ class RigControl {
   virtual bool isOpen() const = 0;
 
   // Keys or unkeys the transmitter. False only when the rig could not be reached; a rig that is
-  // reached but refuses the command counts as reached (its read-back tells the rest).
-  virtual bool setPtt(bool keyed) = 0;
+  // reached but refuses the command counts as reached, and refusal then says why in words.
+  virtual bool setPtt(bool keyed, std::string& refusal) = 0;
 
   // Asks the rig whether it is transmitting.
   virtual PttReading readPtt() = 0;

@@ -14,6 +14,7 @@ class FakeRigControl final : public RigControl {
   bool reachable = true;           // the connection works
   bool canReadBack = true;         // the rig answers the question whether it transmits
   bool keyed = false;              // the rig's transmitter
+  bool refuse = false;             // the rig is reached but does not accept keying
   std::vector<std::string> calls;  // "open 2 localhost:4532", "PTT on", "read", "close"
 
   bool open(const RigAddress& address, std::string& whyNot) override {
@@ -26,9 +27,13 @@ class FakeRigControl final : public RigControl {
     return true;
   }
   bool isOpen() const override { return open_; }
-  bool setPtt(bool on) override {
+  bool setPtt(bool on, std::string& refusal) override {
     calls.push_back(on ? "PTT on" : "PTT off");
     if (!open_ || !reachable) return false;
+    if (refuse) {
+      refusal = "refused";
+      return true;
+    }
     keyed = on;
     return true;
   }

@@ -76,6 +76,22 @@ TEST(HamlibRigControl, SaysWhyARigCannotBeOpened) {
   EXPECT_EQ(rig.readPtt(), PttReading::Unreachable);
 }
 
+TEST(HamlibRigControl, ARigctldThatCannotKeySaysWhy) {
+  test::RigctldDaemon daemon;
+  ASSERT_TRUE(daemon.start(false));
+  FakeSerialLines lines;
+  HamlibRigControl rig;
+  PttPort port{lines, rig};
+  std::string whyNot;
+  ASSERT_TRUE(port.setComport(daemon.portText(), whyNot)) << whyNot;
+  port.transmit();
+  EXPECT_EQ(port.refusal(),
+            "The radio did not accept the command to key: Invalid parameter. Is rigctld started "
+            "with the radio's keying method (-P)?");
+  EXPECT_NE(port.readBack(), PttReading::Keyed);
+  EXPECT_FALSE(port.connectionLost()) << "a refusal is not a lost connection";
+}
+
 TEST(HamlibRigControl, ARigThatCannotKeyConfirmsNothing) {
   // Hamlib's dummy rig opened directly has no keying of its own.
   FakeSerialLines lines;

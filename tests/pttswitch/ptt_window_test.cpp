@@ -144,6 +144,12 @@ TEST(PttWindow, TxStaysDownOnlyWhileTheRadioConfirmsIt) {
   rig.button(kTxId)->click();
   EXPECT_TRUE(rig.rig.keyed);
   EXPECT_FALSE(rig.button(kTxId)->isChecked()) << "keyed, but the radio did not say so";
+  EXPECT_TRUE(rig.window.noticeText().isEmpty());
+
+  rig.rig.refuse = true;
+  rig.button(kRxId)->click();
+  EXPECT_EQ(rig.window.noticeText(), QStringLiteral("refused")) << "a refusal is shown at once";
+  rig.rig.refuse = false;
 
   rig.rig.canReadBack = true;
   rig.setComport("1");  // serial lines read back too

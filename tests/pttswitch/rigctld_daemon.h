@@ -27,11 +27,13 @@ class RigctldDaemon {
   RigctldDaemon(const RigctldDaemon&) = delete;
   RigctldDaemon& operator=(const RigctldDaemon&) = delete;
 
-  // Starts rigctld (dummy rig, keyed by its own commands) and waits until it answers.
-  bool start() {
+  // Starts rigctld (dummy rig) and waits until it answers. Told to key the rig with its own
+  // commands, or left without a keying method, so that it refuses to key.
+  bool start(bool canKey = true) {
     const std::string port = std::to_string(port_);
-    const char* argv[] = {"rigctld", "-m",        "1",  "-P",         "RIG",
-                          "-T",      "127.0.0.1", "-t", port.c_str(), nullptr};
+    const char* argv[] = {"rigctld",   "-m",   "1",          "-T",
+                          "127.0.0.1", "-t",   port.c_str(), canKey ? "-P" : nullptr,
+                          "RIG",       nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
