@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QStyle>
 #include <cstdio>
@@ -149,7 +150,15 @@ void PttWindow::setComport() {
 }
 
 void PttWindow::showKeying() {
-  tx_->setChecked(port_.isOpen() && port_.readBack() == PttReading::Keyed);
+  const bool keyed = port_.isOpen() && port_.readBack() == PttReading::Keyed;
+  tx_->setChecked(keyed);
+  // Held down, and red: a transmitting radio must be plain to see across the shack.
+  QPalette palette = this->palette();
+  if (keyed) {
+    palette.setColor(QPalette::Button, Qt::red);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+  }
+  tx_->setPalette(palette);
 }
 
 void PttWindow::showNotice(const QString& text) {

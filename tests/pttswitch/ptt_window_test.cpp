@@ -135,10 +135,12 @@ TEST(PttWindow, TxStaysDownOnlyWhileTheRadioConfirmsIt) {
   rig.setComport("rigctld");
   rig.button(kTxId)->click();
   EXPECT_TRUE(rig.button(kTxId)->isChecked());
+  EXPECT_EQ(rig.button(kTxId)->palette().color(QPalette::Button), QColor(Qt::red));
   rig.button(kTxId)->click();  // pressed again: still transmitting
   EXPECT_TRUE(rig.button(kTxId)->isChecked());
   rig.button(kRxId)->click();
   EXPECT_FALSE(rig.button(kTxId)->isChecked());
+  EXPECT_NE(rig.button(kTxId)->palette().color(QPalette::Button), QColor(Qt::red));
 
   rig.rig.canReadBack = false;
   rig.button(kTxId)->click();
