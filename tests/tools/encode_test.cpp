@@ -149,8 +149,15 @@ TEST(DemoTool, SendsTheTestCardThroughTheSystemAndGivesAVerdict) {
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
   EXPECT_TRUE(QFile::exists(dir.filePath("test-card.png")));
   SF_INFO info;
-  EXPECT_EQ(readWav(dir.filePath("sent.wav"), info).size(), 8u * 61440);
+  const auto sent = readWav(dir.filePath("sent.wav"), info);
+  EXPECT_EQ(sent.size(), 8u * 61440);
   EXPECT_EQ(info.samplerate, 48000);
+  // What the demo sends is what the transmitter sends for the card, overlays included.
+  ASSERT_EQ(test::runTool({"encode", dir.filePath("test-card.png"), "-o", dir.filePath("card.wav"),
+                           "--frames", "8"})
+                .exitCode,
+            0);
+  EXPECT_EQ(readWav(dir.filePath("card.wav"), info), sent);
   EXPECT_FALSE(readWav(dir.filePath("received.wav"), info).empty());
   EXPECT_EQ(QImage(dir.filePath("received.png")).size(), QSize(288, 192));
   EXPECT_EQ(QImage(dir.filePath("received-both-frames.png")).size(), QSize(288, 192));

@@ -12,9 +12,9 @@ namespace {
 // A picture source that makes every frame different and counts the grabs.
 struct CountingSource {
   int grabs = 0;
-  void operator()(PicturePlanes& p) {
+  void operator()(GrabBitmap& b) {
     ++grabs;
-    p.Y[10][lumaRow(56)] = static_cast<float>(grabs % 8);
+    std::fill(b.bits.begin(), b.bits.end(), static_cast<std::uint8_t>(grabs * 40));
   }
 };
 

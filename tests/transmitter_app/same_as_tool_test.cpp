@@ -36,7 +36,7 @@ TEST_F(WindowTest, FramesEqualThoseOfMosaicEncodeForTheSameVideoAndCrawl) {
   open(video);
   window->dispatchCommand(kCrawlToggleId);
   for (int f = 0; f < kFrames; ++f) {
-    window->onPositionScroll(kThumbTrack, (f * 128 / 100) % 12);  // the tool's schedule
+    window->onPositionScroll(ScrollCode::ThumbTrack, (f * 128 / 100) % 12);  // the tool's schedule
     audio.finishOldest();
   }
   ASSERT_EQ(audio.played.size(), size_t(2 + kFrames));

@@ -65,7 +65,7 @@ TEST_F(Screenshots, FileModeCameraModeAndCrawl) {
   window->show();
   save("startup");
   open(video);
-  window->onPositionScroll(kThumbTrack, 3);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 3);
   audio.finishOldest();
   save("file-mode");
   writeCrawlText("CALL 0 TEST, more\r\n");

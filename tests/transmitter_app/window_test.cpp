@@ -40,7 +40,7 @@ QStringList menuLayout(QMenuBar* bar) {
   return out;
 }
 
-TEST_F(WindowTest, StartsWithTheSpecifiedWindowAndSilenceQueued) {
+TEST_F(WindowTest, StartsWithCaptionMenusFileControlsAndSilenceQueued) {
   EXPECT_EQ(window->windowTitle(), "Colour TV TX (Voxlane+)");
   EXPECT_EQ(menuLayout(window->menus()),
             (QStringList{"&File[Open=401,-,Crawl on/off=421,-,Exit=402]", "&Output=418",
@@ -163,16 +163,15 @@ TEST_F(WindowTest, PositionBarCodesMoveThePositionAndIgnoredCodesDoNot) {
   EXPECT_EQ(frameOfPicture(window->videoArea().copy(0, 0, 160, 128)), 29);
   b->triggerAction(QAbstractSlider::SliderToMinimum);  // top
   EXPECT_EQ(window->videoState().position, 0);
-  window->onPositionScroll(kThumbTrack, 17);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 17);
   EXPECT_EQ(window->videoState().position, 17);
   EXPECT_EQ(b->value(), 17);
   EXPECT_EQ(frameOfPicture(window->videoArea().copy(0, 0, 160, 128)), 17);
-  window->onPositionScroll(kThumbPosition, 3);
-  window->onPositionScroll(kEndTrack, 4);
-  window->onPositionScroll(9, 5);
+  window->onPositionScroll(ScrollCode::ThumbPosition, 3);
+  window->onPositionScroll(ScrollCode::EndTrack, 4);
   EXPECT_EQ(window->videoState().position, 17);
   // The thumb position is a 16-bit value.
-  window->onPositionScroll(kThumbTrack, 0x10000 + 12);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 0x10000 + 12);
   EXPECT_EQ(window->videoState().position, 12);
   // The timer goes on from a position set by hand.
   window->onStepTimer();
@@ -192,7 +191,7 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   window->initialiseWindow();
   open(makeVideo("clip.avi", 20));
   window->dispatchCommand(kPlayPauseId);
-  window->onPositionScroll(kThumbTrack, 6);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 6);
   window->dispatchCommand(kCameraId);
   EXPECT_EQ(window->windowTitle(), "Live video");
   EXPECT_FALSE(window->stepTimerRunning());
