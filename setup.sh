@@ -23,7 +23,7 @@ packages=(
   pulseaudio pulseaudio-utils xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils
   clang-format clang libclang-rt-14-dev
-  desktop-file-utils appstream help2man
+  desktop-file-utils appstream help2man dpkg-dev file
 )
 
 missing_packages() {
