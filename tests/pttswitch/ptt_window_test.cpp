@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -157,6 +160,23 @@ TEST(PttWindow, TxStaysDownOnlyWhileTheRadioConfirmsIt) {
   rig.setComport("1");  // serial lines read back too
   rig.button(kTxId)->click();
   EXPECT_TRUE(rig.button(kTxId)->isChecked());
+}
+
+TEST(PttWindow, TheContextMenuSetsTheTransmitTimeOut) {
+  Rig rig;
+  const auto actions = rig.window.actions();
+  ASSERT_EQ(actions.size(), 1);
+  EXPECT_EQ(actions[0]->text(), QStringLiteral("Transmit time-out..."));
+  EXPECT_EQ(rig.window.contextMenuPolicy(), Qt::ActionsContextMenu);
+  // The operator types 5 into the dialog that the menu item opens.
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->setIntValue(5);
+    dialog->accept();
+  });
+  actions[0]->trigger();
+  EXPECT_EQ(rig.window.safety().timeoutMinutes(), 5);
 }
 
 TEST(ComportErrorBox, SaysWhatFailedAndWhyWithAnErrorIconAndOk) {
