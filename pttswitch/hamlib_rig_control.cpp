@@ -1,6 +1,7 @@
 #include "pttswitch/hamlib_rig_control.h"
 
 #include <hamlib/rig.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <string>
@@ -47,6 +48,13 @@ HamlibRigControl::~HamlibRigControl() { close(); }
 
 bool HamlibRigControl::open(const RigAddress& address, std::string& whyNot) {
   close();
+  // Hamlib waits two seconds for a serial device that is not there (a USB adapter plugged in
+  // late); while a pulled adapter is retried every second, that would freeze the window.
+  if (address.model != kRigctldModel && !address.pathname.empty() &&
+      address.pathname.front() == '/' && ::access(address.pathname.c_str(), F_OK) != 0) {
+    whyNot = "There is no device " + address.pathname + ".";
+    return false;
+  }
   RIG* rig = rig_init(address.model);
   if (rig == nullptr) {
     whyNot = "Hamlib knows no rig model " + std::to_string(address.model) + ".";

@@ -72,6 +72,9 @@ TEST(HamlibRigControl, SaysWhyARigCannotBeOpened) {
             "Hamlib cannot open rigctld at " + nobodyListening.hostAndPort() + ": IO error.");
   EXPECT_FALSE(rig.open({999999, "/dev/null", 0}, whyNot));
   EXPECT_EQ(whyNot, "Hamlib knows no rig model 999999.");
+  EXPECT_FALSE(rig.open({3073, "/dev/mosaic-no-such-port", 19200}, whyNot));
+  // Said without asking Hamlib, which would wait two seconds and then report an "IO error".
+  EXPECT_EQ(whyNot, "There is no device /dev/mosaic-no-such-port.");
   EXPECT_FALSE(rig.isOpen());
   EXPECT_EQ(rig.readPtt(), PttReading::Unreachable);
 }
