@@ -2,12 +2,12 @@
 // input is shown in the transmitter's composed video area and goes through the same overlays
 // and transmit chain as in the program.
 
+#include "media/ffmpeg_video_file.h"
 #include "signal/timing.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
 #include "tools/sound_writer.h"
 #include "transmitter/app/composed_video_area.h"
-#include "transmitter/app/ffmpeg_video_file.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/core/crawl_text.h"
 #include "transmitter/core/crawl_window.h"

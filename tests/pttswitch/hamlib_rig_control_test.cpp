@@ -8,8 +8,8 @@
 #include <string>
 
 #include "pttswitch/ptt_port.h"
-#include "tests/pttswitch/fake_serial_lines.h"
-#include "tests/pttswitch/rigctld_daemon.h"
+#include "tests/support/fake_serial_lines.h"
+#include "tests/support/rigctld_daemon.h"
 
 namespace mosaic {
 namespace {
@@ -22,7 +22,7 @@ class RigctldKeying : public ::testing::Test {
   }
 
   test::RigctldDaemon daemon;
-  FakeSerialLines lines;
+  fakes::FakeSerialLines lines;
   HamlibRigControl rig;
   PttPort port{lines, rig};
   std::string whyNot;
@@ -82,7 +82,7 @@ TEST(HamlibRigControl, SaysWhyARigCannotBeOpened) {
 TEST(HamlibRigControl, ARigctldThatCannotKeySaysWhy) {
   test::RigctldDaemon daemon;
   ASSERT_TRUE(daemon.start(false));
-  FakeSerialLines lines;
+  fakes::FakeSerialLines lines;
   HamlibRigControl rig;
   PttPort port{lines, rig};
   std::string whyNot;
@@ -97,7 +97,7 @@ TEST(HamlibRigControl, ARigctldThatCannotKeySaysWhy) {
 
 TEST(HamlibRigControl, ARigThatCannotKeyConfirmsNothing) {
   // Hamlib's dummy rig opened directly has no keying of its own.
-  FakeSerialLines lines;
+  fakes::FakeSerialLines lines;
   HamlibRigControl rig;
   PttPort port{lines, rig};
   std::string whyNot;

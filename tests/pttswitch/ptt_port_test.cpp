@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/pttswitch/fake_rig_control.h"
-#include "tests/pttswitch/fake_serial_lines.h"
+#include "tests/support/fake_rig_control.h"
+#include "tests/support/fake_serial_lines.h"
 
 namespace mosaic {
 namespace {
@@ -24,8 +24,8 @@ class PttPortTest : public ::testing::Test {
   }
   bool setComport(const std::string& text) { return port.setComport(text, whyNot); }
 
-  FakeSerialLines lines;
-  FakeRigControl rig;
+  fakes::FakeSerialLines lines;
+  fakes::FakeRigControl rig;
   PttPort port{lines, rig};
   std::string whyNot;
 };

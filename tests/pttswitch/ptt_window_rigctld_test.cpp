@@ -11,9 +11,9 @@
 #include "platform/shutdown_signal_watcher.h"
 #include "pttswitch/hamlib_rig_control.h"
 #include "pttswitch/ptt_window.h"
-#include "tests/pttswitch/fake_serial_lines.h"
-#include "tests/pttswitch/rigctld_daemon.h"
+#include "tests/support/fake_serial_lines.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/rigctld_daemon.h"
 
 namespace mosaic {
 namespace {
@@ -30,7 +30,7 @@ class WindowOnRigctld : public ::testing::Test {
     qobject_cast<QLineEdit*>(window.control(kPortTextId))
         ->setText(QString::fromStdString(daemon.portText()));
     button(kSetComportId)->click();
-    ASSERT_EQ(failureReports, 0);
+    ASSERT_EQ(failureReports, 0) << lastReason;
   }
 
   QPushButton* button(int id) { return qobject_cast<QPushButton*>(window.control(id)); }
@@ -40,11 +40,15 @@ class WindowOnRigctld : public ::testing::Test {
 
   QApplication& app = test::app();
   test::RigctldDaemon daemon;
-  FakeSerialLines lines;
+  fakes::FakeSerialLines lines;
   HamlibRigControl rig;
   PttPort port{lines, rig};
   int failureReports = 0;
-  PttWindow window{port, [this](const std::string&) { ++failureReports; }};
+  std::string lastReason;
+  PttWindow window{port, [this](const std::string& reason) {
+                     ++failureReports;
+                     lastReason = reason;
+                   }};
 };
 
 TEST_F(WindowOnRigctld, TxAndRxKeyTheRadioAndShowWhatItConfirms) {
@@ -78,7 +82,8 @@ TEST_F(WindowOnRigctld, TheTransmitTimeOutUnkeysAndSaysSo) {
   window.safety().setTimeoutMinutes(2);  // 200 ms here
   const auto keyedAt = std::chrono::steady_clock::now();
   button(kTxId)->click();
-  ASSERT_TRUE(radioUnkeyedWithin(3000));
+  ASSERT_TRUE(radioUnkeyedWithin(3000))
+      << window.noticeText().toStdString() << " / " << daemon.radioKeyed().value_or(-1);
   EXPECT_GE(std::chrono::steady_clock::now() - keyedAt, 200ms);
   EXPECT_EQ(window.noticeText(),
             "Transmit time-out: the radio has been unkeyed after 2 minutes of transmitting.");

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "pttswitch/comport_error_box.h"
-#include "tests/pttswitch/fake_rig_control.h"
-#include "tests/pttswitch/fake_serial_lines.h"
+#include "tests/support/fake_rig_control.h"
+#include "tests/support/fake_serial_lines.h"
 #include "tests/support/qt_app.h"
 
 namespace mosaic {
@@ -24,8 +24,8 @@ using Calls = std::vector<std::string>;
 
 struct Rig {
   QApplication& app = test::app();  // first: widgets need it
-  FakeSerialLines lines;
-  FakeRigControl rig;
+  fakes::FakeSerialLines lines;
+  fakes::FakeRigControl rig;
   PttPort port{lines, rig};
   int failureReports = 0;
   std::string lastReason;

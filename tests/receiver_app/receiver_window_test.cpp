@@ -440,7 +440,7 @@ TEST(ReceiverWindow, ExitEndsReceptionAndReleasesTheDevice) {
 
 TEST(ReceiverWindow, WithoutASoundDeviceTheWindowStillWorks) {
   test::app();
-  testing::FakeAudioInput input;
+  fakes::FakeAudioInput input;
   input.failOpen = true;
   testing::FakeMovieFiles files;
   ReceiverWindow window(input, files, ReceiverServices{});

@@ -1,7 +1,7 @@
 // Cameras through FFmpeg's capture devices, with FFmpeg's generated test sources standing in.
 
+#include "media/ffmpeg_camera.h"
 #include "tests/support/qt_app.h"
-#include "transmitter/app/ffmpeg_camera.h"
 #include "transmitter/app/picture_grab.h"
 #include "window_fixture.h"
 

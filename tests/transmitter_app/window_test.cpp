@@ -218,10 +218,16 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   window->dispatchCommand(kVideoFormatId);
   EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video1");
   EXPECT_EQ(cameraLog.lastSettings.width, 320);
+  // Each choice drops the connection before making the new one; the camera itself stays.
+  EXPECT_EQ(cameraLog.calls, (std::vector<std::string>{
+                                 "made", "connect", "preview", "connect", "preview", "disconnect",
+                                 "connect", "preview", "disconnect", "connect", "preview"}));
   // Back to the file: position and stepping as they were.
   window->dispatchCommand(kAviId);
   EXPECT_EQ(window->windowTitle(), "clip.avi");
   EXPECT_EQ(cameraLog.destroyed, 1);
+  EXPECT_EQ(std::vector<std::string>(cameraLog.calls.end() - 2, cameraLog.calls.end()),
+            (std::vector<std::string>{"disconnect", "destroyed"}));
   EXPECT_EQ(window->control(kVideoSourceId), nullptr);
   EXPECT_EQ(stateText(*window), "4");
   EXPECT_TRUE(window->stepTimerRunning());

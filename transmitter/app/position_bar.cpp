@@ -1,6 +1,7 @@
 #include "transmitter/app/position_bar.h"
 
 #include "platform/scroll_actions.h"
+#include "transmitter/core/video_source_control.h"
 
 namespace mosaic {
 
@@ -14,7 +15,7 @@ PositionBar::PositionBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
 }
 
 void PositionBar::setLength(std::int32_t length) {
-  const int maximum = static_cast<int>(static_cast<std::uint32_t>(length) & 0xFFFFu);
+  const int maximum = low16(length);
   setRange(0, maximum);
   setPageStep(std::max(1, maximum / 5));  // a fifth of the bar, as a trackbar pages
 }

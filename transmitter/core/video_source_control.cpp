@@ -4,13 +4,6 @@
 
 namespace mosaic {
 
-namespace {
-
-// Positions travel as the low 16 bits of a scroll notification.
-std::int32_t low16(int value) { return value & 0xFFFF; }
-
-}  // namespace
-
 void VideoSourceControl::fileOpened(std::string fileName, std::int32_t length) {
   state_.fileName = std::move(fileName);
   state_.length = length;

@@ -11,6 +11,9 @@
 
 namespace mosaic {
 
+// Positions and lengths travel to and from the position bar as their low 16 bits.
+inline std::int32_t low16(std::int64_t value) { return static_cast<std::int32_t>(value & 0xFFFF); }
+
 struct VideoSourceState {
   std::string fileName;       // full path of the file last chosen with "Open"
   std::int32_t position = 0;  // frame index shown in file mode

@@ -28,26 +28,19 @@ class RigctldDaemon {
   RigctldDaemon& operator=(const RigctldDaemon&) = delete;
 
   // Starts rigctld (dummy rig) and waits until it answers. Told to key the rig with its own
-  // commands, or left without a keying method, so that it refuses to key.
+  // commands, or left without a keying method, so that it refuses to key. A rigctld that ends at
+  // once (its port was taken meanwhile) is started again, on a new port if it never ran.
   bool start(bool canKey = true) {
-    const std::string port = std::to_string(port_);
-    const char* argv[] = {"rigctld",   "-m",   "1",          "-T",
-                          "127.0.0.1", "-t",   port.c_str(), canKey ? "-P" : nullptr,
-                          "RIG",       nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int failed =
-        posix_spawnp(&pid_, "rigctld", &actions, nullptr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) {
-      pid_ = -1;
-      return false;
-    }
-    for (int i = 0; i < 500; ++i) {
-      if (radioKeyed()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (attempt > 0 && !everStarted_) port_ = freeLocalPort();
+      if (!spawn(canKey)) return false;
+      for (int i = 0; i < 500 && running(); ++i) {
+        // The answer must come from our own rigctld, still running after it answered.
+        if (radioKeyed() && running()) return everStarted_ = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      kill();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
   }
@@ -76,6 +69,30 @@ class RigctldDaemon {
   bool keyRadio() const { return ask("T 1\n") == "RPRT 0"; }
 
  private:
+  bool spawn(bool canKey) {
+    const std::string port = std::to_string(port_);
+    const char* argv[] = {"rigctld",   "-m",   "1",          "-T",
+                          "127.0.0.1", "-t",   port.c_str(), canKey ? "-P" : nullptr,
+                          "RIG",       nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int failed =
+        posix_spawnp(&pid_, "rigctld", &actions, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) pid_ = -1;
+    return failed == 0;
+  }
+
+  // True while our rigctld has not ended; an ended one is reaped.
+  bool running() {
+    if (pid_ < 0) return false;
+    if (::waitpid(pid_, nullptr, WNOHANG) == 0) return true;
+    pid_ = -1;
+    return false;
+  }
+
   // Sends one command on a connection of its own and returns the first line of the reply.
   std::string ask(const std::string& command) const {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -113,6 +130,7 @@ class RigctldDaemon {
 
   int port_;
   pid_t pid_ = -1;
+  bool everStarted_ = false;
 };
 
 }  // namespace mosaic::test

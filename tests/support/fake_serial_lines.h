@@ -8,7 +8,7 @@
 
 #include "pttswitch/serial_lines.h"
 
-namespace mosaic {
+namespace mosaic::fakes {
 
 class FakeSerialLines final : public SerialLines {
  public:
@@ -58,4 +58,4 @@ class FakeSerialLines final : public SerialLines {
   std::string openPath_;
 };
 
-}  // namespace mosaic
+}  // namespace mosaic::fakes

@@ -7,7 +7,7 @@
 
 #include "pttswitch/rig_control.h"
 
-namespace mosaic {
+namespace mosaic::fakes {
 
 class FakeRigControl final : public RigControl {
  public:
@@ -52,4 +52,4 @@ class FakeRigControl final : public RigControl {
   bool open_ = false;
 };
 
-}  // namespace mosaic
+}  // namespace mosaic::fakes
