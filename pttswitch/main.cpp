@@ -1,4 +1,5 @@
-// Pttswitch: keys and unkeys a transceiver through the DTR and RTS lines of a serial port.
+// Pttswitch: keys and unkeys a transceiver through the DTR and RTS lines of a serial port, or
+// through Hamlib: a rig opened directly, or a running rigctld.
 
 #include <QApplication>
 
@@ -6,6 +7,7 @@
 #include "platform/remembered_values.h"
 #include "platform/shutdown_signal_watcher.h"
 #include "pttswitch/comport_error_box.h"
+#include "pttswitch/hamlib_rig_control.h"
 #include "pttswitch/posix_serial_lines.h"
 #include "pttswitch/ptt_port.h"
 #include "pttswitch/ptt_settings_store.h"
@@ -22,7 +24,8 @@ int main(int argc, char* argv[]) {
   const bool rememberSettings = !mosaic::startsWithDefaults(argc, argv);
 
   mosaic::PosixSerialLines lines;
-  mosaic::PttPort port(lines);
+  mosaic::HamlibRigControl rig;
+  mosaic::PttPort port(lines, rig);
   mosaic::PttWindow window(port, mosaic::showComportError);
 
   // A signal ends the program as "&Close" does (which unkeys the radio), and also leaves any

@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 
+#include "tests/support/fake_rig_control.h"
 #include "tests/support/fake_serial_lines.h"
 #include "tests/support/private_settings.h"
 #include "tests/support/qt_app.h"
@@ -19,23 +20,27 @@ namespace {
 struct Rig {
   QApplication& app = test::app();
   fakes::FakeSerialLines lines;
-  PttPort port{lines};
+  fakes::FakeRigControl rig;
+  PttPort port{lines, rig};
   PttWindow window{port, nullptr};
   QLineEdit* box() const { return qobject_cast<QLineEdit*>(window.control(kPortTextId)); }
 };
 
 TEST(PttSettings, TheRememberedPortIsShownButNotOpened) {
   test::PrivateSettings place("pttswitch");
-  {
-    Rig first;
-    first.box()->setText(QStringLiteral("/dev/ttyS0"));
-    rememberPort(first.window);
+  for (const char* typed : {"/dev/ttyS0", "rigctld:localhost:4532"}) {
+    {
+      Rig first;
+      first.box()->setText(QString::fromLatin1(typed));
+      rememberPort(first.window);
+    }
+    Rig second;
+    showRememberedPort(second.window);
+    EXPECT_EQ(second.box()->text(), QString::fromLatin1(typed));
+    EXPECT_TRUE(second.lines.calls.empty()) << typed;
+    EXPECT_TRUE(second.rig.calls.empty()) << typed;
+    EXPECT_FALSE(second.window.control(kTxId)->isEnabled()) << typed;
   }
-  Rig second;
-  showRememberedPort(second.window);
-  EXPECT_EQ(second.box()->text(), QStringLiteral("/dev/ttyS0"));
-  EXPECT_TRUE(second.lines.calls.empty());
-  EXPECT_FALSE(second.window.control(kTxId)->isEnabled());
 }
 
 TEST(PttSettings, OnlyOneUsableLineOfTextIsTakenAsThePort) {
