@@ -3,11 +3,21 @@
 #include <QCoreApplication>
 #include <QVariant>
 
+#include <cstdio>
+
 namespace mosaic {
 
 void nameProgramForSettings(const char* program) {
   QCoreApplication::setOrganizationName(QStringLiteral("mosaictv"));
   QCoreApplication::setApplicationName(QString::fromLatin1(program));
+}
+
+void finishWriting(QSettings& settings) {
+  settings.sync();
+  if (settings.status() != QSettings::NoError) {
+    std::fprintf(stderr, "%s: cannot save the settings to %s\n",
+                 qPrintable(QCoreApplication::applicationName()), qPrintable(settings.fileName()));
+  }
 }
 
 std::optional<int> readInt(const QSettings& settings, const QString& key, int minimum,

@@ -14,6 +14,10 @@ namespace mosaic {
 // Names the program for its settings, in the user's config folder; called once in main().
 void nameProgramForSettings(const char* program);
 
+// Writes the settings out now; a file that cannot be written is reported on standard error, as
+// the window is already closing.
+void finishWriting(QSettings& settings);
+
 std::optional<int> readInt(const QSettings& settings, const QString& key, int minimum, int maximum);
 // Only "true" and "false" (or a stored boolean) count.
 std::optional<bool> readBool(const QSettings& settings, const QString& key);

@@ -35,6 +35,7 @@ void rememberPort(const PttWindow& window) {
   if (const QLineEdit* box = portBox(window)) {
     QSettings settings;
     writeRememberedPort(settings, box->text());
+    finishWriting(settings);
   }
 }
 

@@ -104,6 +104,7 @@ ReceiverSettings loadUserReceiverSettings() { return readReceiverSettings(QSetti
 void saveUserReceiverSettings(const ReceiverSettings& values) {
   QSettings settings;
   writeReceiverSettings(settings, values);
+  finishWriting(settings);
 }
 
 }  // namespace mosaic

@@ -77,11 +77,6 @@ TEST(PttswitchProgram, KeepsThePortInItsBoxFromRunToRunButNotFromADefaultsRun) {
   writeFile("[General]\nport=/dev/ttyUSB3\n");
   runAndTerminate({}, configHome.path());
   EXPECT_EQ(rememberedPort(), QStringLiteral("/dev/ttyUSB3"));
-
-  // An unusable entry leaves the box at its start value.
-  writeFile("[General]\nport=\n");
-  runAndTerminate({}, configHome.path());
-  EXPECT_EQ(rememberedPort(), QStringLiteral("1"));
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ TransmitterSettings loadUserTransmitterSettings() { return readTransmitterSettin
 void saveUserTransmitterSettings(const TransmitterSettings& values) {
   QSettings settings;
   writeTransmitterSettings(settings, values);
+  finishWriting(settings);
 }
 
 }  // namespace mosaic
