@@ -12,7 +12,10 @@ float twoPiSingle();
 // phase after each step to `out` and leaves the last one in `phase`.
 void advancePhase(float& phase, long double inc, int steps, float* out);
 
-// The same, one plainly written step at a time; the reference for the fast version above.
+// The same, one step after the other, each step a single addition rounded to single precision.
+void stepPhase(float& phase, long double inc, int steps, float* out);
+
+// The same, one plainly written step at a time; the reference for the fast versions above.
 void advancePhaseReference(float& phase, long double inc, int steps, float* out);
 
 }  // namespace mosaic

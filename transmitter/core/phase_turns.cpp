@@ -1,0 +1,174 @@
+#include "transmitter/core/phase_turns.h"
+
+#include "transmitter/core/phase_chain.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace mosaic {
+
+namespace {
+
+// Phases in [4, 8) are multiples of 2^-21, and so is every phase just after a wrap. Such phases
+// are handled as whole numbers of this unit.
+constexpr float kUnitsPerRadian = 0x1p21f;
+constexpr float kRadiansPerUnit = 0x1p-21f;
+
+constexpr int kMaxTurnSteps = 64;  // a turn at the smallest accepted increment
+constexpr int kKindsOfTurn = 8;    // one more than the binade boundaries a turn can meet
+constexpr int kStore = 16;         // offsets are written in whole blocks of this many
+
+// Safety margin [rad] for the binade tests, which use double sums: far above their rounding
+// error and far below the unit.
+constexpr double kMargin = 0x1p-32;
+
+// Whole numbers in range, rounded down and up (the library calls cost more than a turn).
+int floorToInt(double x) {
+  const int i = static_cast<int>(x);
+  return i - (i > x);
+}
+int ceilToInt(double x) {
+  const int i = static_cast<int>(x);
+  return i + (i < x);
+}
+
+// One kind of turn: it repeats exactly from every starting phase [units] in first..first + span.
+struct Turn {
+  std::int32_t first = INT32_MIN;  // unused entries match no phase
+  std::uint32_t span = 0;
+  std::int32_t shift = 0;                // from its starting phase to the next [units]
+  int steps = 0;                         // the last one wraps
+  int stored = 0;                        // steps rounded up to whole blocks
+  float offset[kMaxTurnSteps + kStore];  // phase after each step minus the starting phase
+};
+
+// The turns met so far in one run of the accumulator.
+class TurnRecord {
+ public:
+  // The turn that starts at `start` [units], or -1. Every entry is tested, which costs less than
+  // the mispredicted branches of a search that stops early.
+  int find(std::int32_t start) const {
+    unsigned match = 0;
+    for (int i = 0; i < kKindsOfTurn; ++i) {
+      const Turn& t = turns_[i];
+      const auto above = static_cast<std::uint32_t>(start) - static_cast<std::uint32_t>(t.first);
+      match |= static_cast<unsigned>(above <= t.span) << i;
+    }
+    return match == 0 ? -1 : __builtin_ctz(match);
+  }
+
+  const Turn& operator[](int i) const { return turns_[i]; }
+
+  // Records the turn that led from `start` [units] through `phases[0..steps-1]`, the last step
+  // wrapping, if it can be repeated.
+  void add(std::int32_t start, long double inc, const float* phases, int steps) {
+    if (steps > kMaxTurnSteps || steps < 2) return;
+    const float from = static_cast<float>(start) * kRadiansPerUnit;
+    const double step = static_cast<double>(inc);
+    auto sum = [&](int i) { return (i == 0 ? from : phases[i - 1]) + step; };
+    // Shifts [units] that keep the turn the same lie in low..high. Each sum phase + inc must stay
+    // in its binade; the sums rise through the turn, so for each power of two only the sums on
+    // either side of it bind.
+    int low = 1 - start, high = INT32_MAX;
+    int below = 0;  // the number of sums below the boundary
+    for (double boundary = 0x1p-4; boundary < 8.0; boundary *= 2) {
+      while (below < steps && sum(below) < boundary) ++below;
+      if (below > 0) {
+        high = std::min(high, floorToInt((boundary - sum(below - 1) - kMargin) * kUnitsPerRadian));
+      }
+      if (below < steps) {
+        low = std::max(low, ceilToInt((boundary - sum(below) + kMargin) * kUnitsPerRadian));
+      }
+    }
+    // No step but the last may pass twoPi, and the last must.
+    const std::int32_t end = static_cast<std::int32_t>(phases[steps - 1] * kUnitsPerRadian);
+    high = std::min(high, floorToInt((twoPi_ - phases[steps - 2]) * kUnitsPerRadian));
+    low = std::max(low, 1 - end);
+    if (low > 0 || high < 0) return;
+
+    // When the record is full the oldest kind of turn makes way.
+    Turn& t = turns_[count_ < kKindsOfTurn ? count_++ : oldest_++ % kKindsOfTurn];
+    t.first = start + low;
+    t.span = static_cast<std::uint32_t>(high - low);
+    t.shift = end - start;
+    t.steps = steps;
+    t.stored = (steps + kStore - 1) / kStore * kStore;
+    // Exact: each offset is a multiple of its phase's spacing and smaller than that phase.
+    for (int j = 0; j < steps; ++j) t.offset[j] = phases[j] - from;
+    std::fill(t.offset + steps, t.offset + t.stored, 0.0f);
+  }
+
+ private:
+  const float twoPi_ = twoPiSingle();
+  Turn turns_[kKindsOfTurn];
+  int count_ = 0;
+  int oldest_ = 0;
+};
+
+// Single steps from `phase` up to and including the next wrap, at most `room` of them. Returns
+// how many were taken and leaves `phase` after the last; `wrapped` tells whether it wrapped.
+int stepToWrap(float& phase, long double inc, double perStep, int room, float* out, bool& wrapped) {
+  // One more step than the phase needs unrounded; a step past the wrap is left unused.
+  const int n = std::min(static_cast<int>((twoPiSingle() - phase) * perStep) + 2, room);
+  const float from = phase;
+  stepPhase(phase, inc, n, out);
+  int wrap = 0;
+  while (wrap < n && out[wrap] > (wrap == 0 ? from : out[wrap - 1])) ++wrap;
+  wrapped = wrap < n;
+  if (!wrapped) return n;
+  phase = out[wrap];
+  return wrap + 1;
+}
+
+}  // namespace
+
+bool turnsApply(float phase, long double inc) {
+  const float twoPi = twoPiSingle();
+  if (!(phase >= 0.0f && phase <= twoPi)) return false;
+  if (!(inc * kMaxTurnSteps > twoPi + 1.0L && inc < 1.0L)) return false;
+  // A sum in [4, 8) lies midway between two neighbours there only if inc is a multiple of 2^-22;
+  // increments this close to one are left to single steps. Adding 2^63 rounds to a whole number.
+  const long double scaled = inc * 0x1p22L;
+  const long double distance = scaled - ((scaled + 0x1p63L) - 0x1p63L);
+  return distance > 0x1p-24L || distance < -0x1p-24L;
+}
+
+void advancePhaseInTurns(float& phase, long double inc, int steps, float* out) {
+  const double perStep = 1.0 / static_cast<double>(inc);
+  bool wrapped = false;
+  int done = 0;
+  while (done < steps && !wrapped) {
+    done += stepToWrap(phase, inc, perStep, steps - done, out + done, wrapped);
+  }
+  // Whole turns from each wrap to the next.
+  TurnRecord record;
+  std::int32_t start = static_cast<std::int32_t>(phase * kUnitsPerRadian);
+  while (done < steps) {
+    const float from = static_cast<float>(start) * kRadiansPerUnit;
+    const int kind = record.find(start);
+    if (kind < 0) {
+      phase = from;
+      const int n = stepToWrap(phase, inc, perStep, steps - done, out + done, wrapped);
+      if (wrapped) record.add(start, inc, out + done, n);
+      done += n;
+      start = static_cast<std::int32_t>(phase * kUnitsPerRadian);
+      continue;
+    }
+    // The sums are exact: each is the phase that single steps give, which single precision holds.
+    const Turn& turn = record[kind];
+    float* const to = out + done;
+    if (turn.stored <= steps - done) {
+      // Whole blocks: what lies past the turn is written over by the turns that follow.
+      for (int b = 0; b < turn.stored; b += kStore) {
+        for (int i = b; i < b + kStore; ++i) to[i] = from + turn.offset[i];
+      }
+    } else {
+      for (int i = 0; i < std::min(turn.steps, steps - done); ++i) to[i] = from + turn.offset[i];
+    }
+    done += turn.steps;  // past the end only when the last turn is cut short
+    start += turn.shift;
+  }
+  phase = out[steps - 1];
+}
+
+}  // namespace mosaic
