@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace mosaic {
 
@@ -32,28 +33,32 @@ int ceilToInt(double x) {
   return i + (i < x);
 }
 
-// One kind of turn: it repeats exactly from every starting phase [units] in first..first + span.
+// One kind of turn, as it was recorded.
 struct Turn {
-  std::int32_t first = INT32_MIN;  // unused entries match no phase
-  std::uint32_t span = 0;
-  std::int32_t shift = 0;                // from its starting phase to the next [units]
   int steps = 0;                         // the last one wraps
   int stored = 0;                        // steps rounded up to whole blocks
   float offset[kMaxTurnSteps + kStore];  // phase after each step minus the starting phase
 };
 
-// The turns met so far in one run of the accumulator.
+// The turns met so far in one run of the accumulator. Turn i repeats exactly from every starting
+// phase [units] in first[i]..first[i] + span[i]; these ranges do not overlap.
 class TurnRecord {
  public:
-  // The turn that starts at `start` [units], or -1. Every entry is tested, which costs less than
-  // the mispredicted branches of a search that stops early.
-  int find(std::int32_t start) const {
+  TurnRecord() { std::fill(std::begin(first_), std::end(first_), INT32_MIN); }
+
+  // The turn that starts at `start` [units], or -1, and the next turn's start. Every entry is
+  // tested, and the next start is found without waiting for the turn: the chain from one start
+  // to the next is what limits the speed.
+  int find(std::int32_t& start) const {
     unsigned match = 0;
+    std::int32_t shift = 0;
     for (int i = 0; i < kKindsOfTurn; ++i) {
-      const Turn& t = turns_[i];
-      const auto above = static_cast<std::uint32_t>(start) - static_cast<std::uint32_t>(t.first);
-      match |= static_cast<unsigned>(above <= t.span) << i;
+      const auto above = static_cast<std::uint32_t>(start) - static_cast<std::uint32_t>(first_[i]);
+      const bool in = above <= span_[i];
+      match |= static_cast<unsigned>(in) << i;
+      shift += in ? shift_[i] : 0;
     }
+    start += shift;
     return match == 0 ? -1 : __builtin_ctz(match);
   }
 
@@ -86,11 +91,18 @@ class TurnRecord {
     low = std::max(low, 1 - end);
     if (low > 0 || high < 0) return;
 
+    // Other turns keep the starting phases they have.
+    for (int i = 0; i < count_; ++i) {
+      const std::int32_t last = first_[i] + static_cast<std::int32_t>(span_[i]);
+      if (last < start) low = std::max(low, last + 1 - start);
+      if (first_[i] > start) high = std::min(high, first_[i] - 1 - start);
+    }
     // When the record is full the oldest kind of turn makes way.
-    Turn& t = turns_[count_ < kKindsOfTurn ? count_++ : oldest_++ % kKindsOfTurn];
-    t.first = start + low;
-    t.span = static_cast<std::uint32_t>(high - low);
-    t.shift = end - start;
+    const int i = count_ < kKindsOfTurn ? count_++ : oldest_++ % kKindsOfTurn;
+    first_[i] = start + low;
+    span_[i] = static_cast<std::uint32_t>(high - low);
+    shift_[i] = end - start;
+    Turn& t = turns_[i];
     t.steps = steps;
     t.stored = (steps + kStore - 1) / kStore * kStore;
     // Exact: each offset is a multiple of its phase's spacing and smaller than that phase.
@@ -100,6 +112,9 @@ class TurnRecord {
 
  private:
   const float twoPi_ = twoPiSingle();
+  std::int32_t first_[kKindsOfTurn];
+  std::uint32_t span_[kKindsOfTurn]{};
+  std::int32_t shift_[kKindsOfTurn]{};
   Turn turns_[kKindsOfTurn];
   int count_ = 0;
   int oldest_ = 0;
@@ -146,7 +161,7 @@ void advancePhaseInTurns(float& phase, long double inc, int steps, float* out) {
   while (done < steps) {
     const float from = static_cast<float>(start) * kRadiansPerUnit;
     const int kind = record.find(start);
-    if (kind < 0) {
+    if (kind < 0) {  // start is unchanged
       phase = from;
       const int n = stepToWrap(phase, inc, perStep, steps - done, out + done, wrapped);
       if (wrapped) record.add(start, inc, out + done, n);
@@ -166,7 +181,6 @@ void advancePhaseInTurns(float& phase, long double inc, int steps, float* out) {
       for (int i = 0; i < std::min(turn.steps, steps - done); ++i) to[i] = from + turn.offset[i];
     }
     done += turn.steps;  // past the end only when the last turn is cut short
-    start += turn.shift;
   }
   phase = out[steps - 1];
 }
