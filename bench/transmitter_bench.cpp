@@ -1,6 +1,7 @@
 // Speed of the transmitter's per-frame work. "x_realtime" is how many 1.28 s frames fit into
 // one second of work on one core.
 
+#include "transmitter/core/carrier_sum.h"
 #include "transmitter/core/frame_synthesizer.h"
 #include "transmitter/core/grab_reduction.h"
 #include "transmitter/core/phase_chain.h"
@@ -63,6 +64,23 @@ void BM_PhaseChain(benchmark::State& state) {
 }
 BENCHMARK(BM_PhaseChain<mosaic::advancePhase>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PhaseChain<mosaic::stepPhase>)->Unit(benchmark::kMillisecond);
+
+// The 49 sine evaluations and roundings of each step, over the phases of one carrier.
+void BM_CarrierSum(benchmark::State& state) {
+  std::vector<float> phase(mosaic::kStepsPerFrame);
+  float p = 0.0f;
+  mosaic::advancePhase(p, 1700.0L * mosaic::twoPiSingle() / 19200.0L, mosaic::kStepsPerFrame,
+                       phase.data());
+  std::vector<std::int32_t> acc(mosaic::kStepsPerFrame);
+  for (auto _ : state) {
+    for (int k = 0; k < mosaic::kCarrierCount; ++k) {
+      mosaic::addCarrier(phase.data(), mosaic::kStepsPerFrame, acc.data());
+    }
+    benchmark::DoNotOptimize(acc.data());
+  }
+  reportRealTime(state);
+}
+BENCHMARK(BM_CarrierSum)->Unit(benchmark::kMillisecond);
 
 void BM_GrabReduction(benchmark::State& state) {
   auto grab = randomGrab();
