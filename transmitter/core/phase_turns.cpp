@@ -71,20 +71,19 @@ class TurnRecord {
     const float from = static_cast<float>(start) * kRadiansPerUnit;
     const double step = static_cast<double>(inc);
     auto sum = [&](int i) { return (i == 0 ? from : phases[i - 1]) + step; };
-    // Shifts [units] that keep the turn the same lie in low..high. Each sum phase + inc must stay
-    // in its binade; the sums rise through the turn, so for each power of two only the sums on
-    // either side of it bind.
-    int low = 1 - start, high = INT32_MAX;
-    int below = 0;  // the number of sums below the boundary
+    // Each sum phase + inc must stay in its binade. The sums rise through the turn, so for each
+    // power of two only the sums on either side of it bind. Shifts [rad] between below and above
+    // keep them all; no start moves by a whole radian.
+    double below = -1.0, above = 1.0;
+    int under = 0;  // the number of sums under the boundary
     for (double boundary = 0x1p-4; boundary < 8.0; boundary *= 2) {
-      while (below < steps && sum(below) < boundary) ++below;
-      if (below > 0) {
-        high = std::min(high, floorToInt((boundary - sum(below - 1) - kMargin) * kUnitsPerRadian));
-      }
-      if (below < steps) {
-        low = std::max(low, ceilToInt((boundary - sum(below) + kMargin) * kUnitsPerRadian));
-      }
+      while (under < steps && sum(under) < boundary) ++under;
+      if (under > 0) above = std::min(above, boundary - sum(under - 1));
+      if (under < steps) below = std::max(below, boundary - sum(under));
     }
+    // The same in units, with the margin.
+    int low = std::max(1 - start, ceilToInt((below + kMargin) * kUnitsPerRadian));
+    int high = floorToInt((above - kMargin) * kUnitsPerRadian);
     // No step but the last may pass twoPi, and the last must.
     const std::int32_t end = static_cast<std::int32_t>(phases[steps - 1] * kUnitsPerRadian);
     high = std::min(high, floorToInt((twoPi_ - phases[steps - 2]) * kUnitsPerRadian));
