@@ -54,9 +54,9 @@ class TurnRecord {
     std::int32_t shift = 0;
     for (int i = 0; i < kKindsOfTurn; ++i) {
       const auto above = static_cast<std::uint32_t>(start) - static_cast<std::uint32_t>(first_[i]);
-      const bool in = above <= span_[i];
+      const auto in = static_cast<std::int32_t>(above <= span_[i]);
       match |= static_cast<unsigned>(in) << i;
-      shift += in ? shift_[i] : 0;
+      shift += shift_[i] & -in;  // a conditional here would be compiled to a branch
     }
     start += shift;
     return match == 0 ? -1 : __builtin_ctz(match);
