@@ -16,8 +16,9 @@ constexpr float kUnitsPerRadian = 0x1p21f;
 constexpr float kRadiansPerUnit = 0x1p-21f;
 
 constexpr int kMaxTurnSteps = 64;  // a turn at the smallest accepted increment
-constexpr int kKindsOfTurn = 8;    // one more than the binade boundaries a turn can meet
-constexpr int kStore = 16;         // offsets are written in whole blocks of this many
+constexpr int kKindBits = 3;
+constexpr int kKindsOfTurn = 1 << kKindBits;  // one more than the binade boundaries a turn meets
+constexpr int kStore = 16;                    // offsets are written in whole blocks of this many
 
 // Safety margin [rad] for the binade tests, which use double sums: far above their rounding
 // error and far below the unit.
@@ -41,25 +42,35 @@ struct Turn {
 };
 
 // The turns met so far in one run of the accumulator. Turn i repeats exactly from every starting
-// phase [units] in first[i]..first[i] + span[i]; these ranges do not overlap.
+// phase [units] in first[i]..last[i]; these ranges do not overlap. The chain from one turn's start
+// to the next is what limits the speed, so all entries are tested at once, in vector lanes.
 class TurnRecord {
- public:
-  TurnRecord() { std::fill(std::begin(first_), std::end(first_), INT32_MIN); }
+  static constexpr int kLanes = 4;
+  using Lanes = std::int32_t __attribute__((vector_size(4 * kLanes)));
+  static constexpr int kVectors = kKindsOfTurn / kLanes;
 
-  // The turn that starts at `start` [units], or -1, and the next turn's start. Every entry is
-  // tested, and the next start is found without waiting for the turn: the chain from one start
-  // to the next is what limits the speed.
-  int find(std::int32_t& start) const {
-    unsigned match = 0;
-    std::int32_t shift = 0;
-    for (int i = 0; i < kKindsOfTurn; ++i) {
-      const auto above = static_cast<std::uint32_t>(start) - static_cast<std::uint32_t>(first_[i]);
-      const auto in = static_cast<std::int32_t>(above <= span_[i]);
-      match |= static_cast<unsigned>(in) << i;
-      shift += shift_[i] & -in;  // a conditional here would be compiled to a branch
+ public:
+  TurnRecord() {
+    for (int v = 0; v < kVectors; ++v) {
+      first_[v] = Lanes{} + INT32_MAX;  // unused entries match no phase
+      last_[v] = Lanes{} + INT32_MIN;
+      entry_[v] = Lanes{};
     }
-    start += shift;
-    return match == 0 ? -1 : __builtin_ctz(match);
+  }
+
+  // The turn that starts at `start` [units], or -1; moves `start` on to the next turn's start.
+  int find(std::int32_t& start) const {
+    // The entry of the one matching lane, by adding up all lanes with the others cleared.
+    Lanes sum{};
+    for (int v = 0; v < kVectors; ++v) {
+      sum += (first_[v] <= start) & (start <= last_[v]) & entry_[v];
+    }
+    sum += __builtin_shufflevector(sum, sum, 2, 3, 0, 1);
+    sum += __builtin_shufflevector(sum, sum, 1, 0, 3, 2);
+    const std::int32_t entry = sum[0];
+    if (entry == 0) return -1;
+    start += entry >> (kKindBits + 1);
+    return (entry >> 1) & (kKindsOfTurn - 1);
   }
 
   const Turn& operator[](int i) const { return turns_[i]; }
@@ -92,15 +103,17 @@ class TurnRecord {
 
     // Other turns keep the starting phases they have.
     for (int i = 0; i < count_; ++i) {
-      const std::int32_t last = first_[i] + static_cast<std::int32_t>(span_[i]);
+      const std::int32_t first = first_[i / kLanes][i % kLanes];
+      const std::int32_t last = last_[i / kLanes][i % kLanes];
       if (last < start) low = std::max(low, last + 1 - start);
-      if (first_[i] > start) high = std::min(high, first_[i] - 1 - start);
+      if (first > start) high = std::min(high, first - 1 - start);
     }
     // When the record is full the oldest kind of turn makes way.
     const int i = count_ < kKindsOfTurn ? count_++ : oldest_++ % kKindsOfTurn;
-    first_[i] = start + low;
-    span_[i] = static_cast<std::uint32_t>(high - low);
-    shift_[i] = end - start;
+    first_[i / kLanes][i % kLanes] = start + low;
+    last_[i / kLanes][i % kLanes] = start + high;
+    // The shift, then the kind, then a bit that is set in every entry.
+    entry_[i / kLanes][i % kLanes] = ((end - start) * kKindsOfTurn + i) * 2 + 1;
     Turn& t = turns_[i];
     t.steps = steps;
     t.stored = (steps + kStore - 1) / kStore * kStore;
@@ -111,9 +124,7 @@ class TurnRecord {
 
  private:
   const float twoPi_ = twoPiSingle();
-  std::int32_t first_[kKindsOfTurn];
-  std::uint32_t span_[kKindsOfTurn]{};
-  std::int32_t shift_[kKindsOfTurn]{};
+  Lanes first_[kVectors], last_[kVectors], entry_[kVectors];
   Turn turns_[kKindsOfTurn];
   int count_ = 0;
   int oldest_ = 0;
