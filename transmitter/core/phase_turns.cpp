@@ -151,11 +151,13 @@ bool turnsApply(float phase, long double inc) {
   const float twoPi = twoPiSingle();
   if (!(phase >= 0.0f && phase <= twoPi)) return false;
   if (!(inc * kMaxTurnSteps > twoPi + 1.0L && inc < 1.0L)) return false;
-  // A sum in [4, 8) lies midway between two neighbours there only if inc is a multiple of 2^-22;
-  // increments this close to one are left to single steps. Adding 2^63 rounds to a whole number.
+  // A sum in [4, 8) can lie midway between two neighbours there only if inc is a multiple of
+  // 2^-22, as for the unmodulated carrier 64; increments within 2^-58 of one (so that rounding
+  // the sum to extended precision could make a midway sum) are left to single steps. Adding 2^63
+  // rounds to a whole number.
   const long double scaled = inc * 0x1p22L;
   const long double distance = scaled - ((scaled + 0x1p63L) - 0x1p63L);
-  return distance > 0x1p-24L || distance < -0x1p-24L;
+  return distance > 0x1p-36L || distance < -0x1p-36L;
 }
 
 void advancePhaseInTurns(float& phase, long double inc, int steps, float* out) {
