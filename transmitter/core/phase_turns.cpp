@@ -46,10 +46,11 @@ struct Turn {
 // to the next is what limits the speed, so all entries are tested at once, in vector lanes.
 class TurnRecord {
   static constexpr int kLanes = 4;
-  using Lanes = std::int32_t __attribute__((vector_size(4 * kLanes)));
   static constexpr int kVectors = kKindsOfTurn / kLanes;
 
  public:
+  using Lanes = std::int32_t __attribute__((vector_size(4 * kLanes)));
+
   TurnRecord() {
     for (int v = 0; v < kVectors; ++v) {
       first_[v] = Lanes{} + INT32_MAX;  // unused entries match no phase
@@ -58,20 +59,19 @@ class TurnRecord {
     }
   }
 
-  // The turn that starts at `start` [units], or -1; moves `start` on to the next turn's start.
-  int find(std::int32_t& start) const {
-    // The entry of the one matching lane, by adding up all lanes with the others cleared.
+  // The entry of the turn that starts at `start` [units], in every lane, or 0 if there is none.
+  // An entry holds the shift to the next turn's start, then the kind, then a bit that is set.
+  Lanes find(Lanes start) const {
+    // The one matching lane, by adding up all lanes with the others cleared.
     Lanes sum{};
     for (int v = 0; v < kVectors; ++v) {
       sum += (first_[v] <= start) & (start <= last_[v]) & entry_[v];
     }
     sum += __builtin_shufflevector(sum, sum, 2, 3, 0, 1);
-    sum += __builtin_shufflevector(sum, sum, 1, 0, 3, 2);
-    const std::int32_t entry = sum[0];
-    if (entry == 0) return -1;
-    start += entry >> (kKindBits + 1);
-    return (entry >> 1) & (kKindsOfTurn - 1);
+    return sum + __builtin_shufflevector(sum, sum, 1, 0, 3, 2);
   }
+  static int kindOf(std::int32_t entry) { return (entry >> 1) & (kKindsOfTurn - 1); }
+  static Lanes shiftOf(Lanes entry) { return entry >> (kKindBits + 1); }
 
   const Turn& operator[](int i) const { return turns_[i]; }
 
@@ -167,22 +167,24 @@ void advancePhaseInTurns(float& phase, long double inc, int steps, float* out) {
   while (done < steps && !wrapped) {
     done += stepToWrap(phase, inc, perStep, steps - done, out + done, wrapped);
   }
-  // Whole turns from each wrap to the next.
+  // Whole turns from each wrap to the next. The start is held in every lane of a vector, so that
+  // the chain from one start to the next stays in the vector unit.
   TurnRecord record;
-  std::int32_t start = static_cast<std::int32_t>(phase * kUnitsPerRadian);
+  auto start = TurnRecord::Lanes{} + static_cast<std::int32_t>(phase * kUnitsPerRadian);
   while (done < steps) {
-    const float from = static_cast<float>(start) * kRadiansPerUnit;
-    const int kind = record.find(start);
-    if (kind < 0) {  // start is unchanged
+    const float from = static_cast<float>(start[0]) * kRadiansPerUnit;
+    const TurnRecord::Lanes entry = record.find(start);
+    if (entry[0] == 0) {
       phase = from;
       const int n = stepToWrap(phase, inc, perStep, steps - done, out + done, wrapped);
-      if (wrapped) record.add(start, inc, out + done, n);
+      if (wrapped) record.add(start[0], inc, out + done, n);
       done += n;
-      start = static_cast<std::int32_t>(phase * kUnitsPerRadian);
+      start = TurnRecord::Lanes{} + static_cast<std::int32_t>(phase * kUnitsPerRadian);
       continue;
     }
+    start += TurnRecord::shiftOf(entry);
     // The sums are exact: each is the phase that single steps give, which single precision holds.
-    const Turn& turn = record[kind];
+    const Turn& turn = record[TurnRecord::kindOf(entry[0])];
     float* const to = out + done;
     if (turn.stored <= steps - done) {
       // Whole blocks: what lies past the turn is written over by the turns that follow.
