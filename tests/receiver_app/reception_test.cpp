@@ -4,8 +4,9 @@
 
 #include "signal/rounding.h"
 #include "tests/receiver_app/receiver_rig.h"
+#include "tests/support/transmitted_frames.h"
+#include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
-#include "transmitter/core/frame_synthesizer.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -13,7 +14,6 @@
 
 #include <gtest/gtest.h>
 #include <samplerate.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <functional>
@@ -42,9 +42,7 @@ std::unique_ptr<PicturePlanes> quarterPicture() {
 
 // `frames` frames of the transmitter's signal for `planes`, resampled from 48000 to 9600 Hz.
 std::vector<std::int16_t> receivedAudio(const PicturePlanes& planes, int frames) {
-  FrameSynthesizer synthesizer;
-  std::vector<std::int16_t> sent(static_cast<std::size_t>(frames) * kFrameSamples);
-  for (int f = 0; f < frames; ++f) synthesizer.synthesize(planes, sent.data() + f * kFrameSamples);
+  const std::vector<std::int16_t> sent = test::transmittedFrames(planes, frames);
   std::vector<float> in(sent.begin(), sent.end());
   std::vector<float> out(in.size() / 5 + 16);
   SRC_DATA data{};
@@ -55,7 +53,7 @@ std::vector<std::int16_t> receivedAudio(const PicturePlanes& planes, int frames)
   data.src_ratio = double(kRxSampleRateHz) / kTxSampleRateHz;
   EXPECT_EQ(src_simple(&data, SRC_SINC_BEST_QUALITY, 1), 0);
   std::vector<std::int16_t> at9600(static_cast<std::size_t>(data.output_frames_gen));
-  for (std::size_t i = 0; i < at9600.size(); ++i) at9600[i] = saturate16(roundHalfEven(out[i]));
+  for (std::size_t i = 0; i < at9600.size(); ++i) at9600[i] = roundToSample(out[i]);
   return at9600;
 }
 
@@ -91,19 +89,6 @@ TEST(Reception, TheTransmittedPictureAppearsTheRightWayRound) {
   for (double dark : {topRight, bottomLeft, bottomRight}) EXPECT_NEAR(dark, 19, 15);
 }
 
-bool writeWav(const QString& path, const std::vector<std::int16_t>& samples) {
-  SF_INFO info{};
-  info.samplerate = kRxSampleRateHz;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  const auto n = static_cast<sf_count_t>(samples.size());
-  const bool ok = sf_writef_short(f, samples.data(), n) == n;
-  sf_close(f);
-  return ok;
-}
-
 TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
   // A picture with colour and detail, and some noise on the way.
   auto planes = std::make_unique<PicturePlanes>();
@@ -119,7 +104,7 @@ TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
   for (auto& s : audio) s = saturate16(roundHalfEven(s + noise(rng)));
   QTemporaryDir dir;
   const QString wav = dir.filePath("rx.wav");
-  ASSERT_TRUE(writeWav(wav, audio));
+  ASSERT_TRUE(test::writeWav(wav, audio, kRxSampleRateHz));
 
   struct Case {
     const char* name;

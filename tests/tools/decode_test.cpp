@@ -4,10 +4,11 @@
 #include "receiver/app/picture_image.h"
 #include "tests/receiver/reference_demodulator.h"
 #include "tests/receiver/test_signals.h"
+#include "tests/support/transmitted_frames.h"
+#include "tests/support/wav_files.h"
 #include "tool_runner.h"
 #include "tools/decode_quality.h"
 #include "tools/decode_recording.h"
-#include "transmitter/core/frame_synthesizer.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
@@ -28,20 +28,7 @@ namespace mosaic {
 namespace {
 
 using test::runTool;
-
-bool writeWav(const QString& path, const std::vector<std::int16_t>& interleaved, int rateHz,
-              int channels = 1) {
-  SF_INFO info{};
-  info.samplerate = rateHz;
-  info.channels = channels;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
-  const bool ok = sf_writef_short(f, interleaved.data(), frames) == frames;
-  sf_close(f);
-  return ok;
-}
+using test::writeWav;
 
 std::vector<std::uint8_t> readAll(const QString& path) {
   QFile f(path);
@@ -123,13 +110,6 @@ std::unique_ptr<PicturePlanes> smoothPicture() {
   return planes;
 }
 
-std::vector<std::int16_t> transmitted(const PicturePlanes& planes, int frames) {
-  FrameSynthesizer synthesizer;
-  std::vector<std::int16_t> out(static_cast<std::size_t>(frames) * kFrameSamples);
-  for (int f = 0; f < frames; ++f) synthesizer.synthesize(planes, out.data() + f * kFrameSamples);
-  return out;
-}
-
 TEST(Resampler, TonesAcrossTheCarrierBandKeepTheirLevelAndTiming) {
   // Any delay or phase bend in the converter moves every demodulated value; fed in pieces as a
   // file is read, the output must be the ideal 9600 Hz tone within a sample step.
@@ -158,7 +138,7 @@ TEST(Resampler, TonesAcrossTheCarrierBandKeepTheirLevelAndTiming) {
 
 TEST(DecodeRoundTrip, TransmittedLuminanceComesBackWithinOneAndAHalfSteps) {
   const auto planes = smoothPicture();
-  const auto audio = transmitted(*planes, 6);
+  const auto audio = test::transmittedFrames(*planes, 6);
   QTemporaryDir dir;
   const QString wav = dir.filePath("tx.wav");
   const QString movie = dir.filePath("rx.49");
@@ -183,7 +163,7 @@ TEST(DecodeRoundTrip, TransmittedLuminanceComesBackWithinOneAndAHalfSteps) {
 
 TEST(DecodeRoundTrip, InProcessDecodeOfTheSampleVectorMatchesTheTool) {
   const auto planes = smoothPicture();
-  const auto audio = transmitted(*planes, 4);
+  const auto audio = test::transmittedFrames(*planes, 4);
   QTemporaryDir dir;
   const QString wav = dir.filePath("tx.wav");
   const QString png = dir.filePath("rx.png");
