@@ -37,7 +37,8 @@ void advancePhaseReference(float& phase, long double inc, int steps, float* out)
 // the two differ only when the extended sum falls exactly on a single-precision midpoint, which
 // the tests look for over whole frames. The wrap subtracts two multiples of 2^-21, so it is
 // exact either way. The loop is written out because the compiler's x87 code shuffles the
-// register stack on every step and runs at half this speed.
+// register stack on every step and runs at half this speed. (Valgrind does not model the
+// precision control: under it the steps round to double precision.)
 void stepPhase(float& phase, long double inc, int steps, float* out) {
   if (steps <= 0) return;
   const float twoPi = twoPiSingle();

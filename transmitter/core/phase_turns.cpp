@@ -24,7 +24,7 @@ constexpr int kStore = 16;                    // offsets are written in whole bl
 // error and far below the unit.
 constexpr double kMargin = 0x1p-32;
 
-// Whole numbers in range, rounded down and up (the library calls cost more than a turn).
+// Whole numbers in range, rounded down and up, without the library calls.
 int floorToInt(double x) {
   const int i = static_cast<int>(x);
   return i - (i > x);
@@ -101,7 +101,7 @@ class TurnRecord {
     low = std::max(low, 1 - end);
     if (low > 0 || high < 0) return;
 
-    // Other turns keep the starting phases they have.
+    // `find` adds up every matching lane, so the new range stops short of the others.
     for (int i = 0; i < count_; ++i) {
       const std::int32_t first = first_[i / kLanes][i % kLanes];
       const std::int32_t last = last_[i / kLanes][i % kLanes];
