@@ -49,13 +49,15 @@ void TuningEstimator::addBuffer(const std::int16_t* samples) {
   std::copy(samples, samples + kCaptureSamples, history_.begin() + kCaptureSamples);
   ++buffers_;
 
-  // The mean over the whole buffer serves the coarse search, which is over once locked.
-  const std::span<const float> newest(history_.data() + kCaptureSamples, kCaptureSamples);
-  spectrum_.analyse(estimate_.locked ? newest.last(kSpectrumFftSize) : newest);
-  for (int i = 0; i < kSpectrumBins; ++i) {
-    const auto at = static_cast<std::size_t>(i);
-    meanPower_[at] =
-        buffers_ == 1 ? spectrum_.mean()[at] : 0.5f * (meanPower_[at] + spectrum_.mean()[at]);
+  // The mean spectrum serves the coarse search, which is over once locked.
+  if (!estimate_.locked) {
+    spectrum_.analyse(std::span<const float>(history_.data() + kCaptureSamples, kCaptureSamples),
+                      false);
+    for (int i = 0; i < kSpectrumBins; ++i) {
+      const auto at = static_cast<std::size_t>(i);
+      meanPower_[at] =
+          buffers_ == 1 ? spectrum_.mean()[at] : 0.5f * (meanPower_[at] + spectrum_.mean()[at]);
+    }
   }
   if (!estimate_.locked) coarseHz_ = coarseOffsetHz(meanPower_);
   if (!estimate_.locked) mixHz_ = coarseHz_;

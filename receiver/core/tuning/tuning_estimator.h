@@ -52,7 +52,6 @@ class TuningEstimator {
   void reset();
 
   const TuningEstimate& estimate() const { return estimate_; }
-  const TuningSpectrum& spectrum() const { return spectrum_; }
   long long buffers() const { return buffers_; }
 
  private:
@@ -64,7 +63,7 @@ class TuningEstimator {
 
   std::vector<float> history_;  // the last two buffers, older first
   long long buffers_ = 0;
-  TuningSpectrum spectrum_;
+  TuningSpectrum spectrum_;  // for the coarse search
   SpectrumRow meanPower_{};
   double coarseHz_ = 0.0;
   double mixHz_ = 0.0;  // the offset the windows are mixed by

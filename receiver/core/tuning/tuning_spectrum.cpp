@@ -9,11 +9,6 @@ namespace mosaic {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586476925;
-constexpr int kBits = 10;
-// A full-scale sine through the Hann window: amplitude 32767 x sum of the window / 2.
-constexpr double kFullScaleSum = 32767.0 * kSpectrumFftSize / 4.0;
-
 // The integral of the spectrum from its first bin to frequency `hz`, linear between bin centres.
 double integralTo(const std::vector<double>& cumulative, double hz) {
   const double pos = hz / kSpectrumBinHz - kSpectrumFirstBin;
@@ -31,81 +26,37 @@ double bandPower(const std::vector<double>& cumulative, double lowHz, double hig
 
 }  // namespace
 
-TuningSpectrum::TuningSpectrum()
-    : window_(kSpectrumFftSize),
-      twiddleRe_(kSpectrumFftSize),
-      twiddleIm_(kSpectrumFftSize),
-      bitReverse_(kSpectrumFftSize),
-      re_(kSpectrumFftSize),
-      im_(kSpectrumFftSize) {
-  for (int n = 0; n < kSpectrumFftSize; ++n) {
-    window_[static_cast<std::size_t>(n)] =
-        static_cast<float>(0.5 - 0.5 * std::cos(kTwoPi * n / kSpectrumFftSize));
-    int r = 0;
-    for (int bit = 0; bit < kBits; ++bit) r |= ((n >> bit) & 1) << (kBits - 1 - bit);
-    bitReverse_[static_cast<std::size_t>(n)] = r;
-  }
-  // The stage that joins transforms of size `half` uses e^(-j 2 pi j / (2 half)), j < half,
-  // stored from index `half` on.
-  for (int half = 1; half < kSpectrumFftSize; half *= 2) {
-    for (int j = 0; j < half; ++j) {
-      const double a = -kTwoPi * j / (2.0 * half);
-      twiddleRe_[static_cast<std::size_t>(half + j)] = static_cast<float>(std::cos(a));
-      twiddleIm_[static_cast<std::size_t>(half + j)] = static_cast<float>(std::sin(a));
-    }
-  }
+TuningSpectrum::TuningSpectrum() : wide_(kSpectrumFftSize), zoom_(kZoomFftSize) {
   newestDb_.fill(-200.0f);
+  zoomDb_.fill(-200.0f);
 }
 
-void TuningSpectrum::transform(const float* x, SpectrumRow& power) {
-  float* re = re_.data();
-  float* im = im_.data();
-  for (int n = 0; n < kSpectrumFftSize; ++n) {
-    const auto at = static_cast<std::size_t>(bitReverse_[static_cast<std::size_t>(n)]);
-    re[at] = x[n] * window_[static_cast<std::size_t>(n)];
-    im[at] = 0.0f;
-  }
-  // Radix-2 decimation in time, in place; each stage's factors lie side by side.
-  for (int half = 1; half < kSpectrumFftSize; half *= 2) {
-    const float* wRe = twiddleRe_.data() + half;
-    const float* wIm = twiddleIm_.data() + half;
-    for (int start = 0; start < kSpectrumFftSize; start += 2 * half) {
-      float* __restrict aRe = re + start;
-      float* __restrict aIm = im + start;
-      float* __restrict bRe = re + start + half;
-      float* __restrict bIm = im + start + half;
-      for (int j = 0; j < half; ++j) {
-        const float tRe = bRe[j] * wRe[j] - bIm[j] * wIm[j];
-        const float tIm = bRe[j] * wIm[j] + bIm[j] * wRe[j];
-        bRe[j] = aRe[j] - tRe;
-        bIm[j] = aIm[j] - tIm;
-        aRe[j] += tRe;
-        aIm[j] += tIm;
-      }
-    }
-  }
-  for (int i = 0; i < kSpectrumBins; ++i) {
-    const auto at = static_cast<std::size_t>(kSpectrumFirstBin + i);
-    power[static_cast<std::size_t>(i)] = re[at] * re[at] + im[at] * im[at];
-  }
+namespace {
+template <std::size_t N>
+void toDb(const std::array<float, N>& power, std::array<float, N>& db) {
+  for (std::size_t i = 0; i < N; ++i)
+    db[i] = static_cast<float>(10.0 * std::log10(std::max(double(power[i]), 1e-20)));
 }
+}  // namespace
 
-void TuningSpectrum::analyse(std::span<const float> samples) {
+void TuningSpectrum::analyse(std::span<const float> samples, bool closeView) {
   const std::size_t pieces = samples.size() / kSpectrumFftSize;
   if (pieces == 0) return;
-  mean_.fill(0.0f);
-  for (std::size_t p = 0; p < pieces; ++p) {
-    transform(samples.data() + p * kSpectrumFftSize, scratch_);
-    for (int i = 0; i < kSpectrumBins; ++i)
-      mean_[static_cast<std::size_t>(i)] +=
-          scratch_[static_cast<std::size_t>(i)] / static_cast<float>(pieces);
+  if (pieces > 1) {
+    mean_.fill(0.0f);
+    for (std::size_t p = 0; p < pieces; ++p) {
+      wide_.power(samples.subspan(p * kSpectrumFftSize, kSpectrumFftSize), kSpectrumFirstBin,
+                  scratch_);
+      for (std::size_t i = 0; i < scratch_.size(); ++i)
+        mean_[i] += scratch_[i] / static_cast<float>(pieces);
+    }
   }
-  transform(samples.data() + samples.size() - kSpectrumFftSize, scratch_);
-  const double fullScale = kFullScaleSum * kFullScaleSum;
-  for (int i = 0; i < kSpectrumBins; ++i) {
-    const double p = scratch_[static_cast<std::size_t>(i)] / fullScale;
-    newestDb_[static_cast<std::size_t>(i)] =
-        static_cast<float>(10.0 * std::log10(std::max(p, 1e-20)));
+  wide_.power(samples.last(kSpectrumFftSize), kSpectrumFirstBin, scratch_);
+  if (pieces == 1) mean_ = scratch_;
+  toDb(scratch_, newestDb_);
+  if (closeView && samples.size() >= kZoomSamples) {
+    zoom_.power(samples.last(kZoomSamples), kZoomFirstBin, zoomScratch_);
+    toDb(zoomScratch_, zoomDb_);
   }
 }
 

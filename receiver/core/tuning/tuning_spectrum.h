@@ -1,10 +1,13 @@
 #pragma once
 // The power spectrum of the received audio for the tuning display and for the coarse offset
-// search: 1024-point transforms of Hann-windowed stretches, 9.375 Hz apart, over 300..3600 Hz.
+// search: 1024-point transforms of Hann-windowed stretches, 9.375 Hz apart, over 300..3600 Hz;
+// and a close view of 2060..2160 Hz around carrier 56, the tuning reference, from the newest
+// 4096 samples at 0.586 Hz steps.
+
+#include "receiver/core/tuning/power_fft.h"
 
 #include <array>
 #include <span>
-#include <vector>
 
 namespace mosaic {
 
@@ -14,35 +17,41 @@ inline constexpr int kSpectrumFirstBin = 32;                         // 300 Hz
 inline constexpr int kSpectrumLastBin = 384;                         // 3600 Hz
 inline constexpr int kSpectrumBins = kSpectrumLastBin - kSpectrumFirstBin + 1;
 
+inline constexpr int kZoomSamples = 4096;
+inline constexpr int kZoomFftSize = 16384;
+inline constexpr double kZoomBinHz = 9600.0 / kZoomFftSize;  // 0.586 Hz
+inline constexpr int kZoomFirstBin = 3516;                   // 2060.2 Hz
+inline constexpr int kZoomBins = 171;                        // to 2159.8 Hz
+
 using SpectrumRow = std::array<float, kSpectrumBins>;
+using ZoomRow = std::array<float, kZoomBins>;
 
 class TuningSpectrum {
  public:
   TuningSpectrum();
 
-  // Takes a stretch of audio: the newest transform (over its last 1024 samples) and the mean
-  // over all its whole 1024-sample pieces.
-  void analyse(std::span<const float> samples);
+  // Takes a stretch of audio: the newest transform (over its last 1024 samples), the close
+  // view (over its last 4096 samples, when it has them and `closeView`) and the mean over all
+  // its whole 1024-sample pieces.
+  void analyse(std::span<const float> samples, bool closeView = true);
 
-  // Power per bin [dB relative to a full-scale sine], of the newest 1024 samples.
+  // Power per bin [dB relative to a full-scale sine] of the newest 1024 samples.
   const SpectrumRow& newestDb() const { return newestDb_; }
+  // The close view around carrier 56 [dB relative to a full-scale sine].
+  const ZoomRow& zoomDb() const { return zoomDb_; }
   // Mean power per bin of the last stretch (linear).
   const SpectrumRow& mean() const { return mean_; }
-  // The frequency of display bin i [Hz].
   static double binHz(int i) { return (kSpectrumFirstBin + i) * kSpectrumBinHz; }
+  static double zoomBinHz(int i) { return (kZoomFirstBin + i) * kZoomBinHz; }
 
  private:
-  void transform(const float* x, SpectrumRow& power);
-
-  std::vector<float> window_;
-  std::vector<float> twiddleRe_;
-  std::vector<float> twiddleIm_;
-  std::vector<int> bitReverse_;
-  std::vector<float> re_;
-  std::vector<float> im_;
+  PowerFft wide_;
+  PowerFft zoom_;
   SpectrumRow newestDb_{};
+  ZoomRow zoomDb_{};
   SpectrumRow mean_{};
   SpectrumRow scratch_{};
+  ZoomRow zoomScratch_{};
 };
 
 // The coarse tuning offset [Hz] that best lays the carrier plan over a mean power spectrum,
