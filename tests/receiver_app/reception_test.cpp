@@ -5,8 +5,8 @@
 #include "signal/rounding.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/receiver_app/transmitted_audio.h"
+#include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
-#include "transmitter/core/frame_synthesizer.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 #include <samplerate.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <functional>
@@ -74,19 +73,6 @@ TEST(Reception, TheTransmittedPictureAppearsTheRightWayRound) {
   for (double dark : {topRight, bottomLeft, bottomRight}) EXPECT_NEAR(dark, 19, 15);
 }
 
-bool writeWav(const QString& path, const std::vector<std::int16_t>& samples) {
-  SF_INFO info{};
-  info.samplerate = kRxSampleRateHz;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  const auto n = static_cast<sf_count_t>(samples.size());
-  const bool ok = sf_writef_short(f, samples.data(), n) == n;
-  sf_close(f);
-  return ok;
-}
-
 TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
   // A picture with colour and detail, and some noise on the way.
   auto planes = std::make_unique<PicturePlanes>();
@@ -102,7 +88,7 @@ TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
   for (auto& s : audio) s = saturate16(roundHalfEven(s + noise(rng)));
   QTemporaryDir dir;
   const QString wav = dir.filePath("rx.wav");
-  ASSERT_TRUE(writeWav(wav, audio));
+  ASSERT_TRUE(test::writeWav(wav, audio, kRxSampleRateHz));
 
   struct Case {
     const char* name;

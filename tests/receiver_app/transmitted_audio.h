@@ -5,7 +5,7 @@
 #include "channel/channel_model.h"
 #include "signal/rounding.h"
 #include "signal/timing.h"
-#include "transmitter/core/frame_synthesizer.h"
+#include "tests/support/transmitted_frames.h"
 
 #include <gtest/gtest.h>
 #include <samplerate.h>
@@ -19,9 +19,7 @@ namespace mosaic::test {
 // every frequency moved by `offsetHz` (a radio tuned that far off).
 inline std::vector<std::int16_t> receivedAudio(const PicturePlanes& planes, int frames,
                                                double offsetHz = 0.0) {
-  FrameSynthesizer synthesizer;
-  std::vector<std::int16_t> sent(static_cast<std::size_t>(frames) * kFrameSamples);
-  for (int f = 0; f < frames; ++f) synthesizer.synthesize(planes, sent.data() + f * kFrameSamples);
+  const std::vector<std::int16_t> sent = transmittedFrames(planes, frames);
   std::vector<float> in(sent.begin(), sent.end());
   std::vector<float> out(in.size() / 5 + 16);
   SRC_DATA data{};
@@ -34,7 +32,7 @@ inline std::vector<std::int16_t> receivedAudio(const PicturePlanes& planes, int 
   out.resize(static_cast<std::size_t>(data.output_frames_gen));
   if (offsetHz != 0.0) out = shiftFrequency(out, kRxSampleRateHz, offsetHz);
   std::vector<std::int16_t> at9600(out.size());
-  for (std::size_t i = 0; i < at9600.size(); ++i) at9600[i] = saturate16(roundHalfEven(out[i]));
+  for (std::size_t i = 0; i < at9600.size(); ++i) at9600[i] = roundToSample(out[i]);
   return at9600;
 }
 

@@ -5,7 +5,6 @@
 #include "tests/support/qt_app.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
-#include "transmitter/core/frame_synthesizer.h"
 
 #include <QAudioFormat>
 #include <QAudioSource>
@@ -28,11 +27,9 @@ namespace {
 std::vector<std::int16_t> startUpFrame() {
   ComposedVideoArea area;
   CrawlState crawl;
-  PictureGrab grab;
-  auto planes = std::make_unique<PicturePlanes>();
-  grab.grabPicture(area, crawl, "", *planes);
+  TransmitChain chain;
   std::vector<std::int16_t> frame(kFrameSamples);
-  FrameSynthesizer().synthesize(*planes, frame.data());
+  buildComposedFrame(chain, area, crawl, "", frame.data());
   return frame;
 }
 
