@@ -39,7 +39,7 @@ TuningEstimate estimateAfter(const std::vector<std::int16_t>& received, int buff
 
 void expectEstimates(const std::vector<Condition>& conditions, int seed) {
   // Nine frames sent, starting part-way into one: eight whole buffers reach the receiver.
-  const auto sent = test::transmittedFrames(9, 20000 + 3000 * seed);
+  const auto sent = test::sentTestCard(9, 20000 + 3000 * seed);
   for (const Condition& c : conditions) {
     ChannelSettings channel;
     channel.offsetHz = c.offsetHz;
@@ -84,7 +84,7 @@ TEST(AutoTune, HoldsThroughModerateFadingAt15dB) {
 TEST(AutoTune, FindsTheFrameStartsWhereTheTransmitterBeganThem) {
   // Sent from 20000 samples into a frame (48000 Hz): frames start 8288 samples into every
   // 12288 at 9600 Hz.
-  const auto sent = test::transmittedFrames(5, 20000);
+  const auto sent = test::sentTestCard(5, 20000);
   ChannelSettings channel;
   channel.snrDb = 15;
   channel.offsetHz = -2.2;
@@ -123,13 +123,13 @@ TEST(AutoTune, TuningLineHasSignAndTwoDecimals) {
 
 TEST(AutoTune, DecodePrintsOneTuningLineAndDecodesWithIt) {
   QTemporaryDir dir;
-  const auto sent = test::transmittedFrames(6, 7000);
+  const auto sent = test::sentTestCard(6, 7000);
   ChannelSettings channel;
   channel.snrDb = 20;
   channel.offsetHz = 5.37;  // centred by -5.37
   const std::vector<float> air = applyChannel(sent, kTxSampleRateHz, channel);
   std::vector<std::int16_t> samples(air.size());
-  for (std::size_t i = 0; i < air.size(); ++i) samples[i] = saturate16(roundHalfEven(air[i]));
+  for (std::size_t i = 0; i < air.size(); ++i) samples[i] = roundToSample(air[i]);
   const QString wav = dir.filePath(QStringLiteral("mistuned.wav"));
   std::string error;
   tool::WavWriter writer(wav.toStdString(), kTxSampleRateHz);

@@ -10,8 +10,8 @@ namespace mosaic {
 TuningPositions tuningPositions(double offsetHz) {
   if (!std::isfinite(offsetHz)) return {};
   auto position = [](double hz, int stepsPerHz) {
-    return static_cast<int>(std::clamp(std::nearbyint(hz * stepsPerHz) + kSliderMiddle, 0.0,
-                                       double(kSliderMaximum)));
+    return static_cast<int>(
+        std::clamp(std::nearbyint(hz * stepsPerHz) + kSliderMiddle, 0.0, double(kSliderMaximum)));
   };
   TuningPositions p;
   p.coarse = position(offsetHz, kCoarseStepsPerHz);
