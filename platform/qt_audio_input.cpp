@@ -3,12 +3,24 @@
 #include "platform/capture_worker.h"
 #include "platform/qt_audio_device.h"
 
+#include <QMediaDevices>
 #include <QMetaObject>
 #include <QThread>
 
+#include <optional>
 #include <utility>
 
 namespace mosaic {
+
+namespace {
+
+std::optional<QAudioDevice> inputDeviceWithId(const QByteArray& id) {
+  for (const QAudioDevice& device : QMediaDevices::audioInputs())
+    if (device.id() == id) return device;
+  return std::nullopt;
+}
+
+}  // namespace
 
 QtAudioInput::QtAudioInput(QObject* parent) : QObject(parent) {}
 
@@ -17,7 +29,8 @@ QtAudioInput::~QtAudioInput() { close(); }
 bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
-  const auto device = defaultDeviceFor(SoundDirection::Recording, format);
+  const auto device = deviceId_.isEmpty() ? defaultDeviceFor(SoundDirection::Recording, format)
+                                          : inputDeviceWithId(deviceId_);
   if (!device) return false;
   onBufferFilled_ = std::move(onBufferFilled);
   thread_ = std::make_unique<QThread>();

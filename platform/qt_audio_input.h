@@ -7,6 +7,7 @@
 #include "platform/hand_over_clock.h"
 #include "receiver/core/capture/audio_input.h"
 
+#include <QByteArray>
 #include <QObject>
 
 #include <atomic>
@@ -25,6 +26,10 @@ class QtAudioInput : public QObject, public AudioInput {
   explicit QtAudioInput(QObject* parent = nullptr);
   ~QtAudioInput() override;
 
+  // Records from the input device with this id instead of the default one (a test's private
+  // source); empty: the default device.
+  void useDevice(const QByteArray& id) { deviceId_ = id; }
+
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override;
   void queue(int bufferId, std::int16_t* samples, int count) override;
   void start() override;
@@ -39,6 +44,7 @@ class QtAudioInput : public QObject, public AudioInput {
  private:
   void deliverFilled(int bufferId, unsigned generation, std::chrono::steady_clock::time_point at);
 
+  QByteArray deviceId_;
   std::unique_ptr<QThread> thread_;
   CaptureWorker* worker_ = nullptr;  // lives on thread_
   BufferFilled onBufferFilled_;

@@ -4,6 +4,7 @@
 
 #include "signal/rounding.h"
 #include "tests/receiver_app/receiver_rig.h"
+#include "tests/receiver_app/transmitted_audio.h"
 #include "tests/tools/tool_runner.h"
 #include "transmitter/core/frame_synthesizer.h"
 
@@ -25,7 +26,9 @@ namespace mosaic {
 namespace {
 
 using namespace rx;
+using test::receivedAudio;
 using test::ReceiverRig;
+using test::writeWav;
 
 constexpr float kBright =
     7.5f;  // picture units: a phase step of a quarter turn, the brightest value
@@ -38,25 +41,6 @@ std::unique_ptr<PicturePlanes> quarterPicture() {
   for (int c = 1; c <= 47; ++c)
     for (int r = 1; r <= 64; ++r) planes->Y[c][r] = (c >= 25 && r >= 36) ? kBright : kDark;
   return planes;
-}
-
-// `frames` frames of the transmitter's signal for `planes`, resampled from 48000 to 9600 Hz.
-std::vector<std::int16_t> receivedAudio(const PicturePlanes& planes, int frames) {
-  FrameSynthesizer synthesizer;
-  std::vector<std::int16_t> sent(static_cast<std::size_t>(frames) * kFrameSamples);
-  for (int f = 0; f < frames; ++f) synthesizer.synthesize(planes, sent.data() + f * kFrameSamples);
-  std::vector<float> in(sent.begin(), sent.end());
-  std::vector<float> out(in.size() / 5 + 16);
-  SRC_DATA data{};
-  data.data_in = in.data();
-  data.input_frames = static_cast<long>(in.size());
-  data.data_out = out.data();
-  data.output_frames = static_cast<long>(out.size());
-  data.src_ratio = double(kRxSampleRateHz) / kTxSampleRateHz;
-  EXPECT_EQ(src_simple(&data, SRC_SINC_BEST_QUALITY, 1), 0);
-  std::vector<std::int16_t> at9600(static_cast<std::size_t>(data.output_frames_gen));
-  for (std::size_t i = 0; i < at9600.size(); ++i) at9600[i] = saturate16(roundHalfEven(out[i]));
-  return at9600;
 }
 
 // The mean of the green component over a rectangle of the picture.
@@ -89,19 +73,6 @@ TEST(Reception, TheTransmittedPictureAppearsTheRightWayRound) {
   // Bright: sin(quarter turn) x contrast 178 = 178; dark: sin(1/60 turn) x 178 = 19.
   EXPECT_NEAR(topLeft, 178, 15);
   for (double dark : {topRight, bottomLeft, bottomRight}) EXPECT_NEAR(dark, 19, 15);
-}
-
-bool writeWav(const QString& path, const std::vector<std::int16_t>& samples) {
-  SF_INFO info{};
-  info.samplerate = kRxSampleRateHz;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  const auto n = static_cast<sf_count_t>(samples.size());
-  const bool ok = sf_writef_short(f, samples.data(), n) == n;
-  sf_close(f);
-  return ok;
 }
 
 TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
