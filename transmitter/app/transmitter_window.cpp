@@ -49,7 +49,7 @@ TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* pare
   buildMenuBar();
   layout->setMenuBar(menuBar_);
   // 6. The empty video area.
-  file_ = services_.makeVideoFile();
+  makeFileSource();
   showSource(QImage());
 
   connect(&stepTimer_, &QTimer::timeout, this, &TransmitterWindow::onStepTimer);
@@ -157,10 +157,11 @@ void TransmitterWindow::onOpenFile() {
   setCaptionFromFileName();
   file_.reset();
   stepTimer_.stop();
-  file_ = services_.makeVideoFile();
+  makeFileSource();
   std::string error;
   if (!file_->open(state_.fileName, error) && services_.reportOpenFailure)
     services_.reportOpenFailure(this, *chosen, QString::fromStdString(error));
+  if (file_->opening()) setCaptionFromFileName();
   state_.length = file_->length();
   destroyControl(kPlayPauseId);
   createPlayPauseButton(kStoppedText);
@@ -243,7 +244,28 @@ void TransmitterWindow::setCaptionFromFileName() {
   const QString name = QString::fromStdString(state_.fileName);
   const qsizetype slash =
       std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
-  setWindowTitle(name.mid(slash + 1));
+  // A large file takes a while to open; until then the caption says so.
+  const bool opening = file_ && file_->opening();
+  setWindowTitle(name.mid(slash + 1) + (opening ? QStringLiteral(" (opening...)") : QString()));
+}
+
+void TransmitterWindow::makeFileSource() {
+  file_ = services_.makeVideoFile();
+  file_->setChangeHandler([this] { onFileChanged(); });
+}
+
+void TransmitterWindow::onFileChanged() {
+  if (state_.length != file_->length()) {
+    state_.length = file_->length();
+    if (positionBar_) positionBar_->setLength(state_.length);
+  }
+  const std::string error = file_->takeOpenError();
+  if (!error.empty() && services_.reportOpenFailure)
+    services_.reportOpenFailure(this, QString::fromStdString(state_.fileName),
+                                QString::fromStdString(error));
+  if (state_.cameraMode) return;
+  if (!state_.fileName.empty()) setCaptionFromFileName();
+  showSource(file_->picture());
 }
 
 // ---- camera mode ----

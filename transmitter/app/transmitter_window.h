@@ -100,6 +100,10 @@ class TransmitterWindow : public QDialog {
   void seekFile();
   // Puts a new source picture into the area and on screen.
   void showSource(const QImage& picture);
+  // A new file source, whose later news (a worker's) reaches onFileChanged.
+  void makeFileSource();
+  // The file source has moved on: its length, picture or opening outcome is new.
+  void onFileChanged();
   // Connects the camera with the operator's settings and starts its preview.
   void reconnectCamera();
   // Closes the sources, stops the timer and the sound output; runs once.
