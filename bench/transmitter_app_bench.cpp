@@ -5,7 +5,6 @@
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/core/crawl_text.h"
-#include "transmitter/core/frame_synthesizer.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -44,8 +43,8 @@ QImage picture() {
 struct GrabRig {
   mosaic::ComposedVideoArea area;
   mosaic::CrawlState crawl{true, 0};
-  mosaic::PictureGrab grab;
-  std::unique_ptr<mosaic::PicturePlanes> planes = std::make_unique<mosaic::PicturePlanes>();
+  mosaic::TransmitChain chain;
+  std::unique_ptr<mosaic::GrabBitmap> bitmap = std::make_unique<mosaic::GrabBitmap>();
   GrabRig() { area.setSourcePicture(picture()); }
 };
 
@@ -57,13 +56,11 @@ void BM_FrameFromVideoArea(benchmark::State& state) {
     std::fclose(f);
   }
   GrabRig rig;
-  auto& [area, crawl, grab, planes] = rig;
-  mosaic::FrameSynthesizer synth;
+  auto& [area, crawl, chain, bitmap] = rig;
   std::vector<std::int16_t> frame(mosaic::kFrameSamples);
   for (auto _ : state) {
-    *planes = mosaic::PicturePlanes{};
-    grab.grabPicture(area, crawl, mosaic::readCrawlText(file.string()), *planes);
-    synth.synthesize(*planes, frame.data());
+    mosaic::buildComposedFrame(chain, area, crawl, mosaic::readCrawlText(file.string()),
+                               frame.data());
     benchmark::DoNotOptimize(frame.data());
   }
   std::filesystem::remove(file);
@@ -74,10 +71,10 @@ BENCHMARK(BM_FrameFromVideoArea)->Unit(benchmark::kMillisecond);
 void BM_OverlaysAndGrab(benchmark::State& state) {
   app();
   GrabRig rig;
-  auto& [area, crawl, grab, planes] = rig;
+  auto& [area, crawl, chain, bitmap] = rig;
   for (auto _ : state) {
-    grab.grabPicture(area, crawl, "CQ CQ DE MOSAIC TV", *planes);
-    benchmark::DoNotOptimize(planes.get());
+    mosaic::grabComposedPicture(area, crawl, "CQ CQ DE MOSAIC TV", *bitmap);
+    benchmark::DoNotOptimize(bitmap.get());
   }
 }
 BENCHMARK(BM_OverlaysAndGrab)->Unit(benchmark::kMillisecond);

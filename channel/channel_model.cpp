@@ -1,6 +1,7 @@
 #include "channel/channel_model.h"
 
 #include "channel/fft_filter.h"
+#include "signal/rounding.h"
 
 #include <samplerate.h>
 
@@ -188,6 +189,18 @@ std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
   if (s.snrDb) y = addNoise(y, rateHz, *s.snrDb, s.seed);
   if (s.passLowHz && s.passHighHz) y = bandPass(y, rateHz, *s.passLowHz, *s.passHighHz);
   return y;
+}
+
+std::vector<std::int16_t> toSamples(const std::vector<float>& output, long* limited) {
+  std::vector<std::int16_t> samples(output.size());
+  long count = 0;
+  for (std::size_t n = 0; n < output.size(); ++n) {
+    const long long v = roundHalfEven(output[n]);
+    if (v != saturate16(v)) ++count;
+    samples[n] = saturate16(v);
+  }
+  if (limited) *limited = count;
+  return samples;
 }
 
 }  // namespace mosaic

@@ -37,6 +37,10 @@ struct ChannelSettings {
 std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
                                 const ChannelSettings& settings);
 
+// The channel's output as 16-bit samples (nearest, ties to even, limited to full scale);
+// `limited`, when given, counts the samples that had to be limited.
+std::vector<std::int16_t> toSamples(const std::vector<float>& output, long* limited = nullptr);
+
 // The stages, each usable alone.
 // The analytic signal's imaginary part (a 90-degree shift of every frequency) by a windowed FIR.
 std::vector<float> hilbertTransform(const std::vector<float>& x);

@@ -32,4 +32,7 @@ inline std::int16_t saturate16(long long x) {
   return static_cast<std::int16_t>(x);
 }
 
+// A computed sound value as a 16-bit sample: nearest, ties to even, limited to full scale.
+inline std::int16_t roundToSample(long double x) { return saturate16(roundHalfEven(x)); }
+
 }  // namespace mosaic

@@ -18,6 +18,8 @@ inline constexpr int kCaptureSamples = 12288;                // one capture buff
 inline constexpr int kHistorySamples = 2 * kCaptureSamples;  // previous buffer + newest buffer
 inline constexpr int kBlockSamples = 256;                    // one symbol, also the transform size
 inline constexpr int kBlocksPerRun = kHistorySamples / kBlockSamples;  // 96
+static_assert(kBlocksPerRun == 96 && kHistorySamples % kBlockSamples == 0);
+static_assert(kStepsPerFrame == 30720);
 
 // The symbol (0..48) of the synthesis step that produces samples n - 1 and n, n odd.
 // Symbol s is centred on sample 1280 s; n / 1280 is never a tie because n is odd.

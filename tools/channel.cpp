@@ -87,13 +87,8 @@ int runChannel(const std::vector<std::string>& argv) {
                                std::to_string(sound.rateHz / 2) + " Hz)");
 
   const std::vector<float> out = applyChannel(sound.samples, sound.rateHz, settings);
-  std::vector<std::int16_t> pcm(out.size());
   long clipped = 0;
-  for (std::size_t n = 0; n < out.size(); ++n) {
-    double v = std::nearbyint(out[n]);
-    if (v > 32767 || v < -32768) ++clipped;
-    pcm[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
-  }
+  const std::vector<std::int16_t> pcm = toSamples(out, &clipped);
   WavWriter wav(output, sound.rateHz);
   if (!wav.open(error) || !wav.write(pcm.data(), static_cast<long>(pcm.size()), error) ||
       !wav.finish(error))

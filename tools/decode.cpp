@@ -2,6 +2,7 @@
 // it from start-up: the last picture, one picture per buffer, and the movie file.
 
 #include "receiver/app/picture_image.h"
+#include "receiver/core/slider_scales.h"
 #include "signal/timing.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
@@ -12,7 +13,6 @@
 
 #include <QString>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -35,15 +35,13 @@ const char* const kOptionHelp =
     "  --no-half-pixel        switch \"+ half pixel\" off (it starts on)\n"
     "  --channel left|right   decode one channel instead of the mix of all\n";
 
-// The slider position that gives `text` as (position - 200) / perUnit, if it is on the grid
-// of positions 0..400.
-std::optional<int> sliderPosition(const std::string& text, int perUnit) {
+// The tuning that `text` gives, if the receiver's slider with `stepsPerHz` can show it.
+std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
   const auto value = parseNumber(text);
   if (!value) return std::nullopt;
-  const double position = *value * perUnit + 200.0;
-  const double nearest = std::nearbyint(position);
-  if (std::abs(position - nearest) > 1e-6 || nearest < 0.0 || nearest > 400.0) return std::nullopt;
-  return static_cast<int>(nearest);
+  const auto position = tuningPositionOnGrid(*value, stepsPerHz);
+  if (!position) return std::nullopt;
+  return tuningAt(*position, stepsPerHz);
 }
 
 struct Options {
@@ -73,15 +71,15 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
     } else if (auto v = args.option("--movie", missing)) {
       o.movie = *v;
     } else if (auto v = args.option("--coarse", missing)) {
-      const auto p = sliderPosition(*v, 10);
-      if (!p) return usageError(cmd, "--coarse wants -20 to 20 Hz in steps of 0.1, not " + *v);
-      o.demod.coarseHz = static_cast<float>((*p - 200) / 10.0L);
+      const auto hz = tuningOnGrid(*v, kCoarseStepsPerHz);
+      if (!hz) return usageError(cmd, "--coarse wants -20 to 20 Hz in steps of 0.1, not " + *v);
+      o.demod.coarseHz = *hz;
     } else if (auto v = args.option("--fine", missing)) {
-      const auto p = sliderPosition(*v, 50);
-      if (!p) return usageError(cmd, "--fine wants -4 to 4 Hz in steps of 0.02, not " + *v);
-      o.demod.fineHz = static_cast<float>((*p - 200) / 50.0L);
+      const auto hz = tuningOnGrid(*v, kFineStepsPerHz);
+      if (!hz) return usageError(cmd, "--fine wants -4 to 4 Hz in steps of 0.02, not " + *v);
+      o.demod.fineHz = *hz;
     } else if (auto v = args.option("--balance", missing)) {
-      const auto n = integerIn(*v, -200, 200);
+      const auto n = integerIn(*v, balanceAt(0), balanceAt(kSliderMaximum));
       if (!n) return usageError(cmd, "--balance wants a whole number from -200 to 200, not " + *v);
       o.demod.balance = *n;
     } else if (args.flag("--no-half-pixel")) {

@@ -4,63 +4,74 @@
 #include "signal/rounding.h"
 #include "signal/timing.h"
 
-#include <samplerate.h>
+#include <soxr.h>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace mosaic::tool {
 
 namespace {
 
-// libsamplerate's medium sinc converter: 121 dB signal-to-noise over 90 % of the output band
-// (4320 Hz at 9600 Hz), far beyond both the highest carrier (3425 Hz) and what 16-bit samples
-// hold, and about three times as fast as the best one, whose extra width carries nothing here.
-constexpr int kConverter = SRC_SINC_MEDIUM_QUALITY;
+// libsoxr's high quality (20-bit precision, linear phase): a stop band at least 120 dB down from
+// the output's Nyquist frequency (4800 Hz) on, a pass band flat to 91 % of it (4380 Hz), far beyond
+// the highest carrier (3425 Hz), and linear phase with the filter's delay removed, so the output
+// lines up with the input in time. It is several times faster than a plain sinc converter of that
+// quality.
 constexpr long kPieceFrames = 16384;  // [frames] read from the file at a time
 
 }  // namespace
 
 Resampler::Resampler(int inputRateHz) : ratio_(double(kRxSampleRateHz) / inputRateHz) {
-  if (inputRateHz != kRxSampleRateHz) state_ = src_new(kConverter, 1, &error_);
+  if (inputRateHz == kRxSampleRateHz) return;
+  const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+  const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_LINEAR_PHASE);
+  soxr_error_t error = nullptr;
+  state_ = soxr_create(inputRateHz, kRxSampleRateHz, 1, &error, &io, &quality, nullptr);
+  if (error) {
+    error_ = error;
+    state_ = nullptr;
+  }
 }
 
 Resampler::~Resampler() {
-  if (state_) src_delete(state_);
+  if (state_) soxr_delete(state_);
 }
 
 bool Resampler::ready(std::string& error) const {
-  if (error_ == 0) return true;
-  error = std::string("cannot resample: ") + src_strerror(error_);
+  if (error_.empty()) return true;
+  error = "cannot resample: " + error_;
   return false;
 }
 
 bool Resampler::convert(const float* input, long count, bool last, std::vector<std::int16_t>& out,
                         std::string& error) {
-  auto store = [&out](float v) { out.push_back(saturate16(roundHalfEven(v))); };
+  // lrint rounds to nearest, ties to even, in the default rounding mode, without the cost of
+  // saving and restoring the floating-point environment that nearbyint has.
+  auto store = [&out](float v) { out.push_back(saturate16(std::isfinite(v) ? std::lrint(v) : 0)); };
   if (!state_) {
     for (long i = 0; i < count; ++i) store(input[i]);
     return true;
   }
-  scratch_.resize(static_cast<std::size_t>(count * ratio_) + 4096);
-  SRC_DATA data{};
-  data.data_in = input;
-  data.input_frames = count;
-  data.src_ratio = ratio_;
-  data.end_of_input = last ? 1 : 0;
+  scratch_.resize(static_cast<std::size_t>(static_cast<double>(count) * ratio_) + 4096);
+  out.reserve(out.size() + scratch_.size());
+  // Everything given is taken in one call as long as the output has room; at the end, calls
+  // without input drain what the converter still holds.
   for (;;) {
-    data.data_out = scratch_.data();
-    data.output_frames = static_cast<long>(scratch_.size());
-    const int result = src_process(state_, &data);
-    if (result != 0) {
-      error = std::string("cannot resample: ") + src_strerror(result);
+    std::size_t used = 0, made = 0;
+    const soxr_error_t result =
+        soxr_process(state_, count > 0 ? input : nullptr, static_cast<std::size_t>(count), &used,
+                     scratch_.data(), scratch_.size(), &made);
+    if (result) {
+      error = std::string("cannot resample: ") + result;
       return false;
     }
-    for (long i = 0; i < data.output_frames_gen; ++i) store(scratch_[static_cast<std::size_t>(i)]);
-    data.data_in += data.input_frames_used;
-    data.input_frames -= data.input_frames_used;
-    // Done when the input is used up, and at the end when the converter has nothing left.
-    if (data.input_frames == 0 && (!last || data.output_frames_gen == 0)) return true;
+    for (std::size_t i = 0; i < made; ++i) store(scratch_[i]);
+    input += used;
+    count -= static_cast<long>(used);
+    if (count > 0) continue;
+    if (!last || made == 0) return true;
   }
 }
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-typedef struct SRC_STATE_tag SRC_STATE;
+struct soxr;
 
 namespace mosaic::tool {
 
-// Brings samples at any rate to 9600 Hz with libsamplerate's sinc converter, as a stream.
+// Brings samples at any rate to 9600 Hz with libsoxr's high-quality converter, as a stream.
 class Resampler {
  public:
   // `inputRateHz` > 0. No resampling at all when it is already 9600 Hz.
@@ -37,8 +37,8 @@ class Resampler {
 
  private:
   double ratio_;
-  SRC_STATE* state_ = nullptr;
-  int error_ = 0;
+  soxr* state_ = nullptr;
+  std::string error_;
   std::vector<float> scratch_;
 };
 

@@ -8,13 +8,14 @@
 #include "tools/command.h"
 #include "tools/decode_quality.h"
 #include "tools/decode_recording.h"
-#include "tools/frame_encoder.h"
 #include "tools/sound_writer.h"
 #include "tools/test_card.h"
+#include "transmitter/app/composed_video_area.h"
+#include "transmitter/app/picture_grab.h"
+#include "transmitter/core/transmit_chain.h"
 
 #include <QString>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -43,15 +44,6 @@ bool writeSound(const std::string& path, const std::vector<std::int16_t>& sample
   WavWriter wav(path, kTxSampleRateHz);
   return wav.open(error) && wav.write(samples.data(), static_cast<long>(samples.size()), error) &&
          wav.finish(error);
-}
-
-std::vector<std::int16_t> toSamples(const std::vector<float>& x) {
-  std::vector<std::int16_t> out(x.size());
-  for (std::size_t n = 0; n < x.size(); ++n) {
-    const double v = std::nearbyint(x[n]);
-    out[n] = static_cast<std::int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
-  }
-  return out;
 }
 
 // How much the channel added to the error a perfect channel leaves (the card's sharp edges
@@ -101,12 +93,15 @@ int runDemo(const std::vector<std::string>& argv) {
   const QImage card = drawTestCard();
   if (!card.save(QString::fromStdString(file("test-card.png"))))
     return failure("cannot write " + file("test-card.png"));
-  FrameEncoder encoder;
-  std::vector<std::int16_t> sent;
-  for (int f = 0; f < kDemoFrames; ++f) {
-    const auto& frame = encoder.encode(card);
-    sent.insert(sent.end(), frame.begin(), frame.end());
-  }
+  // The card in the transmitter's video area, sent as the program sends it: marker frame drawn,
+  // crawl off as at start-up.
+  ComposedVideoArea area;
+  area.setSourcePicture(card);
+  CrawlState crawl;
+  TransmitChain chain;
+  std::vector<std::int16_t> sent(std::size_t{kDemoFrames} * kFrameSamples);
+  for (int f = 0; f < kDemoFrames; ++f)
+    buildComposedFrame(chain, area, crawl, std::string(), sent.data() + f * kFrameSamples);
   std::string error;
   if (!writeSound(file("sent.wav"), sent, error)) return failure(error);
 
@@ -131,12 +126,12 @@ int runDemo(const std::vector<std::string>& argv) {
     return failure("cannot write the received pictures into " + dir);
 
   // How close, against what the same receiver makes of the signal straight from the transmitter.
-  const LuminanceMatch match = receivedLuminance(small, encoder.planes(), demod.balance);
+  const LuminanceMatch match = receivedLuminance(small, chain.planes(), demod.balance);
   DemodSettings perfectTuning = demod;
   perfectTuning.fineHz = 0.0f;
   const LuminanceMatch perfect =
       receivedLuminance(decodeRecording(sent, kTxSampleRateHz, perfectTuning, DisplaySettings{}),
-                        encoder.planes(), demod.balance);
+                        chain.planes(), demod.balance);
 
   std::printf("sent:      %s and %s (%d frames, %.2f s)\n", file("test-card.png").c_str(),
               file("sent.wav").c_str(), kDemoFrames, sent.size() / double(kTxSampleRateHz));

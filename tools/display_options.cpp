@@ -1,5 +1,7 @@
 #include "tools/display_options.h"
 
+#include "receiver/core/slider_scales.h"
+
 namespace mosaic::tool {
 
 const char* const kDisplayOptionHelp =
@@ -25,9 +27,9 @@ OptionResult takeDisplayOption(Arguments& args, DisplaySettings& display, bool& 
     int DisplaySettings::*field;
     int high;
   };
-  static const Level levels[] = {{"--brightness", &DisplaySettings::brightness, 256},
-                                 {"--contrast", &DisplaySettings::contrast, 256},
-                                 {"--saturation", &DisplaySettings::saturation, 400}};
+  static const Level levels[] = {{"--brightness", &DisplaySettings::brightness, kLevelMaximum},
+                                 {"--contrast", &DisplaySettings::contrast, kLevelMaximum},
+                                 {"--saturation", &DisplaySettings::saturation, kSliderMaximum}};
   for (const Level& level : levels) {
     if (auto v = args.option(level.name, missing)) {
       const auto n = integerIn(*v, 0, level.high);

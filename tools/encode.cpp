@@ -1,23 +1,22 @@
 // mosaic encode: a picture or a video to the transmitter's sound, one frame per 1.28 s. The
-// input is shown in the transmitter's composed video area and goes through the same overlays,
-// grab, reduction and synthesis as in the program.
+// input is shown in the transmitter's composed video area and goes through the same overlays
+// and transmit chain as in the program.
 
+#include "media/ffmpeg_video_file.h"
 #include "signal/timing.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
 #include "tools/sound_writer.h"
 #include "transmitter/app/composed_video_area.h"
-#include "transmitter/app/ffmpeg_video_file.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/core/crawl_text.h"
 #include "transmitter/core/crawl_window.h"
-#include "transmitter/core/frame_synthesizer.h"
+#include "transmitter/core/transmit_chain.h"
 
 #include <QImageReader>
 #include <QString>
 
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -94,9 +93,7 @@ int runEncode(const std::vector<std::string>& argv) {
 
   CrawlState crawl;
   crawl.crawlOn = crawlText.has_value();
-  PictureGrab grab;
-  auto planes = std::make_unique<PicturePlanes>();
-  FrameSynthesizer synthesizer;
+  TransmitChain chain;
   std::vector<std::int16_t> frame(kFrameSamples);
   WavWriter wav(output, kTxSampleRateHz);
   std::string error;
@@ -106,9 +103,7 @@ int runEncode(const std::vector<std::string>& argv) {
       video.seek(positionOfFrame(f, length));
       area.setSourcePicture(video.picture());
     }
-    *planes = PicturePlanes{};
-    grab.grabPicture(area, crawl, crawlText.value_or(std::string()), *planes);
-    synthesizer.synthesize(*planes, frame.data());
+    buildComposedFrame(chain, area, crawl, crawlText.value_or(std::string()), frame.data());
     if (!wav.write(frame.data(), static_cast<long>(frame.size()), error)) return failure(error);
   }
   if (!wav.finish(error)) return failure(error);

@@ -1,6 +1,6 @@
 #include "tools/video_writer.h"
 
-#include "transmitter/app/ffmpeg_support.h"
+#include "media/ffmpeg_support.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -36,8 +36,8 @@ QPushButton* addButton(ReceiverControls& c, QWidget* client, int id, const char*
 // Left-aligned static text; `id` 0 for a caption without an id.
 QLabel* addLabel(ReceiverControls& c, QWidget* client, int id, const char* text, QRect du) {
   auto* label = new QLabel(QString::fromLatin1(text), client);
-  // Never narrower than its caption: a clipped caption helps nobody, and nothing lies to the
-  // right of any caption in this layout.
+  // Never narrower than its caption where there is room: a clipped caption helps nobody.
+  // `keepCaptionsOffControls` cuts it back where a control follows.
   label->setGeometry(du.x(), du.y(), std::max(du.width(), label->sizeHint().width()), du.height());
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   if (id != 0) {
@@ -80,6 +80,26 @@ QSlider* addSlider(ReceiverControls& c, QWidget* client, int id) {
   return slider;
 }
 
+// A caption that has grown over a control to its right would hide part of it and swallow its
+// clicks: it ends where the control begins, and its letters close up until the text fits.
+void keepCaptionsOffControls(QWidget* client) {
+  const auto labels = client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+  for (QLabel* label : labels) {
+    QRect area = label->geometry();
+    for (QWidget* other : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (qobject_cast<QLabel*>(other) || !other->geometry().intersects(area)) continue;
+      if (other->x() > area.x()) area.setRight(other->x() - 1);
+    }
+    label->setGeometry(area);
+    QFont font = label->font();
+    for (int spacing = 100; spacing >= 70 && label->sizeHint().width() > area.width();
+         spacing -= 2) {
+      font.setLetterSpacing(QFont::PercentageSpacing, spacing);
+      label->setFont(font);
+    }
+  }
+}
+
 }  // namespace
 
 ReceiverControls createControls(QWidget* client) {
@@ -110,6 +130,7 @@ ReceiverControls createControls(QWidget* client) {
   addSlider(c, client, kSaturationId);
   addLabel(c, client, 0, "MONO<---------Saturation--------->COLOUR", dialogRect(0, 218, 130, 10));
   c.saturationValue = addLabel(c, client, kSaturationValueId, "100%", dialogRect(135, 198, 60, 10));
+  keepCaptionsOffControls(client);
   return c;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
+#include "platform/scroll_actions.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
@@ -78,9 +79,9 @@ void ReceiverWindow::connectControls() {
   }
   for (const auto& [id, slider] : controls_.sliders) {
     connect(slider, &QSlider::sliderMoved, this,
-            [this, id = id](int position) { onSlider(id, SliderCode::ThumbTrack, position); });
+            [this, id = id](int position) { onSlider(id, ScrollCode::ThumbTrack, position); });
     connect(slider, &QSlider::actionTriggered, this, [this, id = id, slider = slider](int action) {
-      if (const auto code = sliderCode(action, slider->isSliderDown())) {
+      if (const auto code = scrollCodeOfAction(action, slider->isSliderDown())) {
         onSlider(id, *code, slider->sliderPosition());
       }
     });
@@ -171,10 +172,10 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   showRecorderControls();
 }
 
-void ReceiverWindow::onSlider(int id, SliderCode code, int messagePosition) {
-  if (!changesSetting(code)) return;
+void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
+  if (!movesPosition(code)) return;
   const int position =
-      code == SliderCode::ThumbTrack ? messagePosition : controls_.sliders.at(id)->sliderPosition();
+      code == ScrollCode::ThumbTrack ? messagePosition : controls_.sliders.at(id)->sliderPosition();
   applySliderPosition(id, position, demod_, display_);
   if (isHorizontalSlider(id)) updateValueLabels();
 }

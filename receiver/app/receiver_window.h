@@ -14,6 +14,7 @@
 #include "receiver/core/movie/movie_recorder.h"
 #include "receiver/core/picture/display_settings.h"
 #include "receiver/core/receive_chain.h"
+#include "signal/scroll_code.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -67,7 +68,7 @@ class ReceiverWindow : public QMainWindow {
   // One filled sound buffer: demodulation, picture, drawing, then the recorder.
   void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
   // A slider notification; a thumb track carries its position, the others read the slider.
-  void onSlider(int id, SliderCode code, int messagePosition);
+  void onSlider(int id, ScrollCode code, int messagePosition);
   void updateValueLabels();
   void setNoiseStrength(NoiseWeights weights, const char* checkBoxText);
   // "Small": every window of the program is repainted, which blacks the picture area.

@@ -1,6 +1,5 @@
 #pragma once
-// The six sliders: where they sit, their ranges, how a slider notification is read, and how a
-// position sets the receiver's settings.
+// The six sliders: where they sit, their ranges, and which setting each position stands for.
 
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/display_settings.h"
@@ -8,22 +7,8 @@
 #include <QRect>
 
 #include <array>
-#include <optional>
 
 namespace mosaic {
-
-// The notification codes of a slider, in the numbering the receiver's handling is written for.
-enum class SliderCode {
-  LineUp = 0,
-  LineDown = 1,
-  PageUp = 2,
-  PageDown = 3,
-  ThumbPosition = 4,
-  ThumbTrack = 5,
-  Top = 6,
-  Bottom = 7,
-  EndTrack = 8,
-};
 
 struct SliderLayout {
   int id;
@@ -34,15 +19,6 @@ struct SliderLayout {
 
 // The sliders in the order they are made, placed in pixels.
 extern const std::array<SliderLayout, 6> kSliderLayouts;
-
-// The code for one of Qt's slider actions (QAbstractSlider::SliderAction). A thumb move while
-// the thumb is held is a thumb track, which arrives through the slider's own move signal, so
-// it gives none here; a move without the thumb held (the wheel) counts as a line step.
-std::optional<SliderCode> sliderCode(int qtAction, bool thumbHeld);
-
-// Whether a notification with this code changes the setting (thumb position and end of
-// tracking do not).
-bool changesSetting(SliderCode code);
 
 // Sets what slider `id` controls from its position. False for an id that is no slider.
 bool applySliderPosition(int id, int position, DemodSettings& demod, DisplaySettings& display);

@@ -117,5 +117,13 @@ TEST(ChannelModel, ProfilesAndNames) {
   EXPECT_EQ(applyChannel(x, kRate, ChannelSettings{}), x);
 }
 
+TEST(ChannelModel, OutputBecomesSamplesRoundedToEvenAndLimitedWithACount) {
+  long limited = -1;
+  const std::vector<std::int16_t> samples =
+      toSamples({0.5f, 1.5f, -2.5f, 32767.4f, 32767.5f, -32768.5f, -40000.0f, 12.7f}, &limited);
+  EXPECT_EQ(samples, (std::vector<std::int16_t>{0, 2, -2, 32767, 32767, -32768, -32768, 13}));
+  EXPECT_EQ(limited, 2);  // 32767.5 rounds to 32768; -32768.5 rounds to the even -32768
+}
+
 }  // namespace
 }  // namespace mosaic

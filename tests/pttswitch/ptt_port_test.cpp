@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/pttswitch/fake_serial_lines.h"
+#include "tests/support/fake_serial_lines.h"
 
 namespace mosaic {
 namespace {
@@ -21,7 +21,7 @@ class PttPortTest : public ::testing::Test {
     lines.calls.clear();
   }
 
-  FakeSerialLines lines;
+  fakes::FakeSerialLines lines;
   PttPort port{lines};
 };
 

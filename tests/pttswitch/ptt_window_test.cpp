@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "pttswitch/comport_error_box.h"
-#include "tests/pttswitch/fake_serial_lines.h"
+#include "tests/support/fake_serial_lines.h"
 #include "tests/support/qt_app.h"
 
 namespace mosaic {
@@ -20,7 +20,7 @@ using Calls = std::vector<std::string>;
 
 struct Rig {
   QApplication& app = test::app();  // first: widgets need it
-  FakeSerialLines lines;
+  fakes::FakeSerialLines lines;
   PttPort port{lines};
   int failureReports = 0;
   PttWindow window{port, [this] { ++failureReports; }};

@@ -1,6 +1,6 @@
 #include "receiver/core/capture/capture.h"
 #include "receiver/core/receive_chain.h"
-#include "tests/fakes/fake_audio_input.h"
+#include "tests/support/fake_audio_input.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 namespace mosaic {
 namespace {
 
-using testing::FakeAudioInput;
+using fakes::FakeAudioInput;
 
 std::vector<std::int16_t> filled(std::int16_t value, int count = kCaptureSamples) {
   return std::vector<std::int16_t>(static_cast<std::size_t>(count), value);

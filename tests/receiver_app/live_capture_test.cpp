@@ -8,8 +8,9 @@
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
 #include "receiver/core/movie/disk_movie_files.h"
-#include "tests/receiver_app/transmitted_audio.h"
+#include "tests/receiver_app/received_audio.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
 
 #include <QAudioDevice>
@@ -189,7 +190,7 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
   const QString wav = dir.filePath(QStringLiteral("same.wav"));
   const QString png = dir.filePath(QStringLiteral("decoded.png"));
   const QString decodedMovie = dir.filePath(QStringLiteral("decoded.49"));
-  ASSERT_TRUE(test::writeWav(wav, same));
+  ASSERT_TRUE(test::writeWav(wav, same, kRxSampleRateHz));
   const auto run = test::runTool({"decode", wav, "-o", png, "--movie", decodedMovie});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
   const QImage shown =

@@ -5,8 +5,8 @@
 #include "receiver/app/control_ids.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
-#include "tests/fakes/fake_audio_input.h"
 #include "tests/receiver/fake_movie_files.h"
+#include "tests/support/fake_audio_input.h"
 #include "tests/support/qt_app.h"
 
 #include <QAction>
@@ -24,7 +24,7 @@ namespace mosaic::test {
 
 struct ReceiverRig {
   QApplication& app = test::app();  // first: widgets need it
-  testing::FakeAudioInput input;
+  fakes::FakeAudioInput input;
   testing::FakeMovieFiles memoryFiles;
   std::deque<QString> dialogAnswers;  // an empty name or none left: cancelled
   int dialogs = 0;

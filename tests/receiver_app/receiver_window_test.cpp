@@ -140,6 +140,18 @@ TEST(ReceiverWindow, StartsWithEveryControlInPlaceAndInItsStartState) {
       found = found || l->text() == QLatin1String(caption);
     EXPECT_TRUE(found) << caption;
   }
+  // No caption covers a control (it would hide it and take its clicks), and every caption's
+  // text fits in the room it has.
+  QWidget* client = rig.button(kOpenFileId)->parentWidget();
+  for (QLabel* l : client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+    for (QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (qobject_cast<QLabel*>(w) || !w->isVisibleTo(client)) continue;
+      EXPECT_FALSE(l->geometry().intersects(w->geometry()))
+          << l->text().toStdString() << " covers " << w->metaObject()->className() << " at "
+          << w->x() << "," << w->y();
+    }
+  }
 }
 
 TEST(ReceiverWindow, VerticalSlidersStartWithBrightnessAtTheBottomAndRaiseTheValueUpwards) {
@@ -428,7 +440,7 @@ TEST(ReceiverWindow, ExitEndsReceptionAndReleasesTheDevice) {
 
 TEST(ReceiverWindow, WithoutASoundDeviceTheWindowStillWorks) {
   test::app();
-  testing::FakeAudioInput input;
+  fakes::FakeAudioInput input;
   input.failOpen = true;
   testing::FakeMovieFiles files;
   ReceiverWindow window(input, files, ReceiverServices{});

@@ -3,10 +3,11 @@
 // sent, and the very pixels that `mosaic decode -o` writes for the same recording.
 
 #include "signal/rounding.h"
+#include "tests/receiver_app/received_audio.h"
 #include "tests/receiver_app/receiver_rig.h"
-#include "tests/receiver_app/transmitted_audio.h"
+#include "tests/support/transmitted_frames.h"
+#include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
-#include "transmitter/core/frame_synthesizer.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -14,7 +15,6 @@
 
 #include <gtest/gtest.h>
 #include <samplerate.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <functional>
@@ -28,7 +28,6 @@ namespace {
 using namespace rx;
 using test::receivedAudio;
 using test::ReceiverRig;
-using test::writeWav;
 
 constexpr float kBright =
     7.5f;  // picture units: a phase step of a quarter turn, the brightest value
@@ -90,7 +89,7 @@ TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
   for (auto& s : audio) s = saturate16(roundHalfEven(s + noise(rng)));
   QTemporaryDir dir;
   const QString wav = dir.filePath("rx.wav");
-  ASSERT_TRUE(writeWav(wav, audio));
+  ASSERT_TRUE(test::writeWav(wav, audio, kRxSampleRateHz));
 
   struct Case {
     const char* name;

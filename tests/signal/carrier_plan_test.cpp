@@ -61,8 +61,6 @@ TEST(Timing, SymbolBoundariesFallBetweenOddSamples) {
   EXPECT_EQ(symbolOfOddSample(60799), 47);
   EXPECT_EQ(symbolOfOddSample(60801), 48);
   EXPECT_EQ(symbolOfOddSample(61439), 48);
-  EXPECT_EQ(kStepsPerFrame, 30720);
-  EXPECT_EQ(kBlocksPerRun, 96);
 }
 
 TEST(Rounding, NearestWithTiesToEvenAndLimits) {

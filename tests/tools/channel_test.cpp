@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include "tests/support/wav_files.h"
 
 #include <cmath>
 #include <complex>
@@ -15,28 +15,10 @@ namespace mosaic {
 namespace {
 
 void writeTone(const QString& path, double hz, int rate, int samples) {
-  SF_INFO info{};
-  info.samplerate = rate;
-  info.channels = 2;  // the tool mixes to one channel
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
-  ASSERT_NE(f, nullptr);
-  std::vector<short> s(2 * samples);
+  std::vector<std::int16_t> s(2 * samples);
   for (int n = 0; n < samples; ++n)
     s[2 * n] = s[2 * n + 1] = static_cast<short>(8000 * std::sin(2 * M_PI * hz * n / rate));
-  sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
-  sf_close(f);
-}
-
-std::vector<short> readMono(const QString& path, int& rate) {
-  SF_INFO info{};
-  SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
-  if (!f) return {};
-  rate = info.samplerate;
-  std::vector<short> s(static_cast<size_t>(info.frames));
-  sf_read_short(f, s.data(), static_cast<sf_count_t>(s.size()));
-  sf_close(f);
-  return s;
+  ASSERT_TRUE(test::writeWav(path, s, rate, 2));  // the tool mixes to one channel
 }
 
 double amplitudeAt(const std::vector<short>& x, double hz, int rate) {
@@ -53,8 +35,10 @@ TEST(ChannelTool, MovesTheToneAndKeepsTheRate) {
   writeTone(in, 2100.0, 9600, 9600 * 2);
   const auto run = test::runTool({"channel", in, "-o", out, "--offset", "-3", "--seed", "5"});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
-  int rate = 0;
-  const auto y = readMono(out, rate);
+  const auto sound = test::readWav(out);
+  const auto& y = sound.samples;
+  const int rate = sound.rateHz;
+  EXPECT_EQ(sound.channels, 1);
   EXPECT_EQ(rate, 9600);
   EXPECT_EQ(y.size(), 19200u);
   EXPECT_NEAR(amplitudeAt(y, 2097.0, rate), 8000.0, 100.0);

@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include "tests/support/wav_files.h"
 
 #include <cstdlib>
 #include <random>
@@ -44,16 +44,6 @@ reference::Planes planesFromPicture(const QImage& img) {
   return p;
 }
 
-std::vector<short> readWav(const QString& path, SF_INFO& info) {
-  info = SF_INFO{};
-  SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
-  if (!f) return {};
-  std::vector<short> samples(static_cast<size_t>(info.frames * info.channels));
-  sf_read_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-  sf_close(f);
-  return samples;
-}
-
 QImage testPicture(unsigned seed) {
   QImage img(160, 128, QImage::Format_RGB888);
   std::mt19937 rng(seed);
@@ -79,11 +69,11 @@ TEST(EncodeTool, FramesAgreeWithAnIndependentBuildOfThePicture) {
   const auto run = test::runTool({"encode", png, "-o", wav, "--frames", "2"});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
 
-  SF_INFO info;
-  const auto samples = readWav(wav, info);
-  EXPECT_EQ(info.samplerate, 48000);
-  EXPECT_EQ(info.channels, 1);
-  EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+  const auto sound = test::readWav(wav);
+  const auto& samples = sound.samples;
+  EXPECT_EQ(sound.rateHz, 48000);
+  EXPECT_EQ(sound.channels, 1);
+  EXPECT_EQ(sound.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
   ASSERT_EQ(samples.size(), 2u * 61440);
 
   const auto expected = reference::buildFrame(planesFromPicture(picture));
@@ -107,8 +97,7 @@ TEST(EncodeTool, OtherSizesAreScaledToFillTheVideoArea) {
   ASSERT_EQ(test::runTool({"encode", png, "-o", wav}).exitCode, 0);
   QImage white(160, 128, QImage::Format_RGB888);
   white.fill(Qt::white);
-  SF_INFO info;
-  const auto samples = readWav(wav, info);
+  const auto samples = test::readWav(wav).samples;
   ASSERT_EQ(samples.size(), 61440u);  // one frame for a picture by default
   const auto expected = reference::buildFrame(planesFromPicture(white));
   EXPECT_TRUE(std::equal(samples.begin(), samples.end(), expected.begin()));
@@ -148,10 +137,17 @@ TEST(DemoTool, SendsTheTestCardThroughTheSystemAndGivesAVerdict) {
   const auto run = test::runTool({"demo", "-o", dir.path()});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
   EXPECT_TRUE(QFile::exists(dir.filePath("test-card.png")));
-  SF_INFO info;
-  EXPECT_EQ(readWav(dir.filePath("sent.wav"), info).size(), 8u * 61440);
-  EXPECT_EQ(info.samplerate, 48000);
-  EXPECT_FALSE(readWav(dir.filePath("received.wav"), info).empty());
+  const auto sound = test::readWav(dir.filePath("sent.wav"));
+  const auto& sent = sound.samples;
+  EXPECT_EQ(sent.size(), 8u * 61440);
+  EXPECT_EQ(sound.rateHz, 48000);
+  // What the demo sends is what the transmitter sends for the card, overlays included.
+  ASSERT_EQ(test::runTool({"encode", dir.filePath("test-card.png"), "-o", dir.filePath("card.wav"),
+                           "--frames", "8"})
+                .exitCode,
+            0);
+  EXPECT_EQ(test::readWav(dir.filePath("card.wav")).samples, sent);
+  EXPECT_FALSE(test::readWav(dir.filePath("received.wav")).samples.empty());
   EXPECT_EQ(QImage(dir.filePath("received.png")).size(), QSize(288, 192));
   EXPECT_EQ(QImage(dir.filePath("received-both-frames.png")).size(), QSize(288, 192));
   // The verdict names the error and what a perfect channel leaves; the demo's channel is mild,

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include "tests/support/wav_files.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -33,13 +33,7 @@ QString writeRecording(const QTemporaryDir& dir, int buffers) {
       },
       141, 0.0, 1200.0, 100.0, 5);
   const QString path = dir.filePath("rec.wav");
-  SF_INFO info{};
-  info.samplerate = 9600;
-  info.channels = 1;
-  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-  sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-  sf_close(f);
+  EXPECT_TRUE(test::writeWav(path, samples, 9600));
   return path;
 }
 

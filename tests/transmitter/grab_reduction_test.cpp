@@ -65,7 +65,7 @@ TEST(GrabReduction, ColumnsAreMirroredAndRowsCountFromTheBottom) {
   EXPECT_EQ(samples->Rs[127][95], 255);  // client (32, 0): m = 127, k = 95
   EXPECT_EQ(samples->Bs[77][27], 64);
 
-  auto colour = std::make_unique<ColourPlanes>();
+  auto colour = std::make_unique<RgbPlanes>();
   reduceBlocks(*samples, *colour);
   EXPECT_FLOAT_EQ(colour->G[1][1], 4 * 128 / 128.0f);
   EXPECT_FLOAT_EQ(colour->R[48][64], 4 * 255 / 128.0f);

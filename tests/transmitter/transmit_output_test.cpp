@@ -1,6 +1,6 @@
 #include "transmitter/core/transmit_output.h"
 
-#include "fakes/fake_audio_output.h"
+#include "tests/support/fake_audio_output.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@ namespace {
 // A picture source that makes every frame different and counts the grabs.
 struct CountingSource {
   int grabs = 0;
-  void operator()(PicturePlanes& p) {
+  void operator()(GrabBitmap& b) {
     ++grabs;
-    p.Y[10][lumaRow(56)] = static_cast<float>(grabs % 8);
+    std::fill(b.bits.begin(), b.bits.end(), static_cast<std::uint8_t>(grabs * 40));
   }
 };
 
@@ -23,7 +23,7 @@ bool silent(const std::vector<std::int16_t>& b) {
 }
 
 TEST(TransmitOutput, StartsWithTwoSilentBuffersAt48000Hz) {
-  FakeAudioOutput device;
+  fakes::FakeAudioOutput device;
   CountingSource source;
   TransmitOutput out(device, std::ref(source));
   out.startOutput();
@@ -38,7 +38,7 @@ TEST(TransmitOutput, StartsWithTwoSilentBuffersAt48000Hz) {
 }
 
 TEST(TransmitOutput, RefillsStrictlyABAB) {
-  FakeAudioOutput device;
+  fakes::FakeAudioOutput device;
   CountingSource source;
   TransmitOutput out(device, std::ref(source));
   out.startOutput();
@@ -56,7 +56,7 @@ TEST(TransmitOutput, RefillsStrictlyABAB) {
 TEST(TransmitOutput, TheToggleAloneDecidesWhichBufferIsRefilled) {
   // Notifications carry no buffer identity here, just as the device's own names are ignored:
   // two returns in a row still refill A then B.
-  FakeAudioOutput device;
+  fakes::FakeAudioOutput device;
   TransmitOutput out(device, CountingSource{});
   out.startOutput();
   out.onOutputDone();
@@ -68,7 +68,7 @@ TEST(TransmitOutput, TheToggleAloneDecidesWhichBufferIsRefilled) {
 }
 
 TEST(TransmitOutput, WithoutADeviceItStaysSilentAndBuildsNothing) {
-  FakeAudioOutput device;
+  fakes::FakeAudioOutput device;
   device.available = false;
   CountingSource source;
   TransmitOutput out(device, std::ref(source));
@@ -81,15 +81,13 @@ TEST(TransmitOutput, WithoutADeviceItStaysSilentAndBuildsNothing) {
 }
 
 TEST(TransmitOutput, StopResetsThenCloses) {
-  FakeAudioOutput device;
+  fakes::FakeAudioOutput device;
   TransmitOutput out(device, CountingSource{});
   out.startOutput();
   out.stopOutput();
-  EXPECT_EQ(device.resetCount, 1);
-  EXPECT_EQ(device.closeCount, 1);
   EXPECT_TRUE(device.queue.empty());
   out.stopOutput();  // a second stop does nothing
-  EXPECT_EQ(device.closeCount, 1);
+  EXPECT_EQ(device.calls, (std::vector<std::string>{"open", "write", "write", "reset", "close"}));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Cameras through FFmpeg's capture devices, with FFmpeg's generated test sources standing in.
 
+#include "media/ffmpeg_camera.h"
 #include "tests/support/qt_app.h"
-#include "transmitter/app/ffmpeg_camera.h"
-#include "transmitter/core/frame_synthesizer.h"
+#include "transmitter/app/picture_grab.h"
 #include "window_fixture.h"
 
 #include <QElapsedTimer>
@@ -119,11 +119,9 @@ TEST_F(CameraWindowTest, WindowShowsAndSendsTheTestSource) {
   picture.fill(Qt::white);
   white.setSourcePicture(picture);
   CrawlState crawl;
-  PictureGrab grab;
-  auto planes = std::make_unique<PicturePlanes>();
-  grab.grabPicture(white, crawl, "", *planes);
+  TransmitChain chain;
   std::vector<std::int16_t> expected(kFrameSamples);
-  FrameSynthesizer().synthesize(*planes, expected.data());
+  buildComposedFrame(chain, white, crawl, "", expected.data());
   EXPECT_EQ(audio.played[2], expected);
 }
 

@@ -27,9 +27,10 @@ TEST(Overlays, WhiteAreaGivesFullScaleLuminanceAndNoColourInTheSentColumns) {
   ComposedVideoArea area;
   area.setSourcePicture(filled(Qt::white));
   CrawlState crawl;
-  PictureGrab grab;
-  auto planes = std::make_unique<PicturePlanes>();
-  grab.grabPicture(area, crawl, "", *planes);
+  TransmitChain chain;
+  std::vector<std::int16_t> frame(kFrameSamples);
+  buildComposedFrame(chain, area, crawl, "", frame.data());
+  const PicturePlanes* planes = &chain.planes();
   // The marker frame's columns 31..32 fall into column 48, which is never converted.
   for (int c = 1; c <= 47; ++c)
     for (int r = 1; r <= 64; ++r) {

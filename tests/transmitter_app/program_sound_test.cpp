@@ -3,10 +3,10 @@
 // 2.56 s of silence, then frames back to back, each the frame of the picture on show.
 
 #include "tests/support/qt_app.h"
+#include "tests/support/wav_files.h"
 #include "tools/tool_runner.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
-#include "transmitter/core/frame_synthesizer.h"
 
 #include <QAudioFormat>
 #include <QAudioSource>
@@ -18,7 +18,6 @@
 #include <QTimer>
 
 #include <signal.h>
-#include <sndfile.h>
 
 #include <gtest/gtest.h>
 
@@ -34,23 +33,10 @@ namespace {
 std::vector<std::int16_t> startUpFrame() {
   ComposedVideoArea area;
   CrawlState crawl;
-  PictureGrab grab;
-  auto planes = std::make_unique<PicturePlanes>();
-  grab.grabPicture(area, crawl, "", *planes);
+  TransmitChain chain;
   std::vector<std::int16_t> frame(kFrameSamples);
-  FrameSynthesizer().synthesize(*planes, frame.data());
+  buildComposedFrame(chain, area, crawl, "", frame.data());
   return frame;
-}
-
-// The samples of a sound file the tool wrote.
-std::vector<std::int16_t> readFrames(const QString& path) {
-  SF_INFO info{};
-  SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
-  if (!f) return {};
-  std::vector<std::int16_t> samples(static_cast<std::size_t>(info.frames));
-  sf_read_short(f, samples.data(), info.frames);
-  sf_close(f);
-  return samples;
 }
 
 // The program's process stands still for `seconds`, from `afterFirstSound` seconds after the
@@ -169,7 +155,7 @@ TEST(ProgramSound, AProcessStoppedFor12SecondsLeavesNoGapOnTheAir) {
   ASSERT_TRUE(black.save(picture));
   const auto run = test::runTool({QStringLiteral("encode"), picture, QStringLiteral("-o"), wav});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
-  const auto expected = readFrames(wav);
+  const auto expected = test::readWav(wav).samples;
   ASSERT_EQ(expected.size(), std::size_t{kFrameSamples});
   passesOnceInThreeTries([&](std::string& why) {
     const std::vector<Pause> pauses{{2 * 1.28 - 0.1, 1.0}, {6 * 1.28 - 0.1, 1.2}};

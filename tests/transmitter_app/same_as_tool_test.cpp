@@ -6,20 +6,10 @@
 #include "tools/tool_runner.h"
 #include "transmitter/app/command_ids.h"
 
-#include <sndfile.h>
+#include "tests/support/wav_files.h"
 
 namespace mosaic::test {
 namespace {
-
-std::vector<short> readWav(const QString& path) {
-  SF_INFO info{};
-  SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
-  if (!f) return {};
-  std::vector<short> samples(static_cast<size_t>(info.frames));
-  sf_read_short(f, samples.data(), info.frames);
-  sf_close(f);
-  return samples;
-}
 
 TEST_F(WindowTest, FramesEqualThoseOfMosaicEncodeForTheSameVideoAndCrawl) {
   constexpr int kFrames = 14;
@@ -29,14 +19,14 @@ TEST_F(WindowTest, FramesEqualThoseOfMosaicEncodeForTheSameVideoAndCrawl) {
   const auto run = runTool({"encode", video, "-o", wav, "--frames", QString::number(kFrames),
                             "--crawl", "CQ, 0 TEST DE MOSAIC"});
   ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
-  const auto tool = readWav(wav);
+  const auto tool = readWav(wav).samples;
   ASSERT_EQ(tool.size(), size_t(kFrames) * kFrameSamples);
 
   window->initialiseWindow();
   open(video);
   window->dispatchCommand(kCrawlToggleId);
   for (int f = 0; f < kFrames; ++f) {
-    window->onPositionScroll(kThumbTrack, (f * 128 / 100) % 12);  // the tool's schedule
+    window->onPositionScroll(ScrollCode::ThumbTrack, (f * 128 / 100) % 12);  // the tool's schedule
     audio.finishOldest();
   }
   ASSERT_EQ(audio.played.size(), size_t(2 + kFrames));
@@ -54,7 +44,7 @@ TEST_F(WindowTest, EncodeRunsThroughAWholeVideoByDefault) {
   const QString wav = dir.filePath("all.wav");
   ASSERT_EQ(runTool({"encode", video, "-o", wav}).exitCode, 0);
   // Frame f shows position floor(1.28 f): position 11, the last, first comes in frame 9.
-  EXPECT_EQ(readWav(wav).size(), size_t(10) * kFrameSamples);
+  EXPECT_EQ(readWav(wav).samples.size(), size_t(10) * kFrameSamples);
   EXPECT_EQ(runTool({"encode", video, "-o", wav, "--crawl"}).exitCode, 2);
 }
 

@@ -2,9 +2,9 @@
 // the file as being opened until it is, and gets the newest position's picture, fitted.
 
 #include "transmitter/app/threaded_video_file.h"
+#include "media/ffmpeg_video_file.h"
 #include "test_video.h"
 #include "tests/support/qt_app.h"
-#include "transmitter/app/ffmpeg_video_file.h"
 #include "window_fixture.h"
 
 #include <QElapsedTimer>
@@ -121,7 +121,7 @@ TEST_F(ThreadedWindowTest, TheCaptionShowsAFileBeingOpenedUntilItIs) {
   EXPECT_EQ(window->windowTitle(), QStringLiteral("clip.avi (opening...)"));
   ASSERT_TRUE(test::runUntil([&] { return window->videoState().length == 12; }, 10000));
   EXPECT_EQ(window->windowTitle(), QStringLiteral("clip.avi"));
-  window->onPositionScroll(5, 7);  // thumb track to 7
+  window->onPositionScroll(ScrollCode::ThumbTrack, 7);
   ASSERT_TRUE(test::runUntil(
       [&] { return test::frameOfPicture(window->videoArea().copy(0, 0, 160, 128)) == 7; }, 5000));
 

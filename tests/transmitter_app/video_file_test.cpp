@@ -1,8 +1,8 @@
 // Video files through FFmpeg: honest frame counts and exact seeks.
 
+#include "media/ffmpeg_video_file.h"
 #include "test_video.h"
 #include "tests/support/qt_app.h"
-#include "transmitter/app/ffmpeg_video_file.h"
 
 #include <QTemporaryDir>
 

@@ -3,11 +3,11 @@
 // fake camera, scripted dialogs, real FFmpeg video files made in a temporary folder, and a
 // crawl text file in that folder.
 
-#include "fake_camera.h"
-#include "fakes/fake_audio_output.h"
+#include "media/ffmpeg_video_file.h"
 #include "test_video.h"
+#include "tests/support/fake_audio_output.h"
+#include "tests/support/fake_camera.h"
 #include "tests/support/qt_app.h"
-#include "transmitter/app/ffmpeg_video_file.h"
 #include "transmitter/app/transmitter_window.h"
 
 #include <QFile>
@@ -28,7 +28,7 @@ class WindowTest : public ::testing::Test {
     s.audio = &audio;
     if (!s.makeVideoFile) s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
     s.makeCamera = [this]() -> std::unique_ptr<CameraSource> {
-      auto c = std::make_unique<FakeCamera>(cameraLog, cameraPresent);
+      auto c = std::make_unique<fakes::FakeCamera>(cameraLog, cameraPresent);
       camera = c.get();
       return c;
     };
@@ -73,10 +73,10 @@ class WindowTest : public ::testing::Test {
   // A derived fixture may set the file source before SetUp.
   TransmitterServices services;
   QTemporaryDir dir;
-  FakeAudioOutput audio;
-  CameraLog cameraLog;
+  fakes::FakeAudioOutput audio;
+  fakes::CameraLog cameraLog;
   bool cameraPresent = true;
-  FakeCamera* camera = nullptr;
+  fakes::FakeCamera* camera = nullptr;
   std::optional<QString> nextFile;
   std::optional<std::string> nextDevice;
   std::optional<FrameSize> nextSize;

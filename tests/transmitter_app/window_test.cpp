@@ -40,7 +40,7 @@ QStringList menuLayout(QMenuBar* bar) {
   return out;
 }
 
-TEST_F(WindowTest, StartsWithTheSpecifiedWindowAndSilenceQueued) {
+TEST_F(WindowTest, StartsWithCaptionMenusFileControlsAndSilenceQueued) {
   EXPECT_EQ(window->windowTitle(), "Colour TV TX (Voxlane+)");
   EXPECT_EQ(menuLayout(window->menus()),
             (QStringList{"&File[Open=401,-,Crawl on/off=421,-,Exit=402]", "&Output=418",
@@ -163,16 +163,15 @@ TEST_F(WindowTest, PositionBarCodesMoveThePositionAndIgnoredCodesDoNot) {
   EXPECT_EQ(frameOfPicture(window->videoArea().copy(0, 0, 160, 128)), 29);
   b->triggerAction(QAbstractSlider::SliderToMinimum);  // top
   EXPECT_EQ(window->videoState().position, 0);
-  window->onPositionScroll(kThumbTrack, 17);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 17);
   EXPECT_EQ(window->videoState().position, 17);
   EXPECT_EQ(b->value(), 17);
   EXPECT_EQ(frameOfPicture(window->videoArea().copy(0, 0, 160, 128)), 17);
-  window->onPositionScroll(kThumbPosition, 3);
-  window->onPositionScroll(kEndTrack, 4);
-  window->onPositionScroll(9, 5);
+  window->onPositionScroll(ScrollCode::ThumbPosition, 3);
+  window->onPositionScroll(ScrollCode::EndTrack, 4);
   EXPECT_EQ(window->videoState().position, 17);
   // The thumb position is a 16-bit value.
-  window->onPositionScroll(kThumbTrack, 0x10000 + 12);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 0x10000 + 12);
   EXPECT_EQ(window->videoState().position, 12);
   // The timer goes on from a position set by hand.
   window->onStepTimer();
@@ -192,7 +191,7 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   window->initialiseWindow();
   open(makeVideo("clip.avi", 20));
   window->dispatchCommand(kPlayPauseId);
-  window->onPositionScroll(kThumbTrack, 6);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 6);
   window->dispatchCommand(kCameraId);
   EXPECT_EQ(window->windowTitle(), "Live video");
   EXPECT_FALSE(window->stepTimerRunning());
@@ -219,10 +218,16 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   window->dispatchCommand(kVideoFormatId);
   EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video1");
   EXPECT_EQ(cameraLog.lastSettings.width, 320);
+  // Each choice drops the connection before making the new one; the camera itself stays.
+  EXPECT_EQ(cameraLog.calls, (std::vector<std::string>{
+                                 "made", "connect", "preview", "connect", "preview", "disconnect",
+                                 "connect", "preview", "disconnect", "connect", "preview"}));
   // Back to the file: position and stepping as they were.
   window->dispatchCommand(kAviId);
   EXPECT_EQ(window->windowTitle(), "clip.avi");
   EXPECT_EQ(cameraLog.destroyed, 1);
+  EXPECT_EQ(std::vector<std::string>(cameraLog.calls.end() - 2, cameraLog.calls.end()),
+            (std::vector<std::string>{"disconnect", "destroyed"}));
   EXPECT_EQ(window->control(kVideoSourceId), nullptr);
   EXPECT_EQ(stateText(*window), "4");
   EXPECT_TRUE(window->stepTimerRunning());

@@ -2,7 +2,7 @@
 // The dialogs behind "Video &source" (which capture device) and "Video &format" (which frame
 // size). Each hands back the operator's choice, or nothing when cancelled.
 
-#include "transmitter/app/camera_source.h"
+#include "media/camera_source.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,5 @@
 #pragma once
-// The numeric ids of the transmitter window's menu items and controls, and the codes of the
-// position bar's scroll notifications.
+// The numeric ids of the transmitter window's menu items and controls.
 
 namespace mosaic {
 
@@ -14,16 +13,5 @@ inline constexpr int kOutputId = 418;       // menu "&Output"
 inline constexpr int kVideoSourceId = 419;  // button "Video &source"
 inline constexpr int kVideoFormatId = 420;  // button "Video &format"
 inline constexpr int kCrawlToggleId = 421;  // menu "Crawl on/off"
-
-// Scroll codes of the position bar.
-inline constexpr int kLineUp = 0;
-inline constexpr int kLineDown = 1;
-inline constexpr int kPageUp = 2;
-inline constexpr int kPageDown = 3;
-inline constexpr int kThumbPosition = 4;
-inline constexpr int kThumbTrack = 5;
-inline constexpr int kTop = 6;
-inline constexpr int kBottom = 7;
-inline constexpr int kEndTrack = 8;
 
 }  // namespace mosaic

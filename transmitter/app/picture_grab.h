@@ -1,30 +1,25 @@
 #pragma once
-// The transmitter's picture for one frame (grabPicture): the overlays are drawn on the
-// composed video area, then its grab area is copied, reduced and converted to the planes.
+// The transmitter's picture for one frame, as the window and the mosaic tool both take it: this
+// frame's overlays are drawn on the composed video area, then its grab area is copied. The
+// transmit chain reduces and sends what this copies.
 
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/core/crawl_window.h"
 #include "transmitter/core/grab_bitmap.h"
-#include "transmitter/core/picture_planes.h"
+#include "transmitter/core/transmit_chain.h"
 
-#include <memory>
+#include <cstdint>
 #include <string>
 
 namespace mosaic {
 
-class PictureGrab {
- public:
-  PictureGrab() : bitmap_(std::make_unique<GrabBitmap>()) {}
+// Moves the crawl on for `crawlText`, redraws the overlays on `area` and copies its grab area.
+void grabComposedPicture(ComposedVideoArea& area, CrawlState& crawl, const std::string& crawlText,
+                         GrabBitmap& out);
 
-  // Overlays (with this frame's crawl text), grab, reduction: the planes of one frame.
-  void grabPicture(ComposedVideoArea& area, CrawlState& crawl, const std::string& crawlText,
-                   PicturePlanes& out);
-
-  // The pixels of the last grab.
-  const GrabBitmap& bitmap() const { return *bitmap_; }
-
- private:
-  std::unique_ptr<GrabBitmap> bitmap_;
-};
+// The samples of one frame for the composed area (kFrameSamples into `frame`): the grab above,
+// then the rest of `chain`.
+void buildComposedFrame(TransmitChain& chain, ComposedVideoArea& area, CrawlState& crawl,
+                        const std::string& crawlText, std::int16_t* frame);
 
 }  // namespace mosaic

@@ -1,6 +1,7 @@
 #include "transmitter/app/position_bar.h"
 
-#include "transmitter/app/command_ids.h"
+#include "platform/scroll_actions.h"
+#include "transmitter/core/video_source_control.h"
 
 namespace mosaic {
 
@@ -9,11 +10,12 @@ PositionBar::PositionBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setSingleStep(1);
   setLength(100);  // a new bar has the range 0..100
   connect(this, &QSlider::actionTriggered, this, &PositionBar::onAction);
+  connect(this, &QSlider::sliderMoved, this, &PositionBar::onThumbMoved);
   connect(this, &QSlider::sliderReleased, this, &PositionBar::onReleased);
 }
 
 void PositionBar::setLength(std::int32_t length) {
-  const int maximum = static_cast<int>(static_cast<std::uint32_t>(length) & 0xFFFFu);
+  const int maximum = low16(length);
   setRange(0, maximum);
   setPageStep(std::max(1, maximum / 5));  // a fifth of the bar, as a trackbar pages
 }
@@ -22,36 +24,15 @@ void PositionBar::setPosition(std::int32_t position) { setValue(position); }
 
 void PositionBar::onAction(int action) {
   // Qt has already moved the thumb when it reports an action, as a trackbar has.
-  switch (action) {
-    case SliderSingleStepSub:
-      emit scrolled(kLineUp, sliderPosition());
-      break;
-    case SliderSingleStepAdd:
-      emit scrolled(kLineDown, sliderPosition());
-      break;
-    case SliderPageStepSub:
-      emit scrolled(kPageUp, sliderPosition());
-      break;
-    case SliderPageStepAdd:
-      emit scrolled(kPageDown, sliderPosition());
-      break;
-    case SliderToMinimum:
-      emit scrolled(kTop, sliderPosition());
-      break;
-    case SliderToMaximum:
-      emit scrolled(kBottom, sliderPosition());
-      break;
-    case SliderMove:
-      emit scrolled(kThumbTrack, sliderPosition());
-      break;
-    default:
-      break;
-  }
+  if (const auto code = scrollCodeOfAction(action, isSliderDown()))
+    emit scrolled(*code, sliderPosition());
 }
 
+void PositionBar::onThumbMoved(int position) { emit scrolled(ScrollCode::ThumbTrack, position); }
+
 void PositionBar::onReleased() {
-  emit scrolled(kThumbPosition, sliderPosition());
-  emit scrolled(kEndTrack, sliderPosition());
+  emit scrolled(ScrollCode::ThumbPosition, sliderPosition());
+  emit scrolled(ScrollCode::EndTrack, sliderPosition());
 }
 
 }  // namespace mosaic

@@ -1,7 +1,9 @@
 #pragma once
-// The position bar of file mode: a horizontal slider whose moves are reported with the scroll
-// codes of the command ids header (line, page, top, bottom, thumb track, thumb position, end of
-// tracking), the way the window's scroll handler expects them.
+// The position bar of file mode: a horizontal slider whose moves are reported with scroll codes
+// (line, page, top, bottom, thumb track, thumb position, end of tracking), the way the window's
+// scroll handler expects them.
+
+#include "signal/scroll_code.h"
 
 #include <QSlider>
 
@@ -23,10 +25,11 @@ class PositionBar : public QSlider {
 
  signals:
   // The operator moved the bar: a scroll code and the thumb position.
-  void scrolled(int code, int thumbPosition);
+  void scrolled(ScrollCode code, int thumbPosition);
 
  private:
   void onAction(int action);
+  void onThumbMoved(int position);
   void onReleased();
 };
 

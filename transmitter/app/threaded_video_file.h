@@ -4,7 +4,7 @@
 // worker goes to the newest one asked for, skipping those overtaken, and hands back the picture
 // already fitted to the video area. Until a new picture is ready the previous one stays.
 
-#include "transmitter/app/video_source.h"
+#include "media/video_file_source.h"
 
 #include <QImage>
 #include <QObject>

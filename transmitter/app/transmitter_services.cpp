@@ -1,9 +1,9 @@
 #include "transmitter/app/transmitter_services.h"
 
+#include "media/ffmpeg_camera.h"
+#include "media/ffmpeg_video_file.h"
 #include "platform/mixer_launcher.h"
 #include "transmitter/app/camera_dialogs.h"
-#include "transmitter/app/ffmpeg_camera.h"
-#include "transmitter/app/ffmpeg_video_file.h"
 #include "transmitter/app/open_video_dialog.h"
 #include "transmitter/app/threaded_video_file.h"
 

@@ -3,8 +3,8 @@
 // picture sources, its dialogs and the mixer. The program passes the real ones; tests pass
 // fakes.
 
-#include "transmitter/app/camera_source.h"
-#include "transmitter/app/video_source.h"
+#include "media/camera_source.h"
+#include "media/video_file_source.h"
 #include "transmitter/core/audio_output.h"
 #include "transmitter/core/crawl_text.h"
 

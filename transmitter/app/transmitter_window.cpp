@@ -28,9 +28,8 @@ const QRect kPositionBarRect(31, 130, 129, 24);  // [px]
 TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      services_(std::move(services)),
-      grab_(std::make_unique<PictureGrab>()) {
-  // 1. The window, hidden, with the dialog font; its client area lies below the menu bar.
+      services_(std::move(services)) {
+  // The window, hidden, with the dialog font; its client area lies below the menu bar.
   setWindowTitle(kCaption);
   setFont(dialogFont());
   client_ = new QWidget(this);
@@ -40,15 +39,12 @@ TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* pare
   layout->addWidget(client_);
   videoWidget_ = new VideoAreaWidget(client_);
   videoWidget_->move(0, 0);
-  // 2. Icons.
   setWindowIcon(programIcon(IconProgram::Transmitter));
-  // 3., 4. Button 408 and the position bar.
+  // File mode's controls with nothing open, the menu bar and the empty video area.
   createPlayPauseButton(kStoppedText);
   createPositionBar();
-  // 5. The menu bar.
   buildMenuBar();
   layout->setMenuBar(menuBar_);
-  // 6. The empty video area.
   makeFileSource();
   showSource(QImage());
 
@@ -84,15 +80,9 @@ void TransmitterWindow::buildMenuBar() {
 }
 
 void TransmitterWindow::initialiseWindow() {
-  // 1. Start values of the source and the crawl.
-  state_.cameraMode = false;
-  state_.position = 0;
-  state_.stepping = false;
-  crawl_.crawlOn = false;
-  // 2.-4. The synthesis constants, marker and grab are built with the window's members.
-  // 5. Transmit from now on: two silent buffers, then a frame for every buffer returned.
-  output_ = std::make_unique<TransmitOutput>(
-      *services_.audio, [this](PicturePlanes& planes) { grabPicture(planes); });
+  // Transmit from now on: two silent buffers, then a frame for every buffer returned.
+  output_ = std::make_unique<TransmitOutput>(*services_.audio,
+                                             [this](GrabBitmap& bitmap) { grabPicture(bitmap); });
   output_->startOutput();
 }
 
@@ -141,8 +131,8 @@ void TransmitterWindow::dispatchCommand(int id) {
   }
 }
 
-void TransmitterWindow::grabPicture(PicturePlanes& out) {
-  grab_->grabPicture(area_, crawl_, readCrawlText(services_.crawlTextPath), out);
+void TransmitterWindow::grabPicture(GrabBitmap& out) {
+  grabComposedPicture(area_, crawl_, readCrawlText(services_.crawlTextPath), out);
   videoWidget_->showImage(area_.image());
 }
 
@@ -152,101 +142,30 @@ void TransmitterWindow::onOpenFile() {
   const std::optional<QString> chosen =
       services_.chooseFile ? services_.chooseFile(this) : std::nullopt;
   if (!chosen) return;
-  state_.fileName = chosen->toStdString();
   leaveCameraMode();
-  setCaptionFromFileName();
-  file_.reset();
   stepTimer_.stop();
+  file_.reset();
   makeFileSource();
   std::string error;
-  if (!file_->open(state_.fileName, error) && services_.reportOpenFailure)
+  if (!file_->open(chosen->toStdString(), error) && services_.reportOpenFailure)
     services_.reportOpenFailure(this, *chosen, QString::fromStdString(error));
-  if (file_->opening()) setCaptionFromFileName();
-  state_.length = file_->length();
-  destroyControl(kPlayPauseId);
-  createPlayPauseButton(kStoppedText);
-  destroyControl(kPositionBarId);
-  createPositionBar();
-  positionBar_->setLength(state_.length);
-  state_.position = 0;
-  seekFile();
-  state_.stepping = false;
-  playPause_->setStateText(kStoppedText);
+  source_.fileOpened(chosen->toStdString(), file_->length());
+  showFileCaption();
+  showFileControls();
 }
 
 void TransmitterWindow::onSelectFile() {
-  state_.cameraMode = false;
-  if (state_.fileName.empty())
-    setWindowTitle(QStringLiteral("AVI-to-NBTV"));
-  else
-    setCaptionFromFileName();
   leaveCameraMode();
-  destroyControl(kPlayPauseId);
-  createPlayPauseButton(QString());
-  showSteppingState();
-  destroyControl(kPositionBarId);
-  createPositionBar();
-  positionBar_->setLength(state_.length);
-  seekFile();
+  source_.selectFile();
+  showFileCaption();
+  showFileControls();
 }
 
-void TransmitterWindow::onPlayPause() {
-  if (!playPause_) return;
-  state_.stepping = !state_.stepping;
-  showSteppingState();
-}
-
-void TransmitterWindow::showSteppingState() {
-  if (state_.stepping) {
-    playPause_->setStateText(kSteppingText);
-    startStepTimer();
-  } else {
-    playPause_->setStateText(kStoppedText);
-    stepTimer_.stop();
-  }
-}
-
-void TransmitterWindow::onStepTimer() {
-  state_.position += 1;
-  if (state_.position > state_.length) state_.position = 0;
-  seekFile();
-}
-
-void TransmitterWindow::onPositionScroll(int code, int thumbPosition) {
-  if (!positionBar_) return;
-  switch (code) {
-    case kThumbTrack:
-      state_.position = thumbPosition & 0xFFFF;
-      break;
-    case kLineUp:
-    case kLineDown:
-    case kPageUp:
-    case kPageDown:
-    case kTop:
-    case kBottom:
-      state_.position = positionBar_->position() & 0xFFFF;
-      break;
-    default:
-      return;  // thumb released, end of tracking
-  }
-  seekFile();
-}
-
-void TransmitterWindow::seekFile() {
-  file_->seek(state_.position);
-  if (positionBar_) positionBar_->setPosition(state_.position);
-  if (!state_.cameraMode) showSource(file_->picture());
-}
-
-void TransmitterWindow::startStepTimer() { stepTimer_.start(kStepIntervalMs); }
-
-void TransmitterWindow::setCaptionFromFileName() {
-  const QString name = QString::fromStdString(state_.fileName);
-  const qsizetype slash =
-      std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+void TransmitterWindow::showFileCaption() {
   // A large file takes a while to open; until then the caption says so.
   const bool opening = file_ && file_->opening();
-  setWindowTitle(name.mid(slash + 1) + (opening ? QStringLiteral(" (opening...)") : QString()));
+  setWindowTitle(QString::fromStdString(source_.fileCaption()) +
+                 (opening ? QStringLiteral(" (opening...)") : QString()));
 }
 
 void TransmitterWindow::makeFileSource() {
@@ -255,31 +174,69 @@ void TransmitterWindow::makeFileSource() {
 }
 
 void TransmitterWindow::onFileChanged() {
-  if (state_.length != file_->length()) {
-    state_.length = file_->length();
-    if (positionBar_) positionBar_->setLength(state_.length);
+  if (source_.state().length != file_->length()) {
+    source_.lengthKnown(file_->length());
+    if (positionBar_) positionBar_->setLength(source_.state().length);
   }
   const std::string error = file_->takeOpenError();
   if (!error.empty() && services_.reportOpenFailure)
-    services_.reportOpenFailure(this, QString::fromStdString(state_.fileName),
+    services_.reportOpenFailure(this, QString::fromStdString(source_.state().fileName),
                                 QString::fromStdString(error));
-  if (state_.cameraMode) return;
-  if (!state_.fileName.empty()) setCaptionFromFileName();
+  if (source_.state().cameraMode) return;
+  showFileCaption();
   showSource(file_->picture());
+}
+
+void TransmitterWindow::showFileControls() {
+  destroyControl(kPlayPauseId);
+  createPlayPauseButton(QString());
+  showSteppingState();
+  destroyControl(kPositionBarId);
+  createPositionBar();
+  positionBar_->setLength(source_.state().length);
+  seekFile();
+}
+
+void TransmitterWindow::onPlayPause() {
+  if (!playPause_) return;
+  source_.togglePlayPause();
+  showSteppingState();
+}
+
+void TransmitterWindow::showSteppingState() {
+  if (playPause_) playPause_->setStateText(source_.state().stepping ? kSteppingText : kStoppedText);
+  if (source_.stepTimerRuns())
+    stepTimer_.start(kStepIntervalMs);
+  else
+    stepTimer_.stop();
+}
+
+void TransmitterWindow::onStepTimer() {
+  source_.step();
+  seekFile();
+}
+
+void TransmitterWindow::onPositionScroll(ScrollCode code, int thumbPosition) {
+  if (positionBar_ && source_.scroll(code, thumbPosition, positionBar_->position())) seekFile();
+}
+
+void TransmitterWindow::seekFile() {
+  file_->seek(source_.state().position);
+  if (positionBar_) positionBar_->setPosition(source_.state().position);
+  if (!source_.state().cameraMode) showSource(file_->picture());
 }
 
 // ---- camera mode ----
 
 void TransmitterWindow::onSelectCamera() {
   setWindowTitle(QStringLiteral("Live video"));
-  stepTimer_.stop();
-  if (!state_.cameraMode) {
+  if (source_.selectCamera()) {
     destroyControl(kPositionBarId);
     destroyControl(kPlayPauseId);
     createCameraButtons();
     camera_ = services_.makeCamera();
-    state_.cameraMode = true;
   }
+  showSteppingState();
   reconnectCamera();
 }
 
@@ -288,7 +245,7 @@ void TransmitterWindow::reconnectCamera() {
   // With no camera the area keeps showing whatever it showed.
   camera_->connectDriver(cameraSettings_);
   camera_->startPreview(kPreviewIntervalMs, [this](const QImage& picture) {
-    if (state_.cameraMode) showSource(picture);
+    if (source_.state().cameraMode) showSource(picture);
   });
 }
 
@@ -297,7 +254,6 @@ void TransmitterWindow::leaveCameraMode() {
   camera_.reset();  // a disconnected camera has nothing more to show
   destroyControl(kVideoSourceId);
   destroyControl(kVideoFormatId);
-  state_.cameraMode = false;
 }
 
 void TransmitterWindow::onVideoSource() {
@@ -391,8 +347,7 @@ void TransmitterWindow::keyPressEvent(QKeyEvent* event) {
 void TransmitterWindow::shutDown() {
   if (shutDown_) return;
   shutDown_ = true;
-  // 1. Close the file (and the camera with it); 2. stop the step timer; 3. the grab's memory
-  // stays with the window until it is destroyed; 4. stop the sound output.
+  // The sources first, then the timer that would seek them, then the sound output.
   if (file_) file_->close();
   if (camera_) camera_->disconnectDriver();
   stepTimer_.stop();

@@ -7,9 +7,9 @@
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/app/transmitter_services.h"
-#include "transmitter/app/video_source_state.h"
 #include "transmitter/core/crawl_window.h"
 #include "transmitter/core/transmit_output.h"
+#include "transmitter/core/video_source_control.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -44,17 +44,17 @@ class TransmitterWindow : public QDialog {
   // A command message: the id in the low 16 bits; the notification code above is not examined.
   void onCommandMessage(quint32 message);
   // The position bar moved: a scroll code and the thumb position.
-  void onPositionScroll(int code, int thumbPosition);
+  void onPositionScroll(ScrollCode code, int thumbPosition);
   // One tick of the one-second step timer.
   void onStepTimer();
-  // The picture of the next frame: overlays, grab, reduction.
-  void grabPicture(PicturePlanes& out);
+  // The picture of the next frame: overlays and grab; the window shows the overlays drawn.
+  void grabPicture(GrabBitmap& out);
 
   // For the operator's eye and for tests.
   QWidget* control(int id) const;
   QWidget* clientArea() const { return client_; }
   QMenuBar* menus() const { return menuBar_; }
-  const VideoSourceState& videoState() const { return state_; }
+  const VideoSourceState& videoState() const { return source_.state(); }
   const CrawlState& crawlState() const { return crawl_; }
   const QImage& videoArea() const { return area_.image(); }
   bool stepTimerRunning() const { return stepTimer_.isActive(); }
@@ -91,15 +91,16 @@ class TransmitterWindow : public QDialog {
   void destroyControl(int id);
   // Disconnects and drops the camera and removes its buttons.
   void leaveCameraMode();
-  // The caption: the file's name without its folder.
-  void setCaptionFromFileName();
-  void startStepTimer();
-  // Button 408 and the step timer as `stepping` says: "4" and running, or ";" and stopped.
+  // Button 408 and the position bar of file mode, showing the source's state.
+  void showFileControls();
+  // Button 408 and the step timer as the source says: "4" and running, or ";" and stopped.
   void showSteppingState();
   // Shows the file at `position` and moves the bar there.
   void seekFile();
   // Puts a new source picture into the area and on screen.
   void showSource(const QImage& picture);
+  // The file's name as the caption, marked while the file is still being opened.
+  void showFileCaption();
   // A new file source, whose later news (a worker's) reaches onFileChanged.
   void makeFileSource();
   // The file source has moved on: its length, picture or opening outcome is new.
@@ -117,14 +118,13 @@ class TransmitterWindow : public QDialog {
   PositionBar* positionBar_ = nullptr;
   std::map<int, QWidget*> controls_;
 
-  VideoSourceState state_;
+  VideoSourceControl source_;
   CrawlState crawl_;
   CameraSettings cameraSettings_;
   std::unique_ptr<VideoFileSource> file_;
   std::unique_ptr<CameraSource> camera_;
   QTimer stepTimer_;
   ComposedVideoArea area_;
-  std::unique_ptr<PictureGrab> grab_;
   std::unique_ptr<TransmitOutput> output_;
   bool shutDown_ = false;
 };

@@ -24,7 +24,7 @@ void unpackGrab(const GrabBitmap& grab, GrabSamples& out) {
   }
 }
 
-void reduceBlocks(const GrabSamples& in, ColourPlanes& out) {
+void reduceBlocks(const GrabSamples& in, RgbPlanes& out) {
   // Summed in the order (m+1, k), (m, k), (m, k+1), (m+1, k+1); the sum of four bytes is exact,
   // and one division by 128 rounds it once.
   auto block = [](const std::uint8_t(&s)[GrabBitmap::kHeight][GrabBitmap::kWidth], int m, int k) {
@@ -43,7 +43,7 @@ void reduceBlocks(const GrabSamples& in, ColourPlanes& out) {
   }
 }
 
-void convertColour(const ColourPlanes& in, PicturePlanes& out) {
+void convertColour(const RgbPlanes& in, PicturePlanes& out) {
   for (int c = 0; c <= 47; ++c) {
     for (int r = 0; r < kPlaneRows; ++r) {
       const long double R = in.R[c][r], G = in.G[c][r], B = in.B[c][r];
@@ -58,7 +58,7 @@ void convertColour(const ColourPlanes& in, PicturePlanes& out) {
 void reduceGrab(const GrabBitmap& grab, PicturePlanes& out) {
   // Working arrays are recreated for every grab, once per 1.28 s frame.
   auto samples = std::make_unique<GrabSamples>();
-  auto colour = std::make_unique<ColourPlanes>();
+  auto colour = std::make_unique<RgbPlanes>();
   unpackGrab(grab, *samples);
   reduceBlocks(*samples, *colour);
   out = PicturePlanes{};

@@ -18,7 +18,7 @@ struct GrabSamples {
 };
 
 // Red, green and blue samples on the picture grid [c][r], in picture units 0..7.96875.
-struct ColourPlanes {
+struct RgbPlanes {
   PicturePlanes::Plane R{};
   PicturePlanes::Plane G{};
   PicturePlanes::Plane B{};
@@ -28,10 +28,10 @@ struct ColourPlanes {
 void unpackGrab(const GrabBitmap& grab, GrabSamples& out);
 
 // Sums each 2 x 2 block and divides by 128 (not 4), for c = 1..48 and r = 1..64.
-void reduceBlocks(const GrabSamples& in, ColourPlanes& out);
+void reduceBlocks(const GrabSamples& in, RgbPlanes& out);
 
 // Converts to Y, V, U for c = 0..47, r = 0..95; column 48 stays 0 and is never sent.
-void convertColour(const ColourPlanes& in, PicturePlanes& out);
+void convertColour(const RgbPlanes& in, PicturePlanes& out);
 
 // All three steps: the planes of one grab, recreated from zero.
 void reduceGrab(const GrabBitmap& grab, PicturePlanes& out);

@@ -36,10 +36,4 @@ void TransmitOutput::stopOutput() {
   open_ = false;
 }
 
-void TransmitOutput::buildFrame(std::int16_t* buffer) {
-  planes_ = PicturePlanes{};
-  if (source_) source_(planes_);
-  synthesizer_.synthesize(planes_, buffer);
-}
-
 }  // namespace mosaic

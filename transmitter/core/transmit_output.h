@@ -4,19 +4,17 @@
 
 #include "signal/timing.h"
 #include "transmitter/core/audio_output.h"
-#include "transmitter/core/frame_synthesizer.h"
-#include "transmitter/core/picture_planes.h"
+#include "transmitter/core/transmit_chain.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 namespace mosaic {
 
 class TransmitOutput {
  public:
-  // Fills in the picture for the next frame (the transmitter's picture grab).
-  using FrameSource = std::function<void(PicturePlanes&)>;
+  // Grabs the picture for the next frame (the video area with its overlays).
+  using FrameSource = TransmitChain::GrabSource;
 
   TransmitOutput(AudioOutput& device, FrameSource source);
 
@@ -30,20 +28,19 @@ class TransmitOutput {
   void stopOutput();
 
   // Fills `buffer` with a new frame from a fresh picture.
-  void buildFrame(std::int16_t* buffer);
+  void buildFrame(std::int16_t* buffer) { chain_.buildFrame(source_, buffer); }
 
   // 0: A is the next buffer to refill; 1: B.
   int nextBuffer() const { return nextBuffer_; }
   const std::int16_t* bufferA() const { return bufferA_.data(); }
   const std::int16_t* bufferB() const { return bufferB_.data(); }
   // The picture of the most recent frame.
-  const PicturePlanes& lastPicture() const { return planes_; }
+  const PicturePlanes& lastPicture() const { return chain_.planes(); }
 
  private:
   AudioOutput& device_;
   FrameSource source_;
-  FrameSynthesizer synthesizer_;
-  PicturePlanes planes_;
+  TransmitChain chain_;
   std::array<std::int16_t, kFrameSamples> bufferA_{};
   std::array<std::int16_t, kFrameSamples> bufferB_{};
   int nextBuffer_ = 0;

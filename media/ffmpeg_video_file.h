@@ -4,7 +4,7 @@
 // position is a true frame index and every seek lands on exactly that frame: back to the
 // keyframe before it, then decoding forward.
 
-#include "transmitter/app/video_source.h"
+#include "media/video_file_source.h"
 
 #include <memory>
 

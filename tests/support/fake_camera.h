@@ -1,34 +1,48 @@
 #pragma once
-// A camera for window tests: counts what the window asks of it and shows what the test gives.
+// A camera for window tests: logs what the window asks of it, in order, and shows what the test
+// gives.
 
-#include "transmitter/app/camera_source.h"
+#include "media/camera_source.h"
 
-namespace mosaic::test {
+#include <string>
+#include <vector>
+
+namespace mosaic::fakes {
 
 struct CameraLog {
   int made = 0, connects = 0, disconnects = 0, destroyed = 0, previewStarts = 0;
   int previewIntervalMs = 0;
   CameraSettings lastSettings;
+  std::vector<std::string> calls;  // "made", "connect", "disconnect", "preview", "destroyed"
 };
 
 class FakeCamera : public CameraSource {
  public:
-  FakeCamera(CameraLog& log, bool present) : log_(log), present_(present) { ++log_.made; }
-  ~FakeCamera() override { ++log_.destroyed; }
+  FakeCamera(CameraLog& log, bool present) : log_(log), present_(present) {
+    ++log_.made;
+    log_.calls.push_back("made");
+  }
+  ~FakeCamera() override {
+    ++log_.destroyed;
+    log_.calls.push_back("destroyed");
+  }
 
   bool connectDriver(const CameraSettings& settings) override {
     ++log_.connects;
+    log_.calls.push_back("connect");
     log_.lastSettings = settings;
     connected_ = present_;
     return connected_;
   }
   void disconnectDriver() override {
     ++log_.disconnects;
+    log_.calls.push_back("disconnect");
     connected_ = false;
   }
   bool connected() const override { return connected_; }
   void startPreview(int intervalMs, PreviewHandler handler) override {
     ++log_.previewStarts;
+    log_.calls.push_back("preview");
     log_.previewIntervalMs = intervalMs;
     handler_ = std::move(handler);
   }
@@ -47,4 +61,4 @@ class FakeCamera : public CameraSource {
   PreviewHandler handler_;
 };
 
-}  // namespace mosaic::test
+}  // namespace mosaic::fakes

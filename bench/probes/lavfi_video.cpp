@@ -1,4 +1,4 @@
-#include "bench/lavfi_video.h"
+#include "bench/probes/lavfi_video.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -7,7 +7,7 @@
 //   [SECONDS] [VIDEO]
 // Without VIDEO it makes one (testsrc2, 1920 x 1080, 400 frames) in the temporary folder.
 
-#include "bench/lavfi_video.h"
+#include "bench/probes/lavfi_video.h"
 #include "platform/qt_audio_output.h"
 #include "transmitter/app/command_ids.h"
 #include "transmitter/app/transmitter_services.h"
@@ -129,7 +129,7 @@ int main(int argc, char* argv[]) {
       stepping = true;
     }
     if (stepping && ticks % 70 == 0)
-      window.onPositionScroll(kThumbTrack, static_cast<int>(random() % 400));
+      window.onPositionScroll(ScrollCode::ThumbTrack, static_cast<int>(random() % 400));
   });
   driver.start(100);
   QTimer::singleShot(seconds * 1000, [&] { window.done(0); });

@@ -2,7 +2,7 @@
 // The video capture devices of this computer (Linux: /dev/video*) and the frame sizes a
 // device offers.
 
-#include "transmitter/app/camera_source.h"
+#include "media/camera_source.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "transmitter/app/capture_devices.h"
+#include "media/capture_devices.h"
 
 #include <algorithm>
 #include <filesystem>

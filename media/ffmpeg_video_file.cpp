@@ -1,6 +1,6 @@
-#include "transmitter/app/ffmpeg_video_file.h"
+#include "media/ffmpeg_video_file.h"
 
-#include "transmitter/app/ffmpeg_support.h"
+#include "media/ffmpeg_support.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -23,12 +23,12 @@ constexpr std::int32_t kDecodeOnLimit = 64;
 
 struct FfmpegVideoFile::Decoder {
   std::string path;
-  AVFormatContext* format = nullptr;
-  AVCodecContext* codec = nullptr;
-  AVPacket* packet = av_packet_alloc();
-  AVFrame* frame = av_frame_alloc();
-  AVFrame* previous = av_frame_alloc();  // the last frame decoded before the one wanted
-  SwsContext* converter = nullptr;
+  AvInputPtr format;
+  AvCodecPtr codec;
+  AvPacketPtr packet = makePacket();
+  AvFramePtr frame = makeFrame();
+  AvFramePtr previous = makeFrame();  // the last frame decoded before the one wanted
+  SwsContextPtr converter;
   int stream = -1;
 
   // Presentation timestamps of all frames in order. Empty when some packets carry none (MPEG
@@ -42,35 +42,29 @@ struct FfmpegVideoFile::Decoder {
   bool sentEnd = false;  // the decoder has been told the file ended
   QImage picture;
 
-  ~Decoder() {
-    closeInput();
-    av_packet_free(&packet);
-    av_frame_free(&frame);
-    av_frame_free(&previous);
-    sws_freeContext(converter);
-  }
-
   void closeInput() {
-    avcodec_free_context(&codec);
-    avformat_close_input(&format);
+    codec.reset();
+    format.reset();
     stream = -1;
   }
 
   // Opens the container and the decoder of its main video stream.
   bool openInput(std::string& error) {
     closeInput();
-    int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
-    if (rc < 0) return fail(error, ffmpegErrorText(rc));
-    if ((rc = avformat_find_stream_info(format, nullptr)) < 0)
+    AVFormatContext* opened = nullptr;
+    int rc = avformat_open_input(&opened, path.c_str(), nullptr, nullptr);
+    if (rc < 0) return fail(error, ffmpegErrorText(rc));  // nothing to free: FFmpeg did
+    format.reset(opened);
+    if ((rc = avformat_find_stream_info(format.get(), nullptr)) < 0)
       return fail(error, ffmpegErrorText(rc));
     const AVCodec* decoderType = nullptr;
-    stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoderType, 0);
+    stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoderType, 0);
     if (stream < 0 || !decoderType) return fail(error, "it holds no video that can be decoded");
-    codec = avcodec_alloc_context3(decoderType);
-    if (!codec || avcodec_parameters_to_context(codec, format->streams[stream]->codecpar) < 0)
+    codec.reset(avcodec_alloc_context3(decoderType));
+    if (!codec || avcodec_parameters_to_context(codec.get(), format->streams[stream]->codecpar) < 0)
       return fail(error, "its video decoder cannot be set up");
     codec->thread_count = 1;  // one picture a second needs no threads, and idles cheaper
-    if ((rc = avcodec_open2(codec, decoderType, nullptr)) < 0)
+    if ((rc = avcodec_open2(codec.get(), decoderType, nullptr)) < 0)
       return fail(error, ffmpegErrorText(rc));
     sentEnd = false;
     lastOut = -1;
@@ -87,13 +81,13 @@ struct FfmpegVideoFile::Decoder {
   void index() {
     framePts.clear();
     bool allTimed = true;
-    while (av_read_frame(format, packet) >= 0) {
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
       // Packets outside the file's edit list are decoded but never shown: they are no frames.
       if (packet->stream_index == stream && !(packet->flags & AV_PKT_FLAG_DISCARD)) {
         allTimed = allTimed && packet->pts != AV_NOPTS_VALUE;
         framePts.push_back(packet->pts);
       }
-      av_packet_unref(packet);
+      av_packet_unref(packet.get());
     }
     count = static_cast<std::int32_t>(std::min<std::size_t>(framePts.size(), INT32_MAX));
     if (allTimed)
@@ -113,45 +107,45 @@ struct FfmpegVideoFile::Decoder {
   // Back to the first frame: a seek, or opening the file again where the container cannot.
   void rewind() {
     const std::int64_t start = timed() ? framePts.front() : 0;
-    if (avformat_seek_file(format, stream, INT64_MIN, start, start, 0) >= 0) {
-      avcodec_flush_buffers(codec);
+    if (avformat_seek_file(format.get(), stream, INT64_MIN, start, start, 0) >= 0) {
+      avcodec_flush_buffers(codec.get());
       sentEnd = false;
       lastOut = -1;
     } else {
       std::string ignored;
       openInput(ignored);
     }
-    av_frame_unref(previous);
+    av_frame_unref(previous.get());
   }
 
   // Positions the demuxer at the keyframe at or before `pts`.
   void seekBefore(std::int64_t pts) {
-    if (av_seek_frame(format, stream, pts, AVSEEK_FLAG_BACKWARD) < 0) return rewind();
-    avcodec_flush_buffers(codec);
+    if (av_seek_frame(format.get(), stream, pts, AVSEEK_FLAG_BACKWARD) < 0) return rewind();
+    avcodec_flush_buffers(codec.get());
     sentEnd = false;
     lastOut = -1;
-    av_frame_unref(previous);
+    av_frame_unref(previous.get());
   }
 
   // The next frame out of the decoder into `frame`; false at the end of the file.
   bool nextFrame() {
     if (!codec) return false;  // the file could not be opened again
     for (;;) {
-      const int rc = avcodec_receive_frame(codec, frame);
+      const int rc = avcodec_receive_frame(codec.get(), frame.get());
       if (rc >= 0) return true;
       if (rc != AVERROR(EAGAIN) || sentEnd) return false;
-      if (av_read_frame(format, packet) < 0) {
-        avcodec_send_packet(codec, nullptr);
+      if (av_read_frame(format.get(), packet.get()) < 0) {
+        avcodec_send_packet(codec.get(), nullptr);
         sentEnd = true;
         continue;
       }
-      if (packet->stream_index == stream) avcodec_send_packet(codec, packet);
-      av_packet_unref(packet);
+      if (packet->stream_index == stream) avcodec_send_packet(codec.get(), packet.get());
+      av_packet_unref(packet.get());
     }
   }
 
   void show(AVFrame* shownFrame, std::int32_t index) {
-    picture = frameToImage(*shownFrame, &converter);
+    picture = frameToImage(*shownFrame, converter);
     shown = index;
   }
 
@@ -167,23 +161,23 @@ struct FfmpegVideoFile::Decoder {
         pts = lastOut + 1 < count ? framePts[static_cast<std::size_t>(lastOut + 1)] : targetPts;
       lastOut = indexOf(pts);
       if (pts < targetPts) {
-        av_frame_unref(previous);
-        av_frame_move_ref(previous, frame);
+        av_frame_unref(previous.get());
+        av_frame_move_ref(previous.get(), frame.get());
         first = false;
         continue;
       }
       if (pts == targetPts || !previous->buf[0]) {
         if (first && pts > targetPts) return false;
-        show(frame, lastOut);
-        av_frame_unref(frame);
+        show(frame.get(), lastOut);
+        av_frame_unref(frame.get());
       } else {
-        show(previous, indexOf(previous->best_effort_timestamp));
-        av_frame_unref(previous);
-        av_frame_move_ref(previous, frame);
+        show(previous.get(), indexOf(previous->best_effort_timestamp));
+        av_frame_unref(previous.get());
+        av_frame_move_ref(previous.get(), frame.get());
       }
       return true;
     }
-    if (previous->buf[0]) show(previous, lastOut);
+    if (previous->buf[0]) show(previous.get(), lastOut);
     return true;
   }
 
@@ -192,14 +186,15 @@ struct FfmpegVideoFile::Decoder {
     while (lastOut < target && nextFrame()) {
       ++lastOut;
       if (lastOut == target) {
-        show(frame, target);
+        show(frame.get(), target);
       } else {
-        av_frame_unref(previous);
-        av_frame_move_ref(previous, frame);
+        av_frame_unref(previous.get());
+        av_frame_move_ref(previous.get(), frame.get());
       }
     }
-    if (lastOut < target && previous->buf[0]) show(previous, lastOut);  // fewer frames than packets
-    av_frame_unref(frame);
+    if (lastOut < target && previous->buf[0])
+      show(previous.get(), lastOut);  // fewer frames than packets
+    av_frame_unref(frame.get());
   }
 
   void seek(std::int32_t position) {

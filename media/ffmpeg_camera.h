@@ -5,7 +5,7 @@
 // converts one only when the preview asks for it; the finished picture is handed to the
 // user-interface thread, where the preview handler runs.
 
-#include "transmitter/app/camera_source.h"
+#include "media/camera_source.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,15 +1,16 @@
 #pragma once
-// An in-memory sound output for tests: records what is queued, and a test returns buffers
-// by calling finishOldest(), as the device would after playing them.
+// An in-memory sound output for tests: records every call in order and what is queued, and a
+// test returns buffers by calling finishOldest(), as the device would after playing them.
 
 #include "transmitter/core/audio_output.h"
 
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <utility>
 #include <vector>
 
-namespace mosaic {
+namespace mosaic::fakes {
 
 class FakeAudioOutput : public AudioOutput {
  public:
@@ -18,8 +19,10 @@ class FakeAudioOutput : public AudioOutput {
   int sampleRateHz = 0;
   std::deque<const std::int16_t*> queue;          // buffers queued and not yet returned
   std::vector<std::vector<std::int16_t>> played;  // copies of the buffers in the order queued
+  std::vector<std::string> calls;                 // "open", "write", "reset", "close"
 
   bool open(int rateHz, BufferDone onBufferDone) override {
+    calls.push_back("open");
     ++openCount;
     if (!available) return false;
     sampleRateHz = rateHz;
@@ -27,14 +30,19 @@ class FakeAudioOutput : public AudioOutput {
     return true;
   }
   void write(const std::int16_t* samples, int count) override {
+    calls.push_back("write");
     queue.push_back(samples);
     played.emplace_back(samples, samples + count);
   }
   void reset() override {
+    calls.push_back("reset");
     ++resetCount;
     queue.clear();
   }
-  void close() override { ++closeCount; }
+  void close() override {
+    calls.push_back("close");
+    ++closeCount;
+  }
 
   // The device has played the oldest queued buffer: it leaves the queue and the owner is told.
   void finishOldest() {
@@ -47,4 +55,4 @@ class FakeAudioOutput : public AudioOutput {
   BufferDone done_;
 };
 
-}  // namespace mosaic
+}  // namespace mosaic::fakes

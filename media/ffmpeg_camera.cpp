@@ -1,7 +1,7 @@
-#include "transmitter/app/ffmpeg_camera.h"
+#include "media/ffmpeg_camera.h"
 
-#include "transmitter/app/capture_devices.h"
-#include "transmitter/app/ffmpeg_support.h"
+#include "media/capture_devices.h"
+#include "media/ffmpeg_support.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -32,16 +32,10 @@ void registerDevices() {
 
 // An opened capture device with the decoder of its video.
 struct FfmpegCamera::Input {
-  AVFormatContext* format = nullptr;
-  AVCodecContext* codec = nullptr;
-  SwsContext* converter = nullptr;
+  AvInputPtr format;
+  AvCodecPtr codec;
+  SwsContextPtr converter;
   int stream = -1;
-
-  ~Input() {
-    avcodec_free_context(&codec);
-    avformat_close_input(&format);
-    sws_freeContext(converter);
-  }
 
   // `stop` ends a device open that hangs, where FFmpeg can break it off.
   bool open(const std::string& inputFormat, const std::string& device,
@@ -53,25 +47,26 @@ struct FfmpegCamera::Input {
       av_dict_set(&options, "video_size",
                   (std::to_string(settings.width) + "x" + std::to_string(settings.height)).c_str(),
                   0);
-    format = avformat_alloc_context();
-    format->interrupt_callback.callback = [](void* flag) {
+    AVFormatContext* opened = avformat_alloc_context();
+    if (!opened) return false;
+    opened->interrupt_callback.callback = [](void* flag) {
       return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
     };
-    format->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&stop);
-    format->flags |=
-        AVFMT_FLAG_NONBLOCK;  // the reader must be able to stop without a frame arriving
-    const int rc = avformat_open_input(&format, device.c_str(), kind, &options);
+    opened->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&stop);
+    opened->flags |= AVFMT_FLAG_NONBLOCK;  // the reader must be able to stop without a frame
+    const int rc = avformat_open_input(&opened, device.c_str(), kind, &options);
     av_dict_free(&options);
     if (rc < 0) return false;  // avformat_open_input freed the context
-    if (avformat_find_stream_info(format, nullptr) < 0) return false;
+    format.reset(opened);
+    if (avformat_find_stream_info(format.get(), nullptr) < 0) return false;
     const AVCodec* decoderType = nullptr;
-    stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoderType, 0);
+    stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoderType, 0);
     if (stream < 0 || !decoderType) return false;
-    codec = avcodec_alloc_context3(decoderType);
-    if (!codec || avcodec_parameters_to_context(codec, format->streams[stream]->codecpar) < 0)
+    codec.reset(avcodec_alloc_context3(decoderType));
+    if (!codec || avcodec_parameters_to_context(codec.get(), format->streams[stream]->codecpar) < 0)
       return false;
     codec->thread_count = 1;
-    return avcodec_open2(codec, decoderType, nullptr) >= 0;
+    return avcodec_open2(codec.get(), decoderType, nullptr) >= 0;
   }
 };
 
@@ -163,13 +158,14 @@ void FfmpegCamera::deliverPicture() {
 }
 
 void FfmpegCamera::readFrames() {
-  AVPacket* packet = av_packet_alloc();
-  AVFrame* frame = av_frame_alloc();
+  const AvPacketPtr packet = makePacket();
+  const AvFramePtr frame = makeFrame();
+  if (!packet || !frame) return;
   const AVRational timeBase = input_->format->streams[input_->stream]->time_base;
   const Clock::time_point start = Clock::now();
   std::int64_t firstPts = AV_NOPTS_VALUE;
   while (!stop_) {
-    const int rc = av_read_frame(input_->format, packet);
+    const int rc = av_read_frame(input_->format.get(), packet.get());
     if (rc == AVERROR(EAGAIN)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
       continue;
@@ -185,24 +181,22 @@ void FfmpegCamera::readFrames() {
           std::this_thread::sleep_for(
               std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(50)));
       }
-      if (avcodec_send_packet(input_->codec, packet) >= 0) {
-        while (avcodec_receive_frame(input_->codec, frame) >= 0) {
+      if (avcodec_send_packet(input_->codec.get(), packet.get()) >= 0) {
+        while (avcodec_receive_frame(input_->codec.get(), frame.get()) >= 0) {
           if (wanted_.exchange(false)) {
-            QImage picture = frameToImage(*frame, &input_->converter);
+            QImage picture = frameToImage(*frame, input_->converter);
             {
               std::lock_guard<std::mutex> lock(pictureLock_);
               finished_ = std::move(picture);
             }
             QMetaObject::invokeMethod(this, &FfmpegCamera::deliverPicture, Qt::QueuedConnection);
           }
-          av_frame_unref(frame);
+          av_frame_unref(frame.get());
         }
       }
     }
-    av_packet_unref(packet);
+    av_packet_unref(packet.get());
   }
-  av_frame_free(&frame);
-  av_packet_free(&packet);
 }
 
 }  // namespace mosaic

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace mosaic::testing {
+namespace mosaic::fakes {
 
 class FakeAudioInput : public AudioInput {
  public:
@@ -71,4 +71,4 @@ class FakeAudioInput : public AudioInput {
   BufferFilled onFilled_;
 };
 
-}  // namespace mosaic::testing
+}  // namespace mosaic::fakes

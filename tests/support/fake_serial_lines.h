@@ -8,7 +8,7 @@
 
 #include "pttswitch/serial_lines.h"
 
-namespace mosaic {
+namespace mosaic::fakes {
 
 class FakeSerialLines final : public SerialLines {
  public:
@@ -46,4 +46,4 @@ class FakeSerialLines final : public SerialLines {
   bool open_ = false;
 };
 
-}  // namespace mosaic
+}  // namespace mosaic::fakes

@@ -1,4 +1,4 @@
-#include "transmitter/app/ffmpeg_support.h"
+#include "media/ffmpeg_support.h"
 
 extern "C" {
 #include <libavutil/error.h>
@@ -17,16 +17,17 @@ std::string ffmpegErrorText(int code) {
 
 void quietFfmpegLog() { av_log_set_level(AV_LOG_ERROR); }
 
-QImage frameToImage(const AVFrame& frame, SwsContext** converter) {
+QImage frameToImage(const AVFrame& frame, SwsContextPtr& converter) {
   if (frame.width <= 0 || frame.height <= 0) return {};
-  *converter = sws_getCachedContext(
-      *converter, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), frame.width,
-      frame.height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr, nullptr);
-  if (!*converter) return {};
+  // The cached context is either reused or freed and replaced.
+  converter.reset(sws_getCachedContext(
+      converter.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
+      frame.width, frame.height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr, nullptr));
+  if (!converter) return {};
   QImage image(frame.width, frame.height, QImage::Format_RGB888);
   uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
   int strides[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-  sws_scale(*converter, frame.data, frame.linesize, 0, frame.height, planes, strides);
+  sws_scale(converter.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
   return image;
 }
 

@@ -1,0 +1,59 @@
+#pragma once
+// What the transmitter shows in its video area and how the operator steers it: a video file,
+// stopped or stepped once a second, moved with the position bar; or the camera, after which
+// "&AVI" returns to the file where it was left. This decides modes and positions only; the
+// window opens files, seeks, shows pictures and runs the step timer as told.
+
+#include "signal/scroll_code.h"
+
+#include <cstdint>
+#include <string>
+
+namespace mosaic {
+
+// Positions and lengths travel to and from the position bar as their low 16 bits.
+inline std::int32_t low16(std::int64_t value) { return static_cast<std::int32_t>(value & 0xFFFF); }
+
+struct VideoSourceState {
+  std::string fileName;       // full path of the file last chosen with "Open"
+  std::int32_t position = 0;  // frame index shown in file mode
+  std::int32_t length = 0;    // frame count of the file when it was opened
+  bool stepping = false;      // the one-second steps are on
+  bool cameraMode = false;    // the camera is the source
+};
+
+class VideoSourceControl {
+ public:
+  const VideoSourceState& state() const { return state_; }
+
+  // "Open" chose `fileName`, which has `length` frames (0 when it cannot be shown): file mode at
+  // the first frame, stopped.
+  void fileOpened(std::string fileName, std::int32_t length);
+  // The file is opened and counted on a worker: its frame count, once known.
+  void lengthKnown(std::int32_t length) { state_.length = length; }
+  // "&AVI": file mode with the position and stepping the file had.
+  void selectFile() { state_.cameraMode = false; }
+  // "&Camera": true when this leaves file mode (a second "&Camera" only reconnects). The
+  // position and stepping stay for the return to the file.
+  bool selectCamera();
+  // Button 408: steps on or off.
+  void togglePlayPause() { state_.stepping = !state_.stepping; }
+  // One tick of the step timer: the next position; after the position equal to the length
+  // (which shows the last frame again) it starts over at 0.
+  void step();
+  // The position bar reported `code`: a thumb track goes to the low 16 bits of `thumbPosition`,
+  // line, page, top and bottom to those of the bar's own position `barPosition`. True when the
+  // position was set (then the window seeks); false for codes that only confirm a move.
+  bool scroll(ScrollCode code, int thumbPosition, int barPosition);
+
+  // Whether the step timer runs now.
+  bool stepTimerRuns() const { return state_.stepping && !state_.cameraMode; }
+  // The caption of file mode: the file's name without its folder, or "AVI-to-NBTV" before any
+  // file was chosen.
+  std::string fileCaption() const;
+
+ private:
+  VideoSourceState state_;
+};
+
+}  // namespace mosaic
