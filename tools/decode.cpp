@@ -3,8 +3,10 @@
 
 #include "receiver/app/picture_image.h"
 #include "receiver/core/slider_scales.h"
+#include "receiver/core/tuning/slider_offset.h"
 #include "signal/timing.h"
 #include "tools/arguments.h"
+#include "tools/auto_tune.h"
 #include "tools/command.h"
 #include "tools/decode_recording.h"
 #include "tools/display_options.h"
@@ -31,6 +33,8 @@ const char* const kOptionHelp =
     "  --movie OUT.49         the movie file: one 7056-byte frame per buffer\n"
     "  --coarse HZ            coarse tuning, -20 .. 20 in steps of 0.1 (default 0)\n"
     "  --fine HZ              fine tuning, -4 .. 4 in steps of 0.02 (default 0)\n"
+    "  --auto-tune            estimate the tuning from the recording, decode with it and print\n"
+    "                         it as 'tuning: <offset> Hz' (instead of --coarse and --fine)\n"
     "  --balance N            colour balance, -200 .. 200 (default 67)\n"
     "  --no-half-pixel        switch \"+ half pixel\" off (it starts on)\n"
     "  --channel left|right   decode one channel instead of the mix of all\n";
@@ -52,6 +56,8 @@ struct Options {
   DemodSettings demod;
   DisplaySettings display;
   ChannelChoice channel = ChannelChoice::Mix;
+  bool autoTune = false;
+  bool tuningGiven = false;
 };
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
@@ -74,10 +80,14 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       const auto hz = tuningOnGrid(*v, kCoarseStepsPerHz);
       if (!hz) return usageError(cmd, "--coarse wants -20 to 20 Hz in steps of 0.1, not " + *v);
       o.demod.coarseHz = *hz;
+      o.tuningGiven = true;
     } else if (auto v = args.option("--fine", missing)) {
       const auto hz = tuningOnGrid(*v, kFineStepsPerHz);
       if (!hz) return usageError(cmd, "--fine wants -4 to 4 Hz in steps of 0.02, not " + *v);
       o.demod.fineHz = *hz;
+      o.tuningGiven = true;
+    } else if (args.flag("--auto-tune")) {
+      o.autoTune = true;
     } else if (auto v = args.option("--balance", missing)) {
       const auto n = integerIn(*v, balanceAt(0), balanceAt(kSliderMaximum));
       if (!n) return usageError(cmd, "--balance wants a whole number from -200 to 200, not " + *v);
@@ -106,6 +116,8 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
     }
   }
   if (o.input.empty()) return usageError(cmd, "no input recording");
+  if (o.autoTune && o.tuningGiven)
+    return usageError(cmd, "--auto-tune sets the tuning itself; leave out --coarse and --fine");
   return std::nullopt;
 }
 
@@ -116,6 +128,15 @@ int runDecode(const std::vector<std::string>& argv) {
   if (auto status = parse(argv, o)) return *status;
 
   std::string error;
+  std::optional<TuningEstimate> tuning;
+  if (o.autoTune) {
+    TuningEstimate estimate;
+    if (!estimateRecordingTuning(o.input, o.channel, estimate, error)) return failure(error);
+    if (estimate.valid) {
+      applyTuningPositions(tuningPositions(estimate.offsetHz), o.demod);
+      tuning = estimate;
+    }
+  }
   RecordingReader reader;
   if (!reader.open(o.input, o.channel, error)) return failure(error);
 
@@ -179,6 +200,16 @@ int runDecode(const std::vector<std::string>& argv) {
   if (!o.picture.empty() &&
       !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture, error)) {
     return failure(error);
+  }
+  if (tuning) {
+    std::printf("%s\n", tuningLine(tuning->offsetHz).c_str());
+    if (tuning->locked) {
+      std::fprintf(stderr, "mosaic: sending clock %+.0f ppm; tuning confidence %.2f\n",
+                   tuning->clockPpm, tuning->confidence);
+    } else {
+      std::fprintf(stderr,
+                   "mosaic: no frame boundaries found; the tuning is the coarse estimate only\n");
+    }
   }
   std::fprintf(stderr, "mosaic: decoded %d buffer%s (%.2f s) from %s\n", buffers,
                buffers == 1 ? "" : "s", buffers * kCaptureSamples / double(kRxSampleRateHz),
