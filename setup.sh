@@ -74,6 +74,11 @@ run_tests() {
   configure_and_build "$build_dir" -DMOSAIC_WERROR=ON
   echo "setup: running the test suite"
   "$here/tests/run-with-sound-server.sh" ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+  echo "setup: running the quick quality sweep"
+  local quality_dir
+  quality_dir="$(mktemp -d)"
+  "$build_dir/tools/mosaic" quality --quick -o "$quality_dir"
+  rm -rf "$quality_dir"
   echo "setup: running the core tests with address and undefined-behaviour sanitizers"
   configure_and_build "$build_dir-sanitize" -DMOSAIC_WERROR=ON -DMOSAIC_SANITIZE=ON -DMOSAIC_BUILD_APPS=OFF \
     -DMOSAIC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
