@@ -6,10 +6,16 @@
 #include "tools/quality/picture_error.h"
 #include "tools/quality/picture_strip.h"
 #include "tools/quality/quality_figures.h"
+#include "tools/quality/quality_plot.h"
+#include "tools/quality/quality_report.h"
+#include "tools/quality/sample_pictures.h"
 #include "tools/quality/sent_signals.h"
 #include "tools/quality/sweep_statistics.h"
 #include "tools/quality/usable_limit.h"
 #include "tools/test_card.h"
+#include "transmitter/app/composed_video_area.h"
+#include "transmitter/app/picture_grab.h"
+#include "transmitter/core/transmit_chain.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +25,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace mosaic::tool {
@@ -111,6 +120,127 @@ TEST(QualitySignals, LeadAndClockErrorShapeTheSentSignal) {
   // The perfect runs of a lead are those of decoding that very signal.
   EXPECT_EQ(sent.perfect(0, 128), decodeRuns(toSamples(led), sweepReceiverSettings()));
   EXPECT_FALSE(sent.perfectPicture(0).isNull());
+}
+
+TEST(QualitySignals, NaturalPicturesCarryDetailWhereTheTransmitterLooks) {
+  test::app();
+  for (const QImage& picture : {drawLandscape(), drawPortrait()}) {
+    ComposedVideoArea area;
+    area.setSourcePicture(picture);
+    CrawlState crawl;
+    TransmitChain chain;
+    std::vector<std::int16_t> frame(kFrameSamples);
+    buildComposedFrame(chain, area, crawl, std::string(), frame.data());
+    // Luminance varies along the sent rows and columns, and there is colour.
+    float yLow = 1e9f, yHigh = -1e9f, colour = 0.0f;
+    for (int c = 1; c <= 47; ++c)
+      for (int r = kFirstSentRow; r <= kLastSentRow; ++r) {
+        yLow = std::min(yLow, chain.planes().Y[c][r]);
+        yHigh = std::max(yHigh, chain.planes().Y[c][r]);
+        colour =
+            std::max({colour, std::abs(chain.planes().U[c][r]), std::abs(chain.planes().V[c][r])});
+      }
+    EXPECT_GT(yHigh - yLow, 3.0f);
+    EXPECT_GT(colour, 0.5f);
+  }
+}
+
+TEST(QualitySweep, TinySweepIsRepeatableOnAnyNumberOfThreads) {
+  test::app();
+  SweepPlan plan = quickPlan();
+  plan.channels.resize(1);  // white noise
+  plan.snrsDb = {25, 3};
+  plan.stripSnrsDb = {3};
+  plan.frames = 2;
+  plan.minSeeds = 2;
+  plan.maxSeeds = 4;
+  plan.autoTune = false;
+  const SweepResult one = runSweep(plan, 1);
+  const SweepResult two = runSweep(plan, 2);
+  ASSERT_EQ(one.points.size(), 1u);
+  ASSERT_EQ(one.points[0].size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const PointResult& a = one.points[0][i];
+    const PointResult& b = two.points[0][i];
+    EXPECT_EQ(a.luma.mean, b.luma.mean);
+    EXPECT_EQ(a.colour.mean, b.colour.mean);
+    EXPECT_GE(a.luma.samples, 2u);
+    EXPECT_LE(a.luma.samples, 4u);
+    EXPECT_EQ(a.luma.samples, b.luma.samples);
+  }
+  EXPECT_LT(one.points[0][0].luma.mean, one.points[0][1].luma.mean);
+  EXPECT_TRUE(one.points[0][0].pictures.empty());
+  EXPECT_EQ(one.points[0][1].pictures.size(), 3u);  // one per picture sent
+  EXPECT_EQ(one.perfectPictures.size(), 3u);
+}
+
+// A sweep result made up by hand: one channel whose luminance error passes the usable limit
+// between 24 and 18 dB, or, auto-tuned, not at all.
+SweepResult madeUpResult(bool autoTune) {
+  SweepResult r;
+  r.plan = quickPlan();
+  r.plan.channels.resize(1);
+  r.plan.snrsDb = {30, 24, 18};
+  r.plan.stripSnrsDb = {};
+  r.plan.autoTune = autoTune;
+  const double luma[] = {2.0, kUsableLumaError - 0.5, kUsableLumaError + 10.0};
+  r.points.assign(1, std::vector<PointResult>(3));
+  for (int i = 0; i < 3; ++i) {
+    PointResult& p = r.points[0][static_cast<std::size_t>(i)];
+    p.snrDb = r.plan.snrsDb[static_cast<std::size_t>(i)];
+    p.luma = figureOf({luma[i] - 0.5, luma[i] + 0.5});
+    p.colour = figureOf({3.0, 3.0});
+    p.tunedLuma = figureOf({1.0, 1.0});
+    p.tunedColour = figureOf({1.0, 1.0});
+  }
+  r.pictures = sweepPictures();
+  for (const auto& p : r.pictures) r.perfectPictures.push_back(p.picture);
+  return r;
+}
+
+std::string readText(const QString& path) {
+  std::ifstream in(path.toStdString());
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(QualityReport, TablesAndHeadlineFollowTheFigures) {
+  test::app();
+  for (bool autoTune : {true, false}) {
+    QTemporaryDir dir;
+    std::string error;
+    const SweepResult r = madeUpResult(autoTune);
+    ASSERT_TRUE(writeQualityReport(r, dir.path().toStdString(), error)) << error;
+    const std::string page = readText(dir.filePath("quality.md"));
+    EXPECT_NE(page.find("| SNR in 3000 Hz [dB] | 30 | 24 | 18 |"), std::string::npos);
+    EXPECT_NE(page.find("| luminance error | 2.0 | 11.5 | 22.0 |"), std::string::npos) << page;
+    EXPECT_NE(page.find("| white noise | 24 dB"), std::string::npos);
+    EXPECT_NE(page.find("| seeds | 2 | 2 | 2 |"), std::string::npos);
+    // Spread: standard error 0.5 of a mean of 2.0.
+    EXPECT_NE(page.find("| spread [%] | 25.0 |"), std::string::npos);
+    EXPECT_EQ(page.find("auto-tuned") != std::string::npos, autoTune);
+    EXPECT_EQ(headlineText(r).find("auto-tuned 18 dB") != std::string::npos, autoTune);
+  }
+}
+
+TEST(QualityFigures, PlotPutsLowSnrLeftAndLargeErrorsUp) {
+  test::app();
+  PlotCurve curve{"c", QColor(255, 0, 0), false, {{0.0, 40.0}, {30.0, 0.0}}};
+  const QImage plot = drawErrorPlot({"t", "y", std::nullopt, ""}, {curve});
+  // Red near the top left and the bottom right corners of the plot area, not the other two.
+  const auto redNear = [&plot](int x, int y) {
+    for (int dx = -4; dx <= 4; ++dx)
+      for (int dy = -4; dy <= 4; ++dy) {
+        const QColor c = plot.pixelColor(x + dx, y + dy);
+        if (c.red() > 200 && c.green() < 80 && c.blue() < 80) return true;
+      }
+    return false;
+  };
+  EXPECT_TRUE(redNear(62, 38));
+  EXPECT_TRUE(redNear(558, 388));
+  EXPECT_FALSE(redNear(62, 388));
+  EXPECT_FALSE(redNear(558, 38));
 }
 
 TEST(QualityStatistics, StandardErrorAndStability) {
