@@ -7,7 +7,9 @@
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/app/picture_view.h"
+#include "receiver/app/tuning_panel.h"
 #include "receiver/app/value_labels.h"
+#include "receiver/core/tuning/slider_offset.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +23,7 @@
 #include <QSlider>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace mosaic {
@@ -37,6 +40,7 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
     : QMainWindow(parent),
       services_(std::move(services)),
       chain_(std::make_unique<ReceiveChain>()),
+
       recorder_(files, [this](const std::string& message) { reportRecorderProblem(message); }),
       capture_(input, [this](const std::int16_t* samples, const std::function<void()>& handBack) {
         onBufferComplete(samples, handBack);
@@ -49,13 +53,12 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   setCentralWidget(client);
   picture_ = new PictureView(client);
   controls_ = createControls(client);
+  tuningPanel_ = new TuningPanel(client);
+  tuningPanel_->setGeometry(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight);
   actions_ = createMenus(menuBar());
   connectControls();
 
-  // The layout's size is the client area's; the menu bar comes on top of it.
-  const QSize clientSize(dialogUnitsToPixelsX(kClientWidthDu),
-                         dialogUnitsToPixelsY(kClientHeightDu));
-  resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+  fitWindowToClient();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -66,7 +69,21 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
 
 ReceiverWindow::~ReceiverWindow() { shutDown(); }
 
+void ReceiverWindow::fitWindowToClient() {
+  // The layout's size is the client area's, grown by the tuning display when it is shown; the
+  // menu bar comes on top of it.
+  const int width = dialogUnitsToPixelsX(kClientWidthDu);
+  int height = dialogUnitsToPixelsY(kClientHeightDu);
+  if (tuningPanel_->isVisibleTo(this))
+    height = std::max(height, kTuningPanelTop + kTuningPanelHeight);
+  resize(width, height + menuBar()->sizeHint().height());
+}
+
 void ReceiverWindow::connectControls() {
+  connect(tuningPanel_->autoTuneBox(), &QCheckBox::clicked, this,
+          [this] { dispatchCommand(kAutoTuneId); });
+  connect(tuningPanel_->tuneNowButton(), &QPushButton::clicked, this,
+          [this] { dispatchCommand(kTuneNowId); });
   for (QPushButton* button : {controls_.openFile, controls_.closeFile, controls_.save}) {
     const int id = button->property(kIdProperty).toInt();
     connect(button, &QPushButton::clicked, this, [this, id] { dispatchCommand(id); });
@@ -151,6 +168,15 @@ void ReceiverWindow::dispatchCommand(int id) {
     case kHeavyFilterId:
       setNoiseStrength(kHeavyNoiseFilter, "Noise filter (heavy)");
       break;
+    case kAutoTuneId:
+      setAutoTune(!autoTune_);
+      break;
+    case kTuneNowId:
+      if (tuning_->estimate().valid) tuneTo(tuning_->estimate().offsetHz);
+      break;
+    case kTuningDisplayId:
+      showTuningDisplay(!tuningPanel_->isVisibleTo(this));
+      break;
     case kHelpId:
       keepNoteBox(
           showNoteBox(QMessageBox::Information, QStringLiteral("HELP notes"), helpNotesText()));
@@ -170,6 +196,42 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   picture_->showPicture(pictureImage(chain_->bitmap(), display.screenSize));
   recorder_.frameFinished(chain_->movieFrame());
   showRecorderControls();
+  updateTuning();
+}
+
+void ReceiverWindow::updateTuning() {
+  // The estimator reads the buffer just taken in, from the history: it never changes what the
+  // receiver does unless its estimate is put on the sliders.
+  const auto& history = chain_->history().samples;
+  tuning_->addBuffer(history.data() + kCaptureSamples);
+  std::copy(history.end() - kZoomSamples, history.end(), newestSamples_.begin());
+  tuningSpectrum_->analyse(newestSamples_);
+  const TuningEstimate& estimate = tuning_->estimate();
+  if (autoTune_ && estimate.locked) tuneTo(estimate.offsetHz);
+  tuningPanel_->showState(*tuningSpectrum_, estimate, static_cast<double>(tuningOffsetHz(demod_)));
+}
+
+void ReceiverWindow::setAutoTune(bool on) {
+  autoTune_ = on;
+  tuningPanel_->autoTuneBox()->setChecked(on);
+  actions_.at(kAutoTuneId)->setChecked(on);
+  if (on && tuning_->estimate().locked) tuneTo(tuning_->estimate().offsetHz);
+}
+
+void ReceiverWindow::tuneTo(double offsetHz) {
+  const TuningPositions positions = tuningPositions(offsetHz);
+  controls_.sliders.at(kCoarseTuneId)->setValue(positions.coarse);
+  controls_.sliders.at(kFineTuneId)->setValue(positions.fine);
+  applySliderPosition(kCoarseTuneId, positions.coarse, demod_, display_);
+  applySliderPosition(kFineTuneId, positions.fine, demod_, display_);
+  updateValueLabels();
+  tuningPanel_->showTuning(static_cast<double>(tuningOffsetHz(demod_)));
+}
+
+void ReceiverWindow::showTuningDisplay(bool shown) {
+  tuningPanel_->setVisible(shown);
+  actions_.at(kTuningDisplayId)->setChecked(shown);
+  fitWindowToClient();
 }
 
 void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
@@ -178,6 +240,11 @@ void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
       code == ScrollCode::ThumbTrack ? messagePosition : controls_.sliders.at(id)->sliderPosition();
   applySliderPosition(id, position, demod_, display_);
   if (isHorizontalSlider(id)) updateValueLabels();
+  if (id == kCoarseTuneId || id == kFineTuneId) {
+    // The operator takes over: following the estimate stops.
+    if (autoTune_) setAutoTune(false);
+    tuningPanel_->showTuning(static_cast<double>(tuningOffsetHz(demod_)));
+  }
 }
 
 void ReceiverWindow::updateValueLabels() {

@@ -14,6 +14,8 @@
 #include "receiver/core/movie/movie_recorder.h"
 #include "receiver/core/picture/display_settings.h"
 #include "receiver/core/receive_chain.h"
+#include "receiver/core/tuning/tuning_estimator.h"
+#include "receiver/core/tuning/tuning_spectrum.h"
 #include "signal/scroll_code.h"
 
 #include <QMainWindow>
@@ -30,6 +32,7 @@ class QMessageBox;
 namespace mosaic {
 
 class PictureView;
+class TuningPanel;
 
 class ReceiverWindow : public QMainWindow {
   Q_OBJECT
@@ -50,6 +53,9 @@ class ReceiverWindow : public QMainWindow {
   QWidget* control(int id) const;
   QAction* menuAction(int id) const;
   PictureView* pictureView() const { return picture_; }
+  TuningPanel* tuningPanel() const { return tuningPanel_; }
+  const TuningEstimator& tuningEstimator() const { return *tuning_; }
+  bool autoTuning() const { return autoTune_; }
   const DemodSettings& demodSettings() const { return demod_; }
   const DisplaySettings& displaySettings() const { return display_; }
   const ReceiveChain& chain() const { return *chain_; }
@@ -77,6 +83,14 @@ class ReceiverWindow : public QMainWindow {
   void showRecorderControls();
   void reportRecorderProblem(const std::string& message);
   void keepNoteBox(QMessageBox* box);
+  // The tuning aid: the estimate and spectrum of each buffer, shown and, while following,
+  // put on the sliders.
+  void updateTuning();
+  void setAutoTune(bool on);
+  // Puts the sliders at the positions nearest to `offsetHz`.
+  void tuneTo(double offsetHz);
+  void showTuningDisplay(bool shown);
+  void fitWindowToClient();
 
   ReceiverServices services_;
   DemodSettings demod_;
@@ -86,6 +100,11 @@ class ReceiverWindow : public QMainWindow {
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
   PictureView* picture_ = nullptr;
+  TuningPanel* tuningPanel_ = nullptr;
+  std::unique_ptr<TuningEstimator> tuning_ = std::make_unique<TuningEstimator>();
+  std::unique_ptr<TuningSpectrum> tuningSpectrum_ = std::make_unique<TuningSpectrum>();
+  std::vector<float> newestSamples_ = std::vector<float>(kZoomSamples);
+  bool autoTune_ = false;
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;

@@ -4,7 +4,7 @@
 
 #include "signal/rounding.h"
 #include "tests/receiver_app/receiver_rig.h"
-#include "tests/support/transmitted_frames.h"
+#include "tests/receiver_app/transmitted_audio.h"
 #include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
 
@@ -25,6 +25,7 @@ namespace mosaic {
 namespace {
 
 using namespace rx;
+using test::receivedAudio;
 using test::ReceiverRig;
 
 constexpr float kBright =
@@ -38,23 +39,6 @@ std::unique_ptr<PicturePlanes> quarterPicture() {
   for (int c = 1; c <= 47; ++c)
     for (int r = 1; r <= 64; ++r) planes->Y[c][r] = (c >= 25 && r >= 36) ? kBright : kDark;
   return planes;
-}
-
-// `frames` frames of the transmitter's signal for `planes`, resampled from 48000 to 9600 Hz.
-std::vector<std::int16_t> receivedAudio(const PicturePlanes& planes, int frames) {
-  const std::vector<std::int16_t> sent = test::transmittedFrames(planes, frames);
-  std::vector<float> in(sent.begin(), sent.end());
-  std::vector<float> out(in.size() / 5 + 16);
-  SRC_DATA data{};
-  data.data_in = in.data();
-  data.input_frames = static_cast<long>(in.size());
-  data.data_out = out.data();
-  data.output_frames = static_cast<long>(out.size());
-  data.src_ratio = double(kRxSampleRateHz) / kTxSampleRateHz;
-  EXPECT_EQ(src_simple(&data, SRC_SINC_BEST_QUALITY, 1), 0);
-  std::vector<std::int16_t> at9600(static_cast<std::size_t>(data.output_frames_gen));
-  for (std::size_t i = 0; i < at9600.size(); ++i) at9600[i] = roundToSample(out[i]);
-  return at9600;
 }
 
 // The mean of the green component over a rectangle of the picture.

@@ -7,8 +7,10 @@
 #include "signal/rounding.h"
 #include "signal/timing.h"
 #include "tools/decode_recording.h"
-#include "tools/frame_encoder.h"
 #include "tools/test_card.h"
+#include "transmitter/app/composed_video_area.h"
+#include "transmitter/app/picture_grab.h"
+#include "transmitter/core/transmit_chain.h"
 
 #include <QColor>
 #include <QGuiApplication>
@@ -21,23 +23,28 @@
 
 namespace mosaic::test {
 
-// `frames` frames of the transmitter's sound at 48000 Hz, starting `leadSamples` into a frame.
-inline std::vector<float> transmittedFrames(int frames, int leadSamples = 0) {
+// `frames` frames of the transmitter's sound at 48000 Hz, starting `leadSamples` into a frame:
+// the test card with a coloured block that moves from frame to frame.
+inline std::vector<float> sentTestCard(int frames, int leadSamples = 0) {
   // The test card's text needs fonts, which need an application object.
   static int argc = 1;
   static char name[] = "mosaic_tests";
   static char* argv[] = {name, nullptr};
   if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
-  tool::FrameEncoder encoder;
   const QImage card = tool::drawTestCard();
+  ComposedVideoArea area;
+  CrawlState crawl;
+  TransmitChain chain;
+  std::vector<std::int16_t> frame(kFrameSamples);
   std::vector<float> sound;
   for (int f = 0; f < frames; ++f) {
-    QImage client = card;
-    QPainter painter(&client);
+    QImage picture = card;
+    QPainter painter(&picture);
     painter.fillRect(40 + 9 * f % 70, 30 + 5 * f % 50, 20, 14,
                      QColor::fromHsv(37 * f % 360, 200, 220));
     painter.end();
-    const auto& frame = encoder.encode(client);
+    area.setSourcePicture(picture);
+    buildComposedFrame(chain, area, crawl, std::string(), frame.data());
     sound.insert(sound.end(), frame.begin(), frame.end());
   }
   sound.erase(sound.begin(), sound.begin() + leadSamples);

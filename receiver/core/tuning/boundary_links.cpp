@@ -28,6 +28,40 @@ void linkProducts(const WindowSpectrum& a, const WindowSpectrum& b, LinkProducts
   }
 }
 
+namespace {
+
+double wrapped(double angle) { return std::remainder(angle, 2.0 * M_PI); }
+
+}  // namespace
+
+void boundaryLinks(const WindowSpectrum& a, const WindowSpectrum& a1, const WindowSpectrum& b47,
+                   const WindowSpectrum& b, double quietTurn, LinkProducts& out) {
+  const auto& links = carrierLinks();
+  // Phases on the grid of window A's start: windows half a symbol off it are turned back by
+  // k half turns.
+  auto phase = [](const WindowSpectrum& w, int k, bool halfOff) {
+    const double p = std::arg(std::complex<double>(w[static_cast<std::size_t>(k)]));
+    return halfOff && (k % 2 != 0) ? p + M_PI : p;
+  };
+  // A window straddling the step shows the phase at its centre pulled by a quarter of the
+  // turn across its picture half; the symbol-long window next to it turns by that half and
+  // one more, a quarter of which is a third of the difference of the two phases. From the
+  // centre, the quiet half symbol leads to the boundary.
+  const double quietShare = kLinkWindowSamples / 3.0 * quietTurn;
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    const int next = links[i].next;
+    const int prev = links[i].previous;
+    const double pa = phase(a, next, false);
+    const double start = pa + wrapped(pa - phase(a1, next, true)) / 3.0 - quietShare;
+    const double pb = phase(b, prev, false);
+    const double end = pb + wrapped(pb - phase(b47, prev, true)) / 3.0 + quietShare;
+    const double size =
+        std::sqrt(std::norm(std::complex<double>(a[static_cast<std::size_t>(next)])) *
+                  std::norm(std::complex<double>(b[static_cast<std::size_t>(prev)])));
+    out[i] = std::polar(size, end - start);
+  }
+}
+
 double linkCoherence(const LinkProducts& p) {
   std::complex<double> luma, colour;
   double size = 0.0;

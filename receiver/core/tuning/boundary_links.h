@@ -32,6 +32,16 @@ using LinkProducts = std::array<std::complex<double>, kLinkCount>;
 // The link products B[previous] conj(A[next]) of windows A and B.
 void linkProducts(const WindowSpectrum& a, const WindowSpectrum& b, LinkProducts& out);
 
+// The link products with each phase carried to the boundary itself. Windows A and B straddle
+// the step between the quiet half symbol and the picture's first (last) symbol, which pulls
+// their phases by a quarter of the step's phase turn; the symbol-long windows on symbol 1
+// (`a1`, starting half a symbol after A) and on symbol 47 (`b47`, ending half a symbol before
+// B) measure that turn. `quietTurn` is the phase per sample that a carrier on its grid
+// frequency still turns in the mixed windows. The products then turn with the offset over
+// exactly one frame, 1.28 s, and no longer depend on the picture next to the boundaries.
+void boundaryLinks(const WindowSpectrum& a, const WindowSpectrum& a1, const WindowSpectrum& b47,
+                   const WindowSpectrum& b, double quietTurn, LinkProducts& out);
+
 // How well the link products agree: the luminance and colour links' coherent sums over the sum
 // of their sizes; near 1 when A and B sit on the two ends of one frame, small elsewhere.
 double linkCoherence(const LinkProducts& p);

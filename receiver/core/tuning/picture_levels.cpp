@@ -14,8 +14,13 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586476925;
 constexpr std::array<double, 3> kLow = {0.0, -4.9008, -3.4744};
 constexpr std::array<double, 3> kHigh = {7.96875, 4.9008, 3.4744};
-constexpr std::array<double, 4> kWidthUnits = {0.15, 0.35, 0.7, 1.3};
+// Noise widths [picture units]; the one used is the nearest at or above the measured noise.
+constexpr std::array<double, 9> kWidthUnits = {0.2, 0.28, 0.4, 0.56, 0.8, 1.1, 1.6, 2.2, 3.0};
 constexpr std::array<double, 3> kEndShares = {0.0, 0.15, 0.4};
+constexpr std::size_t kSharesPerWidth = kEndShares.size() * kEndShares.size();
+// Bins between the colour and luminance carriers, far enough from both to hold only noise.
+constexpr int kFirstQuietBin = 30;
+constexpr int kLastQuietBin = 50;
 constexpr int kFirstSymbol = 1;
 constexpr int kLastSymbol = 47;  // symbols 1..47 carry the picture
 
@@ -69,6 +74,7 @@ PictureLevels::PictureLevels() {
 void PictureLevels::reset() {
   for (auto& c : counts_) std::fill(c.begin(), c.end(), 0.0);
   frames_ = 0;
+  noiseWidth_ = 0.0;
 }
 
 void PictureLevels::addFrame(std::span<const float> history, long long historyStart, int frameStart,
@@ -81,6 +87,20 @@ void PictureLevels::addFrame(std::span<const float> history, long long historySt
   spectra_.compute(history, historyStart, starts_, mixHz, windows_);
   for (auto& c : counts_)
     for (auto& v : c) v = v * keep < 1e-3 ? 0.0 : v * keep;
+  // The noise of a value, from the power in the empty bins against the carriers' power: a
+  // value is the difference of two phases, each off by sqrt(noise / (2 carrier)) radians.
+  double noise = 0.0, carriers = 0.0;
+  for (const auto& w : windows_) {
+    for (int k = kFirstQuietBin; k <= kLastQuietBin; ++k)
+      noise += std::norm(w[static_cast<std::size_t>(k)]);
+    for (int k = kFirstLumaCarrier; k <= kLastLumaCarrier; ++k)
+      carriers += std::norm(w[static_cast<std::size_t>(k)]);
+  }
+  noise /= kLastQuietBin - kFirstQuietBin + 1;
+  carriers /= kLastLumaCarrier - kFirstLumaCarrier + 1;
+  const double carrier = std::max(carriers - noise, 1e-9 * (carriers + 1.0));
+  const double frameWidth = std::sqrt(noise / carrier) * 30.0 / kTwoPi;
+  noiseWidth_ = frames_ == 0 ? frameWidth : keep * noiseWidth_ + (1.0 - keep) * frameWidth;
   const double unitsPerRadian = 30.0 / kTwoPi;  // 12 degrees per picture unit
   auto addCarrier = [&](int k) {
     // What the mixer and the clock add to every value of this carrier, in picture units.
@@ -130,12 +150,15 @@ void occupiedBins(const std::vector<double>& counts, int& low, int& high) {
 
 double PictureLevels::fit(double offsetHz) {
   const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
+  std::size_t width = 0;
+  while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < noiseWidth_) ++width;
   double total = 0.0;
   for (std::size_t g = 0; g < kGroups; ++g) {
     int low = 0, high = 0;
     occupiedBins(counts_[g], low, high);
     double best = -1e300;
-    for (std::size_t shape = 0; shape < kShapes; ++shape) {
+    for (std::size_t shape = width * kSharesPerWidth; shape < (width + 1) * kSharesPerWidth;
+         ++shape) {
       const double l =
           logLikelihoodOf(counts_[g], logLikelihood_[g][shape], shift, low, high, kBins);
       if (l > best) {
@@ -146,6 +169,13 @@ double PictureLevels::fit(double offsetHz) {
     total += best;
   }
   return total;
+}
+
+double PictureLevels::values() const {
+  double n = 0.0;
+  for (const auto& c : counts_)
+    for (double v : c) n += v;
+  return n;
 }
 
 double PictureLevels::refit(double offsetHz) const {

@@ -4,9 +4,9 @@
 // difference in -4.90..4.90 and blue difference in -3.47..3.47, and a picture's darkest and
 // lightest parts come close to those ends. Symbol-long windows on the symbols of a frame (the
 // frame start is known) give one value per carrier and symbol pair; their histograms, kept
-// relative to a tuning of 0 Hz, are compared with a spread over each range blurred by noise of
-// a fitted width: some values exactly at either end (black, white, full colour), the rest
-// evenly between.
+// relative to a tuning of 0 Hz, are compared with a spread over each range blurred by the
+// noise measured between the carriers: some values exactly at either end (black, white, full
+// colour), the rest evenly between.
 
 #include "receiver/core/tuning/window_spectra.h"
 
@@ -26,9 +26,11 @@ class PictureLevels {
                 double mixHz, double clockPpm, double keep);
   void reset();
   bool empty() const { return frames_ == 0; }
+  // How many values the histograms hold (after forgetting).
+  double values() const;
 
-  // The log-likelihood of the tuning offset `offsetHz`, higher for a better fit, with the best
-  // noise width and shares at the ends for each group; `fitShapes` keeps them for `refit`.
+  // The log-likelihood of the tuning offset `offsetHz`, higher for a better fit, with the
+  // measured noise and the best shares at the ends for each group, kept for `refit`.
   double fit(double offsetHz);
   // The same with the shapes of the last `fit`: cheaper, for offsets near that one.
   double refit(double offsetHz) const;
@@ -37,7 +39,7 @@ class PictureLevels {
   static constexpr int kGroups = 3;  // luminance, red and blue difference
   static constexpr double kBinUnits = 0.1;
   static constexpr int kBins = 1000;  // -50..50 units
-  static constexpr int kShapes = 36;  // noise widths times shares at the ends tried
+  static constexpr int kShapes = 81;  // noise widths times shares at the ends
 
   std::array<std::vector<double>, kGroups> counts_;
   // log P(value | range, width) on a grid twice as wide as the histogram's.
@@ -47,6 +49,7 @@ class PictureLevels {
   std::vector<WindowSpectrum> windows_;
   int frames_ = 0;
   std::array<std::size_t, kGroups> chosenShape_{};
+  double noiseWidth_ = 0.0;  // [picture units] of one value
 };
 
 }  // namespace mosaic

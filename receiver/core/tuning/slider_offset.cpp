@@ -1,5 +1,7 @@
 #include "receiver/core/tuning/slider_offset.h"
 
+#include "receiver/core/slider_scales.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,16 +9,19 @@ namespace mosaic {
 
 TuningPositions tuningPositions(double offsetHz) {
   if (!std::isfinite(offsetHz)) return {};
+  auto position = [](double hz, int stepsPerHz) {
+    return static_cast<int>(
+        std::clamp(std::nearbyint(hz * stepsPerHz) + kSliderMiddle, 0.0, double(kSliderMaximum)));
+  };
   TuningPositions p;
-  p.coarse = static_cast<int>(std::clamp(std::nearbyint(offsetHz * 10.0) + 200.0, 0.0, 400.0));
-  const double rest = offsetHz - (p.coarse - 200) / 10.0;
-  p.fine = static_cast<int>(std::clamp(std::nearbyint(rest * 50.0) + 200.0, 0.0, 400.0));
+  p.coarse = position(offsetHz, kCoarseStepsPerHz);
+  p.fine = position(offsetHz - tuningAt(p.coarse, kCoarseStepsPerHz), kFineStepsPerHz);
   return p;
 }
 
 void applyTuningPositions(const TuningPositions& positions, DemodSettings& settings) {
-  settings.coarseHz = static_cast<float>((positions.coarse - 200) / 10.0L);
-  settings.fineHz = static_cast<float>((positions.fine - 200) / 50.0L);
+  settings.coarseHz = tuningAt(positions.coarse, kCoarseStepsPerHz);
+  settings.fineHz = tuningAt(positions.fine, kFineStepsPerHz);
 }
 
 }  // namespace mosaic

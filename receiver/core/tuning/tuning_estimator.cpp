@@ -12,16 +12,21 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586476925;
 // Window B starts this far after window A: it ends on the next boundary.
 constexpr int kWindowBLag = kCaptureSamples - kLinkWindowSamples;
-// The windows' centres lie half a symbol inside the frame: the links turn with the offset over
-// the time between them, 12032 samples.
-constexpr double kLinkSeconds = double(kCaptureSamples - kLinkWindowSamples) / kRxSampleRateHz;
-constexpr double kAmbiguityHz = 1.0 / kLinkSeconds;  // 0.798 Hz
+// The links, carried to the boundaries, turn with the offset over one frame.
+constexpr double kLinkSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
+constexpr double kAmbiguityHz = 1.0 / kLinkSeconds;                         // 0.78125 Hz
+// Windows on symbol 1 and 47 start this far after window A.
+constexpr int kSymbol1Lag = kBlockSamples / 2;
+constexpr int kSymbol47Lag = kCaptureSamples - kBlockSamples - kBlockSamples / 2;
 constexpr int kSearchStep = 32;       // [samples] between trial boundaries in the first search
 constexpr double kForgetting = 0.85;  // per frame, so the estimate follows a slow drift
 // Below this the best fit is taken for noise or for no signal of this kind.
 constexpr double kMinCoherence = 0.3;
 constexpr double kMultipleSearchHz = 10.0;  // how far from the coarse estimate to look
 constexpr double kMaxClockPpm = 300.0;
+constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a sure multiple
+constexpr double kMinLinkAgreement = 0.5;
+constexpr double kClockEvidence = 1.1;  // power of the links' agreement against no clock error
 
 }  // namespace
 
@@ -128,13 +133,16 @@ void TuningEstimator::findBoundary() {
 
 void TuningEstimator::measureFrame(int start) {
   const long long historyStart = (buffers_ - 2) * kCaptureSamples;
-  const int starts[2] = {start, start + kWindowBLag};
-  WindowSpectrum w[2];
+  const int starts[4] = {start, start + kSymbol1Lag, start + kSymbol47Lag, start + kWindowBLag};
+  WindowSpectrum w[4];
   spectra_.compute(history_, historyStart, starts, mixHz_, w);
-  // Turned back by what the mixer turned between the windows, the products refer to a mixer
-  // at 0 Hz and add up across frames whatever the mixer did.
+  // A carrier on its grid frequency still turns by what the mixer leaves of the offset.
+  const double offset = estimate_.locked ? estimate_.offsetHz : mixHz_;
+  const double quietTurn = kTwoPi * (mixHz_ - offset) / kRxSampleRateHz;
   LinkProducts p;
-  linkProducts(w[0], w[1], p);
+  boundaryLinks(w[0], w[1], w[2], w[3], quietTurn, p);
+  // Turned back by what the mixer turned between the boundaries, the products refer to a mixer
+  // at 0 Hz and add up across frames whatever the mixer did.
   const double turn = -kTwoPi * std::fmod(mixHz_ * kLinkSeconds, 1.0);
   const std::complex<double> unmix(std::cos(turn), std::sin(turn));
   for (std::size_t i = 0; i < p.size(); ++i) links_[i] = kForgetting * links_[i] + p[i] * unmix;
@@ -181,12 +189,15 @@ void TuningEstimator::solve() {
       }
     }
   }
+  // A clock error counts only where it makes the links agree clearly better than none: fading
+  // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
+  if (bestAgreement < kClockEvidence * std::norm(agreement(0.0))) bestPpm = 0.0;
   const std::complex<double> sum = agreement(bestPpm * perPpm);
   double total = 0.0;
   for (const auto& v : links_) total += std::abs(v);
   const double linkAgreement = total > 0.0 ? std::abs(sum) / total : 0.0;
 
-  // The fine offset modulo 0.798 Hz: the links turn by -2 pi f0 12032 / 9600.
+  // The fine offset modulo 0.78125 Hz: the links turn by -2 pi f0 1.28 s.
   double fraction = -std::arg(sum) / kTwoPi / kLinkSeconds;
   fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
   // Which multiple: the best fit of the picture values, near the coarse estimate.
@@ -212,10 +223,16 @@ void TuningEstimator::solve() {
     }
   }
   // Odds of the best multiple against the next best.
-  const double multipleSure = 1.0 / (1.0 + std::exp(-std::min(best - second, 50.0)));
+  // How much better the best multiple fits than the next, per value: a picture that reaches
+  // black, white or full colour somewhere tells the multiples apart by a few hundredths and
+  // more; one of middle tones only hardly does.
+  const double perValue = levels_.values() > 0.0 ? (best - second) / levels_.values() : 0.0;
+  const double multipleSure = 1.0 - std::exp(-std::max(perValue, 0.0) / kClearFitPerValue);
 
   estimate_.confidence = std::clamp(linkAgreement * multipleSure, 0.0, 1.0);
-  estimate_.locked = frames_ >= 2 && estimate_.confidence > 0.5;
+  // Locked: the frame links agree, so the offset is right to a few hundredths of a hertz up to
+  // the multiple of 0.78125 Hz, whose choice `confidence` also weighs.
+  estimate_.locked = frames_ >= 2 && linkAgreement > kMinLinkAgreement;
   estimate_.clockPpm = bestPpm;
   if (frames_ >= 2) estimate_.offsetHz = offset;
   if (estimate_.locked) mixHz_ = offset;

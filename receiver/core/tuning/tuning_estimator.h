@@ -32,9 +32,11 @@ namespace mosaic {
 struct TuningEstimate {
   bool valid = false;       // an offset has been estimated (at least a coarse one)
   double offsetHz = 0.0;    // f0 [Hz] for the sliders
-  double confidence = 0.0;  // 0..1: how sure the fine offset is (0 while only coarse)
-  bool locked = false;      // frame boundaries found and the fine offset is trusted
-  double clockPpm = 0.0;    // the sending clock's error [ppm], when `locked`
+  double confidence = 0.0;  // 0..1: how sure the offset is (0 while only coarse)
+  // Frame boundaries found and the links agree: the offset is right to a few hundredths of a
+  // hertz up to a multiple of 0.78125 Hz, chosen by the picture values (see picture_levels.h).
+  bool locked = false;
+  double clockPpm = 0.0;  // the sending clock's error [ppm], when `locked`
   // Absolute sample (counted from the first sample given) of the latest frame start found, or
   // -1; and where it lies in the receiver's current two-buffer history (0..12288), or -1.
   long long frameStartSample = -1;
