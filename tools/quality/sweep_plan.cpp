@@ -54,7 +54,7 @@ SweepPlan fullPlan() {
   for (double hz : {0.5, -0.5, 2.0, -2.0}) plan.channels.push_back(mistuned(hz));
   for (double ppm : {50.0, -50.0, 200.0, -200.0}) plan.channels.push_back(clockOff(ppm));
   for (int snr = 30; snr >= 0; snr -= 3) plan.snrsDb.push_back(snr);
-  plan.stripSnrsDb = {30, 18, 12, 9, 6, 3, 0};
+  plan.stripSnrsDb = {30, 18, 15, 12, 9, 6, 3};
   return plan;
 }
 

@@ -23,7 +23,7 @@ struct SweepPlan {
   std::vector<double> stripSnrsDb;  // the SNRs whose received pictures are shown
   int frames = 8;                   // frames sent per trial; the first run is left out
   int minSeeds = 4;                 // channel realisations per point at least ...
-  int maxSeeds = 12;                // ... and at most
+  int maxSeeds = 20;                // ... and at most
   double targetSpread = 0.05;       // add seeds while the standard error is above this share
   bool autoTune = true;             // also decode with the tuning estimated from the signal
 };
