@@ -2,6 +2,7 @@
 // it from start-up: the last picture, one picture per buffer, and the movie file.
 
 #include "receiver/app/picture_image.h"
+#include "receiver/core/movie/disk_movie_files.h"
 #include "receiver/core/slider_scales.h"
 #include "receiver/core/tuning/slider_offset.h"
 #include "signal/timing.h"
@@ -10,7 +11,7 @@
 #include "tools/command.h"
 #include "tools/decode_recording.h"
 #include "tools/display_options.h"
-#include "tools/output_file.h"
+#include "tools/pending_file.h"
 #include "tools/picture_files.h"
 
 #include <QString>
@@ -58,6 +59,7 @@ struct Options {
   ChannelChoice channel = ChannelChoice::Mix;
   bool autoTune = false;
   bool tuningGiven = false;
+  std::vector<std::string> outputFiles;  // every output file named, to be checked
 };
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
@@ -69,13 +71,15 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
   std::string error;
   while (args.more()) {
     bool missing = false;
-    const std::string name = args.peek();
     if (auto v = args.option("-o", missing)) {
       o.picture = *v;
+      o.outputFiles.push_back(*v);
     } else if (auto v = args.option("--frames-dir", missing)) {
       o.framesDir = *v;
+      if (!checkOutputFolder(*v, error)) return usageError(cmd, error);
     } else if (auto v = args.option("--movie", missing)) {
       o.movie = *v;
+      o.outputFiles.push_back(*v);
     } else if (auto v = args.option("--coarse", missing)) {
       const auto hz = tuningOnGrid(*v, kCoarseStepsPerHz);
       if (!hz) return usageError(cmd, "--coarse wants -20 to 20 Hz in steps of 0.1, not " + *v);
@@ -105,19 +109,18 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       } else {
         return usageError(cmd, "--channel wants left or right, not " + *v);
       }
-    } else if (missing) {
-      return usageError(cmd, name + " needs a value");
-    } else if (!name.empty() && name[0] == '-' && name != "-") {
-      return usageError(cmd, "unknown option " + name);
-    } else if (o.input.empty()) {
-      o.input = args.next();
-    } else {
-      return usageError(cmd, "more than one input: " + name);
+    } else if (auto problem = args.takeInput(missing, &o.input)) {
+      return usageError(cmd, *problem);
     }
   }
   if (o.input.empty()) return usageError(cmd, "no input recording");
   if (o.autoTune && o.tuningGiven)
     return usageError(cmd, "--auto-tune sets the tuning itself; leave out --coarse and --fine");
+  for (const auto& output : o.outputFiles) {
+    if (!checkOutputPath(output, {o.input}, error)) return usageError(cmd, error);
+  }
+  if (!o.picture.empty() && o.picture == o.movie)
+    return usageError(cmd, "-o and --movie name the same file " + o.movie);
   return std::nullopt;
 }
 
@@ -141,28 +144,21 @@ int runDecode(const std::vector<std::string>& argv) {
   if (!reader.open(o.input, o.channel, error)) return failure(error);
 
   if (!o.framesDir.empty() && !makeFolder(o.framesDir, error)) return failure(error);
+  // The movie file is written frame by frame as the receiver's recorder writes its blocks.
   std::unique_ptr<PendingFile> movieFile;
-  std::FILE* movie = nullptr;
+  std::unique_ptr<MovieFile> movie;
   if (!o.movie.empty()) {
     movieFile = std::make_unique<PendingFile>(o.movie);
-    movie = std::fopen(movieFile->tempPath().c_str(), "wb");
-    if (!movie) return failure("cannot write " + o.movie);
+    if (!movieFile->open(error)) return failure(error);
+    movie = movieFileOnDescriptor(movieFile->descriptor());
   }
-  auto closeMovie = [&movie] {
-    const bool ok = movie && std::fclose(movie) == 0;
-    movie = nullptr;
-    return ok;
-  };
 
   int buffers = 0;
   BufferFeeder feeder(o.demod, o.display, [&](const ReceiveChain& chain) {
     ++buffers;
-    if (movie) {
-      const auto frame = chain.movieFrame();
-      if (std::fwrite(frame.data(), 1, frame.size(), movie) != frame.size()) {
-        error = "cannot write " + o.movie;
-        return false;
-      }
+    if (movie && movie->appendFrames(chain.movieFrame().data(), 1, error) != 1) {
+      error = "cannot write " + o.movie + ": " + error;
+      return false;
     }
     if (!o.framesDir.empty()) {
       return writeImage(pictureImage(chain.bitmap(), o.display.screenSize),
@@ -173,15 +169,9 @@ int runDecode(const std::vector<std::string>& argv) {
 
   std::vector<std::int16_t> piece;
   for (;;) {
-    if (!reader.next(piece, error)) {
-      closeMovie();
-      return failure(error);
-    }
+    if (!reader.next(piece, error)) return failure(error);
     if (piece.empty()) break;
-    if (!feeder.feed(piece.data(), piece.size())) {
-      closeMovie();
-      return failure(error);
-    }
+    if (!feeder.feed(piece.data(), piece.size())) return failure(error);
   }
   if (feeder.leftOver() > 0) {
     std::fprintf(
@@ -190,11 +180,10 @@ int runDecode(const std::vector<std::string>& argv) {
         feeder.leftOver(), feeder.leftOver() / double(kRxSampleRateHz));
   }
   if (buffers == 0) {
-    closeMovie();
     return failure(o.input + " is shorter than one receiver buffer (1.28 s); nothing to decode");
   }
   if (movie) {
-    if (!closeMovie()) return failure("cannot write " + o.movie);
+    if (!movie->close(error)) return failure("cannot write " + o.movie + ": " + error);
     if (!movieFile->commit(error)) return failure(error);
   }
   if (!o.picture.empty() &&

@@ -71,6 +71,10 @@ class ReceiverWindow : public QMainWindow {
   void connectControls();
   // Sets the settings' defaults and shows them in the controls.
   void initialise();
+  // Shows remembered settings through the controls' own handling, as if the user had set them.
+  void applySettings(const ReceiverSettings& remembered);
+  // The settings as the controls show them now, to remember.
+  ReceiverSettings currentSettings() const;
   // One filled sound buffer: demodulation, picture, drawing, then the recorder.
   void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
   // A slider notification; a thumb track carries its position, the others read the slider.
@@ -105,6 +109,7 @@ class ReceiverWindow : public QMainWindow {
   std::unique_ptr<TuningSpectrum> tuningSpectrum_ = std::make_unique<TuningSpectrum>();
   std::vector<float> newestSamples_ = std::vector<float>(kZoomSamples);
   bool autoTune_ = false;
+  QString movieFolder_;                           // of the last movie file chosen; empty: none yet
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;
