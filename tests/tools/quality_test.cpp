@@ -1,6 +1,7 @@
 // mosaic quality: its error measure through the real chain, the statistics that decide when a
 // point is measured well enough, the usable limit, the pictures it draws, and the command.
 
+#include "signal/timing.h"
 #include "tests/support/qt_app.h"
 #include "tool_runner.h"
 #include "tools/quality/picture_error.h"
@@ -103,6 +104,32 @@ TEST(QualityError, AutoTuningFindsAMistuningThatTheManualReceiverKeeps) {
   const TrialResult r = runTrial(request);
   EXPECT_NEAR(r.tunedOffsetHz, -2.0, 0.1);
   EXPECT_GT(r.manual.luma, 3.0 * r.tuned.luma);
+}
+
+// The sweep runs the channel at the receiver's rate, after the resampler, instead of on the
+// sound card's 48000 Hz before it: the noise and fading that reach the carriers are the same.
+TEST(QualityError, ChannelAtTheReceiversRateMatchesTheSoundCardsRate) {
+  const auto& sent = sentCard();
+  const RunList perfect = decodeRuns(toSamples(sent), sweepReceiverSettings());
+  const std::vector<std::int16_t> sent48 = transmitted(drawTestCard(), 3);
+  for (Fading fading : {Fading::None, Fading::Moderate}) {
+    double at9600 = 0.0, at48000 = 0.0;
+    for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+      ChannelSettings channel;
+      channel.snrDb = 12.0;
+      channel.fading = fading;
+      channel.passLowHz = 300.0;
+      channel.passHighHz = 3600.0;
+      channel.seed = seed;
+      at9600 += runTrial({&sent, &perfect, channel, false, false}).manual.luma;
+      const auto heard = toSamples(
+          applyChannel(std::vector<float>(sent48.begin(), sent48.end()), kTxSampleRateHz, channel));
+      at48000 += decodingError(resampledTo9600({heard.begin(), heard.end()}), perfect,
+                               sweepReceiverSettings())
+                     .luma;
+    }
+    EXPECT_NEAR(at9600 / at48000, 1.0, 0.05) << at9600 / 4 << " against " << at48000 / 4;
+  }
 }
 
 TEST(QualitySignals, LeadAndClockErrorShapeTheSentSignal) {

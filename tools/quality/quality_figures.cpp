@@ -12,8 +12,8 @@ namespace mosaic::tool {
 
 namespace {
 
-// Strip cells: half the receiver's large view, which keeps every one of its 141 sub-columns.
-constexpr int kCellWidth = 144, kCellHeight = 96;
+// Strip cells: small enough to keep the page light, large enough to show what a viewer sees.
+constexpr int kCellWidth = 120, kCellHeight = 80;
 
 bool save(const QImage& image, const std::string& dir, const std::string& name,
           std::string& error) {

@@ -29,7 +29,7 @@ std::vector<SweepPicture> sweepPictures() {
       {"test card", drawTestCard()}, {"landscape", drawLandscape()}, {"portrait", drawPortrait()}};
 }
 
-std::vector<float> transmittedAt9600(const QImage& picture, int frames) {
+std::vector<std::int16_t> transmitted(const QImage& picture, int frames) {
   // As the transmitter sends it: the picture in the video area, the marker frame drawn, the
   // crawl off as at start-up.
   ComposedVideoArea area;
@@ -39,12 +39,21 @@ std::vector<float> transmittedAt9600(const QImage& picture, int frames) {
   std::vector<std::int16_t> sent(static_cast<std::size_t>(frames) * kFrameSamples);
   for (int f = 0; f < frames; ++f)
     buildComposedFrame(chain, area, crawl, std::string(), sent.data() + f * kFrameSamples);
+  return sent;
+}
+
+std::vector<std::int16_t> resampledTo9600(const std::vector<float>& at48000) {
   std::vector<std::int16_t> at9600;
   Resampler resampler(kTxSampleRateHz);
   std::string error;
-  const std::vector<float> input(sent.begin(), sent.end());
-  resampler.convert(input.data(), static_cast<long>(input.size()), true, at9600, error);
-  return std::vector<float>(at9600.begin(), at9600.end());
+  resampler.convert(at48000.data(), static_cast<long>(at48000.size()), true, at9600, error);
+  return at9600;
+}
+
+std::vector<float> transmittedAt9600(const QImage& picture, int frames) {
+  const std::vector<std::int16_t> sent = transmitted(picture, frames);
+  const std::vector<std::int16_t> at9600 = resampledTo9600({sent.begin(), sent.end()});
+  return {at9600.begin(), at9600.end()};
 }
 
 SentSignals::SentSignals(const std::vector<SweepPicture>& pictures, int frames,

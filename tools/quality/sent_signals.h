@@ -10,6 +10,7 @@
 #include <QImage>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,8 +25,12 @@ struct SweepPicture {
 // The built-in test card and the two natural pictures.
 std::vector<SweepPicture> sweepPictures();
 
-// The picture's `frames` frames from the transmit chain, resampled to 9600 Hz.
+// The picture's `frames` frames from the transmit chain (48000 Hz).
+std::vector<std::int16_t> transmitted(const QImage& picture, int frames);
+// The same brought to the receiver's 9600 Hz.
 std::vector<float> transmittedAt9600(const QImage& picture, int frames);
+// Any 48000 Hz signal brought to 9600 Hz as `mosaic decode` brings a recording.
+std::vector<std::int16_t> resampledTo9600(const std::vector<float>& at48000);
 
 class SentSignals {
  public:
