@@ -57,9 +57,9 @@ struct Options {
   DemodSettings demod;
   DisplaySettings display;
   ChannelChoice channel = ChannelChoice::Mix;
+  std::vector<std::string> outputFiles;  // every output file named, to be checked
   bool autoTune = false;
   bool tuningGiven = false;
-  std::vector<std::string> outputFiles;  // every output file named, to be checked
 };
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
@@ -114,13 +114,13 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
     }
   }
   if (o.input.empty()) return usageError(cmd, "no input recording");
-  if (o.autoTune && o.tuningGiven)
-    return usageError(cmd, "--auto-tune sets the tuning itself; leave out --coarse and --fine");
   for (const auto& output : o.outputFiles) {
     if (!checkOutputPath(output, {o.input}, error)) return usageError(cmd, error);
   }
   if (!o.picture.empty() && o.picture == o.movie)
     return usageError(cmd, "-o and --movie name the same file " + o.movie);
+  if (o.autoTune && o.tuningGiven)
+    return usageError(cmd, "--auto-tune sets the tuning itself; leave out --coarse and --fine");
   return std::nullopt;
 }
 

@@ -104,12 +104,12 @@ class ReceiverWindow : public QMainWindow {
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
   PictureView* picture_ = nullptr;
+  QString movieFolder_;  // of the last movie file chosen; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
   std::unique_ptr<TuningEstimator> tuning_ = std::make_unique<TuningEstimator>();
   std::unique_ptr<TuningSpectrum> tuningSpectrum_ = std::make_unique<TuningSpectrum>();
   std::vector<float> newestSamples_ = std::vector<float>(kZoomSamples);
   bool autoTune_ = false;
-  QString movieFolder_;                           // of the last movie file chosen; empty: none yet
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;
