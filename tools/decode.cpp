@@ -1,7 +1,9 @@
 // mosaic decode: a recording through the receiver's chain, buffer by buffer as the receiver runs
 // it from start-up: the last picture, one picture per buffer, and the movie file.
 
+#include "receiver/app/aligned_image.h"
 #include "receiver/app/picture_image.h"
+#include "receiver/core/picture/aligned_frame.h"
 #include "receiver/core/slider_scales.h"
 #include "receiver/core/tuning/slider_offset.h"
 #include "signal/timing.h"
@@ -37,7 +39,12 @@ const char* const kOptionHelp =
     "                         it as 'tuning: <offset> Hz' (instead of --coarse and --fine)\n"
     "  --balance N            colour balance, -200 .. 200 (default 67)\n"
     "  --no-half-pixel        switch \"+ half pixel\" off (it starts on)\n"
-    "  --channel left|right   decode one channel instead of the mix of all\n";
+    "  --channel left|right   decode one channel instead of the mix of all\n"
+    "  --aligned              -o and --frames-dir write the newest complete frame the way it\n"
+    "                         was sent (left to right, top to bottom), 47 x 36 times --scale,\n"
+    "                         once its frame boundary has been found; --frames-dir numbers\n"
+    "                         them by buffer\n"
+    "  --scale N              pixels per sent column and luminance row, 1 .. 16 (default 4)\n";
 
 // The tuning that `text` gives, if the receiver's slider with `stepsPerHz` can show it.
 std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
@@ -58,6 +65,8 @@ struct Options {
   ChannelChoice channel = ChannelChoice::Mix;
   bool autoTune = false;
   bool tuningGiven = false;
+  bool aligned = false;
+  int scale = 4;
 };
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
@@ -86,6 +95,12 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       if (!hz) return usageError(cmd, "--fine wants -4 to 4 Hz in steps of 0.02, not " + *v);
       o.demod.fineHz = *hz;
       o.tuningGiven = true;
+    } else if (args.flag("--aligned")) {
+      o.aligned = true;
+    } else if (auto v = args.option("--scale", missing)) {
+      const auto n = integerIn(*v, 1, kMaxAlignedScale);
+      if (!n) return usageError(cmd, "--scale wants a whole number from 1 to 16, not " + *v);
+      o.scale = *n;
     } else if (args.flag("--auto-tune")) {
       o.autoTune = true;
     } else if (auto v = args.option("--balance", missing)) {
@@ -155,14 +170,30 @@ int runDecode(const std::vector<std::string>& argv) {
   };
 
   int buffers = 0;
+  // The aligned frames: the frame boundary from the tuning estimator, which hears every buffer.
+  std::unique_ptr<TuningEstimator> estimator;
+  if (o.aligned) estimator = std::make_unique<TuningEstimator>();
+  FrameAlignment alignment;
+  AlignedPicture aligned;
+  reserveAligned(aligned);
   BufferFeeder feeder(o.demod, o.display, [&](const ReceiveChain& chain) {
     ++buffers;
+    if (estimator) {
+      estimator->addBuffer(chain.history().samples.data() + kCaptureSamples);
+      alignment.update(estimator->estimate());
+      if (alignment.found())
+        alignFrame(chain.bitmap(), alignment.frameStart(), o.demod.windowOffsets, o.scale, aligned);
+    }
     if (movie) {
       const auto frame = chain.movieFrame();
       if (std::fwrite(frame.data(), 1, frame.size(), movie) != frame.size()) {
         error = "cannot write " + o.movie;
         return false;
       }
+    }
+    if (!o.framesDir.empty() && estimator) {
+      return !alignment.found() ||
+             writeImage(alignedImage(aligned), numberedPicturePath(o.framesDir, buffers), error);
     }
     if (!o.framesDir.empty()) {
       return writeImage(pictureImage(chain.bitmap(), o.display.screenSize),
@@ -197,8 +228,13 @@ int runDecode(const std::vector<std::string>& argv) {
     if (!closeMovie()) return failure("cannot write " + o.movie);
     if (!movieFile->commit(error)) return failure(error);
   }
-  if (!o.picture.empty() &&
-      !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture, error)) {
+  if (estimator && !alignment.found()) {
+    return failure("no frame boundary found in " + o.input + "; no aligned picture written");
+  } else if (estimator && !o.picture.empty()) {
+    if (!writeImage(alignedImage(aligned), o.picture, error)) return failure(error);
+  } else if (!o.picture.empty() &&
+             !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture,
+                         error)) {
     return failure(error);
   }
   if (tuning) {
