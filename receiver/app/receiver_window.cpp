@@ -3,10 +3,13 @@
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
 #include "platform/scroll_actions.h"
+#include "receiver/app/aligned_pictures.h"
+#include "receiver/app/aligned_view.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/app/picture_view.h"
+#include "receiver/app/received_pictures_window.h"
 #include "receiver/app/tuning_panel.h"
 #include "receiver/app/value_labels.h"
 #include "receiver/core/tuning/slider_offset.h"
@@ -33,6 +36,8 @@ using namespace rx;
 namespace {
 constexpr int kClientWidthDu = 260;
 constexpr int kClientHeightDu = 300;
+// The aligned view starts right of the controls and the tuning display.
+int alignedViewLeft() { return std::max(dialogUnitsToPixelsX(kClientWidthDu), kTuningPanelWidth); }
 }  // namespace
 
 ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,
@@ -56,6 +61,9 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   tuningPanel_ = new TuningPanel(client);
   tuningPanel_->setGeometry(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight);
   actions_ = createMenus(menuBar());
+  aligned_ = new AlignedPictures(client, alignedViewLeft(), [this](const QString& message) {
+    showNoteBox(QMessageBox::Warning, QStringLiteral("Received pictures"), message);
+  });
   connectControls();
 
   fitWindowToClient();
@@ -77,6 +85,21 @@ void ReceiverWindow::fitWindowToClient() {
   if (tuningPanel_->isVisibleTo(this))
     height = std::max(height, kTuningPanelTop + kTuningPanelHeight);
   resize(width, height + menuBar()->sizeHint().height());
+}
+
+void ReceiverWindow::showAlignedView(bool shown) {
+  actions_.at(kAlignedId)->setChecked(shown);
+  if (shown == aligned_->shown()) return;
+  aligned_->setShown(shown);
+  if (!shown) {
+    setMinimumSize(0, 0);
+    fitWindowToClient();
+    return;
+  }
+  setMinimumWidth(alignedViewLeft() + kAlignedPanelMinWidth);
+  // Room for the picture at six pixels per column, the controls' height or more.
+  const int wanted = alignedViewLeft() + kAlignedColumns * 6;
+  if (width() < wanted) resize(wanted, height());
 }
 
 void ReceiverWindow::connectControls() {
@@ -149,12 +172,27 @@ void ReceiverWindow::dispatchCommand(int id) {
       close();
       break;
     case kSmallId:
+      showAlignedView(false);
       repaintAllWindows();
       display_.screenSize = ScreenSize::Small;
       picture_->windowRepainted(display_.screenSize);  // the repaint comes after the switch
       break;
     case kLargeId:
+      showAlignedView(false);
       display_.screenSize = ScreenSize::Large;
+      break;
+    case kAlignedId:
+      showAlignedView(true);
+      break;
+    case kSavePictureId:
+      aligned_->saveNow();
+      break;
+    case kAutoSaveId:
+      aligned_->setAutoSave(!aligned_->autoSave());
+      actions_.at(kAutoSaveId)->setChecked(aligned_->autoSave());
+      break;
+    case kReceivedPicturesId:
+      aligned_->showReceivedPictures();
       break;
     case kAdjustInputId:
       if (services_.startMixer) services_.startMixer();
@@ -197,6 +235,7 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   recorder_.frameFinished(chain_->movieFrame());
   showRecorderControls();
   updateTuning();
+  aligned_->newBuffer(*chain_, tuning_->estimate(), demod_);
 }
 
 void ReceiverWindow::updateTuning() {

@@ -1,0 +1,89 @@
+#include "receiver/app/aligned_pictures.h"
+
+#include "receiver/app/aligned_view.h"
+#include "receiver/app/received_pictures_window.h"
+#include "receiver/app/saved_pictures.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace mosaic {
+
+AlignedPictures::AlignedPictures(QWidget* client, int controlsWidth,
+                                 std::function<void(const QString&)> report)
+    : QObject(client),
+      client_(client),
+      controlsWidth_(controlsWidth),
+      report_(std::move(report)),
+      view_(new AlignedView(client)),
+      folder_(defaultPictureFolder()) {
+  view_->hide();
+  client_->installEventFilter(this);
+  placeView();
+}
+
+AlignedPictures::~AlignedPictures() {
+  if (gallery_) delete gallery_.data();
+}
+
+void AlignedPictures::newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
+                                const DemodSettings& demod) {
+  view_->newBuffer(chain, estimate, demod);
+  estimate_ = estimate;
+  // Every buffer brings a new complete frame once the boundary is known.
+  if (autoSave_ && !view_->frame().isNull() && worthAutoSaving(estimate)) save(estimate);
+}
+
+void AlignedPictures::setShown(bool shown) {
+  view_->setVisible(shown);
+  placeView();
+}
+
+bool AlignedPictures::shown() const { return view_->isVisibleTo(client_); }
+
+bool AlignedPictures::saveNow() {
+  autoSaveFailed_ = false;  // a failure now is reported whatever happened before
+  return save(estimate_);
+}
+
+bool AlignedPictures::save(const TuningEstimate& estimate) {
+  QString error;
+  const PictureDetails details{QDateTime::currentDateTimeUtc(), estimate};
+  const QString path = savePicture(view_->frame(), folder_, details, error);
+  if (path.isEmpty()) {
+    if (!autoSaveFailed_ && report_) report_(error);
+    autoSaveFailed_ = true;
+    return false;
+  }
+  lastSaved_ = path;
+  autoSaveFailed_ = false;
+  if (gallery_ && gallery_->isVisible()) gallery_->refresh();
+  return true;
+}
+
+void AlignedPictures::showReceivedPictures() {
+  if (!gallery_) gallery_ = new ReceivedPicturesWindow();
+  gallery_->setFolder(folder_);
+  gallery_->show();
+  gallery_->raise();
+}
+
+void AlignedPictures::setFolder(const QString& folder) {
+  folder_ = folder;
+  if (gallery_) gallery_->setFolder(folder_);
+}
+
+bool AlignedPictures::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) placeView();
+  return QObject::eventFilter(watched, event);
+}
+
+void AlignedPictures::placeView() {
+  view_->setGeometry(controlsWidth_, 0, std::max(0, client_->width() - controlsWidth_),
+                     client_->height());
+}
+
+}  // namespace mosaic
