@@ -12,11 +12,9 @@
 
 namespace mosaic {
 
-AlignedPictures::AlignedPictures(QWidget* client, int controlsWidth,
-                                 std::function<void(const QString&)> report)
+AlignedPictures::AlignedPictures(QWidget* client, std::function<void(const QString&)> report)
     : QObject(client),
       client_(client),
-      controlsWidth_(controlsWidth),
       report_(std::move(report)),
       view_(new AlignedView(client)),
       folder_(defaultPictureFolder()) {
@@ -81,9 +79,17 @@ bool AlignedPictures::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+int AlignedPictures::viewLeft() const {
+  constexpr int kGap = 4;  // [pixels] between the controls and the view
+  int left = 0;
+  for (const QWidget* w : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (w != view_) left = std::max(left, w->geometry().right() + 1);
+  return left + kGap;
+}
+
 void AlignedPictures::placeView() {
-  view_->setGeometry(controlsWidth_, 0, std::max(0, client_->width() - controlsWidth_),
-                     client_->height());
+  const int left = viewLeft();
+  view_->setGeometry(left, 0, std::max(0, client_->width() - left), client_->height());
 }
 
 }  // namespace mosaic

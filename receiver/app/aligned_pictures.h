@@ -23,9 +23,9 @@ class ReceivedPicturesWindow;
 class AlignedPictures : public QObject {
   Q_OBJECT
  public:
-  // The view goes into `client` to the right of `controlsWidth` pixels; `report` shows a
-  // problem the user can act on in the window.
-  AlignedPictures(QWidget* client, int controlsWidth, std::function<void(const QString&)> report);
+  // The view goes into `client`, right of everything else in it; `report` shows a problem the
+  // user can act on in the window.
+  AlignedPictures(QWidget* client, std::function<void(const QString&)> report);
   ~AlignedPictures() override;
 
   // After each buffer, once the tuning estimator has heard it.
@@ -35,6 +35,8 @@ class AlignedPictures : public QObject {
   // Shows or hides the view; the window makes room for it.
   void setShown(bool shown);
   bool shown() const;
+  // Where the view starts: right of every other widget of the client area [pixels].
+  int viewLeft() const;
   // Writes the current aligned frame into the folder; false (reported) when there is none or
   // it cannot be written.
   bool saveNow();
@@ -57,7 +59,6 @@ class AlignedPictures : public QObject {
   void placeView();
 
   QWidget* client_;
-  int controlsWidth_;
   std::function<void(const QString&)> report_;
   AlignedView* view_;
   QPointer<ReceivedPicturesWindow> gallery_;

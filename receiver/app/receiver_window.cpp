@@ -36,8 +36,6 @@ using namespace rx;
 namespace {
 constexpr int kClientWidthDu = 260;
 constexpr int kClientHeightDu = 300;
-// The aligned view starts right of the controls and the tuning display.
-int alignedViewLeft() { return std::max(dialogUnitsToPixelsX(kClientWidthDu), kTuningPanelWidth); }
 }  // namespace
 
 ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,
@@ -61,7 +59,7 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   tuningPanel_ = new TuningPanel(client);
   tuningPanel_->setGeometry(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight);
   actions_ = createMenus(menuBar());
-  aligned_ = new AlignedPictures(client, alignedViewLeft(), [this](const QString& message) {
+  aligned_ = new AlignedPictures(client, [this](const QString& message) {
     showNoteBox(QMessageBox::Warning, QStringLiteral("Received pictures"), message);
   });
   connectControls();
@@ -96,9 +94,9 @@ void ReceiverWindow::showAlignedView(bool shown) {
     fitWindowToClient();
     return;
   }
-  setMinimumWidth(alignedViewLeft() + kAlignedPanelMinWidth);
+  setMinimumWidth(aligned_->viewLeft() + kAlignedPanelMinWidth);
   // Room for the picture at six pixels per column, the controls' height or more.
-  const int wanted = alignedViewLeft() + kAlignedColumns * 6;
+  const int wanted = aligned_->viewLeft() + kAlignedColumns * 6;
   if (width() < wanted) resize(wanted, height());
 }
 
