@@ -3,6 +3,7 @@
 
 #include "receiver/app/aligned_image.h"
 #include "receiver/app/picture_image.h"
+#include "receiver/core/movie/disk_movie_files.h"
 #include "receiver/core/picture/aligned_frame.h"
 #include "receiver/core/slider_scales.h"
 #include "receiver/core/tuning/slider_offset.h"
@@ -12,7 +13,7 @@
 #include "tools/command.h"
 #include "tools/decode_recording.h"
 #include "tools/display_options.h"
-#include "tools/output_file.h"
+#include "tools/pending_file.h"
 #include "tools/picture_files.h"
 
 #include <QString>
@@ -63,6 +64,7 @@ struct Options {
   DemodSettings demod;
   DisplaySettings display;
   ChannelChoice channel = ChannelChoice::Mix;
+  std::vector<std::string> outputFiles;  // every output file named, to be checked
   bool autoTune = false;
   bool tuningGiven = false;
   bool aligned = false;
@@ -78,13 +80,15 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
   std::string error;
   while (args.more()) {
     bool missing = false;
-    const std::string name = args.peek();
     if (auto v = args.option("-o", missing)) {
       o.picture = *v;
+      o.outputFiles.push_back(*v);
     } else if (auto v = args.option("--frames-dir", missing)) {
       o.framesDir = *v;
+      if (!checkOutputFolder(*v, error)) return usageError(cmd, error);
     } else if (auto v = args.option("--movie", missing)) {
       o.movie = *v;
+      o.outputFiles.push_back(*v);
     } else if (auto v = args.option("--coarse", missing)) {
       const auto hz = tuningOnGrid(*v, kCoarseStepsPerHz);
       if (!hz) return usageError(cmd, "--coarse wants -20 to 20 Hz in steps of 0.1, not " + *v);
@@ -120,17 +124,16 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       } else {
         return usageError(cmd, "--channel wants left or right, not " + *v);
       }
-    } else if (missing) {
-      return usageError(cmd, name + " needs a value");
-    } else if (!name.empty() && name[0] == '-' && name != "-") {
-      return usageError(cmd, "unknown option " + name);
-    } else if (o.input.empty()) {
-      o.input = args.next();
-    } else {
-      return usageError(cmd, "more than one input: " + name);
+    } else if (auto problem = args.takeInput(missing, &o.input)) {
+      return usageError(cmd, *problem);
     }
   }
   if (o.input.empty()) return usageError(cmd, "no input recording");
+  for (const auto& output : o.outputFiles) {
+    if (!checkOutputPath(output, {o.input}, error)) return usageError(cmd, error);
+  }
+  if (!o.picture.empty() && o.picture == o.movie)
+    return usageError(cmd, "-o and --movie name the same file " + o.movie);
   if (o.autoTune && o.tuningGiven)
     return usageError(cmd, "--auto-tune sets the tuning itself; leave out --coarse and --fine");
   return std::nullopt;
@@ -156,18 +159,14 @@ int runDecode(const std::vector<std::string>& argv) {
   if (!reader.open(o.input, o.channel, error)) return failure(error);
 
   if (!o.framesDir.empty() && !makeFolder(o.framesDir, error)) return failure(error);
+  // The movie file is written frame by frame as the receiver's recorder writes its blocks.
   std::unique_ptr<PendingFile> movieFile;
-  std::FILE* movie = nullptr;
+  std::unique_ptr<MovieFile> movie;
   if (!o.movie.empty()) {
     movieFile = std::make_unique<PendingFile>(o.movie);
-    movie = std::fopen(movieFile->tempPath().c_str(), "wb");
-    if (!movie) return failure("cannot write " + o.movie);
+    if (!movieFile->open(error)) return failure(error);
+    movie = movieFileOnDescriptor(movieFile->descriptor());
   }
-  auto closeMovie = [&movie] {
-    const bool ok = movie && std::fclose(movie) == 0;
-    movie = nullptr;
-    return ok;
-  };
 
   int buffers = 0;
   // The aligned frames: the frame boundary from the tuning estimator, which hears every buffer.
@@ -184,12 +183,9 @@ int runDecode(const std::vector<std::string>& argv) {
       if (alignment.found())
         alignFrame(chain.bitmap(), alignment.frameStart(), o.demod.windowOffsets, o.scale, aligned);
     }
-    if (movie) {
-      const auto frame = chain.movieFrame();
-      if (std::fwrite(frame.data(), 1, frame.size(), movie) != frame.size()) {
-        error = "cannot write " + o.movie;
-        return false;
-      }
+    if (movie && movie->appendFrames(chain.movieFrame().data(), 1, error) != 1) {
+      error = "cannot write " + o.movie + ": " + error;
+      return false;
     }
     if (!o.framesDir.empty() && estimator) {
       return !alignment.found() ||
@@ -204,15 +200,9 @@ int runDecode(const std::vector<std::string>& argv) {
 
   std::vector<std::int16_t> piece;
   for (;;) {
-    if (!reader.next(piece, error)) {
-      closeMovie();
-      return failure(error);
-    }
+    if (!reader.next(piece, error)) return failure(error);
     if (piece.empty()) break;
-    if (!feeder.feed(piece.data(), piece.size())) {
-      closeMovie();
-      return failure(error);
-    }
+    if (!feeder.feed(piece.data(), piece.size())) return failure(error);
   }
   if (feeder.leftOver() > 0) {
     std::fprintf(
@@ -221,11 +211,10 @@ int runDecode(const std::vector<std::string>& argv) {
         feeder.leftOver(), feeder.leftOver() / double(kRxSampleRateHz));
   }
   if (buffers == 0) {
-    closeMovie();
     return failure(o.input + " is shorter than one receiver buffer (1.28 s); nothing to decode");
   }
   if (movie) {
-    if (!closeMovie()) return failure("cannot write " + o.movie);
+    if (!movie->close(error)) return failure("cannot write " + o.movie + ": " + error);
     if (!movieFile->commit(error)) return failure(error);
   }
   if (estimator && !alignment.found()) {

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -70,6 +71,7 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   }
 
   initialise();
+  if (services_.loadSettings) applySettings(services_.loadSettings());
   capture_.start();  // a missing device leaves the window working and silent
 }
 
@@ -139,6 +141,31 @@ void ReceiverWindow::initialise() {
   }
   updateValueLabels();
   showRecorderControls();
+}
+
+void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
+  for (const auto& [id, position] : remembered.sliderPositions) {
+    controls_.sliders.at(id)->setValue(position);
+    onSlider(id, ScrollCode::ThumbTrack, position);
+  }
+  for (const auto& [id, checked] : remembered.checkBoxes) {
+    QCheckBox* box = controls_.checkBoxes.at(id);
+    if (box->isChecked() != checked) box->click();
+  }
+  if (remembered.noiseStrength == kMediumNoiseFilter) dispatchCommand(kMediumFilterId);
+  if (remembered.noiseStrength == kHeavyNoiseFilter) dispatchCommand(kHeavyFilterId);
+  if (remembered.screenSize == ScreenSize::Large) dispatchCommand(kLargeId);
+  if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
+}
+
+ReceiverSettings ReceiverWindow::currentSettings() const {
+  ReceiverSettings now;
+  for (const auto& [id, slider] : controls_.sliders) now.sliderPositions[id] = slider->value();
+  for (const auto& [id, box] : controls_.checkBoxes) now.checkBoxes[id] = box->isChecked();
+  now.noiseStrength = display_.noiseWeights;
+  now.screenSize = display_.screenSize;
+  if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
+  return now;
 }
 
 void ReceiverWindow::dispatchCommand(int id) {
@@ -304,9 +331,11 @@ void ReceiverWindow::repaintAllWindows() {
 void ReceiverWindow::openMovieFile() {
   recorder_.beginOpen();
   showRecorderControls();
-  const auto path = services_.chooseMovieFile ? services_.chooseMovieFile(this) : std::nullopt;
+  const auto path =
+      services_.chooseMovieFile ? services_.chooseMovieFile(this, movieFolder_) : std::nullopt;
   if (shutDown_) return;  // the program ended while the dialog was open
   if (path) {
+    movieFolder_ = QFileInfo(*path).absolutePath();
     recorder_.openFile(QFile::encodeName(*path).toStdString());
   } else {
     recorder_.cancelOpen();
@@ -363,6 +392,8 @@ void ReceiverWindow::showEvent(QShowEvent* event) {
 }
 
 void ReceiverWindow::closeEvent(QCloseEvent* event) {
+  // A normal close remembers the settings; an end by a signal does not get here.
+  if (!shutDown_ && services_.saveSettings) services_.saveSettings(currentSettings());
   shutDown();
   event->accept();
 }

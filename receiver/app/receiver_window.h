@@ -73,6 +73,10 @@ class ReceiverWindow : public QMainWindow {
   void connectControls();
   // Sets the settings' defaults and shows them in the controls.
   void initialise();
+  // Shows remembered settings through the controls' own handling, as if the user had set them.
+  void applySettings(const ReceiverSettings& remembered);
+  // The settings as the controls show them now, to remember.
+  ReceiverSettings currentSettings() const;
   // One filled sound buffer: demodulation, picture, drawing, then the recorder.
   void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
   // A slider notification; a thumb track carries its position, the others read the slider.
@@ -104,6 +108,7 @@ class ReceiverWindow : public QMainWindow {
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
   PictureView* picture_ = nullptr;
+  QString movieFolder_;  // of the last movie file chosen; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
   AlignedPictures* aligned_ = nullptr;
   std::unique_ptr<TuningEstimator> tuning_ = std::make_unique<TuningEstimator>();

@@ -56,7 +56,8 @@ std::vector<std::int16_t> recordProgram() {
   QProcess program;
   program.setWorkingDirectory(cwd.path());
   const std::size_t launch = recorded.size();
-  program.start(QStringLiteral(MOSAICCAST_PATH));
+  // As on a first start, whatever the developer's own settings hold.
+  program.start(QStringLiteral(MOSAICCAST_PATH), {QStringLiteral("--defaults")});
   if (!program.waitForStarted()) return {};
   test::runUntil([&] { return recorded.size() >= launch + 48000 * 7; }, 12000);
   program.kill();

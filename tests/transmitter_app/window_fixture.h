@@ -24,9 +24,9 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     app();
-    TransmitterServices s;
+    TransmitterServices s = std::move(services);
     s.audio = &audio;
-    s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
+    if (!s.makeVideoFile) s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
     s.makeCamera = [this]() -> std::unique_ptr<CameraSource> {
       auto c = std::make_unique<fakes::FakeCamera>(cameraLog, cameraPresent);
       camera = c.get();
@@ -70,6 +70,8 @@ class WindowTest : public ::testing::Test {
     f.write(bytes);
   }
 
+  // A derived fixture may set the file source before SetUp.
+  TransmitterServices services;
   QTemporaryDir dir;
   fakes::FakeAudioOutput audio;
   fakes::CameraLog cameraLog;

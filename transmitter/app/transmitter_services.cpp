@@ -10,7 +10,7 @@
 
 namespace mosaic {
 
-TransmitterServices programServices(AudioOutput& audio) {
+TransmitterServices programServices(AudioOutput& audio, bool rememberSettings) {
   TransmitterServices s;
   s.audio = &audio;
   s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
@@ -23,6 +23,10 @@ TransmitterServices programServices(AudioOutput& audio) {
   s.startMixer = [] { launchMixer(MixerView::Playback); };
   s.chooseDevice = chooseCaptureDevice;
   s.chooseFrameSize = chooseFrameSize;
+  if (rememberSettings) {
+    s.loadSettings = loadUserTransmitterSettings;
+    s.saveSettings = saveUserTransmitterSettings;
+  }
   return s;
 }
 

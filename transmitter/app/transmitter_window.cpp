@@ -80,6 +80,7 @@ void TransmitterWindow::buildMenuBar() {
 }
 
 void TransmitterWindow::initialiseWindow() {
+  if (services_.loadSettings) applySettings(services_.loadSettings());
   // Transmit from now on: two silent buffers, then a frame for every buffer returned.
   output_ = std::make_unique<TransmitOutput>(*services_.audio,
                                              [this](GrabBitmap& bitmap) { grabPicture(bitmap); });
@@ -141,15 +142,18 @@ void TransmitterWindow::grabPicture(GrabBitmap& out) {
 void TransmitterWindow::onOpenFile() {
   const std::optional<QString> chosen =
       services_.chooseFile ? services_.chooseFile(this) : std::nullopt;
-  if (!chosen) return;
+  if (chosen) openVideoFile(*chosen);
+}
+
+void TransmitterWindow::openVideoFile(const QString& path) {
   leaveCameraMode();
   stepTimer_.stop();
   file_.reset();
   file_ = services_.makeVideoFile();
   std::string error;
-  if (!file_->open(chosen->toStdString(), error) && services_.reportOpenFailure)
-    services_.reportOpenFailure(this, *chosen, QString::fromStdString(error));
-  source_.fileOpened(chosen->toStdString(), file_->length());
+  if (!file_->open(path.toStdString(), error) && services_.reportOpenFailure)
+    services_.reportOpenFailure(this, path, QString::fromStdString(error));
+  source_.fileOpened(path.toStdString(), file_->length());
   setWindowTitle(QString::fromStdString(source_.fileCaption()));
   showFileControls();
 }
@@ -307,6 +311,7 @@ void TransmitterWindow::showSource(const QImage& picture) {
 // ---- the end ----
 
 void TransmitterWindow::done(int result) {
+  if (!shutDown_ && services_.saveSettings) services_.saveSettings(currentSettings());
   shutDown();
   QDialog::done(result);
 }

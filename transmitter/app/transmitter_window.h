@@ -72,6 +72,11 @@ class TransmitterWindow : public QDialog {
   void onMenuAction(QAction* action);
   // "Open": choose a file and show its first frame, stopped.
   void onOpenFile();
+  void openVideoFile(const QString& path);
+  // Shows remembered settings through the menus' and controls' own handling.
+  void applySettings(const TransmitterSettings& remembered);
+  // The settings as the window shows them now, to remember.
+  TransmitterSettings currentSettings() const;
   // "&Camera": the camera's preview in the area, its two buttons below.
   void onSelectCamera();
   // "&AVI": back to the file at the position and stepping state it had.
