@@ -37,6 +37,16 @@ void AlignedPictures::newBuffer(const ReceiveChain& chain, const TuningEstimate&
 
 void AlignedPictures::setShown(bool shown) {
   view_->setVisible(shown);
+  QWidget* window = client_->window();
+  if (shown) {
+    // Room for the picture at six pixels per column at first; the user may make it any size.
+    window->setMinimumWidth(window->width() - client_->width() + viewLeft() +
+                            kAlignedPanelMinWidth);
+    const int wanted = window->width() - client_->width() + viewLeft() + kAlignedColumns * 6;
+    if (window->width() < wanted) window->resize(wanted, window->height());
+  } else {
+    window->setMinimumSize(0, 0);
+  }
   placeView();
 }
 

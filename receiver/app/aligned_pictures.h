@@ -3,6 +3,7 @@
 // "Auto-save" and the "Received pictures" window. The window forwards each buffer and the
 // commands; this keeps the rest.
 
+#include "receiver/app/received_pictures_window.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/receive_chain.h"
 #include "receiver/core/tuning/tuning_estimator.h"
@@ -18,7 +19,6 @@ class QWidget;
 namespace mosaic {
 
 class AlignedView;
-class ReceivedPicturesWindow;
 
 class AlignedPictures : public QObject {
   Q_OBJECT
@@ -32,7 +32,7 @@ class AlignedPictures : public QObject {
   void newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
                  const DemodSettings& demod);
 
-  // Shows or hides the view; the window makes room for it.
+  // Shows or hides the view; the window grows to make room for it.
   void setShown(bool shown);
   bool shown() const;
   // Where the view starts: right of every other widget of the client area [pixels].

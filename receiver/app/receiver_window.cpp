@@ -4,12 +4,10 @@
 #include "platform/icons.h"
 #include "platform/scroll_actions.h"
 #include "receiver/app/aligned_pictures.h"
-#include "receiver/app/aligned_view.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/app/picture_view.h"
-#include "receiver/app/received_pictures_window.h"
 #include "receiver/app/tuning_panel.h"
 #include "receiver/app/value_labels.h"
 #include "receiver/core/tuning/slider_offset.h"
@@ -91,15 +89,7 @@ void ReceiverWindow::showAlignedView(bool shown) {
   actions_.at(kAlignedId)->setChecked(shown);
   if (shown == aligned_->shown()) return;
   aligned_->setShown(shown);
-  if (!shown) {
-    setMinimumSize(0, 0);
-    fitWindowToClient();
-    return;
-  }
-  setMinimumWidth(aligned_->viewLeft() + kAlignedPanelMinWidth);
-  // Room for the picture at six pixels per column, the controls' height or more.
-  const int wanted = aligned_->viewLeft() + kAlignedColumns * 6;
-  if (width() < wanted) resize(wanted, height());
+  if (!shown) fitWindowToClient();
 }
 
 void ReceiverWindow::connectControls() {

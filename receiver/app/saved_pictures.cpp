@@ -3,8 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <algorithm>
+#include <utility>
 
 namespace mosaic {
 
@@ -59,9 +63,21 @@ QString savePicture(const QImage& picture, const QString& folder, const PictureD
   return path;
 }
 
+namespace {
+// A saved picture's time and its number within that second (1 for the first, unnumbered one).
+std::pair<QString, int> pictureOrder(const QString& name) {
+  static const QRegularExpression numbered(QStringLiteral("^(.*Z)-(\\d+)\\.png$"));
+  const QRegularExpressionMatch m = numbered.match(name);
+  if (m.hasMatch()) return {m.captured(1), m.captured(2).toInt()};
+  return {QString(name).remove(QStringLiteral(".png")), 1};
+}
+}  // namespace
+
 QStringList savedPictures(const QString& folder) {
-  return QDir(folder).entryList({QStringLiteral("mosaic-*.png")}, QDir::Files,
-                                QDir::Name | QDir::Reversed);
+  QStringList names = QDir(folder).entryList({QStringLiteral("mosaic-*.png")}, QDir::Files);
+  std::sort(names.begin(), names.end(),
+            [](const QString& a, const QString& b) { return pictureOrder(a) > pictureOrder(b); });
+  return names;
 }
 
 bool worthAutoSaving(const TuningEstimate& estimate) {

@@ -165,6 +165,9 @@ TEST(AlignedWindow, AutoSaveKeepsEveryLockedFrameAndTheGalleryListsThemNewestFir
   ASSERT_NE(gallery, nullptr);
   EXPECT_TRUE(gallery->isVisible());
   EXPECT_EQ(gallery->list()->count(), locked);
+  // Newest first, also among pictures of the same second.
+  EXPECT_EQ(gallery->list()->item(0)->data(Qt::UserRole).toString(),
+            rig.window.alignedPictures()->lastSaved());
   EXPECT_EQ(gallery->openFolderButton()->text(), QStringLiteral("Open folder"));
   EXPECT_TRUE(gallery->grab().save(QDir::temp().filePath("mosaic-received-pictures.png")));
 
