@@ -37,8 +37,9 @@ struct FfmpegCamera::Input {
   SwsContextPtr converter;
   int stream = -1;
 
+  // `stop` ends a device open that hangs, where FFmpeg can break it off.
   bool open(const std::string& inputFormat, const std::string& device,
-            const CameraSettings& settings) {
+            const CameraSettings& settings, const std::atomic<bool>& stop) {
     const AVInputFormat* kind = av_find_input_format(inputFormat.c_str());
     if (!kind) return false;
     AVDictionary* options = nullptr;
@@ -48,6 +49,10 @@ struct FfmpegCamera::Input {
                   0);
     AVFormatContext* opened = avformat_alloc_context();
     if (!opened) return false;
+    opened->interrupt_callback.callback = [](void* flag) {
+      return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
+    };
+    opened->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(&stop);
     opened->flags |= AVFMT_FLAG_NONBLOCK;  // the reader must be able to stop without a frame
     const int rc = avformat_open_input(&opened, device.c_str(), kind, &options);
     av_dict_free(&options);
@@ -74,17 +79,29 @@ FfmpegCamera::FfmpegCamera(CaptureBackend backend, QObject* parent)
 FfmpegCamera::~FfmpegCamera() { disconnectDriver(); }
 
 bool FfmpegCamera::connectDriver(const CameraSettings& settings) {
-  if (connected()) return true;
+  if (reader_.joinable()) return true;  // connected, or still connecting
   std::vector<std::string> candidates =
       settings.device.empty() ? devices() : std::vector<std::string>{settings.device};
+  if (candidates.empty()) return false;
+  stop_ = false;
+  // Probing and opening a device can take a second or more: the reader does it.
+  reader_ = std::thread([this, candidates, settings] {
+    if (openFirst(candidates, settings)) readFrames();
+  });
+  return true;
+}
+
+bool FfmpegCamera::openFirst(const std::vector<std::string>& candidates,
+                             const CameraSettings& settings) {
   for (const auto& candidate : candidates) {
+    if (stop_) return false;
     auto input = std::make_unique<Input>();
-    if (!input->open(backend_.inputFormat, candidate, settings)) continue;
+    if (!input->open(backend_.inputFormat, candidate, settings, stop_)) continue;
+    std::lock_guard<std::mutex> lock(pictureLock_);
     input_ = std::move(input);
     device_ = candidate;
     deliveredSize_ = {input_->codec->width, input_->codec->height};
-    stop_ = false;
-    reader_ = std::thread(&FfmpegCamera::readFrames, this);
+    opened_ = true;
     return true;
   }
   return false;
@@ -94,8 +111,15 @@ void FfmpegCamera::disconnectDriver() {
   previewTimer_.stop();
   stop_ = true;
   if (reader_.joinable()) reader_.join();
+  std::lock_guard<std::mutex> lock(pictureLock_);
+  opened_ = false;
   input_.reset();
   device_.clear();
+}
+
+std::string FfmpegCamera::connectedDevice() const {
+  std::lock_guard<std::mutex> lock(pictureLock_);
+  return device_;
 }
 
 void FfmpegCamera::startPreview(int intervalMs, PreviewHandler handler) {
@@ -110,11 +134,15 @@ std::vector<std::string> FfmpegCamera::devices() const {
 
 std::vector<FrameSize> FfmpegCamera::frameSizes() const {
   const std::vector<std::string> all = devices();
-  const std::string device = !device_.empty() ? device_ : all.empty() ? std::string() : all.front();
+  const std::string connectedTo = connectedDevice();
+  const std::string device = !connectedTo.empty() ? connectedTo
+                             : all.empty()        ? std::string()
+                                                  : all.front();
   std::vector<FrameSize> sizes =
       backend_.inputFormat == "video4linux2" ? captureFrameSizes(device) : std::vector<FrameSize>{};
   // A device that lists no sizes offers at least the one it delivers now.
-  if (sizes.empty() && connected()) sizes.push_back(deliveredSize_);
+  std::lock_guard<std::mutex> lock(pictureLock_);
+  if (sizes.empty() && opened_) sizes.push_back(deliveredSize_);
   return sizes;
 }
 

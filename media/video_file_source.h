@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace mosaic {
@@ -25,6 +26,15 @@ class VideoFileSource {
   virtual void seek(std::int32_t position) = 0;
   // The frame shown now at the file's own size; null when nothing is shown.
   virtual QImage picture() const = 0;
+
+  // A source that opens and seeks on a worker returns at once and later calls `changed` on the
+  // window's thread, whenever its length, its picture or its opening has moved on. A source that
+  // does everything at once never calls it.
+  virtual void setChangeHandler(std::function<void()> changed) { (void)changed; }
+  // True while a file is still being opened.
+  virtual bool opening() const { return false; }
+  // Why the last opening failed, once, after `changed`; empty otherwise.
+  virtual std::string takeOpenError() { return {}; }
 };
 
 }  // namespace mosaic

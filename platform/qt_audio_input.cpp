@@ -1,19 +1,26 @@
 #include "platform/qt_audio_input.h"
 
+#include "platform/capture_worker.h"
 #include "platform/qt_audio_device.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSource>
-#include <QIODevice>
+#include <QMediaDevices>
 #include <QMetaObject>
+#include <QThread>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
+#include <optional>
 #include <utility>
 
 namespace mosaic {
+
+namespace {
+
+std::optional<QAudioDevice> inputDeviceWithId(const QByteArray& id) {
+  for (const QAudioDevice& device : QMediaDevices::audioInputs())
+    if (device.id() == id) return device;
+  return std::nullopt;
+}
+
+}  // namespace
 
 QtAudioInput::QtAudioInput(QObject* parent) : QObject(parent) {}
 
@@ -22,88 +29,67 @@ QtAudioInput::~QtAudioInput() { close(); }
 bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
-  const auto device = defaultDeviceFor(SoundDirection::Recording, format);
+  const auto device = deviceId_.isEmpty() ? defaultDeviceFor(SoundDirection::Recording, format)
+                                          : inputDeviceWithId(deviceId_);
   if (!device) return false;
-  sampleRateHz_ = sampleRateHz;
   onBufferFilled_ = std::move(onBufferFilled);
-  source_ = std::make_unique<QAudioSource>(*device, format);
-  source_->setBufferSize(sampleRateHz / 4 * 2);  // a quarter second of device buffering
+  thread_ = std::make_unique<QThread>();
+  thread_->setObjectName(QStringLiteral("sound input"));
+  worker_ = new CaptureWorker(*device, format, [this](int id, auto at) {
+    // Reported from the event loop of this object's thread, never inside the device's read.
+    const unsigned g = generation_.load();
+    QMetaObject::invokeMethod(
+        this, [this, id, g, at] { deliverFilled(id, g, at); }, Qt::QueuedConnection);
+  });
+  worker_->moveToThread(thread_.get());
+  thread_->start(QThread::TimeCriticalPriority);
   return true;
 }
 
 void QtAudioInput::queue(int bufferId, std::int16_t* samples, int count) {
-  if (source_ && samples && count > 0) queue_.push_back({bufferId, samples, count, 0});
+  if (worker_) worker_->queue(bufferId, samples, count);
 }
 
 void QtAudioInput::start() {
-  if (!source_ || running_) return;
-  // Push mode: the source's device reports new data on this (the UI) thread.
-  stream_ = source_->start();
-  if (!stream_ || source_->error() != QAudio::NoError) {
-    std::fprintf(stderr, "sound: the recording device failed to start; receiving nothing\n");
-    source_->stop();
-    stream_ = nullptr;
-    return;
-  }
-  running_ = true;
-  connect(stream_, &QIODevice::readyRead, this, &QtAudioInput::onDataReady);
+  if (!worker_ || running_) return;
+  bool started = false;
+  QMetaObject::invokeMethod(
+      worker_, [worker = worker_, &started] { started = worker->start(); },
+      Qt::BlockingQueuedConnection);
+  running_ = started;
 }
 
-void QtAudioInput::onDataReady() {
-  if (!running_ || !stream_) return;
-  char chunk[4096];
-  for (;;) {
-    const qint64 got = stream_->read(chunk, sizeof chunk);
-    if (got <= 0) break;
-    qint64 at = 0;
-    while (at < got) {
-      std::int16_t sample;
-      if (haveOddByte_) {
-        const char bytes[2] = {oddByte_, chunk[at]};
-        std::memcpy(&sample, bytes, 2);
-        haveOddByte_ = false;
-        at += 1;
-      } else if (got - at == 1) {
-        oddByte_ = chunk[at];
-        haveOddByte_ = true;
-        break;
-      } else {
-        std::memcpy(&sample, chunk + at, 2);
-        at += 2;
-      }
-      if (queue_.empty()) continue;  // no free buffer: the sample is lost, as with any device
-      Queued& head = queue_.front();
-      head.samples[head.filled++] = sample;
-      if (head.filled == head.count) {
-        const int id = head.id;
-        queue_.pop_front();
-        // Reported from the event loop, so the receive chain never runs inside this read.
-        const unsigned generation = generation_;
-        QMetaObject::invokeMethod(
-            this, [this, id, generation] { deliverFilled(id, generation); }, Qt::QueuedConnection);
-      }
-    }
-  }
-}
-
-void QtAudioInput::deliverFilled(int bufferId, unsigned generation) {
-  if (running_ && generation == generation_ && onBufferFilled_) onBufferFilled_(bufferId);
+void QtAudioInput::deliverFilled(int bufferId, unsigned generation,
+                                 std::chrono::steady_clock::time_point at) {
+  if (!running_ || generation != generation_) return;
+  handOver_.handled(at);
+  if (onBufferFilled_) onBufferFilled_(bufferId);
 }
 
 void QtAudioInput::reset() {
-  ++generation_;
   running_ = false;
-  if (stream_) stream_->disconnect(this);
-  stream_ = nullptr;
-  if (source_) source_->stop();
-  queue_.clear();
-  haveOddByte_ = false;
+  if (worker_) {
+    QMetaObject::invokeMethod(worker_, &CaptureWorker::stop, Qt::BlockingQueuedConnection);
+    worker_->clearBuffers();
+  }
+  // Reports posted until now belong to the recording that has just been stopped.
+  ++generation_;
 }
 
 void QtAudioInput::close() {
   reset();
-  source_.reset();
+  if (thread_) {
+    // The source is taken down on the thread it lives on.
+    QMetaObject::invokeMethod(
+        worker_, [worker = worker_] { delete worker; }, Qt::BlockingQueuedConnection);
+    worker_ = nullptr;
+    thread_->quit();
+    thread_->wait();
+    thread_.reset();
+  }
   onBufferFilled_ = nullptr;
 }
+
+std::int64_t QtAudioInput::lostSamples() const { return worker_ ? worker_->lostSamples() : 0; }
 
 }  // namespace mosaic

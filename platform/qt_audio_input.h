@@ -1,25 +1,34 @@
 #pragma once
 // The receiver's sound input over Qt Multimedia: the default recording device at the requested
-// rate, mono, 16-bit, filling the queued buffers in order; each full buffer is reported with a
-// queued call on the UI thread.
+// rate, mono, 16-bit. Recording runs on a sound thread of its own, which fills the queued
+// buffers in order; each full buffer is reported with a queued call on the thread that opened
+// the input.
 
+#include "platform/hand_over_clock.h"
 #include "receiver/core/capture/audio_input.h"
 
+#include <QByteArray>
 #include <QObject>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
-#include <deque>
 #include <memory>
 
-class QAudioSource;
-class QIODevice;
+class QThread;
 
 namespace mosaic {
+
+class CaptureWorker;
 
 class QtAudioInput : public QObject, public AudioInput {
  public:
   explicit QtAudioInput(QObject* parent = nullptr);
   ~QtAudioInput() override;
+
+  // Records from the input device with this id instead of the default one (a test's private
+  // source); empty: the default device.
+  void useDevice(const QByteArray& id) { deviceId_ = id; }
 
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override;
   void queue(int bufferId, std::int16_t* samples, int count) override;
@@ -27,29 +36,22 @@ class QtAudioInput : public QObject, public AudioInput {
   void reset() override;
   void close() override;
 
+  // From a buffer filled on the sound thread to its report on this thread (for probes).
+  const HandOverClock& handOver() const { return handOver_; }
+  // Samples lost because no buffer was free for too long.
+  std::int64_t lostSamples() const;
+
  private:
-  struct Queued {
-    int id;
-    std::int16_t* samples;
-    int count;
-    int filled;  // [samples]
-  };
+  void deliverFilled(int bufferId, unsigned generation, std::chrono::steady_clock::time_point at);
 
-  // Moves what the device has recorded into the queued buffers.
-  void onDataReady();
-  void deliverFilled(int bufferId, unsigned generation);
-
-  std::unique_ptr<QAudioSource> source_;
-  QIODevice* stream_ = nullptr;
-  std::deque<Queued> queue_;
+  QByteArray deviceId_;
+  std::unique_ptr<QThread> thread_;
+  CaptureWorker* worker_ = nullptr;  // lives on thread_
   BufferFilled onBufferFilled_;
-  int sampleRateHz_ = 0;
   bool running_ = false;
   // Counts resets, so that a report posted before a reset is recognised and dropped.
-  unsigned generation_ = 0;
-  // An odd byte left over from a read, waiting for its partner.
-  bool haveOddByte_ = false;
-  char oddByte_ = 0;
+  std::atomic<unsigned> generation_{0};  // read on the sound thread
+  HandOverClock handOver_;
 };
 
 }  // namespace mosaic

@@ -1,49 +1,14 @@
 #include "platform/qt_audio_output.h"
 
+#include "platform/playback_worker.h"
 #include "platform/qt_audio_device.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
+#include <QMetaObject>
+#include <QThread>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <utility>
 
 namespace mosaic {
-
-BufferQueueDevice::BufferQueueDevice(QObject* parent) : QIODevice(parent) {}
-
-void BufferQueueDevice::enqueue(const std::int16_t* samples, int count) {
-  if (count > 0) queue_.push_back({samples, count, 0});
-}
-
-void BufferQueueDevice::clear() { queue_.clear(); }
-
-qint64 BufferQueueDevice::bytesAvailable() const {
-  // A live stream: there is always something to read, if only silence.
-  return (1 << 16) + QIODevice::bytesAvailable();
-}
-
-qint64 BufferQueueDevice::readData(char* data, qint64 maxSize) {
-  auto* out = reinterpret_cast<std::int16_t*>(data);
-  qint64 wanted = maxSize / 2;
-  while (wanted > 0 && !queue_.empty()) {
-    Pending& front = queue_.front();
-    const qint64 n = std::min<qint64>(wanted, front.count - front.read);
-    std::memcpy(out, front.samples + front.read, static_cast<std::size_t>(n) * 2);
-    out += n;
-    wanted -= n;
-    front.read += static_cast<int>(n);
-    if (front.read == front.count) {
-      queue_.pop_front();
-      emit bufferConsumed();
-    }
-  }
-  std::fill(out, out + wanted, std::int16_t{0});  // underrun: silence, never a stopped stream
-  return (maxSize / 2) * 2;
-}
 
 QtAudioOutput::QtAudioOutput(QObject* parent) : QObject(parent) {}
 
@@ -55,17 +20,22 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   const auto device = defaultDeviceFor(SoundDirection::Playback, format);
   if (!device) return false;
   onBufferDone_ = std::move(onBufferDone);
-  sink_ = std::make_unique<QAudioSink>(*device, format);
-  sink_->setBufferSize(sampleRateHz / 4 * 2);  // a quarter second ahead of the speaker
-  stream_ = new BufferQueueDevice(this);
-  // Queued: the refill (a new frame) runs from the event loop, never inside the sink's read.
-  connect(stream_, &BufferQueueDevice::bufferConsumed, this, &QtAudioOutput::onBufferConsumed,
-          Qt::QueuedConnection);
-  // Unbuffered: a read-ahead would pull silence in before the next buffer is queued.
-  stream_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-  sink_->start(stream_);
-  if (sink_->error() != QAudio::NoError) {
-    std::fprintf(stderr, "sound: the playback device failed to start; transmitting nothing\n");
+  const unsigned generation = generation_;
+  thread_ = std::make_unique<QThread>();
+  thread_->setObjectName(QStringLiteral("sound output"));
+  worker_ = new PlaybackWorker(*device, format, [this, generation](int count, auto at) {
+    // On the sound thread: each played buffer goes back to this thread as its own call.
+    for (int i = 0; i < count; ++i)
+      QMetaObject::invokeMethod(
+          this, [this, generation, at] { deliverPlayed(generation, at); }, Qt::QueuedConnection);
+  });
+  worker_->moveToThread(thread_.get());
+  thread_->start(QThread::TimeCriticalPriority);
+  bool started = false;
+  QMetaObject::invokeMethod(
+      worker_, [worker = worker_, &started] { started = worker->start(); },
+      Qt::BlockingQueuedConnection);
+  if (!started) {
     close();
     return false;
   }
@@ -74,27 +44,37 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
 }
 
 void QtAudioOutput::write(const std::int16_t* samples, int count) {
-  if (stream_) stream_->enqueue(samples, count);
+  if (!worker_) return;
+  worker_->stream().enqueue(samples, count);
+  QMetaObject::invokeMethod(worker_, &PlaybackWorker::wake, Qt::QueuedConnection);
 }
 
 void QtAudioOutput::reset() {
   running_ = false;
-  if (sink_) sink_->stop();
-  if (stream_) stream_->clear();
+  ++generation_;
+  if (!worker_) return;
+  QMetaObject::invokeMethod(worker_, &PlaybackWorker::stop, Qt::BlockingQueuedConnection);
+  worker_->stream().clear();
 }
 
 void QtAudioOutput::close() {
   reset();
-  sink_.reset();
-  if (stream_) {
-    stream_->disconnect(this);
-    stream_->deleteLater();
-    stream_ = nullptr;
+  if (thread_) {
+    // The sink is taken down on the thread it lives on.
+    QMetaObject::invokeMethod(
+        worker_, [worker = worker_] { delete worker; }, Qt::BlockingQueuedConnection);
+    worker_ = nullptr;
+    thread_->quit();
+    thread_->wait();
+    thread_.reset();
   }
+  onBufferDone_ = nullptr;
 }
 
-void QtAudioOutput::onBufferConsumed() {
-  if (running_ && onBufferDone_) onBufferDone_();
+void QtAudioOutput::deliverPlayed(unsigned generation, std::chrono::steady_clock::time_point at) {
+  if (!running_ || generation != generation_) return;
+  handOver_.handled(at);
+  if (onBufferDone_) onBufferDone_();
 }
 
 }  // namespace mosaic

@@ -1,53 +1,23 @@
 #pragma once
 // The transmitter's sound output over Qt Multimedia: queued 16-bit mono buffers played back to
-// back on the default playback device, each returned with a notification on the UI thread.
+// back on the default playback device. The sink lives on a sound thread of its own, so the
+// window's thread only queues buffers; each played buffer is returned with a queued call on the
+// thread that opened the output.
 
+#include "platform/hand_over_clock.h"
 #include "transmitter/core/audio_output.h"
 
-#include <QIODevice>
 #include <QObject>
 
+#include <chrono>
 #include <cstdint>
-#include <deque>
 #include <memory>
 
-class QAudioSink;
+class QThread;
 
 namespace mosaic {
 
-// Serves the queued buffers to the sink as one continuous stream. When the queue runs dry the
-// stream carries silence, so a late buffer is heard as a gap and never stops the device.
-class BufferQueueDevice : public QIODevice {
-  Q_OBJECT
- public:
-  explicit BufferQueueDevice(QObject* parent = nullptr);
-
-  // Adds a buffer behind the others.
-  void enqueue(const std::int16_t* samples, int count);
-  // Drops every queued buffer.
-  void clear();
-  // Buffers still queued, including the one being read.
-  int queued() const { return static_cast<int>(queue_.size()); }
-
-  bool isSequential() const override { return true; }
-  qint64 bytesAvailable() const override;
-
- signals:
-  // The stream has read the whole of a buffer.
-  void bufferConsumed();
-
- protected:
-  qint64 readData(char* data, qint64 maxSize) override;
-  qint64 writeData(const char*, qint64) override { return -1; }
-
- private:
-  struct Pending {
-    const std::int16_t* samples;
-    int count;
-    int read;  // [samples] already served
-  };
-  std::deque<Pending> queue_;
-};
+class PlaybackWorker;
 
 class QtAudioOutput : public QObject, public AudioOutput {
   Q_OBJECT
@@ -60,13 +30,19 @@ class QtAudioOutput : public QObject, public AudioOutput {
   void reset() override;
   void close() override;
 
- private:
-  void onBufferConsumed();
+  // From a buffer's last sample played to its return on this thread (for probes).
+  const HandOverClock& handOver() const { return handOver_; }
 
-  std::unique_ptr<QAudioSink> sink_;
-  BufferQueueDevice* stream_ = nullptr;
+ private:
+  void deliverPlayed(unsigned generation, std::chrono::steady_clock::time_point at);
+
+  std::unique_ptr<QThread> thread_;
+  PlaybackWorker* worker_ = nullptr;  // lives on thread_
   BufferDone onBufferDone_;
   bool running_ = false;
+  // Counts resets, so that a report posted before a reset is recognised and dropped.
+  unsigned generation_ = 0;
+  HandOverClock handOver_;
 };
 
 }  // namespace mosaic

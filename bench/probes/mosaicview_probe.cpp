@@ -45,6 +45,8 @@ class TimedInput : public AudioInput {
   void reset() override { inner_.reset(); }
   void close() override { inner_.close(); }
 
+  const QtAudioInput& device() const { return inner_; }
+
   std::vector<double> handlingMs;
   std::function<void()> afterBuffer;
 
@@ -68,7 +70,9 @@ int main(int argc, char* argv[]) {
   DiskMovieFiles files;
   const QString movie = out.filePath(QStringLiteral("probe.49"));
   ReceiverWindow window(
-      input, files, ReceiverServices{[movie](QWidget*) { return std::optional(movie); }, [] {}});
+      input, files,
+      ReceiverServices{
+          [movie](QWidget*, const QString&) { return std::optional(movie); }, [] {}, {}, {}});
   window.show();
   window.dispatchCommand(rx::kOpenFileId);
   window.dispatchCommand(rx::kSaveId);
@@ -121,5 +125,9 @@ int main(int argc, char* argv[]) {
   std::printf("buffers %zu, handling per buffer: min %.2f ms, median %.2f ms, max %.2f ms\n",
               ms.size(), ms.front(), ms[ms.size() / 2], ms.back());
   std::printf("recorder: %s\n", window.recorder().controls().counterText.c_str());
+  // From a buffer filled on the sound thread to its handling on the window's thread.
+  std::printf("buffer hand-over: worst %.1f ms over %d buffers; samples lost: %lld\n",
+              input.device().handOver().worstMs(), input.device().handOver().count(),
+              static_cast<long long>(input.device().lostSamples()));
   return 0;
 }

@@ -146,6 +146,8 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
   if (remembered.noiseStrength == kHeavyNoiseFilter) dispatchCommand(kHeavyFilterId);
   if (remembered.screenSize == ScreenSize::Large) dispatchCommand(kLargeId);
   if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
+  if (remembered.autoTune) setAutoTune(*remembered.autoTune);
+  if (remembered.tuningDisplayShown) showTuningDisplay(*remembered.tuningDisplayShown);
 }
 
 ReceiverSettings ReceiverWindow::currentSettings() const {
@@ -155,6 +157,8 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.noiseStrength = display_.noiseWeights;
   now.screenSize = display_.screenSize;
   if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
+  now.autoTune = autoTune_;
+  now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
   return now;
 }
 

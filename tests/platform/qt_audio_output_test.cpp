@@ -2,6 +2,7 @@
 // PulseAudio server; without it the device tests are skipped).
 
 #include "platform/qt_audio_output.h"
+#include "platform/buffer_queue_device.h"
 #include "tests/support/qt_app.h"
 
 #include <QElapsedTimer>
@@ -27,24 +28,40 @@ void runEventLoopFor(int ms) {
   loop.exec();
 }
 
-TEST(BufferQueueDevice, ServesBuffersBackToBackThenSilence) {
+TEST(BufferQueueDevice, ServesBuffersBackToBackAndReturnsThemOnlyOncePlayed) {
   test::app();
   BufferQueueDevice stream;
   stream.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-  int consumed = 0;
-  QObject::connect(&stream, &BufferQueueDevice::bufferConsumed, [&] { ++consumed; });
   const std::array<std::int16_t, 3> a{1, 2, 3};
   const std::array<std::int16_t, 2> b{4, 5};
   stream.enqueue(a.data(), 3);
   stream.enqueue(b.data(), 2);
+  EXPECT_EQ(stream.bytesAvailable(), 10);
   std::array<std::int16_t, 4> out{};
   ASSERT_EQ(stream.read(reinterpret_cast<char*>(out.data()), 8), 8);
   EXPECT_EQ(out, (std::array<std::int16_t, 4>{1, 2, 3, 4}));
-  EXPECT_EQ(consumed, 1);
-  ASSERT_EQ(stream.read(reinterpret_cast<char*>(out.data()), 8), 8);
-  EXPECT_EQ(out, (std::array<std::int16_t, 4>{5, 0, 0, 0}));
-  EXPECT_EQ(consumed, 2);
+  // Read is not played: a buffer comes back once the play position has passed its end.
+  EXPECT_EQ(stream.takePlayed(2), 0);
+  EXPECT_EQ(stream.takePlayed(3), 1);
+  EXPECT_EQ(stream.takePlayed(100), 0);  // b is not read in full yet
+  // An empty queue gives nothing rather than silence of its own.
+  out = {};
+  ASSERT_EQ(stream.read(reinterpret_cast<char*>(out.data()), 8), 2);
+  EXPECT_EQ(out[0], 5);
+  EXPECT_EQ(stream.read(reinterpret_cast<char*>(out.data()), 8), 0);
+  EXPECT_EQ(stream.served(), 5);
+  EXPECT_EQ(stream.takePlayed(5), 1);
   EXPECT_EQ(stream.queued(), 0);
+  // A buffer queued later follows the last one without a gap in the stream's count.
+  stream.enqueue(a.data(), 3);
+  ASSERT_EQ(stream.read(reinterpret_cast<char*>(out.data()), 8), 6);
+  EXPECT_EQ(stream.takePlayed(7), 0);
+  EXPECT_EQ(stream.takePlayed(8), 1);
+  // Cleared, nothing is served or returned.
+  stream.enqueue(b.data(), 2);
+  stream.clear();
+  EXPECT_EQ(stream.read(reinterpret_cast<char*>(out.data()), 8), 0);
+  EXPECT_EQ(stream.takePlayed(1000), 0);
 }
 
 TEST(QtAudioOutput, PlaysQueuedBuffersWithoutGapsAndReturnsThemOnTheUiThread) {

@@ -5,7 +5,13 @@
 #include "transmitter/app/picture_grab.h"
 #include "window_fixture.h"
 
+#include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QThread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +26,7 @@ TEST(FfmpegCamera, PreviewPicturesArriveOnTheUiThreadUntilDisconnected) {
   test::app();
   FfmpegCamera camera(testSource("testsrc=size=320x240:rate=25"));
   ASSERT_TRUE(camera.connectDriver({}));
+  ASSERT_TRUE(test::runUntil([&] { return camera.connected(); }, 5000));
   EXPECT_EQ(camera.connectedDevice(), "testsrc=size=320x240:rate=25");
   EXPECT_TRUE(camera.connectDriver({}));  // connecting again keeps the connection
   int pictures = 0;
@@ -45,6 +52,7 @@ TEST(FfmpegCamera, PreviewComesAtThePreviewRateNotTheDeviceRate) {
   test::app();
   FfmpegCamera camera(testSource("testsrc=size=160x120:rate=50"));
   ASSERT_TRUE(camera.connectDriver({}));
+  ASSERT_TRUE(test::runUntil([&] { return camera.connected(); }, 5000));
   int pictures = 0;
   camera.startPreview(250, [&](const QImage&) { ++pictures; });
   test::runUntil([] { return false; }, 1100);
@@ -56,11 +64,34 @@ TEST(FfmpegCamera, PreviewComesAtThePreviewRateNotTheDeviceRate) {
 TEST(FfmpegCamera, MissingDevicesDoNotConnect) {
   test::app();
   FfmpegCamera noGraph(testSource("no_such_source_filter"));
-  EXPECT_FALSE(noGraph.connectDriver({}));
-  EXPECT_FALSE(noGraph.connected());
+  noGraph.connectDriver({});
+  EXPECT_FALSE(test::runUntil([&] { return noGraph.connected(); }, 500));
+  EXPECT_TRUE(noGraph.connectedDevice().empty());
   FfmpegCamera noDevice(CaptureBackend{"video4linux2", {"/nonexistent/video7"}});
-  EXPECT_FALSE(noDevice.connectDriver({}));
+  noDevice.connectDriver({});
+  EXPECT_FALSE(test::runUntil([&] { return noDevice.connected(); }, 500));
   noDevice.disconnectDriver();  // harmless
+}
+
+// A device that does not answer (a pipe nobody writes to yet) is probed on the reader: the
+// window's thread gets its answer at once.
+TEST(FfmpegCamera, ADeviceThatDoesNotAnswerNeverHoldsTheWindow) {
+  test::app();
+  QTemporaryDir dir;
+  const QByteArray pipe = dir.filePath("camera").toLocal8Bit();
+  ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+  FfmpegCamera camera(CaptureBackend{"mjpeg", {pipe.toStdString()}});
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_TRUE(camera.connectDriver({}));
+  EXPECT_LT(clock.elapsed(), 200);
+  EXPECT_FALSE(camera.connected());
+  // The device answers with nothing and goes away: the camera stays unconnected.
+  const int writer = ::open(pipe.constData(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  ::close(writer);
+  camera.disconnectDriver();
+  EXPECT_FALSE(camera.connected());
 }
 
 // The window in camera mode on a white test source transmits the white picture.

@@ -5,6 +5,7 @@
 #include "platform/mixer_launcher.h"
 #include "transmitter/app/camera_dialogs.h"
 #include "transmitter/app/open_video_dialog.h"
+#include "transmitter/app/threaded_video_file.h"
 
 #include <QMessageBox>
 
@@ -13,7 +14,9 @@ namespace mosaic {
 TransmitterServices programServices(AudioOutput& audio, bool rememberSettings) {
   TransmitterServices s;
   s.audio = &audio;
-  s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
+  s.makeVideoFile = [] {
+    return std::make_unique<ThreadedVideoFile>(std::make_unique<FfmpegVideoFile>());
+  };
   s.makeCamera = [] { return std::make_unique<FfmpegCamera>(); };
   s.chooseFile = chooseVideoFile;
   s.reportOpenFailure = [](QWidget* parent, const QString& file, const QString& reason) {

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace mosaic {
 
 namespace {
@@ -45,7 +47,7 @@ TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* pare
   createPositionBar();
   buildMenuBar();
   layout->setMenuBar(menuBar_);
-  file_ = services_.makeVideoFile();
+  makeFileSource();
   showSource(QImage());
 
   connect(&stepTimer_, &QTimer::timeout, this, &TransmitterWindow::onStepTimer);
@@ -149,20 +151,48 @@ void TransmitterWindow::openVideoFile(const QString& path) {
   leaveCameraMode();
   stepTimer_.stop();
   file_.reset();
-  file_ = services_.makeVideoFile();
+  makeFileSource();
   std::string error;
   if (!file_->open(path.toStdString(), error) && services_.reportOpenFailure)
     services_.reportOpenFailure(this, path, QString::fromStdString(error));
   source_.fileOpened(path.toStdString(), file_->length());
-  setWindowTitle(QString::fromStdString(source_.fileCaption()));
+  showFileCaption();
   showFileControls();
 }
 
 void TransmitterWindow::onSelectFile() {
   leaveCameraMode();
   source_.selectFile();
-  setWindowTitle(QString::fromStdString(source_.fileCaption()));
+  showFileCaption();
   showFileControls();
+}
+
+void TransmitterWindow::showFileCaption() {
+  // A large file takes a while to open; until then the caption says so.
+  const bool opening = file_ && file_->opening();
+  setWindowTitle(QString::fromStdString(source_.fileCaption()) +
+                 (opening ? QStringLiteral(" (opening...)") : QString()));
+}
+
+void TransmitterWindow::makeFileSource() {
+  file_ = services_.makeVideoFile();
+  file_->setChangeHandler([this] { onFileChanged(); });
+}
+
+void TransmitterWindow::onFileChanged() {
+  if (source_.state().length != file_->length()) {
+    source_.lengthKnown(file_->length());
+    if (positionBar_) positionBar_->setLength(source_.state().length);
+  }
+  if (positionOnOpen_ && !file_->opening())
+    showRememberedPosition(*std::exchange(positionOnOpen_, {}));
+  const std::string error = file_->takeOpenError();
+  if (!error.empty() && services_.reportOpenFailure)
+    services_.reportOpenFailure(this, QString::fromStdString(source_.state().fileName),
+                                QString::fromStdString(error));
+  if (source_.state().cameraMode) return;
+  showFileCaption();
+  showSource(file_->picture());
 }
 
 void TransmitterWindow::showFileControls() {

@@ -16,6 +16,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenuBar;
@@ -104,6 +105,14 @@ class TransmitterWindow : public QDialog {
   void seekFile();
   // Puts a new source picture into the area and on screen.
   void showSource(const QImage& picture);
+  // The file's name as the caption, marked while the file is still being opened.
+  void showFileCaption();
+  // A new file source, whose later news (a worker's) reaches onFileChanged.
+  void makeFileSource();
+  // The file source has moved on: its length, picture or opening outcome is new.
+  void onFileChanged();
+  // Shows the remembered frame of the file opened at start-up, if the file has it.
+  void showRememberedPosition(int position);
   // Connects the camera with the operator's settings and starts its preview.
   void reconnectCamera();
   // Closes the sources, stops the timer and the sound output; runs once.
@@ -126,6 +135,7 @@ class TransmitterWindow : public QDialog {
   ComposedVideoArea area_;
   std::unique_ptr<TransmitOutput> output_;
   bool shutDown_ = false;
+  std::optional<int> positionOnOpen_;  // remembered frame, for a file still being opened
 };
 
 }  // namespace mosaic

@@ -20,8 +20,11 @@ void TransmitterWindow::applySettings(const TransmitterSettings& remembered) {
   if (remembered.videoFile) {
     openVideoFile(*remembered.videoFile);
     const int position = remembered.position.value_or(0);
-    if (position > 0 && position <= source_.state().length && position <= kLargestBarPosition)
-      onPositionScroll(ScrollCode::ThumbTrack, position);
+    // A file opened on a worker is counted later: its frame is shown once it is.
+    if (file_->opening())
+      positionOnOpen_ = position;
+    else
+      showRememberedPosition(position);
   }
   if (remembered.crawlOn.value_or(false)) dispatchCommand(kCrawlToggleId);
   if (remembered.cameraMode.value_or(false)) dispatchCommand(kCameraId);
@@ -40,6 +43,14 @@ TransmitterSettings TransmitterWindow::currentSettings() const {
   if (cameraSettings_.width > 0 && cameraSettings_.height > 0)
     now.cameraFormat = FrameSize{cameraSettings_.width, cameraSettings_.height};
   return now;
+}
+
+void TransmitterWindow::showRememberedPosition(int position) {
+  if (position <= 0 || position > source_.state().length || position > kLargestBarPosition) return;
+  if (positionBar_)
+    onPositionScroll(ScrollCode::ThumbTrack, position);
+  else  // the camera came first: "&AVI" returns to this frame
+    source_.scroll(ScrollCode::ThumbTrack, position, position);
 }
 
 }  // namespace mosaic

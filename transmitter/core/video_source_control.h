@@ -29,6 +29,8 @@ class VideoSourceControl {
   // "Open" chose `fileName`, which has `length` frames (0 when it cannot be shown): file mode at
   // the first frame, stopped.
   void fileOpened(std::string fileName, std::int32_t length);
+  // The file is opened and counted on a worker: its frame count, once known.
+  void lengthKnown(std::int32_t length) { state_.length = length; }
   // "&AVI": file mode with the position and stepping the file had.
   void selectFile() { state_.cameraMode = false; }
   // "&Camera": true when this leaves file mode (a second "&Camera" only reconnects). The

@@ -1,0 +1,55 @@
+#pragma once
+// The sound input's own thread: the recording device's data is read here as it arrives and
+// goes straight into the queued capture buffers (or their backlog), whatever the window's
+// thread is doing.
+
+#include "platform/capture_buffers.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class QAudioSource;
+class QIODevice;
+
+namespace mosaic {
+
+class CaptureWorker : public QObject {
+  Q_OBJECT
+ public:
+  // Runs with the id of each buffer that has just been filled and the moment it was, on
+  // whichever thread filled it (the sound thread, or the one that queued the buffer).
+  using Filled = std::function<void(int bufferId, std::chrono::steady_clock::time_point at)>;
+
+  CaptureWorker(const QAudioDevice& device, const QAudioFormat& format, Filled onFilled);
+  ~CaptureWorker() override;
+
+  // Any thread.
+  void queue(int bufferId, std::int16_t* samples, int count);
+  void clearBuffers();
+  std::int64_t lostSamples() const { return buffers_.lost(); }
+
+  // On the sound thread: start recording (false when the device refuses) and stop.
+  bool start();
+  void stop();
+
+ private:
+  void onDataReady();
+  void report(const std::vector<int>& filled);
+
+  QAudioDevice device_;
+  QAudioFormat format_;
+  Filled onFilled_;
+  CaptureBuffers buffers_;
+  std::unique_ptr<QAudioSource> source_;
+  QIODevice* stream_ = nullptr;
+  // An odd byte left over from a read, waiting for its partner.
+  bool haveOddByte_ = false;
+  char oddByte_ = 0;
+};
+
+}  // namespace mosaic
