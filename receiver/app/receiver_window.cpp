@@ -3,6 +3,7 @@
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
 #include "platform/scroll_actions.h"
+#include "receiver/app/aligned_pictures.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
@@ -57,6 +58,9 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   tuningPanel_ = new TuningPanel(client);
   tuningPanel_->setGeometry(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight);
   actions_ = createMenus(menuBar());
+  aligned_ = new AlignedPictures(client, [this](const QString& message) {
+    showNoteBox(QMessageBox::Warning, QStringLiteral("Received pictures"), message);
+  });
   connectControls();
 
   fitWindowToClient();
@@ -79,6 +83,13 @@ void ReceiverWindow::fitWindowToClient() {
   if (tuningPanel_->isVisibleTo(this))
     height = std::max(height, kTuningPanelTop + kTuningPanelHeight);
   resize(width, height + menuBar()->sizeHint().height());
+}
+
+void ReceiverWindow::showAlignedView(bool shown) {
+  actions_.at(kAlignedId)->setChecked(shown);
+  if (shown == aligned_->shown()) return;
+  aligned_->setShown(shown);
+  if (!shown) fitWindowToClient();
 }
 
 void ReceiverWindow::connectControls() {
@@ -180,12 +191,27 @@ void ReceiverWindow::dispatchCommand(int id) {
       close();
       break;
     case kSmallId:
+      showAlignedView(false);
       repaintAllWindows();
       display_.screenSize = ScreenSize::Small;
       picture_->windowRepainted(display_.screenSize);  // the repaint comes after the switch
       break;
     case kLargeId:
+      showAlignedView(false);
       display_.screenSize = ScreenSize::Large;
+      break;
+    case kAlignedId:
+      showAlignedView(true);
+      break;
+    case kSavePictureId:
+      aligned_->saveNow();
+      break;
+    case kAutoSaveId:
+      aligned_->setAutoSave(!aligned_->autoSave());
+      actions_.at(kAutoSaveId)->setChecked(aligned_->autoSave());
+      break;
+    case kReceivedPicturesId:
+      aligned_->showReceivedPictures();
       break;
     case kAdjustInputId:
       if (services_.startMixer) services_.startMixer();
@@ -228,6 +254,7 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   recorder_.frameFinished(chain_->movieFrame());
   showRecorderControls();
   updateTuning();
+  aligned_->newBuffer(*chain_, tuning_->estimate(), demod_);
 }
 
 void ReceiverWindow::updateTuning() {
