@@ -4,6 +4,7 @@
 #   ./setup.sh demo    install what is needed, build, run "mosaic demo"
 #   ./setup.sh test    install what is needed, build, run the whole test suite
 #   ./setup.sh build   install what is needed and build only
+#   ./setup.sh package install what is needed, build, and make the Debian package in the build folder
 #
 # Installing uses apt-get (as root, or through sudo) and is skipped when everything is there.
 set -euo pipefail
@@ -22,7 +23,7 @@ packages=(
   pulseaudio pulseaudio-utils xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils
   clang-format clang libclang-rt-14-dev
-  desktop-file-utils appstream help2man
+  desktop-file-utils appstream help2man dpkg-dev file
 )
 
 missing_packages() {
@@ -69,11 +70,37 @@ check_format() {
   (cd "$here" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror)
 }
 
+# The Debian package, made by CPack; dpkg-shlibdeps works out its dependencies.
+make_package() {
+  local dir="$1"
+  echo "setup: making the Debian package"
+  (cd "$dir" && cpack -G DEB)
+}
+
+# Unpacks the package into a throw-away root and runs the installed tool from there, so that
+# nothing of the build tree is used.
+check_package() {
+  local dir="$1" deb root
+  deb="$(ls -t "$dir"/mosaic-tv_*.deb | head -n 1)"
+  root="$(mktemp -d)"
+  echo "setup: checking $deb in $root"
+  dpkg-deb --field "$deb" Package Version Depends
+  dpkg -x "$deb" "$root"
+  if ldd "$root"/usr/bin/* | grep -F "$dir"; then
+    echo "setup: the packaged programs use libraries of the build tree" >&2
+    exit 1
+  fi
+  (cd "$root" && ./usr/bin/mosaic --version && ./usr/bin/mosaic demo -o "$root/demo-output")
+  rm -rf "$root"
+}
+
 run_tests() {
   check_format
   configure_and_build "$build_dir" -DMOSAIC_WERROR=ON
   echo "setup: running the test suite"
   "$here/tests/run-with-sound-server.sh" ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+  make_package "$build_dir"
+  check_package "$build_dir"
   echo "setup: running the core tests with address and undefined-behaviour sanitizers"
   configure_and_build "$build_dir-sanitize" -DMOSAIC_WERROR=ON -DMOSAIC_SANITIZE=ON -DMOSAIC_BUILD_APPS=OFF \
     -DMOSAIC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -94,8 +121,13 @@ case "${1:-}" in
     install_packages
     configure_and_build "$build_dir"
     ;;
+  package)
+    install_packages
+    configure_and_build "$build_dir"
+    make_package "$build_dir"
+    ;;
   *)
-    echo "usage: $0 demo|test|build" >&2
+    echo "usage: $0 demo|test|build|package" >&2
     exit 2
     ;;
 esac

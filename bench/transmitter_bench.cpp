@@ -1,8 +1,10 @@
 // Speed of the transmitter's per-frame work. "x_realtime" is how many 1.28 s frames fit into
 // one second of work on one core.
 
+#include "transmitter/core/carrier_sum.h"
 #include "transmitter/core/frame_synthesizer.h"
 #include "transmitter/core/grab_reduction.h"
+#include "transmitter/core/phase_chain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,6 +40,47 @@ void BM_FrameSynthesis(benchmark::State& state) {
   reportRealTime(state);
 }
 BENCHMARK(BM_FrameSynthesis)->Unit(benchmark::kMillisecond);
+
+// The phase accumulator alone over one frame's symbols, with the increments of a random picture:
+// the part of the synthesis that is one long chain of dependent steps.
+template <void (*advance)(float&, long double, int, float*)>
+void BM_PhaseChain(benchmark::State& state) {
+  auto planes = std::make_unique<mosaic::PicturePlanes>();
+  mosaic::reduceGrab(*randomGrab(), *planes);
+  std::vector<long double> increments;
+  for (int k : mosaic::generationOrder()) {
+    for (int s = 0; s < mosaic::kSymbolsPerFrame; ++s) {
+      const float f = mosaic::carrierStepFrequency(*planes, k, s);
+      increments.push_back(static_cast<long double>(f) * mosaic::twoPiSingle() / 19200.0L);
+    }
+  }
+  std::vector<float> out(mosaic::kStepsPerSymbol);
+  for (auto _ : state) {
+    float phase = 0.0f;
+    for (long double inc : increments) advance(phase, inc, mosaic::kStepsPerSymbol, out.data());
+    benchmark::DoNotOptimize(phase);
+  }
+  reportRealTime(state);
+}
+BENCHMARK(BM_PhaseChain<mosaic::advancePhase>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PhaseChain<mosaic::stepPhase>)->Unit(benchmark::kMillisecond);
+
+// The 49 sine evaluations and roundings of each step, over the phases of one carrier.
+void BM_CarrierSum(benchmark::State& state) {
+  std::vector<float> phase(mosaic::kStepsPerFrame);
+  float p = 0.0f;
+  mosaic::advancePhase(p, 1700.0L * mosaic::twoPiSingle() / 19200.0L, mosaic::kStepsPerFrame,
+                       phase.data());
+  std::vector<std::int32_t> acc(mosaic::kStepsPerFrame);
+  for (auto _ : state) {
+    for (int k = 0; k < mosaic::kCarrierCount; ++k) {
+      mosaic::addCarrier(phase.data(), mosaic::kStepsPerFrame, acc.data());
+    }
+    benchmark::DoNotOptimize(acc.data());
+  }
+  reportRealTime(state);
+}
+BENCHMARK(BM_CarrierSum)->Unit(benchmark::kMillisecond);
 
 void BM_GrabReduction(benchmark::State& state) {
   auto grab = randomGrab();

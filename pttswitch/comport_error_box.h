@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 #include <memory>
+#include <string>
 
 namespace mosaic {
 
@@ -10,10 +11,12 @@ inline constexpr char kComportErrorCaption[] = "Comport";
 inline constexpr char kComportErrorText[] =
     "Comport not yet selected or already open by another application";
 
-// The message box (error icon, OK only, no owner), built but not shown.
-std::unique_ptr<QMessageBox> makeComportErrorBox();
+// The message box (error icon, OK only, no owner), built but not shown: the sentence above, then
+// the reason on a paragraph of its own.
+std::unique_ptr<QMessageBox> makeComportErrorBox(const std::string& reason);
 
-// Shows the message box and returns when the operator has pressed OK.
-void showComportError();
+// Writes the message to standard error, shows the message box and returns when the operator has
+// pressed OK.
+void showComportError(const std::string& reason);
 
 }  // namespace mosaic

@@ -1,11 +1,35 @@
 #pragma once
-// Which serial device the operator means by the text typed into the port box.
+// Which device the operator means by the text typed into the port box: a serial port whose DTR
+// and RTS lines key the transceiver, or a transceiver that Hamlib keys with its own commands.
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace mosaic {
+
+// Hamlib's rig model for a running rigctld reached over the network.
+inline constexpr int kRigctldModel = 2;
+inline constexpr char kRigctldDefaultHost[] = "localhost";
+inline constexpr int kRigctldDefaultPort = 4532;
+
+// A transceiver keyed through Hamlib: its rig model, the device or "host:port" it is reached on,
+// and the serial speed (0 leaves the rig model's own).
+struct RigAddress {
+  int model = 0;
+  std::string pathname;
+  int baudRate = 0;
+  bool operator==(const RigAddress&) const = default;
+};
+
+// A serial device whose DTR and RTS lines key the transceiver.
+struct SerialAddress {
+  std::string devicePath;
+  bool operator==(const SerialAddress&) const = default;
+};
+
+using PortAddress = std::variant<SerialAddress, RigAddress>;
 
 // The device path for the typed text, taken exactly as typed (no trimming):
 //   a port number n (1, 2, ...)     -> /dev/ttyS(n-1), so port 1 is the first serial port;
@@ -13,5 +37,12 @@ namespace mosaic {
 //   a terminal name such as ttyUSB0 -> /dev/ttyUSB0.
 // Anything else names no device and gives nothing.
 std::optional<std::string> devicePathForPortText(std::string_view text);
+
+// The port for the typed text, also taken exactly as typed:
+//   the serial names above;
+//   "rigctld" or "rigctld:HOST[:PORT]"    -> a running rigctld (localhost and 4532 when left out);
+//   "hamlib:MODEL@DEVICE[,BAUD]"          -> that rig model on DEVICE, at BAUD if given.
+// Anything else gives nothing.
+std::optional<PortAddress> portAddressForText(std::string_view text);
 
 }  // namespace mosaic

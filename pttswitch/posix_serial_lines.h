@@ -16,11 +16,13 @@ class PosixSerialLines final : public SerialLines {
   PosixSerialLines& operator=(const PosixSerialLines&) = delete;
 
   // Opens a terminal device exclusively (TIOCEXCL and flock); a second open elsewhere fails.
-  bool open(const std::string& devicePath) override;
+  bool open(const std::string& devicePath, std::string& whyNot) override;
   // True while a device is open.
   bool isOpen() const override;
   // Sets or clears one bit of the modem-control state (TIOCMBIS / TIOCMBIC).
   bool setLine(ModemLine line, bool asserted) override;
+  // TIOCMGET; a device that answers EIO, ENXIO or ENODEV has gone away.
+  PttReading readLines() const override;
   // Gives up exclusivity and closes the device.
   void close() override;
 

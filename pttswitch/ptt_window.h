@@ -1,15 +1,20 @@
 #pragma once
 // The window of the push-to-talk switch, "PTT toggle": two large buttons that key and unkey the
 // transceiver, a box for the port, "Set comport" and "&Close". Every control forwards to one
-// dispatch function by its numeric id; the work is done by PttPort.
+// dispatch function by its numeric id; the work is done by PttPort. The "TX" button stays down
+// while the radio confirms that it is transmitting. The window's context menu sets the transmit
+// time-out.
 
 #include <QDialog>
 #include <functional>
 #include <map>
+#include <string>
 
+#include "pttswitch/keying_safety.h"
 #include "pttswitch/ptt_port.h"
 
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 
 namespace mosaic {
@@ -25,8 +30,8 @@ class PttWindow : public QDialog {
   Q_OBJECT
 
  public:
-  // Tells the operator that the port could not be opened (a message box in the program).
-  using OpenFailureReport = std::function<void()>;
+  // Tells the operator that the port could not be opened, and why (a message box in the program).
+  using OpenFailureReport = std::function<void(const std::string& reason)>;
 
   PttWindow(PttPort& port, OpenFailureReport reportOpenFailure, QWidget* parent = nullptr);
 
@@ -35,6 +40,15 @@ class PttWindow : public QDialog {
 
   // The control with this id, or null.
   QWidget* control(int id) const;
+
+  // The transmit time-out and the connection watch.
+  KeyingSafety& safety() { return safety_; }
+
+  // The text of the notice on show (time-out, lost connection), or empty when there is none.
+  QString noticeText() const;
+
+  // Asks for the transmit time-out in minutes (0 switches it off).
+  void chooseTimeout();
 
   // Escape and the close box end the program as "&Close" does.
   void reject() override;
@@ -53,12 +67,20 @@ class PttWindow : public QDialog {
   // "Set comport": opens the typed port; on success "TX" and "RX" become usable.
   void setComport();
 
+  // Holds "TX" down exactly when the radio confirms that it is transmitting.
+  void showKeying();
+
+  // Shows a notice that does not stop the window from working.
+  void showNotice(const QString& text);
+
   PttPort& port_;
   OpenFailureReport reportOpenFailure_;
+  KeyingSafety safety_;
   std::map<int, QWidget*> controls_;
   QLineEdit* portText_ = nullptr;
   QPushButton* tx_ = nullptr;
   QPushButton* rx_ = nullptr;
+  QMessageBox* notice_ = nullptr;
 };
 
 }  // namespace mosaic

@@ -23,7 +23,8 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 void printHelp(std::FILE* to) {
   std::fprintf(to, "usage: mosaic COMMAND [ARGS]\n\ncommands:\n");
   for (const auto& c : mosaic::tool::commands()) std::fprintf(to, "  %-8s %s\n", c.name, c.summary);
-  std::fprintf(to, "\n'mosaic COMMAND --help' shows the arguments of a command.\n");
+  std::fprintf(to, "\n'mosaic COMMAND --help' shows the arguments of a command;\n");
+  std::fprintf(to, "'mosaic --version' shows the version.\n");
 }
 
 }  // namespace
@@ -41,6 +42,10 @@ int main(int argc, char** argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     printHelp(args.empty() ? stderr : stdout);
     return args.empty() ? mosaic::tool::kExitUsage : mosaic::tool::kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::printf("mosaic (Mosaic TV) %s\n", MOSAIC_VERSION);
+    return mosaic::tool::kExitOk;
   }
   for (const auto& c : mosaic::tool::commands()) {
     if (args[0] != c.name) continue;

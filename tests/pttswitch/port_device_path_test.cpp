@@ -37,5 +37,57 @@ TEST(PortDevicePath, TextNamingNoDeviceGivesNothing) {
   }
 }
 
+TEST(PortAddress, SerialNamesStaySerialPorts) {
+  EXPECT_EQ(portAddressForText("1"), PortAddress(SerialAddress{"/dev/ttyS0"}));
+  EXPECT_EQ(portAddressForText("ttyUSB0"), PortAddress(SerialAddress{"/dev/ttyUSB0"}));
+  // A path is a path, even when it looks like one of the other forms.
+  EXPECT_EQ(portAddressForText("/dev/rigctld:1"), PortAddress(SerialAddress{"/dev/rigctld:1"}));
+}
+
+TEST(PortAddress, MapsRigctldAndHamlibRigs) {
+  const std::pair<std::string, RigAddress> cases[] = {
+      {"rigctld", {2, "localhost:4532", 0}},
+      {"rigctld:shack", {2, "shack:4532", 0}},
+      {"rigctld:192.168.1.5:4533", {2, "192.168.1.5:4533", 0}},
+      {"rigctld:[::1]", {2, "[::1]:4532", 0}},
+      {"rigctld:[::1]:65535", {2, "[::1]:65535", 0}},
+      {"hamlib:3073@/dev/ttyUSB0,19200", {3073, "/dev/ttyUSB0", 19200}},
+      {"hamlib:1@/dev/null", {1, "/dev/null", 0}},
+      {"hamlib:2@localhost:4532", {2, "localhost:4532", 0}},
+  };
+  for (const auto& [text, rig] : cases) {
+    EXPECT_EQ(portAddressForText(text), PortAddress(rig)) << "text \"" << text << "\"";
+  }
+}
+
+TEST(PortAddress, MalformedRigNamesGiveNothing) {
+  const std::string cases[] = {
+      "rigctld:",
+      "rigctld:host:",
+      "rigctld:host:0",
+      "rigctld:host:65536",
+      "rigctld:host:45x",
+      "rigctld:a b",
+      "rigctld:[::1",
+      "rigctld:[::1]x",
+      "rigctld:[::1]:",
+      "rigctld ",
+      "Rigctld",
+      "hamlib:",
+      "hamlib:3073",
+      "hamlib:@/dev/ttyUSB0",
+      "hamlib:x@/dev/ttyS0",
+      "hamlib:0@/dev/ttyS0",
+      "hamlib:3073@",
+      "hamlib:3073@,19200",
+      "hamlib:3073@/dev/ttyUSB0,",
+      "hamlib:3073@/dev/ttyUSB0,fast",
+      "hamlib:3073@/dev/tty USB0",
+  };
+  for (const auto& text : cases) {
+    EXPECT_EQ(portAddressForText(text), std::nullopt) << "text \"" << text << "\"";
+  }
+}
+
 }  // namespace
 }  // namespace mosaic

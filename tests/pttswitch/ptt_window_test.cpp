@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "pttswitch/comport_error_box.h"
+#include "tests/support/fake_rig_control.h"
 #include "tests/support/fake_serial_lines.h"
 #include "tests/support/qt_app.h"
 
@@ -21,9 +25,14 @@ using Calls = std::vector<std::string>;
 struct Rig {
   QApplication& app = test::app();  // first: widgets need it
   fakes::FakeSerialLines lines;
-  PttPort port{lines};
+  fakes::FakeRigControl rig;
+  PttPort port{lines, rig};
   int failureReports = 0;
-  PttWindow window{port, [this] { ++failureReports; }};
+  std::string lastReason;
+  PttWindow window{port, [this](const std::string& reason) {
+                     ++failureReports;
+                     lastReason = reason;
+                   }};
 
   QPushButton* button(int id) { return qobject_cast<QPushButton*>(window.control(id)); }
 
@@ -81,6 +90,7 @@ TEST(PttWindow, TxAndRxBecomeUsableWithTheFirstOpenAndStaySo) {
 
   rig.setComport("2");  // /dev/ttyS1 does not exist: the port is lost, the buttons stay
   EXPECT_EQ(rig.failureReports, 2);
+  EXPECT_EQ(rig.lastReason, "There is no device /dev/ttyS1.");
   EXPECT_TRUE(rig.button(kTxId)->isEnabled() && rig.button(kRxId)->isEnabled());
   EXPECT_FALSE(rig.lines.dtr || rig.lines.rts);
   rig.lines.calls.clear();
@@ -123,12 +133,59 @@ TEST(PttWindow, EveryWayOfClosingUnkeysBeforeReleasing) {
   }
 }
 
-TEST(ComportErrorBox, SaysWhatFailedWithAnErrorIconAndOk) {
+TEST(PttWindow, TxStaysDownOnlyWhileTheRadioConfirmsIt) {
+  Rig rig;
+  rig.setComport("rigctld");
+  rig.button(kTxId)->click();
+  EXPECT_TRUE(rig.button(kTxId)->isChecked());
+  EXPECT_EQ(rig.button(kTxId)->palette().color(QPalette::Button), QColor(Qt::red));
+  rig.button(kTxId)->click();  // pressed again: still transmitting
+  EXPECT_TRUE(rig.button(kTxId)->isChecked());
+  rig.button(kRxId)->click();
+  EXPECT_FALSE(rig.button(kTxId)->isChecked());
+  EXPECT_NE(rig.button(kTxId)->palette().color(QPalette::Button), QColor(Qt::red));
+
+  rig.rig.canReadBack = false;
+  rig.button(kTxId)->click();
+  EXPECT_TRUE(rig.rig.keyed);
+  EXPECT_FALSE(rig.button(kTxId)->isChecked()) << "keyed, but the radio did not say so";
+  EXPECT_TRUE(rig.window.noticeText().isEmpty());
+
+  rig.rig.refuse = true;
+  rig.button(kRxId)->click();
+  EXPECT_EQ(rig.window.noticeText(), QStringLiteral("refused")) << "a refusal is shown at once";
+  rig.rig.refuse = false;
+
+  rig.rig.canReadBack = true;
+  rig.setComport("1");  // serial lines read back too
+  rig.button(kTxId)->click();
+  EXPECT_TRUE(rig.button(kTxId)->isChecked());
+}
+
+TEST(PttWindow, TheContextMenuSetsTheTransmitTimeOut) {
+  Rig rig;
+  const auto actions = rig.window.actions();
+  ASSERT_EQ(actions.size(), 1);
+  EXPECT_EQ(actions[0]->text(), QStringLiteral("Transmit time-out..."));
+  EXPECT_EQ(rig.window.contextMenuPolicy(), Qt::ActionsContextMenu);
+  // The operator types 5 into the dialog that the menu item opens.
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->setIntValue(5);
+    dialog->accept();
+  });
+  actions[0]->trigger();
+  EXPECT_EQ(rig.window.safety().timeoutMinutes(), 5);
+}
+
+TEST(ComportErrorBox, SaysWhatFailedAndWhyWithAnErrorIconAndOk) {
   test::app();
-  const auto box = makeComportErrorBox();
+  const auto box = makeComportErrorBox("There is no device /dev/ttyS1.");
   EXPECT_EQ(box->windowTitle(), QStringLiteral("Comport"));
   EXPECT_EQ(box->text(),
-            QStringLiteral("Comport not yet selected or already open by another application"));
+            QStringLiteral("Comport not yet selected or already open by another application"
+                           "\n\nThere is no device /dev/ttyS1."));
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
   EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
 }

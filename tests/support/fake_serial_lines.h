@@ -18,10 +18,14 @@ class FakeSerialLines final : public SerialLines {
   bool dtr = false;
   bool rts = false;
 
-  bool open(const std::string& devicePath) override {
+  bool open(const std::string& devicePath, std::string& whyNot) override {
     calls.push_back("open " + devicePath);
-    if (open_ || devices.count(devicePath) == 0) return false;
+    if (open_ || devices.count(devicePath) == 0) {
+      whyNot = "There is no device " + devicePath + ".";
+      return false;
+    }
     open_ = true;
+    openPath_ = devicePath;
     // As on Linux: opening a serial device raises both lines.
     dtr = rts = true;
     return true;
@@ -37,6 +41,13 @@ class FakeSerialLines final : public SerialLines {
     return true;
   }
 
+  PttReading readLines() const override {
+    // A device taken out of `devices` while open has gone away, like a pulled USB adapter.
+    if (!open_ || devices.count(openPath_) == 0) return PttReading::Unreachable;
+    if (dtr && rts) return PttReading::Keyed;
+    return dtr || rts ? PttReading::Unknown : PttReading::Unkeyed;
+  }
+
   void close() override {
     calls.push_back("close");
     open_ = false;
@@ -44,6 +55,7 @@ class FakeSerialLines final : public SerialLines {
 
  private:
   bool open_ = false;
+  std::string openPath_;
 };
 
 }  // namespace mosaic::fakes

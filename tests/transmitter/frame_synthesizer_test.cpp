@@ -54,6 +54,19 @@ PicturePlanes uniformPicture(float y, float v, float u) {
   return p;
 }
 
+// Brightness rising from left to right and colour from bottom to top, in small steps: neighbouring
+// symbols of a carrier differ a little, as in most pictures.
+PicturePlanes gradientPicture() {
+  PicturePlanes p;
+  for (int c = 1; c <= 47; ++c)
+    for (int r = 1; r <= 64; ++r) {
+      p.Y[c][r] = 7.96875f * static_cast<float>(c) / 47;
+      p.V[c][r] = -4.9f + 9.8f * static_cast<float>(r) / 64;
+      p.U[c][r] = 3.47f - 6.94f * static_cast<float>(r) / 64;
+    }
+  return p;
+}
+
 // Eight vertical bars across the picture, each with its own brightness and colour.
 PicturePlanes colourBars() {
   PicturePlanes p;
@@ -77,9 +90,9 @@ TEST(PhaseChain, WorkedExamplesOfTheFirstSteps) {
   EXPECT_NEAR(out[0], 0.549779, 1e-6);
 
   // The first step of carrier 56 puts 627 into the running sample.
-  double acc[1] = {0.0};
+  std::int32_t acc[1] = {0};
   addCarrier(out, 1, acc);
-  EXPECT_EQ(acc[0], 627.0);
+  EXPECT_EQ(acc[0], 627);
 
   // Y = 3.0 on carrier 56: f = 1683, 0.550760 rad a step, 2103.75 Hz at 48000 Hz.
   const long double inc1683 = 1683.0L * twoPiSingle() / 19200.0L;
@@ -120,8 +133,10 @@ TEST(FrameSynthesizer, AgreesWithAStepByStepReference) {
                                     uniformPicture(7.96875f, 0, 0),
                                     uniformPicture(4.0f, 2.0f, -1.5f),
                                     colourBars(),
+                                    gradientPicture(),
                                     randomPicture(1),
-                                    randomPicture(2)};
+                                    randomPicture(2),
+                                    randomPicture(7)};
   for (const auto& p : pictures) {
     const auto fast = synthesize(p);
     const auto slow = reference::buildFrame(toReference(p));

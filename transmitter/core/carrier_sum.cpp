@@ -2,6 +2,8 @@
 
 #include "signal/carrier_plan.h"
 
+#include <cmath>
+
 namespace mosaic {
 
 namespace {
@@ -9,6 +11,7 @@ namespace {
 // Adding and removing 1.5 * 2^52 rounds a double below 2^51 to a whole number, to nearest with
 // ties to even, with plain additions that vectorise on every target.
 constexpr double kRoundMagic = 0x1.8p52;
+constexpr float kRoundMagicSingle = 0x1.8p23f;  // the same for floats below 2^22
 
 // pi in two parts: the first has 33 significant bits, so n * kPiHi is exact for small n and
 // x - n * kPiHi loses nothing.
@@ -42,17 +45,63 @@ constexpr double kSin[] = {
   return r + r * (z * p);
 }
 
+// The same reduction in single precision, with pi in two parts: the first has 8 significant
+// bits, so x - n * kPiA is exact, and the second carries pi to 32 bits.
+constexpr float kInvPiSingle = 0.318309873f;
+constexpr float kPiA = 3.140625f;
+constexpr float kPiB = 9.67653585e-04f;
+
+// 1200 times the Taylor coefficients of sin up to x^11: the first omitted term is below 6e-8 of
+// the amplitude on [-pi/2, pi/2], about the rounding of single precision.
+constexpr float kScaledSin[] = {1200.0f,       -200.0f,        10.0f,
+                                -0.238095239f, 0.00330687826f, -3.00625306e-05f};
+
+[[gnu::always_inline]] inline float estimateKernel(float x) {
+  const float n = (x * kInvPiSingle + kRoundMagicSingle) - kRoundMagicSingle;
+  float r = (x - n * kPiA) - n * kPiB;
+  r = n == 1.0f ? -r : r;
+  const float z = r * r;
+  float p = kScaledSin[5];
+  for (int i = 4; i >= 0; --i) p = kScaledSin[i] + z * p;
+  return r * p;
+}
+
+// Within a single-precision estimate's error of a half, the rounding is left to the double sum.
+constexpr float kClearOfHalf = 0.5f - 2 * kCarrierEstimateError;
+
+constexpr int kBlock = 64;  // steps estimated before the few near a half are redone
+
 }  // namespace
 
 double sinSmallArgument(double x) { return sinKernel(x); }
 
+float carrierEstimate(float x) { return estimateKernel(x); }
+
 #if defined(__x86_64__)
 __attribute__((target_clones("default", "avx2", "avx512f")))
 #endif
-void addCarrier(const float* phase, int steps, double* acc) {
-  const double amplitude = kCarrierAmplitude;
-  for (int j = 0; j < steps; ++j) {
-    acc[j] = ((acc[j] + amplitude * sinKernel(phase[j])) + kRoundMagic) - kRoundMagic;
+void addCarrier(const float* phase, int steps, std::int32_t* acc) {
+  // The sample is a whole number, so adding the carrier and rounding is adding the rounded
+  // carrier, unless the carrier is within the estimate's error of a half: those few steps are
+  // redone with the double-precision sine and sum.
+  for (int begin = 0; begin < steps; begin += kBlock) {
+    const int end = begin + kBlock < steps ? begin + kBlock : steps;
+    std::int32_t nearHalf[kBlock];
+    std::int32_t anyNearHalf = 0;
+    for (int j = begin; j < end; ++j) {
+      const float a = estimateKernel(phase[j]);
+      const float rounded = (a + kRoundMagicSingle) - kRoundMagicSingle;
+      const std::int32_t near = std::fabs(a - rounded) > kClearOfHalf;
+      acc[j] += static_cast<std::int32_t>(near ? 0.0f : rounded);
+      nearHalf[j - begin] = near;
+      anyNearHalf |= near;
+    }
+    if (!anyNearHalf) continue;
+    for (int j = begin; j < end; ++j) {
+      if (!nearHalf[j - begin]) continue;
+      const double sum = acc[j] + kCarrierAmplitude * sinKernel(phase[j]);
+      acc[j] = static_cast<std::int32_t>((sum + kRoundMagic) - kRoundMagic);
+    }
   }
 }
 

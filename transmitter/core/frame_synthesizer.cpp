@@ -53,8 +53,8 @@ float carrierStepFrequency(const PicturePlanes& planes, int k, int s) {
 }
 
 struct FrameSynthesizer::Scratch {
-  float phase[kStepsPerFrame];  // [rad] phase after each step of one carrier
-  double acc[kStepsPerFrame];   // the running sample of each step, a whole number
+  float phase[kStepsPerFrame];       // [rad] phase after each step of one carrier
+  std::int32_t acc[kStepsPerFrame];  // the running sample of each step
 };
 
 FrameSynthesizer::FrameSynthesizer() : scratch_(std::make_unique<Scratch>()) {}
@@ -62,7 +62,7 @@ FrameSynthesizer::~FrameSynthesizer() = default;
 
 void FrameSynthesizer::synthesize(const PicturePlanes& planes, std::int16_t* frame) {
   Scratch& w = *scratch_;
-  std::fill(std::begin(w.acc), std::end(w.acc), 0.0);
+  std::fill(std::begin(w.acc), std::end(w.acc), 0);
   float phase = 0.0f;  // once per frame, not per carrier
   for (int k : generationOrder()) {
     float* out = w.phase;
@@ -76,7 +76,7 @@ void FrameSynthesizer::synthesize(const PicturePlanes& planes, std::int16_t* fra
   // The finished sum is limited once, as it is stored: only a sample whose whole sum is out of
   // range differs from wrapping 16-bit arithmetic, and it stays at the rail instead of clicking.
   for (int j = 0; j < kStepsPerFrame; ++j) {
-    const auto sample = saturate16(static_cast<long long>(w.acc[j]));
+    const auto sample = saturate16(w.acc[j]);
     frame[2 * j] = sample;
     frame[2 * j + 1] = sample;
   }

@@ -1,5 +1,7 @@
 #include "transmitter/core/phase_chain.h"
 
+#include "transmitter/core/phase_turns.h"
+
 #include <cmath>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -35,8 +37,9 @@ void advancePhaseReference(float& phase, long double inc, int steps, float* out)
 // the two differ only when the extended sum falls exactly on a single-precision midpoint, which
 // the tests look for over whole frames. The wrap subtracts two multiples of 2^-21, so it is
 // exact either way. The loop is written out because the compiler's x87 code shuffles the
-// register stack on every step and runs at half this speed.
-void advancePhase(float& phase, long double inc, int steps, float* out) {
+// register stack on every step and runs at half this speed. (Valgrind does not model the
+// precision control: under it the steps round to double precision.)
+void stepPhase(float& phase, long double inc, int steps, float* out) {
   if (steps <= 0) return;
   const float twoPi = twoPiSingle();
   fpu_control_t saved;
@@ -70,10 +73,18 @@ void advancePhase(float& phase, long double inc, int steps, float* out) {
 
 #else
 
-void advancePhase(float& phase, long double inc, int steps, float* out) {
+void stepPhase(float& phase, long double inc, int steps, float* out) {
   advancePhaseReference(phase, inc, steps, out);
 }
 
 #endif
+
+void advancePhase(float& phase, long double inc, int steps, float* out) {
+  if (steps > 0 && turnsApply(phase, inc)) {
+    advancePhaseInTurns(phase, inc, steps, out);
+  } else {
+    stepPhase(phase, inc, steps, out);
+  }
+}
 
 }  // namespace mosaic

@@ -9,10 +9,14 @@ float twoPiSingle();
 
 // Runs the phase accumulator over `steps` steps with the extended-precision increment `inc`
 // [rad/step]: phase = single(phase + inc), then phase -= twoPi if twoPi < phase. Writes the
-// phase after each step to `out` and leaves the last one in `phase`.
+// phase after each step to `out` and leaves the last one in `phase`. Turns that repeat an earlier
+// turn of the same run are written from its record (phase_turns.h), the rest step by step.
 void advancePhase(float& phase, long double inc, int steps, float* out);
 
-// The same, one plainly written step at a time; the reference for the fast version above.
+// The same, one step after the other, each step a single addition rounded to single precision.
+void stepPhase(float& phase, long double inc, int steps, float* out);
+
+// The same, one plainly written step at a time; the reference for the fast versions above.
 void advancePhaseReference(float& phase, long double inc, int steps, float* out);
 
 }  // namespace mosaic
