@@ -41,6 +41,15 @@ bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
     QMetaObject::invokeMethod(
         this, [this, id, g, at] { deliverFilled(id, g, at); }, Qt::QueuedConnection);
   });
+  worker_->setLostHandler([this](const QString& why) {
+    const unsigned g = generation_.load();
+    QMetaObject::invokeMethod(
+        this,
+        [this, g, why] {
+          if (running_ && g == generation_ && onLost_) onLost_(why.toStdString());
+        },
+        Qt::QueuedConnection);
+  });
   worker_->moveToThread(thread_.get());
   thread_->start(QThread::TimeCriticalPriority);
   return true;

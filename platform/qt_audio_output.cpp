@@ -29,6 +29,14 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
       QMetaObject::invokeMethod(
           this, [this, generation, at] { deliverPlayed(generation, at); }, Qt::QueuedConnection);
   });
+  worker_->setLostHandler([this, generation](const QString& why) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, why] {
+          if (running_ && generation == generation_ && onLost_) onLost_(why.toStdString());
+        },
+        Qt::QueuedConnection);
+  });
   worker_->moveToThread(thread_.get());
   thread_->start(QThread::TimeCriticalPriority);
   bool started = false;

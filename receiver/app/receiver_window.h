@@ -5,6 +5,7 @@
 // movie recorder, in that order; every button, check box and menu command goes through one
 // dispatch by its numeric id.
 
+#include "platform/sound_keeper.h"
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/slider_settings.h"
@@ -30,6 +31,7 @@ class QMessageBox;
 namespace mosaic {
 
 class PictureView;
+class StatusBanner;
 
 class ReceiverWindow : public QMainWindow {
   Q_OBJECT
@@ -54,6 +56,9 @@ class ReceiverWindow : public QMainWindow {
   const DisplaySettings& displaySettings() const { return display_; }
   const ReceiveChain& chain() const { return *chain_; }
   const MovieRecorder& recorder() const { return recorder_; }
+  // The recording device's state, and what the window says about it.
+  const SoundLink& soundLink() const { return soundKeeper_->link(); }
+  StatusBanner* statusBanner() const { return banner_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -77,6 +82,10 @@ class ReceiverWindow : public QMainWindow {
   void showRecorderControls();
   void reportRecorderProblem(const std::string& message);
   void keepNoteBox(QMessageBox* box);
+  // Opens the input afresh: a new receive chain, so that no sound from before a loss is mixed
+  // with the new.
+  bool openInput();
+  void showInputStatus(const std::string& status);
 
   ReceiverServices services_;
   DemodSettings demod_;
@@ -89,7 +98,9 @@ class ReceiverWindow : public QMainWindow {
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;
-  Capture capture_;  // last, so that it stops first
+  StatusBanner* banner_ = nullptr;
+  Capture capture_;  // late, so that it stops first
+  std::unique_ptr<SoundKeeper> soundKeeper_;
 };
 
 }  // namespace mosaic

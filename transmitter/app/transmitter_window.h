@@ -4,6 +4,7 @@
 // end: every time the sound device returns a buffer, the next frame is built from the picture
 // the video area shows. Every menu item and button forwards its numeric id to one dispatch.
 
+#include "platform/sound_keeper.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/app/transmitter_services.h"
@@ -23,6 +24,7 @@ class QMenuBar;
 namespace mosaic {
 
 class PlayPauseButton;
+class StatusBanner;
 class PositionBar;
 class VideoAreaWidget;
 
@@ -62,6 +64,10 @@ class TransmitterWindow : public QDialog {
   // Ending the window, by "Exit" or the close box, runs the shut-down once.
   void done(int result) override;
   void reject() override;
+
+  // The playback device's state, and what the window says about it (null before run()).
+  const SoundKeeper* soundKeeper() const { return soundKeeper_.get(); }
+  StatusBanner* statusBanner() const { return banner_; }
 
  protected:
   // Escape does not end the transmission; only "Exit" and the close box do.
@@ -126,6 +132,8 @@ class TransmitterWindow : public QDialog {
   QTimer stepTimer_;
   ComposedVideoArea area_;
   std::unique_ptr<TransmitOutput> output_;
+  StatusBanner* banner_ = nullptr;  // what is wrong with the sound output
+  std::unique_ptr<SoundKeeper> soundKeeper_;
   bool shutDown_ = false;
 };
 
