@@ -98,7 +98,7 @@ void CaptureWorker::onStateChanged() {
 }
 
 void CaptureWorker::checkArriving() {
-  if (stream_ && std::chrono::steady_clock::now() - lastData_ > kSilentLimit)
+  if (source_ && std::chrono::steady_clock::now() - lastData_ > kSilentLimit)
     reportLost(QStringLiteral("no sound has arrived for %1 s")
                    .arg(std::chrono::duration_cast<std::chrono::seconds>(kSilentLimit).count()));
 }

@@ -8,6 +8,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <chrono>
@@ -58,7 +59,8 @@ class CaptureWorker : public QObject {
   bool lostReported_ = false;
   CaptureBuffers buffers_;
   std::unique_ptr<QAudioSource> source_;
-  QIODevice* stream_ = nullptr;
+  // The source deletes its stream when the sound server goes away; the pointer then clears.
+  QPointer<QIODevice> stream_;
   // An odd byte left over from a read, waiting for its partner.
   bool haveOddByte_ = false;
   char oddByte_ = 0;

@@ -29,6 +29,7 @@ QtAudioInput::~QtAudioInput() { close(); }
 bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
+  anchorSoundServerConnection(format);
   const auto device = deviceId_.isEmpty() ? defaultDeviceFor(SoundDirection::Recording, format)
                                           : inputDeviceWithId(deviceId_);
   if (!device) return false;

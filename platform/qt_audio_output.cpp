@@ -17,6 +17,7 @@ QtAudioOutput::~QtAudioOutput() { close(); }
 bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
+  anchorSoundServerConnection(format);
   const auto device = defaultDeviceFor(SoundDirection::Playback, format);
   if (!device) return false;
   onBufferDone_ = std::move(onBufferDone);
