@@ -24,10 +24,11 @@ class SoundKeeper : public QObject {
   // Call with the reason when the device reports its stream lost.
   void lost(const std::string& why);
   void stop();
+  // Tries a device that is down again now (the timer and the device list do this).
+  void retry();
   const SoundLink& link() const { return link_; }
 
  private:
-  void retry();
   void followState();
 
   SoundLink link_;

@@ -57,7 +57,7 @@ class ReceiverWindow : public QMainWindow {
   const ReceiveChain& chain() const { return *chain_; }
   const MovieRecorder& recorder() const { return recorder_; }
   // The recording device's state, and what the window says about it.
-  const SoundLink& soundLink() const { return soundKeeper_->link(); }
+  SoundKeeper& soundKeeper() { return *soundKeeper_; }
   StatusBanner* statusBanner() const { return banner_; }
 
  protected:

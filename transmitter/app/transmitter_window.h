@@ -66,7 +66,7 @@ class TransmitterWindow : public QDialog {
   void reject() override;
 
   // The playback device's state, and what the window says about it (null before run()).
-  const SoundKeeper* soundKeeper() const { return soundKeeper_.get(); }
+  SoundKeeper* soundKeeper() { return soundKeeper_.get(); }
   StatusBanner* statusBanner() const { return banner_; }
 
  protected:
