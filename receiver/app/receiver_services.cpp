@@ -18,7 +18,8 @@ std::optional<QString> chooseMovieFileWithDialog(QWidget* parent) {
 }
 
 ReceiverServices desktopServices() {
-  return ReceiverServices{chooseMovieFileWithDialog, [] { launchMixer(MixerView::Recording); }};
+  return ReceiverServices{chooseMovieFileWithDialog,
+                          [] { launchMixerOrExplain(MixerView::Recording); }};
 }
 
 }  // namespace mosaic
