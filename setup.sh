@@ -105,6 +105,8 @@ run_tests() {
   configure_and_build "$build_dir-sanitize" -DMOSAIC_WERROR=ON -DMOSAIC_SANITIZE=ON -DMOSAIC_BUILD_APPS=OFF \
     -DMOSAIC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
   ctest --test-dir "$build_dir-sanitize" --output-on-failure -j "$jobs"
+  echo "setup: fuzzing the parsers for a bounded time (clang, address and undefined-behaviour sanitizers)"
+  MOSAIC_FUZZ_BUILD_DIR="$build_dir-fuzz" MOSAIC_JOBS="$jobs" "$here/fuzz/run-fuzzers.sh"
 }
 
 case "${1:-}" in

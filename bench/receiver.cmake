@@ -9,3 +9,8 @@ if(TARGET mosaic_tool_lib)
     SOURCES receiver_decode_bench.cpp
     LIBS mosaic_tool_lib)
 endif()
+
+# The tuning aid: offset estimator and display spectrum per capture buffer.
+mosaic_add_bench(tuning_bench
+  SOURCES tuning_bench.cpp
+  LIBS mosaic_rx_core mosaic_tx_core)

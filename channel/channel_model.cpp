@@ -1,74 +1,91 @@
 #include "channel/channel_model.h"
 
-#include "channel/fft_filter.h"
+#include "channel/channel_stages.h"
 #include "signal/rounding.h"
 
-#include <samplerate.h>
-
-#include <algorithm>
-#include <cmath>
-#include <complex>
-#include <random>
+#include <memory>
 
 namespace mosaic {
 
 namespace {
 
-constexpr double kNoiseBandwidthHz = 3000.0;
-
-// Blackman window over 2 half + 1 taps, at offset j from the centre.
-double blackman(int j, int half) {
-  const double t = M_PI * (j + half) / half;  // 0 .. 2 pi
-  return 0.42 - 0.5 * std::cos(t) + 0.08 * std::cos(2 * t);
-}
-
-// Taps each side of the centre for filters at `rateHz`: about 40 ms, which leaves transition
-// bands near 100 Hz wide.
-int halfLength(int rateHz) { return std::max(64, rateHz / 25); }
-
-double meanPower(const std::vector<float>& x) {
+// The mean power of a stream, summed in the order the samples come.
+struct PowerMeter {
   double sum = 0.0;
-  for (float v : x) sum += static_cast<double>(v) * v;
-  return x.empty() ? 0.0 : sum / static_cast<double>(x.size());
+  std::size_t count = 0;
+  void add(const float* x, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) sum += static_cast<double>(x[i]) * x[i];
+    count += n;
+  }
+  double mean() const { return count == 0 ? 0.0 : sum / static_cast<double>(count); }
+};
+
+// Stages run one after the other on each piece.
+class StageChain {
+ public:
+  void add(std::unique_ptr<ChannelStage> stage) { stages_.push_back(std::move(stage)); }
+
+  template <typename Sink>
+  bool push(const float* x, std::size_t count, Sink& sink) {
+    for (auto& stage : stages_) {
+      next_.clear();
+      stage->process(x, count, next_);
+      held_.swap(next_);
+      x = held_.data();
+      count = held_.size();
+    }
+    return count == 0 || sink(x, count);
+  }
+
+  template <typename Sink>
+  bool finish(Sink& sink) {
+    held_.clear();
+    for (auto& stage : stages_) {
+      next_.clear();
+      stage->process(held_.data(), held_.size(), next_);
+      stage->finish(next_);
+      held_.swap(next_);
+    }
+    return held_.empty() || sink(held_.data(), held_.size());
+  }
+
+ private:
+  std::vector<std::unique_ptr<ChannelStage>> stages_;
+  std::vector<float> held_, next_;
+};
+
+// One run over the whole source through `chain`.
+template <typename Sink>
+bool runPass(ChannelSource& source, StageChain& chain, Sink& sink, long pieceSamples) {
+  if (!source.rewind()) return false;
+  std::vector<float> piece(static_cast<std::size_t>(pieceSamples));
+  for (;;) {
+    const long got = source.read(piece.data(), pieceSamples);
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (!chain.push(piece.data(), static_cast<std::size_t>(got), sink)) return false;
+  }
+  return chain.finish(sink);
 }
 
-// One path's complex fading gain at every sample: complex Gaussian noise at a low rate,
-// shaped by a Gaussian filter to the Doppler spread, interpolated to the audio rate.
-std::vector<std::complex<double>> fadingGains(std::size_t samples, int rateHz, double spreadHz,
-                                              std::mt19937_64& rng) {
-  const double sigmaHz = spreadHz / 2.0;                   // one standard deviation of the spectrum
-  const double tapRate = std::max(50.0, 20.0 * spreadHz);  // [Hz] rate of the gain process
-  const double sigmaT = 1.0 / (2.0 * M_PI * sigmaHz) * tapRate;  // [taps] of the Gaussian filter
-  const int half = static_cast<int>(std::ceil(4.0 * sigmaT));
-  std::vector<double> h(2 * half + 1);
-  double energy = 0.0;
-  for (int j = -half; j <= half; ++j) {
-    h[j + half] = std::exp(-0.5 * (j / sigmaT) * (j / sigmaT));
-    energy += h[j + half] * h[j + half];
+class VectorSource : public ChannelSource {
+ public:
+  explicit VectorSource(const std::vector<float>& x) : x_(x) {}
+  bool rewind() override {
+    at_ = 0;
+    return true;
   }
-  for (auto& v : h) v /= std::sqrt(energy);  // unit output power from unit input power
+  long read(float* out, long max) override {
+    const std::size_t n = std::min(x_.size() - at_, static_cast<std::size_t>(max));
+    std::copy_n(x_.begin() + static_cast<std::ptrdiff_t>(at_), n, out);
+    at_ += n;
+    return static_cast<long>(n);
+  }
 
-  const auto taps =
-      static_cast<std::size_t>(std::ceil(static_cast<double>(samples) / (rateHz / tapRate))) + 2;
-  std::normal_distribution<double> gauss(0.0, std::sqrt(0.5));
-  std::vector<std::complex<double>> noise(taps + h.size());
-  for (auto& v : noise) v = {gauss(rng), gauss(rng)};
-  std::vector<std::complex<double>> slow(taps);
-  for (std::size_t i = 0; i < taps; ++i) {
-    std::complex<double> acc;
-    for (std::size_t k = 0; k < h.size(); ++k) acc += h[k] * noise[i + k];
-    slow[i] = acc;
-  }
-  std::vector<std::complex<double>> gains(samples);
-  const double tapsPerSample = tapRate / rateHz;
-  for (std::size_t n = 0; n < samples; ++n) {
-    const double pos = static_cast<double>(n) * tapsPerSample;
-    const auto i = static_cast<std::size_t>(pos);
-    const double frac = pos - static_cast<double>(i);
-    gains[n] = slow[i] * (1.0 - frac) + slow[i + 1] * frac;
-  }
-  return gains;
-}
+ private:
+  const std::vector<float>& x_;
+  std::size_t at_ = 0;
+};
 
 }  // namespace
 
@@ -97,98 +114,92 @@ std::optional<Fading> parseFading(const std::string& name) {
   return std::nullopt;
 }
 
+bool runChannel(ChannelSource& source, int rateHz, const ChannelSettings& s,
+                const std::function<bool(const float* y, std::size_t count)>& sink,
+                long pieceSamples) {
+  // In the order a signal meets them: the sending sound card's clock, the path through the
+  // ionosphere, the receiver's mistuning, the noise, the receiver's filter.
+  const bool fading = s.fading != Fading::None && fadingProfile(s.fading).spreadHz > 0.0;
+  std::size_t length = 0;  // after the clock error, which the fading needs to know
+  if (fading) {
+    StageChain chain;
+    chain.add(std::make_unique<ClockErrorStage>(s.clockPpm));
+    auto count = [&length](const float*, std::size_t n) {
+      length += n;
+      return true;
+    };
+    if (!runPass(source, chain, count, pieceSamples)) return false;
+  }
+  auto upToNoise = [&] {
+    StageChain chain;
+    chain.add(std::make_unique<ClockErrorStage>(s.clockPpm));
+    if (fading)
+      chain.add(std::make_unique<FadingStage>(rateHz, fadingProfile(s.fading), s.seed, length));
+    chain.add(std::make_unique<ShiftStage>(rateHz, s.offsetHz));
+    return chain;
+  };
+  double power = 0.0;
+  if (s.snrDb) {
+    StageChain chain = upToNoise();
+    PowerMeter meter;
+    auto measure = [&meter](const float* y, std::size_t n) {
+      meter.add(y, n);
+      return true;
+    };
+    if (!runPass(source, chain, measure, pieceSamples)) return false;
+    power = meter.mean();
+  }
+  StageChain chain = upToNoise();
+  if (s.snrDb) chain.add(std::make_unique<NoiseStage>(rateHz, *s.snrDb, s.seed, power));
+  if (s.passLowHz && s.passHighHz)
+    chain.add(std::make_unique<FilterStage>(bandPassTaps(rateHz, *s.passLowHz, *s.passHighHz)));
+  auto out = [&sink](const float* y, std::size_t n) { return sink(y, n); };
+  return runPass(source, chain, out, pieceSamples);
+}
+
+std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
+                                const ChannelSettings& settings) {
+  VectorSource source(input);
+  std::vector<float> out;
+  out.reserve(input.size());
+  runChannel(source, rateHz, settings, [&out](const float* y, std::size_t n) {
+    out.insert(out.end(), y, y + n);
+    return true;
+  });
+  return out;
+}
+
 std::vector<float> hilbertTransform(const std::vector<float>& x) {
-  // The ideal 90-degree shifter has taps 2 / (pi j) at odd offsets j; windowed to a finite length.
-  const int half = 255;
-  std::vector<double> h(2 * half + 1, 0.0);
-  for (int j = -half; j <= half; ++j)
-    if (j % 2 != 0) h[j + half] = 2.0 / (M_PI * j) * blackman(j, half + 1);
-  return filterCentred(x, h);
+  return filterCentred(x, hilbertTaps());
 }
 
 std::vector<float> shiftFrequency(const std::vector<float>& x, int rateHz, double offsetHz) {
-  if (offsetHz == 0.0) return x;
-  const auto q = hilbertTransform(x);
-  std::vector<float> y(x.size());
-  const double w = 2.0 * M_PI * offsetHz / rateHz;
-  for (std::size_t n = 0; n < x.size(); ++n) {
-    const double phase = std::fmod(w * static_cast<double>(n), 2.0 * M_PI);
-    y[n] = static_cast<float>(x[n] * std::cos(phase) - q[n] * std::sin(phase));
-  }
-  return y;
+  ShiftStage stage(rateHz, offsetHz);
+  return runStage(stage, x);
 }
 
 std::vector<float> applyFading(const std::vector<float>& x, int rateHz, FadingProfile profile,
                                std::uint64_t seed) {
   if (profile.spreadHz <= 0.0) return x;
-  std::mt19937_64 rng(seed ^ 0x5f3759dfULL);
-  const auto q = hilbertTransform(x);
-  const auto g1 = fadingGains(x.size(), rateHz, profile.spreadHz, rng);
-  const auto g2 = fadingGains(x.size(), rateHz, profile.spreadHz, rng);
-  const auto delay = static_cast<std::size_t>(std::lround(profile.delayMs * 1e-3 * rateHz));
-  std::vector<float> y(x.size());
-  // Each path carries half the power: Re{(g1 a(t) + g2 a(t - delay)) / sqrt 2}.
-  const double scale = 1.0 / std::sqrt(2.0);
-  for (std::size_t n = 0; n < x.size(); ++n) {
-    const std::complex<double> a(x[n], q[n]);
-    const std::complex<double> b =
-        n >= delay ? std::complex<double>(x[n - delay], q[n - delay]) : 0.0;
-    y[n] = static_cast<float>(((g1[n] * a + g2[n] * b) * scale).real());
-  }
-  return y;
+  FadingStage stage(rateHz, profile, seed, x.size());
+  return runStage(stage, x);
 }
 
 std::vector<float> addNoise(const std::vector<float>& x, int rateHz, double snrDb,
                             std::uint64_t seed) {
-  // White noise spreads its power over 0 .. rate/2; the SNR counts what falls into 3000 Hz.
-  const double noisePower =
-      meanPower(x) / std::pow(10.0, snrDb / 10.0) * (rateHz / 2.0) / kNoiseBandwidthHz;
-  std::mt19937_64 rng(seed);
-  std::normal_distribution<double> gauss(0.0, std::sqrt(noisePower));
-  std::vector<float> y(x.size());
-  for (std::size_t n = 0; n < x.size(); ++n) y[n] = static_cast<float>(x[n] + gauss(rng));
-  return y;
+  PowerMeter meter;
+  meter.add(x.data(), x.size());
+  NoiseStage stage(rateHz, snrDb, seed, meter.mean());
+  return runStage(stage, x);
 }
 
 std::vector<float> bandPass(const std::vector<float>& x, int rateHz, double lowHz, double highHz) {
-  const int half = halfLength(rateHz);
-  std::vector<double> h(2 * half + 1);
-  const double lo = lowHz / rateHz, hi = highHz / rateHz;  // [cycles/sample]
-  for (int j = -half; j <= half; ++j) {
-    const double ideal =
-        j == 0 ? 2.0 * (hi - lo)
-               : (std::sin(2.0 * M_PI * hi * j) - std::sin(2.0 * M_PI * lo * j)) / (M_PI * j);
-    h[j + half] = ideal * blackman(j, half + 1);
-  }
-  return filterCentred(x, h);
+  return filterCentred(x, bandPassTaps(rateHz, lowHz, highHz));
 }
 
 std::vector<float> clockError(const std::vector<float>& x, double ppm) {
-  if (ppm == 0.0 || x.empty()) return x;
-  const double ratio = 1.0 / (1.0 + ppm * 1e-6);
-  std::vector<float> y(static_cast<std::size_t>(std::ceil(static_cast<double>(x.size()) * ratio)) +
-                       16);
-  SRC_DATA data{};
-  data.data_in = x.data();
-  data.input_frames = static_cast<long>(x.size());
-  data.data_out = y.data();
-  data.output_frames = static_cast<long>(y.size());
-  data.src_ratio = ratio;
-  if (src_simple(&data, SRC_SINC_BEST_QUALITY, 1) != 0) return x;
-  y.resize(static_cast<std::size_t>(data.output_frames_gen));
-  return y;
-}
-
-std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
-                                const ChannelSettings& s) {
-  // In the order a signal meets them: the sending sound card's clock, the path through the
-  // ionosphere, the receiver's mistuning, the noise, the receiver's filter.
-  std::vector<float> y = clockError(input, s.clockPpm);
-  if (s.fading != Fading::None) y = applyFading(y, rateHz, fadingProfile(s.fading), s.seed);
-  y = shiftFrequency(y, rateHz, s.offsetHz);
-  if (s.snrDb) y = addNoise(y, rateHz, *s.snrDb, s.seed);
-  if (s.passLowHz && s.passHighHz) y = bandPass(y, rateHz, *s.passLowHz, *s.passHighHz);
-  return y;
+  ClockErrorStage stage(ppm);
+  return runStage(stage, x);
 }
 
 std::vector<std::int16_t> toSamples(const std::vector<float>& output, long* limited) {

@@ -2,7 +2,9 @@
 // A radio channel for testing Mosaic TV without a radio: multipath fading, mistuning, noise,
 // the transceiver's passband and a sound card's clock error, applied to a recording.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +34,24 @@ struct ChannelSettings {
   std::uint64_t seed = 1;  // the same seed gives the same noise and fading
 };
 
+// A recording that the channel reads from the start as often as it needs (up to three times:
+// the fading needs the signal's length and the noise its mean power before they begin).
+class ChannelSource {
+ public:
+  virtual ~ChannelSource() = default;
+  // Goes back to the first sample; false when that cannot be done.
+  virtual bool rewind() = 0;
+  // Reads up to `max` samples into `out`; how many, 0 at the end, -1 on an error.
+  virtual long read(float* out, long max) = 0;
+};
+
+// The channel's output for `source` at `rateHz`, piece by piece: `sink` gets every piece in order
+// and may stop the run by returning false. Memory does not grow with the recording's length, and
+// the output does not depend on `pieceSamples`. False when the source or the sink failed.
+bool runChannel(ChannelSource& source, int rateHz, const ChannelSettings& settings,
+                const std::function<bool(const float* y, std::size_t count)>& sink,
+                long pieceSamples = 65536);
+
 // The channel's output for `input` at `rateHz`. The output has the input's length, apart from
 // the length change of a clock error.
 std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
@@ -41,7 +61,7 @@ std::vector<float> applyChannel(const std::vector<float>& input, int rateHz,
 // `limited`, when given, counts the samples that had to be limited.
 std::vector<std::int16_t> toSamples(const std::vector<float>& output, long* limited = nullptr);
 
-// The stages, each usable alone.
+// The stages, each usable alone, on whole recordings.
 // The analytic signal's imaginary part (a 90-degree shift of every frequency) by a windowed FIR.
 std::vector<float> hilbertTransform(const std::vector<float>& x);
 // Shifts every frequency of `x` by `offsetHz`.

@@ -32,32 +32,60 @@ void fftInPlace(std::vector<std::complex<double>>& a, bool inverse) {
     for (auto& v : a) v /= static_cast<double>(n);
 }
 
-std::vector<float> filterCentred(const std::vector<float>& x, const std::vector<double>& h) {
-  const std::size_t taps = h.size();
-  const std::size_t delay = (taps - 1) / 2;
-  std::size_t size = 1;
-  while (size < 4 * taps) size <<= 1;
-  const std::size_t block = size - taps + 1;
+CentredFilter::CentredFilter(const std::vector<double>& h)
+    : taps_(h.size()), delay_((h.size() - 1) / 2), size_(1) {
+  while (size_ < 4 * taps_) size_ <<= 1;
+  block_ = size_ - taps_ + 1;
+  spectrum_.assign(size_, {});
+  for (std::size_t k = 0; k < taps_; ++k) spectrum_[k] = h[k];
+  fftInPlace(spectrum_, false);
+  buffer_.resize(size_);
+  sum_.assign(size_, 0.0);
+  pending_.reserve(block_);
+}
 
-  std::vector<std::complex<double>> H(size);
-  for (std::size_t k = 0; k < taps; ++k) H[k] = h[k];
-  fftInPlace(H, false);
-
-  // Overlap-add over the input followed by `delay` zeros, so that the centred output covers x.
-  const std::size_t total = x.size() + delay;
-  std::vector<double> y(total + size, 0.0);
-  std::vector<std::complex<double>> buf(size);
-  for (std::size_t start = 0; start < total; start += block) {
-    std::fill(buf.begin(), buf.end(), std::complex<double>());
-    for (std::size_t i = 0; i < block && start + i < x.size(); ++i) buf[i] = x[start + i];
-    fftInPlace(buf, false);
-    for (std::size_t i = 0; i < size; ++i) buf[i] *= H[i];
-    fftInPlace(buf, true);
-    for (std::size_t i = 0; i < size; ++i) y[start + i] += buf[i].real();
+void CentredFilter::process(const float* x, std::size_t count, std::vector<float>& out) {
+  received_ += count;
+  while (count > 0) {
+    const std::size_t take = std::min(count, block_ - pending_.size());
+    pending_.insert(pending_.end(), x, x + take);
+    x += take;
+    count -= take;
+    if (pending_.size() == block_) runBlock(block_, out);
   }
-  // The plain convolution's sample n + delay is the centred output's sample n.
-  std::vector<float> out(x.size());
-  for (std::size_t n = 0; n < x.size(); ++n) out[n] = static_cast<float>(y[n + delay]);
+}
+
+void CentredFilter::finish(std::vector<float>& out) {
+  // The input is followed by `delay_` zeros, so that the centred output covers all of it.
+  const std::size_t total = received_ + delay_;
+  while (blockStart_ < total) runBlock(pending_.size(), out);
+}
+
+void CentredFilter::runBlock(std::size_t valid, std::vector<float>& out) {
+  std::fill(buffer_.begin(), buffer_.end(), std::complex<double>());
+  for (std::size_t i = 0; i < valid; ++i) buffer_[i] = pending_[i];
+  pending_.clear();
+  fftInPlace(buffer_, false);
+  for (std::size_t i = 0; i < size_; ++i) buffer_[i] *= spectrum_[i];
+  fftInPlace(buffer_, true);
+  for (std::size_t i = 0; i < size_; ++i) sum_[i] += buffer_[i].real();
+  // The next block starts block_ samples on: what lies before it is complete. The plain
+  // convolution's sample m is the centred output's sample m - delay.
+  for (std::size_t i = 0; i < block_; ++i) {
+    const std::size_t m = blockStart_ + i;
+    if (m >= delay_ && m - delay_ < received_) out.push_back(static_cast<float>(sum_[i]));
+  }
+  std::copy(sum_.begin() + static_cast<std::ptrdiff_t>(block_), sum_.end(), sum_.begin());
+  std::fill(sum_.end() - static_cast<std::ptrdiff_t>(block_), sum_.end(), 0.0);
+  blockStart_ += block_;
+}
+
+std::vector<float> filterCentred(const std::vector<float>& x, const std::vector<double>& h) {
+  CentredFilter filter(h);
+  std::vector<float> out;
+  out.reserve(x.size());
+  filter.process(x.data(), x.size(), out);
+  filter.finish(out);
   return out;
 }
 

@@ -64,7 +64,8 @@ void QtAudioInput::start() {
   if (!worker_ || running_) return;
   bool started = false;
   QMetaObject::invokeMethod(
-      worker_, [this, &started] { started = worker_->start(); }, Qt::BlockingQueuedConnection);
+      worker_, [worker = worker_, &started] { started = worker->start(); },
+      Qt::BlockingQueuedConnection);
   running_ = started;
 }
 

@@ -42,7 +42,8 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   thread_->start(QThread::TimeCriticalPriority);
   bool started = false;
   QMetaObject::invokeMethod(
-      worker_, [this, &started] { started = worker_->start(); }, Qt::BlockingQueuedConnection);
+      worker_, [worker = worker_, &started] { started = worker->start(); },
+      Qt::BlockingQueuedConnection);
   if (!started) {
     close();
     return false;

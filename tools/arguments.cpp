@@ -39,6 +39,18 @@ bool Arguments::flag(const std::string& name) {
   return false;
 }
 
+std::optional<std::string> Arguments::takeInput(bool missingValue, std::string* input) {
+  const std::string& arg = args_[pos_];
+  if (missingValue) return arg + " needs a value";
+  if (arg == "-") return "standard input cannot be read; name a file (./- for a file called -)";
+  if (!arg.empty() && arg[0] == '-') return "unknown option " + arg;
+  if (arg.empty()) return std::string("an input path must not be empty");
+  if (!input) return "unexpected argument " + arg;
+  if (!input->empty()) return "more than one input: " + arg;
+  *input = next();
+  return std::nullopt;
+}
+
 std::optional<long long> parseInteger(const std::string& text) {
   if (text.empty()) return std::nullopt;
   errno = 0;

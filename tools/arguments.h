@@ -24,6 +24,11 @@ class Arguments {
   std::optional<std::string> option(const std::string& name, bool& missingValue);
   // If the next argument is the flag `name`, consumes it.
   bool flag(const std::string& name);
+  // Ends every command's chain of options, for the next argument when no option took it. Returns
+  // the usage error to report when it is an option whose value is missing (`missingValue`), an
+  // unknown option, an empty name, "-" (no command reads standard input) or a second input;
+  // otherwise consumes it as `input`. A command without inputs passes nullptr.
+  std::optional<std::string> takeInput(bool missingValue, std::string* input);
 
  private:
   std::vector<std::string> args_;

@@ -3,11 +3,14 @@
 #include "channel/channel_model.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
+#include "tools/pending_file.h"
 #include "tools/sound_reader.h"
 #include "tools/sound_writer.h"
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace mosaic::tool {
 
@@ -66,35 +69,57 @@ int runChannel(const std::vector<std::string>& argv) {
       const auto n = parseInteger(*seed);
       if (!n || *n < 0) return usageError(cmd, "--seed wants a whole number, 0 or more");
       settings.seed = static_cast<std::uint64_t>(*n);
-    } else if (missing) {
-      return usageError(cmd, args.peek() + " needs a value");
-    } else if (!args.peek().empty() && args.peek()[0] == '-') {
-      return usageError(cmd, "unknown option " + args.peek());
-    } else if (input.empty()) {
-      input = args.next();
-    } else {
-      return usageError(cmd, "more than one input: " + args.peek());
+    } else if (auto problem = args.takeInput(missing, &input)) {
+      return usageError(cmd, *problem);
     }
   }
   if (input.empty()) return usageError(cmd, "no input recording");
   if (output.empty()) return usageError(cmd, "no output file (-o OUT.wav)");
+  if (std::string problem; !checkOutputPath(output, {input}, problem))
+    return usageError(cmd, problem);
 
-  Sound sound;
+  // Read from the start once per pass of the channel, a piece at a time.
+  class FileSource : public ChannelSource {
+   public:
+    FileSource(const std::string& path, std::string& error) : path_(path), error_(error) {}
+    bool rewind() override {
+      reader_ = std::make_unique<SoundFileReader>();
+      return reader_->open(path_, ChannelChoice::Mix, error_);
+    }
+    long read(float* out, long max) override { return reader_->read(out, max, error_); }
+    const SoundFileReader& reader() const { return *reader_; }
+
+   private:
+    std::string path_;
+    std::string& error_;
+    std::unique_ptr<SoundFileReader> reader_;
+  };
+
   std::string error;
-  if (!readSound(input, ChannelChoice::Mix, sound, error)) return failure(error);
-  if (settings.passHighHz && *settings.passHighHz >= sound.rateHz / 2.0)
+  FileSource source(input, error);
+  if (!source.rewind()) return failure(error);
+  const int rateHz = source.reader().rateHz();
+  if (source.reader().frames() <= 0) return failure(input + " holds no sound");
+  if (settings.passHighHz && *settings.passHighHz >= rateHz / 2.0)
     return usageError(cmd, "--passband must stay below half the recording's rate (" +
-                               std::to_string(sound.rateHz / 2) + " Hz)");
+                               std::to_string(rateHz / 2) + " Hz)");
 
-  const std::vector<float> out = applyChannel(sound.samples, sound.rateHz, settings);
-  long clipped = 0;
-  const std::vector<std::int16_t> pcm = toSamples(out, &clipped);
-  WavWriter wav(output, sound.rateHz);
-  if (!wav.open(error) || !wav.write(pcm.data(), static_cast<long>(pcm.size()), error) ||
-      !wav.finish(error))
-    return failure(error);
+  const auto expected = static_cast<long long>(static_cast<double>(source.reader().frames()) /
+                                               (1.0 + settings.clockPpm * 1e-6)) +
+                        16;
+  WavWriter wav(output, rateHz, expected);
+  if (!wav.open(error)) return failure(error);
+  long long clipped = 0;
+  const bool ran = runChannel(source, rateHz, settings, [&](const float* y, std::size_t count) {
+    long limited = 0;
+    const std::vector<std::int16_t> pcm = toSamples(std::vector<float>(y, y + count), &limited);
+    clipped += limited;
+    return wav.write(pcm.data(), static_cast<long>(count), error);
+  });
+  if (!ran) return failure(error.empty() ? "cannot read " + input : error);
+  if (!wav.finish(error)) return failure(error);
   if (clipped > 0)
-    std::fprintf(stderr, "mosaic: note: %ld samples were limited to 16 bits\n", clipped);
+    std::fprintf(stderr, "mosaic: note: %lld samples were limited to 16 bits\n", clipped);
   return kExitOk;
 }
 

@@ -2,13 +2,16 @@
 // it from start-up: the last picture, one picture per buffer, and the movie file.
 
 #include "receiver/app/picture_image.h"
+#include "receiver/core/movie/disk_movie_files.h"
 #include "receiver/core/slider_scales.h"
+#include "receiver/core/tuning/slider_offset.h"
 #include "signal/timing.h"
 #include "tools/arguments.h"
+#include "tools/auto_tune.h"
 #include "tools/command.h"
 #include "tools/decode_recording.h"
 #include "tools/display_options.h"
-#include "tools/output_file.h"
+#include "tools/pending_file.h"
 #include "tools/picture_files.h"
 
 #include <QString>
@@ -31,6 +34,8 @@ const char* const kOptionHelp =
     "  --movie OUT.49         the movie file: one 7056-byte frame per buffer\n"
     "  --coarse HZ            coarse tuning, -20 .. 20 in steps of 0.1 (default 0)\n"
     "  --fine HZ              fine tuning, -4 .. 4 in steps of 0.02 (default 0)\n"
+    "  --auto-tune            estimate the tuning from the recording, decode with it and print\n"
+    "                         it as 'tuning: <offset> Hz' (instead of --coarse and --fine)\n"
     "  --balance N            colour balance, -200 .. 200 (default 67)\n"
     "  --no-half-pixel        switch \"+ half pixel\" off (it starts on)\n"
     "  --channel left|right   decode one channel instead of the mix of all\n";
@@ -52,6 +57,9 @@ struct Options {
   DemodSettings demod;
   DisplaySettings display;
   ChannelChoice channel = ChannelChoice::Mix;
+  std::vector<std::string> outputFiles;  // every output file named, to be checked
+  bool autoTune = false;
+  bool tuningGiven = false;
 };
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
@@ -63,21 +71,27 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
   std::string error;
   while (args.more()) {
     bool missing = false;
-    const std::string name = args.peek();
     if (auto v = args.option("-o", missing)) {
       o.picture = *v;
+      o.outputFiles.push_back(*v);
     } else if (auto v = args.option("--frames-dir", missing)) {
       o.framesDir = *v;
+      if (!checkOutputFolder(*v, error)) return usageError(cmd, error);
     } else if (auto v = args.option("--movie", missing)) {
       o.movie = *v;
+      o.outputFiles.push_back(*v);
     } else if (auto v = args.option("--coarse", missing)) {
       const auto hz = tuningOnGrid(*v, kCoarseStepsPerHz);
       if (!hz) return usageError(cmd, "--coarse wants -20 to 20 Hz in steps of 0.1, not " + *v);
       o.demod.coarseHz = *hz;
+      o.tuningGiven = true;
     } else if (auto v = args.option("--fine", missing)) {
       const auto hz = tuningOnGrid(*v, kFineStepsPerHz);
       if (!hz) return usageError(cmd, "--fine wants -4 to 4 Hz in steps of 0.02, not " + *v);
       o.demod.fineHz = *hz;
+      o.tuningGiven = true;
+    } else if (args.flag("--auto-tune")) {
+      o.autoTune = true;
     } else if (auto v = args.option("--balance", missing)) {
       const auto n = integerIn(*v, balanceAt(0), balanceAt(kSliderMaximum));
       if (!n) return usageError(cmd, "--balance wants a whole number from -200 to 200, not " + *v);
@@ -95,17 +109,18 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       } else {
         return usageError(cmd, "--channel wants left or right, not " + *v);
       }
-    } else if (missing) {
-      return usageError(cmd, name + " needs a value");
-    } else if (!name.empty() && name[0] == '-' && name != "-") {
-      return usageError(cmd, "unknown option " + name);
-    } else if (o.input.empty()) {
-      o.input = args.next();
-    } else {
-      return usageError(cmd, "more than one input: " + name);
+    } else if (auto problem = args.takeInput(missing, &o.input)) {
+      return usageError(cmd, *problem);
     }
   }
   if (o.input.empty()) return usageError(cmd, "no input recording");
+  for (const auto& output : o.outputFiles) {
+    if (!checkOutputPath(output, {o.input}, error)) return usageError(cmd, error);
+  }
+  if (!o.picture.empty() && o.picture == o.movie)
+    return usageError(cmd, "-o and --movie name the same file " + o.movie);
+  if (o.autoTune && o.tuningGiven)
+    return usageError(cmd, "--auto-tune sets the tuning itself; leave out --coarse and --fine");
   return std::nullopt;
 }
 
@@ -116,32 +131,34 @@ int runDecode(const std::vector<std::string>& argv) {
   if (auto status = parse(argv, o)) return *status;
 
   std::string error;
+  std::optional<TuningEstimate> tuning;
+  if (o.autoTune) {
+    TuningEstimate estimate;
+    if (!estimateRecordingTuning(o.input, o.channel, estimate, error)) return failure(error);
+    if (estimate.valid) {
+      applyTuningPositions(tuningPositions(estimate.offsetHz), o.demod);
+      tuning = estimate;
+    }
+  }
   RecordingReader reader;
   if (!reader.open(o.input, o.channel, error)) return failure(error);
 
   if (!o.framesDir.empty() && !makeFolder(o.framesDir, error)) return failure(error);
+  // The movie file is written frame by frame as the receiver's recorder writes its blocks.
   std::unique_ptr<PendingFile> movieFile;
-  std::FILE* movie = nullptr;
+  std::unique_ptr<MovieFile> movie;
   if (!o.movie.empty()) {
     movieFile = std::make_unique<PendingFile>(o.movie);
-    movie = std::fopen(movieFile->tempPath().c_str(), "wb");
-    if (!movie) return failure("cannot write " + o.movie);
+    if (!movieFile->open(error)) return failure(error);
+    movie = movieFileOnDescriptor(movieFile->descriptor());
   }
-  auto closeMovie = [&movie] {
-    const bool ok = movie && std::fclose(movie) == 0;
-    movie = nullptr;
-    return ok;
-  };
 
   int buffers = 0;
   BufferFeeder feeder(o.demod, o.display, [&](const ReceiveChain& chain) {
     ++buffers;
-    if (movie) {
-      const auto frame = chain.movieFrame();
-      if (std::fwrite(frame.data(), 1, frame.size(), movie) != frame.size()) {
-        error = "cannot write " + o.movie;
-        return false;
-      }
+    if (movie && movie->appendFrames(chain.movieFrame().data(), 1, error) != 1) {
+      error = "cannot write " + o.movie + ": " + error;
+      return false;
     }
     if (!o.framesDir.empty()) {
       return writeImage(pictureImage(chain.bitmap(), o.display.screenSize),
@@ -152,15 +169,9 @@ int runDecode(const std::vector<std::string>& argv) {
 
   std::vector<std::int16_t> piece;
   for (;;) {
-    if (!reader.next(piece, error)) {
-      closeMovie();
-      return failure(error);
-    }
+    if (!reader.next(piece, error)) return failure(error);
     if (piece.empty()) break;
-    if (!feeder.feed(piece.data(), piece.size())) {
-      closeMovie();
-      return failure(error);
-    }
+    if (!feeder.feed(piece.data(), piece.size())) return failure(error);
   }
   if (feeder.leftOver() > 0) {
     std::fprintf(
@@ -169,16 +180,25 @@ int runDecode(const std::vector<std::string>& argv) {
         feeder.leftOver(), feeder.leftOver() / double(kRxSampleRateHz));
   }
   if (buffers == 0) {
-    closeMovie();
     return failure(o.input + " is shorter than one receiver buffer (1.28 s); nothing to decode");
   }
   if (movie) {
-    if (!closeMovie()) return failure("cannot write " + o.movie);
+    if (!movie->close(error)) return failure("cannot write " + o.movie + ": " + error);
     if (!movieFile->commit(error)) return failure(error);
   }
   if (!o.picture.empty() &&
       !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture, error)) {
     return failure(error);
+  }
+  if (tuning) {
+    std::printf("%s\n", tuningLine(tuning->offsetHz).c_str());
+    if (tuning->locked) {
+      std::fprintf(stderr, "mosaic: sending clock %+.0f ppm; tuning confidence %.2f\n",
+                   tuning->clockPpm, tuning->confidence);
+    } else {
+      std::fprintf(stderr,
+                   "mosaic: no frame boundaries found; the tuning is the coarse estimate only\n");
+    }
   }
   std::fprintf(stderr, "mosaic: decoded %d buffer%s (%.2f s) from %s\n", buffers,
                buffers == 1 ? "" : "s", buffers * kCaptureSamples / double(kRxSampleRateHz),

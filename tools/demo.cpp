@@ -8,6 +8,8 @@
 #include "tools/command.h"
 #include "tools/decode_quality.h"
 #include "tools/decode_recording.h"
+#include "tools/pending_file.h"
+#include "tools/picture_files.h"
 #include "tools/sound_writer.h"
 #include "tools/test_card.h"
 #include "transmitter/app/composed_video_area.h"
@@ -76,23 +78,20 @@ int runDemo(const std::vector<std::string>& argv) {
     bool missing = false;
     if (auto v = args.option("-o", missing)) {
       dir = *v;
-    } else if (missing) {
-      return usageError(cmd, "-o needs a folder");
-    } else {
-      return usageError(cmd, "unexpected argument " + args.peek());
+    } else if (auto problem = args.takeInput(missing, nullptr)) {
+      return usageError(cmd, *problem);
     }
   }
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) return failure("cannot create " + dir + ": " + ec.message());
+  if (std::string problem; !checkOutputFolder(dir, problem)) return usageError(cmd, problem);
+  if (std::string error; !makeFolder(dir, error)) return failure(error);
   const auto file = [&dir](const char* name) {
     return (std::filesystem::path(dir) / name).string();
   };
 
   // Transmit.
   const QImage card = drawTestCard();
-  if (!card.save(QString::fromStdString(file("test-card.png"))))
-    return failure("cannot write " + file("test-card.png"));
+  std::string error;
+  if (!writeImage(card, file("test-card.png"), error)) return failure(error);
   // The card in the transmitter's video area, sent as the program sends it: marker frame drawn,
   // crawl off as at start-up.
   ComposedVideoArea area;
@@ -102,7 +101,6 @@ int runDemo(const std::vector<std::string>& argv) {
   std::vector<std::int16_t> sent(std::size_t{kDemoFrames} * kFrameSamples);
   for (int f = 0; f < kDemoFrames; ++f)
     buildComposedFrame(chain, area, crawl, std::string(), sent.data() + f * kFrameSamples);
-  std::string error;
   if (!writeSound(file("sent.wav"), sent, error)) return failure(error);
 
   // Through the air.
@@ -121,9 +119,9 @@ int runDemo(const std::vector<std::string>& argv) {
   const DecodedRecording small = decodeRecording(heard, kTxSampleRateHz, demod, display);
   display.screenSize = ScreenSize::Large;
   const DecodedRecording large = decodeRecording(heard, kTxSampleRateHz, demod, display);
-  if (!small.picture.save(QString::fromStdString(file("received-both-frames.png"))) ||
-      !large.picture.save(QString::fromStdString(file("received.png"))))
-    return failure("cannot write the received pictures into " + dir);
+  if (!writeImage(small.picture, file("received-both-frames.png"), error) ||
+      !writeImage(large.picture, file("received.png"), error))
+    return failure(error);
 
   // How close, against what the same receiver makes of the signal straight from the transmitter.
   const LuminanceMatch match = receivedLuminance(small, chain.planes(), demod.balance);

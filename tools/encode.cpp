@@ -6,6 +6,8 @@
 #include "signal/timing.h"
 #include "tools/arguments.h"
 #include "tools/command.h"
+#include "tools/pending_file.h"
+#include "tools/picture_input.h"
 #include "tools/sound_writer.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
@@ -13,7 +15,6 @@
 #include "transmitter/core/crawl_window.h"
 #include "transmitter/core/transmit_chain.h"
 
-#include <QImageReader>
 #include <QString>
 
 #include <cstdio>
@@ -37,10 +38,10 @@ long long framesForWholeVideo(std::int32_t length) {
   return (static_cast<long long>(length - 1) * 100 + 127) / 128 + 1;
 }
 
-// The crawl text as the station file would give it: 8-bit (characters outside Latin-1 become
-// "?"), cut to 255 characters, zeros shown as slashed O.
+// The crawl text as the station file would give it: cut to 255 characters, zeros shown as
+// slashed O (text that is not UTF-8 is mended by Qt's decoding).
 std::string crawlTextFromArgument(const std::string& utf8) {
-  return prepareCrawlText(QString::fromStdString(utf8).toLatin1().toStdString());
+  return prepareCrawlText(QString::fromStdString(utf8).toStdString());
 }
 
 }  // namespace
@@ -64,24 +65,20 @@ int runEncode(const std::vector<std::string>& argv) {
       frames = *n;
     } else if (auto t = args.option("--crawl", missing)) {
       crawlText = crawlTextFromArgument(*t);
-    } else if (missing) {
-      return usageError(cmd, args.peek() + " needs a value");
-    } else if (!args.peek().empty() && args.peek()[0] == '-' && args.peek() != "-") {
-      return usageError(cmd, "unknown option " + args.peek());
-    } else if (input.empty()) {
-      input = args.next();
-    } else {
-      return usageError(cmd, "more than one input: " + args.peek());
+    } else if (auto problem = args.takeInput(missing, &input)) {
+      return usageError(cmd, *problem);
     }
   }
   if (input.empty()) return usageError(cmd, "no input picture or video");
   if (output.empty()) return usageError(cmd, "no output file (-o OUT.wav)");
+  if (std::string problem; !checkOutputPath(output, {input}, problem))
+    return usageError(cmd, problem);
 
-  // A still picture if Qt can read one, otherwise a video.
+  // A still picture if it is in a format Qt reads, otherwise a video.
   ComposedVideoArea area;
   FfmpegVideoFile video;
-  QImageReader reader(QString::fromStdString(input));
-  const QImage picture = reader.canRead() ? reader.read() : QImage();
+  QImage picture;
+  if (std::string error; !readPicture(input, picture, error)) return failure(error);
   if (!picture.isNull()) {
     area.setSourcePicture(picture);
   } else {
@@ -95,7 +92,7 @@ int runEncode(const std::vector<std::string>& argv) {
   crawl.crawlOn = crawlText.has_value();
   TransmitChain chain;
   std::vector<std::int16_t> frame(kFrameSamples);
-  WavWriter wav(output, kTxSampleRateHz);
+  WavWriter wav(output, kTxSampleRateHz, frameCount * kFrameSamples);
   std::string error;
   if (!wav.open(error)) return failure(error);
   for (long long f = 0; f < frameCount; ++f) {

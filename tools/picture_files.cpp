@@ -1,7 +1,8 @@
 #include "tools/picture_files.h"
 
-#include "tools/output_file.h"
+#include "tools/pending_file.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QImageWriter>
 #include <QString>
@@ -25,12 +26,20 @@ QByteArray imageFormatFor(const std::string& path) {
 }  // namespace
 
 bool writeImage(const QImage& image, const std::string& path, std::string& error) {
-  PendingFile file(path);
-  if (!image.save(QString::fromStdString(file.tempPath()), imageFormatFor(path).constData())) {
-    error = "cannot write " + path;
+  // Qt's writers do not report a failed close, so the picture is made in memory and written here,
+  // where every write and the flush to disk are checked.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, imageFormatFor(path));
+  if (!writer.write(image)) {
+    error = "cannot write " + path + ": " + writer.errorString().toStdString();
     return false;
   }
-  return file.commit(error);
+  PendingFile file(path);
+  return file.open(error) &&
+         file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()), error) &&
+         file.commit(error);
 }
 
 std::string numberedPicturePath(const std::string& dir, int number) {

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace mosaic::tool {
 
@@ -19,14 +20,22 @@ bool SoundFileReader::open(const std::string& path, ChannelChoice channel, std::
     error = "cannot read " + path + ": " + sf_strerror(nullptr);
     return false;
   }
-  if (info.samplerate <= 0 || info.channels <= 0) {
-    error = path + " has no usable sample rate or channels";
+  if (info.channels <= 0) {
+    error = path + " has no channels";
+    return false;
+  }
+  if (info.samplerate < kMinSoundRateHz || info.samplerate > kMaxSoundRateHz) {
+    error = path + " is at " + std::to_string(info.samplerate) + " Hz; recordings from " +
+            std::to_string(kMinSoundRateHz) + " to " + std::to_string(kMaxSoundRateHz) +
+            " Hz are read";
     return false;
   }
   if (channel == ChannelChoice::Right && info.channels < 2) {
     error = path + " has one channel; --channel right needs two";
     return false;
   }
+  path_ = path;
+  position_ = 0;
   rateHz_ = info.samplerate;
   channels_ = info.channels;
   frames_ = info.frames;
@@ -56,31 +65,18 @@ long SoundFileReader::read(float* out, long max, std::string& error) {
       for (int c = 0; c < channels_; ++c) sum += frame[c];
       v = sum / channels_;
     }
-    out[f] = static_cast<float>(v * 32768.0);
+    if (!std::isfinite(v)) {
+      const long long at = position_ + f;
+      error = path_ + ": sample " + std::to_string(at + 1) + " (at " +
+              std::to_string(static_cast<double>(at) / rateHz_) +
+              " s) is not a finite number; the recording is damaged";
+      return -1;
+    }
+    // Far beyond 16 bits, but still a float: the stages after this limit it where they store.
+    out[f] = static_cast<float>(std::clamp(v * 32768.0, -1e30, 1e30));
   }
+  position_ += got;
   return static_cast<long>(got);
-}
-
-bool readSound(const std::string& path, ChannelChoice channel, Sound& out, std::string& error) {
-  SoundFileReader reader;
-  if (!reader.open(path, channel, error)) return false;
-  out.rateHz = reader.rateHz();
-  out.channels = reader.channels();
-  out.samples.clear();
-  out.samples.reserve(static_cast<std::size_t>(std::max(0LL, reader.frames())));
-  constexpr long kPiece = 16384;
-  std::vector<float> piece(kPiece);
-  for (;;) {
-    const long got = reader.read(piece.data(), kPiece, error);
-    if (got < 0) return false;
-    if (got == 0) break;
-    out.samples.insert(out.samples.end(), piece.begin(), piece.begin() + got);
-  }
-  if (out.samples.empty()) {
-    error = path + " holds no sound";
-    return false;
-  }
-  return true;
 }
 
 }  // namespace mosaic::tool

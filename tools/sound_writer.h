@@ -1,8 +1,10 @@
 #pragma once
 // Writes 16-bit mono WAV files through libsndfile, into a temporary file that replaces the
-// target only when everything was written.
+// target only when everything was written. A plain WAV file's sizes are 32-bit: sound expected to
+// pass 4 GiB is written as RF64, the 64-bit form of WAV, and a plain one that would pass the
+// limit anyway fails instead of getting a header whose sizes wrap.
 
-#include "tools/output_file.h"
+#include "tools/pending_file.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +16,11 @@ namespace mosaic::tool {
 
 class WavWriter {
  public:
-  WavWriter(std::string path, int sampleRateHz);
+  // `expectedSamples`: about how many samples will be written.
+  WavWriter(std::string path, int sampleRateHz, long long expectedSamples = 0);
+
+  // The most samples a plain WAV file holds.
+  static constexpr long long kMaxWavSamples = (0xFFFFFFFFLL - 4096) / 2;
   ~WavWriter();
   WavWriter(const WavWriter&) = delete;
   WavWriter& operator=(const WavWriter&) = delete;
@@ -29,6 +35,8 @@ class WavWriter {
  private:
   PendingFile file_;
   int sampleRateHz_;
+  bool rf64_;
+  long long written_ = 0;
   SNDFILE* sf_ = nullptr;
 };
 

@@ -2,6 +2,11 @@
 
 #include "media/ffmpeg_support.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -17,6 +22,30 @@ namespace {
 // One picture per 1.28 s: 32 ticks of 1/25 s each.
 constexpr AVRational kTimeBase{1, 25};
 constexpr int kTicksPerPicture = 32;
+
+// FFmpeg writes through the pending file, which checks every write; seeking moves the
+// temporary file's position (containers such as MP4 write their index at the start last).
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+int writeToFile(void* opaque, const std::uint8_t* data, int size) {
+#else
+int writeToFile(void* opaque, std::uint8_t* data, int size) {
+#endif
+  std::string ignored;
+  errno = 0;
+  if (static_cast<PendingFile*>(opaque)->write(data, static_cast<std::size_t>(size), ignored))
+    return size;
+  return AVERROR(errno != 0 ? errno : EIO);
+}
+
+std::int64_t seekInFile(void* opaque, std::int64_t offset, int whence) {
+  const int fd = static_cast<PendingFile*>(opaque)->descriptor();
+  if (whence & AVSEEK_SIZE) {
+    struct stat s {};
+    return ::fstat(fd, &s) == 0 ? s.st_size : AVERROR(errno);
+  }
+  const off_t at = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
+  return at < 0 ? AVERROR(errno) : at;
+}
 
 }  // namespace
 
@@ -36,7 +65,10 @@ struct VideoWriter::Encoder {
     av_frame_free(&frame);
     avcodec_free_context(&codec);
     if (format) {
-      if (format->pb) avio_closep(&format->pb);
+      if (format->pb) {
+        av_freep(&format->pb->buffer);
+        avio_context_free(&format->pb);
+      }
       avformat_free_context(format);
     }
   }
@@ -82,7 +114,7 @@ bool VideoWriter::open(int width, int height, std::string& error) {
   auto e = std::make_unique<Encoder>();
   const AVOutputFormat* container = av_guess_format(nullptr, file_.targetPath().c_str(), nullptr);
   if (!container || avformat_alloc_output_context2(&e->format, container, nullptr,
-                                                   file_.tempPath().c_str()) < 0) {
+                                                   file_.targetPath().c_str()) < 0) {
     error = "no video container for " + file_.targetPath();
     return false;
   }
@@ -126,11 +158,18 @@ bool VideoWriter::open(int width, int height, std::string& error) {
   }
   e->scaler = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, e->codec->pix_fmt,
                              SWS_BICUBIC, nullptr, nullptr, nullptr);
-  status = avio_open(&e->format->pb, file_.tempPath().c_str(), AVIO_FLAG_WRITE);
-  if (status < 0) {
-    error = "cannot create " + file_.targetPath() + ": " + ffmpegErrorText(status);
+  if (!file_.open(error)) return false;
+  constexpr int kIoBufferBytes = 64 * 1024;
+  auto* ioBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
+  e->format->pb = ioBuffer ? avio_alloc_context(ioBuffer, kIoBufferBytes, 1, &file_, nullptr,
+                                                writeToFile, seekInFile)
+                           : nullptr;
+  if (!e->format->pb) {
+    av_free(ioBuffer);
+    error = "out of memory";
     return false;
   }
+  e->format->flags |= AVFMT_FLAG_CUSTOM_IO;
   status = avformat_write_header(e->format, nullptr);
   if (status < 0) {
     error = "cannot write " + file_.targetPath() + ": " + ffmpegErrorText(status);
@@ -167,12 +206,16 @@ bool VideoWriter::finish(std::string& error) {
   }
   Encoder& e = *encoder_;
   if (!e.encode(nullptr, error)) return false;
-  const int status = av_write_trailer(e.format);
+  int status = av_write_trailer(e.format);
+  if (status >= 0) {
+    avio_flush(e.format->pb);
+    status = e.format->pb->error;
+  }
   if (status < 0) {
     error = "cannot write " + file_.targetPath() + ": " + ffmpegErrorText(status);
     return false;
   }
-  encoder_.reset();  // closes the file
+  encoder_.reset();
   return file_.commit(error);
 }
 

@@ -2,7 +2,7 @@
 // Writes pictures as a video file through FFmpeg, one picture per 1.28 s, into a temporary file
 // that replaces the target only when everything was written.
 
-#include "tools/output_file.h"
+#include "tools/pending_file.h"
 
 #include <QImage>
 

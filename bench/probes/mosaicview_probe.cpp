@@ -70,7 +70,9 @@ int main(int argc, char* argv[]) {
   DiskMovieFiles files;
   const QString movie = out.filePath(QStringLiteral("probe.49"));
   ReceiverWindow window(
-      input, files, ReceiverServices{[movie](QWidget*) { return std::optional(movie); }, [] {}});
+      input, files,
+      ReceiverServices{
+          [movie](QWidget*, const QString&) { return std::optional(movie); }, [] {}, {}, {}});
   window.show();
   window.dispatchCommand(rx::kOpenFileId);
   window.dispatchCommand(rx::kSaveId);

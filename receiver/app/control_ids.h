@@ -41,6 +41,12 @@ inline constexpr int kHeavyFilterId = 428;
 inline constexpr int kHelpId = 409;
 inline constexpr int kAboutId = 410;
 
+// The tuning display (an addition below the window's original controls).
+inline constexpr int kAutoTuneId = 440;        // check box and menu item "Auto tune"
+inline constexpr int kTuneNowId = 442;         // button and menu item "Tune now"
+inline constexpr int kTuningDisplayId = 443;   // menu item "Tuning display"
+inline constexpr int kTuningEstimateId = 444;  // label with the estimated offset
+
 // The property under which every control and menu action carries its id.
 inline constexpr char kIdProperty[] = "controlId";
 

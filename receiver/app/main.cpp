@@ -1,7 +1,9 @@
 // Mosaicview: receives Mosaic TV pictures from the sound card's recording input and shows them,
 // with a recorder for movie files.
 
+#include "platform/program_arguments.h"
 #include "platform/qt_audio_input.h"
+#include "platform/remembered_values.h"
 #include "platform/shutdown_signal_watcher.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/receiver_window.h"
@@ -10,11 +12,19 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+  if (const auto status = mosaic::answerProgramArguments(
+          argc, argv, "mosaicview",
+          "The Mosaic TV receiver: shows the pictures received on the sound card's recording\n"
+          "input and records them to movie files.",
+          MOSAIC_VERSION))
+    return *status;
   QApplication app(argc, argv);
+  mosaic::nameProgramForSettings("mosaicview");
 
   mosaic::QtAudioInput input;
   mosaic::DiskMovieFiles files;
-  mosaic::ReceiverWindow window(input, files, mosaic::desktopServices());
+  mosaic::ReceiverWindow window(input, files,
+                                mosaic::desktopServices(!mosaic::startsWithDefaults(argc, argv)));
 
   // Ended by a signal, the program still completes its movie file.
   mosaic::ShutdownSignalWatcher signalWatcher([&window] {

@@ -163,6 +163,16 @@ std::map<int, QAction*> createMenus(QMenuBar* bar) {
   noise->addSeparator();
   item(noise, kHeavyFilterId, "Heavy filter");
 
+  QMenu* tuning = bar->addMenu(QStringLiteral("&Tuning"));
+  item(tuning, kAutoTuneId, "Auto tune");
+  tuning->addSeparator();
+  item(tuning, kTuneNowId, "Tune now");
+  tuning->addSeparator();
+  item(tuning, kTuningDisplayId, "Tuning display");
+  actions[kAutoTuneId]->setCheckable(true);
+  actions[kTuningDisplayId]->setCheckable(true);
+  actions[kTuningDisplayId]->setChecked(true);
+
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   item(help, kHelpId, "&Help");
   help->addSeparator();

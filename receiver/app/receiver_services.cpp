@@ -7,8 +7,9 @@
 
 namespace mosaic {
 
-std::optional<QString> chooseMovieFileWithDialog(QWidget* parent) {
-  QFileDialog dialog(parent, QStringLiteral("Save File"), QDir::currentPath(),
+std::optional<QString> chooseMovieFileWithDialog(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(parent, QStringLiteral("Save File"),
+                     folder.isEmpty() ? QDir::currentPath() : folder,
                      QStringLiteral("49*48 pixel movie files (*.49);;All Files (*)"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -17,9 +18,15 @@ std::optional<QString> chooseMovieFileWithDialog(QWidget* parent) {
   return dialog.selectedFiles().front();
 }
 
-ReceiverServices desktopServices() {
-  return ReceiverServices{chooseMovieFileWithDialog,
-                          [] { launchMixerOrExplain(MixerView::Recording); }};
+ReceiverServices desktopServices(bool rememberSettings) {
+  ReceiverServices services;
+  services.chooseMovieFile = chooseMovieFileWithDialog;
+  services.startMixer = [] { launchMixerOrExplain(MixerView::Recording); };
+  if (rememberSettings) {
+    services.loadSettings = loadUserReceiverSettings;
+    services.saveSettings = saveUserReceiverSettings;
+  }
+  return services;
 }
 
 }  // namespace mosaic

@@ -1,6 +1,8 @@
 #pragma once
 // What the receiver window asks of the desktop besides its own widgets: the save dialog for
-// movie files and the recording mixer. Tests put their own in place of both.
+// movie files, the recording mixer and the remembered settings. Tests put their own in place.
+
+#include "receiver/app/receiver_settings_store.h"
 
 #include <QString>
 
@@ -12,18 +14,27 @@ class QWidget;
 namespace mosaic {
 
 struct ReceiverServices {
-  // Asks for the movie file to save to; nothing when the user cancels.
-  std::function<std::optional<QString>(QWidget* parent)> chooseMovieFile;
+  // Asks for the movie file to save to, starting in `folder` (empty: the current folder);
+  // nothing when the user cancels.
+  std::function<std::optional<QString>(QWidget* parent, const QString& folder)> chooseMovieFile;
   // Starts another copy of the recording mixer, without waiting for it.
   std::function<void()> startMixer;
+  // The settings remembered from the last run, shown at start, and those to remember, written
+  // when the window is closed. Without them the window starts from its defaults and keeps
+  // nothing.
+  std::function<ReceiverSettings()> loadSettings;
+  std::function<void(const ReceiverSettings&)> saveSettings;
 };
 
-// The save dialog "Save File" for "49*48 pixel movie files", in the current directory, with
+// The save dialog "Save File" for "49*48 pixel movie files", in `folder` or else the current
+// directory, with
 // the extension ".49" added to a name without one; new names are allowed and overwriting an
 // existing file is asked first.
-std::optional<QString> chooseMovieFileWithDialog(QWidget* parent);
+std::optional<QString> chooseMovieFileWithDialog(QWidget* parent,
+                                                 const QString& folder = QString());
 
-// The real dialog and the system's mixer on its recording view.
-ReceiverServices desktopServices();
+// The real dialog, the system's mixer on its recording view and the user's settings; with
+// `rememberSettings` false the run neither reads nor writes them.
+ReceiverServices desktopServices(bool rememberSettings = true);
 
 }  // namespace mosaic

@@ -8,12 +8,15 @@
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/app/picture_view.h"
+#include "receiver/app/tuning_panel.h"
 #include "receiver/app/value_labels.h"
+#include "receiver/core/tuning/slider_offset.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -22,6 +25,7 @@
 #include <QSlider>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace mosaic {
@@ -38,6 +42,7 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
     : QMainWindow(parent),
       services_(std::move(services)),
       chain_(std::make_unique<ReceiveChain>()),
+
       recorder_(files, [this](const std::string& message) { reportRecorderProblem(message); }),
       capture_(input, [this](const std::int16_t* samples, const std::function<void()>& handBack) {
         onBufferComplete(samples, handBack);
@@ -50,18 +55,18 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   setCentralWidget(client);
   picture_ = new PictureView(client);
   controls_ = createControls(client);
+  tuningPanel_ = new TuningPanel(client);
+  tuningPanel_->setGeometry(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight);
   actions_ = createMenus(menuBar());
   connectControls();
 
-  // The layout's size is the client area's; the menu bar comes on top of it.
-  const QSize clientSize(dialogUnitsToPixelsX(kClientWidthDu),
-                         dialogUnitsToPixelsY(kClientHeightDu));
-  resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+  fitWindowToClient();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
 
   initialise();
+  if (services_.loadSettings) applySettings(services_.loadSettings());
   // A missing or lost device leaves the window working; it says so and tries again.
   banner_ = new StatusBanner(client);
   soundKeeper_ = std::make_unique<SoundKeeper>(
@@ -74,7 +79,21 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
 
 ReceiverWindow::~ReceiverWindow() { shutDown(); }
 
+void ReceiverWindow::fitWindowToClient() {
+  // The layout's size is the client area's, grown by the tuning display when it is shown; the
+  // menu bar comes on top of it.
+  const int width = dialogUnitsToPixelsX(kClientWidthDu);
+  int height = dialogUnitsToPixelsY(kClientHeightDu);
+  if (tuningPanel_->isVisibleTo(this))
+    height = std::max(height, kTuningPanelTop + kTuningPanelHeight);
+  resize(width, height + menuBar()->sizeHint().height());
+}
+
 void ReceiverWindow::connectControls() {
+  connect(tuningPanel_->autoTuneBox(), &QCheckBox::clicked, this,
+          [this] { dispatchCommand(kAutoTuneId); });
+  connect(tuningPanel_->tuneNowButton(), &QPushButton::clicked, this,
+          [this] { dispatchCommand(kTuneNowId); });
   for (QPushButton* button : {controls_.openFile, controls_.closeFile, controls_.save}) {
     const int id = button->property(kIdProperty).toInt();
     connect(button, &QPushButton::clicked, this, [this, id] { dispatchCommand(id); });
@@ -109,6 +128,31 @@ void ReceiverWindow::initialise() {
   }
   updateValueLabels();
   showRecorderControls();
+}
+
+void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
+  for (const auto& [id, position] : remembered.sliderPositions) {
+    controls_.sliders.at(id)->setValue(position);
+    onSlider(id, ScrollCode::ThumbTrack, position);
+  }
+  for (const auto& [id, checked] : remembered.checkBoxes) {
+    QCheckBox* box = controls_.checkBoxes.at(id);
+    if (box->isChecked() != checked) box->click();
+  }
+  if (remembered.noiseStrength == kMediumNoiseFilter) dispatchCommand(kMediumFilterId);
+  if (remembered.noiseStrength == kHeavyNoiseFilter) dispatchCommand(kHeavyFilterId);
+  if (remembered.screenSize == ScreenSize::Large) dispatchCommand(kLargeId);
+  if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
+}
+
+ReceiverSettings ReceiverWindow::currentSettings() const {
+  ReceiverSettings now;
+  for (const auto& [id, slider] : controls_.sliders) now.sliderPositions[id] = slider->value();
+  for (const auto& [id, box] : controls_.checkBoxes) now.checkBoxes[id] = box->isChecked();
+  now.noiseStrength = display_.noiseWeights;
+  now.screenSize = display_.screenSize;
+  if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
+  return now;
 }
 
 void ReceiverWindow::dispatchCommand(int id) {
@@ -159,6 +203,15 @@ void ReceiverWindow::dispatchCommand(int id) {
     case kHeavyFilterId:
       setNoiseStrength(kHeavyNoiseFilter, "Noise filter (heavy)");
       break;
+    case kAutoTuneId:
+      setAutoTune(!autoTune_);
+      break;
+    case kTuneNowId:
+      if (tuning_->estimate().valid) tuneTo(tuning_->estimate().offsetHz);
+      break;
+    case kTuningDisplayId:
+      showTuningDisplay(!tuningPanel_->isVisibleTo(this));
+      break;
     case kHelpId:
       keepNoteBox(
           showNoteBox(QMessageBox::Information, QStringLiteral("HELP notes"), helpNotesText()));
@@ -178,6 +231,42 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   picture_->showPicture(pictureImage(chain_->bitmap(), display.screenSize));
   recorder_.frameFinished(chain_->movieFrame());
   showRecorderControls();
+  updateTuning();
+}
+
+void ReceiverWindow::updateTuning() {
+  // The estimator reads the buffer just taken in, from the history: it never changes what the
+  // receiver does unless its estimate is put on the sliders.
+  const auto& history = chain_->history().samples;
+  tuning_->addBuffer(history.data() + kCaptureSamples);
+  std::copy(history.end() - kZoomSamples, history.end(), newestSamples_.begin());
+  tuningSpectrum_->analyse(newestSamples_);
+  const TuningEstimate& estimate = tuning_->estimate();
+  if (autoTune_ && estimate.locked) tuneTo(estimate.offsetHz);
+  tuningPanel_->showState(*tuningSpectrum_, estimate, static_cast<double>(tuningOffsetHz(demod_)));
+}
+
+void ReceiverWindow::setAutoTune(bool on) {
+  autoTune_ = on;
+  tuningPanel_->autoTuneBox()->setChecked(on);
+  actions_.at(kAutoTuneId)->setChecked(on);
+  if (on && tuning_->estimate().locked) tuneTo(tuning_->estimate().offsetHz);
+}
+
+void ReceiverWindow::tuneTo(double offsetHz) {
+  const TuningPositions positions = tuningPositions(offsetHz);
+  controls_.sliders.at(kCoarseTuneId)->setValue(positions.coarse);
+  controls_.sliders.at(kFineTuneId)->setValue(positions.fine);
+  applySliderPosition(kCoarseTuneId, positions.coarse, demod_, display_);
+  applySliderPosition(kFineTuneId, positions.fine, demod_, display_);
+  updateValueLabels();
+  tuningPanel_->showTuning(static_cast<double>(tuningOffsetHz(demod_)));
+}
+
+void ReceiverWindow::showTuningDisplay(bool shown) {
+  tuningPanel_->setVisible(shown);
+  actions_.at(kTuningDisplayId)->setChecked(shown);
+  fitWindowToClient();
 }
 
 void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
@@ -186,6 +275,11 @@ void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
       code == ScrollCode::ThumbTrack ? messagePosition : controls_.sliders.at(id)->sliderPosition();
   applySliderPosition(id, position, demod_, display_);
   if (isHorizontalSlider(id)) updateValueLabels();
+  if (id == kCoarseTuneId || id == kFineTuneId) {
+    // The operator takes over: following the estimate stops.
+    if (autoTune_) setAutoTune(false);
+    tuningPanel_->showTuning(static_cast<double>(tuningOffsetHz(demod_)));
+  }
 }
 
 void ReceiverWindow::updateValueLabels() {
@@ -208,9 +302,11 @@ void ReceiverWindow::repaintAllWindows() {
 void ReceiverWindow::openMovieFile() {
   recorder_.beginOpen();
   showRecorderControls();
-  const auto path = services_.chooseMovieFile ? services_.chooseMovieFile(this) : std::nullopt;
+  const auto path =
+      services_.chooseMovieFile ? services_.chooseMovieFile(this, movieFolder_) : std::nullopt;
   if (shutDown_) return;  // the program ended while the dialog was open
   if (path) {
+    movieFolder_ = QFileInfo(*path).absolutePath();
     recorder_.openFile(QFile::encodeName(*path).toStdString());
   } else {
     recorder_.cancelOpen();
@@ -278,6 +374,8 @@ void ReceiverWindow::showEvent(QShowEvent* event) {
 }
 
 void ReceiverWindow::closeEvent(QCloseEvent* event) {
+  // A normal close remembers the settings; an end by a signal does not get here.
+  if (!shutDown_ && services_.saveSettings) services_.saveSettings(currentSettings());
   shutDown();
   event->accept();
 }

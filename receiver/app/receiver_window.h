@@ -15,6 +15,8 @@
 #include "receiver/core/movie/movie_recorder.h"
 #include "receiver/core/picture/display_settings.h"
 #include "receiver/core/receive_chain.h"
+#include "receiver/core/tuning/tuning_estimator.h"
+#include "receiver/core/tuning/tuning_spectrum.h"
 #include "signal/scroll_code.h"
 
 #include <QMainWindow>
@@ -32,6 +34,7 @@ namespace mosaic {
 
 class PictureView;
 class StatusBanner;
+class TuningPanel;
 
 class ReceiverWindow : public QMainWindow {
   Q_OBJECT
@@ -52,6 +55,9 @@ class ReceiverWindow : public QMainWindow {
   QWidget* control(int id) const;
   QAction* menuAction(int id) const;
   PictureView* pictureView() const { return picture_; }
+  TuningPanel* tuningPanel() const { return tuningPanel_; }
+  const TuningEstimator& tuningEstimator() const { return *tuning_; }
+  bool autoTuning() const { return autoTune_; }
   const DemodSettings& demodSettings() const { return demod_; }
   const DisplaySettings& displaySettings() const { return display_; }
   const ReceiveChain& chain() const { return *chain_; }
@@ -70,6 +76,10 @@ class ReceiverWindow : public QMainWindow {
   void connectControls();
   // Sets the settings' defaults and shows them in the controls.
   void initialise();
+  // Shows remembered settings through the controls' own handling, as if the user had set them.
+  void applySettings(const ReceiverSettings& remembered);
+  // The settings as the controls show them now, to remember.
+  ReceiverSettings currentSettings() const;
   // One filled sound buffer: demodulation, picture, drawing, then the recorder.
   void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
   // A slider notification; a thumb track carries its position, the others read the slider.
@@ -86,6 +96,14 @@ class ReceiverWindow : public QMainWindow {
   // with the new.
   bool openInput();
   void showInputStatus(const std::string& status);
+  // The tuning aid: the estimate and spectrum of each buffer, shown and, while following,
+  // put on the sliders.
+  void updateTuning();
+  void setAutoTune(bool on);
+  // Puts the sliders at the positions nearest to `offsetHz`.
+  void tuneTo(double offsetHz);
+  void showTuningDisplay(bool shown);
+  void fitWindowToClient();
 
   ReceiverServices services_;
   DemodSettings demod_;
@@ -95,6 +113,12 @@ class ReceiverWindow : public QMainWindow {
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
   PictureView* picture_ = nullptr;
+  QString movieFolder_;  // of the last movie file chosen; empty: none yet
+  TuningPanel* tuningPanel_ = nullptr;
+  std::unique_ptr<TuningEstimator> tuning_ = std::make_unique<TuningEstimator>();
+  std::unique_ptr<TuningSpectrum> tuningSpectrum_ = std::make_unique<TuningSpectrum>();
+  std::vector<float> newestSamples_ = std::vector<float>(kZoomSamples);
+  bool autoTune_ = false;
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;

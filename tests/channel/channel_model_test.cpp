@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <vector>
@@ -115,6 +116,65 @@ TEST(ChannelModel, ProfilesAndNames) {
   // No setting changes nothing.
   const auto x = tone(700.0, 4800);
   EXPECT_EQ(applyChannel(x, kRate, ChannelSettings{}), x);
+}
+
+// Every stage on, the recording cut into pieces of different sizes, some odd: the pieces are
+// only how the stream is carried, so the output must be the same sample for sample.
+TEST(ChannelModel, StreamingInPiecesGivesTheSameOutputWhateverThePieceSize) {
+  struct Source : ChannelSource {
+    const std::vector<float>& x;
+    std::size_t at = 0;
+    int rewinds = 0;
+    explicit Source(const std::vector<float>& v) : x(v) {}
+    bool rewind() override {
+      at = 0;
+      ++rewinds;
+      return true;
+    }
+    long read(float* out, long max) override {
+      const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(max), x.size() - at);
+      std::copy_n(x.begin() + static_cast<std::ptrdiff_t>(at), n, out);
+      at += n;
+      return static_cast<long>(n);
+    }
+  };
+  std::vector<float> x = tone(2300.0, kRate, 9000.0);
+  for (std::size_t n = 0; n < x.size(); ++n)
+    x[n] += static_cast<float>(3000.0 * std::sin(0.01 * n));
+  ChannelSettings s;
+  s.snrDb = 12.0;
+  s.offsetHz = 1.3;
+  s.passLowHz = 300.0;
+  s.passHighHz = 3500.0;
+  s.fading = Fading::Flutter;
+  s.clockPpm = 250.0;
+  s.seed = 7;
+  std::vector<std::vector<float>> outputs;
+  for (long piece : {997L, 65536L, 1L << 22}) {
+    Source source(x);
+    std::vector<float> y;
+    ASSERT_TRUE(runChannel(
+        source, kRate, s,
+        [&y](const float* p, std::size_t n) {
+          y.insert(y.end(), p, p + n);
+          return true;
+        },
+        piece));
+    EXPECT_EQ(source.rewinds, 3);  // length, power, output
+    outputs.push_back(std::move(y));
+  }
+  ASSERT_NEAR(static_cast<double>(outputs[0].size()), x.size() / 1.00025, 20.0);
+  for (const auto& y : outputs) EXPECT_TRUE(y == outputs[0]);
+  EXPECT_TRUE(applyChannel(x, kRate, s) == outputs[0]);
+
+  // The stages alone, in pieces against whole.
+  const std::vector<double> h = {0.25, -0.5, 1.0, 0.75, 0.1};
+  CentredFilter filter(h);
+  std::vector<float> y;
+  for (std::size_t at = 0; at < x.size(); at += 333)
+    filter.process(x.data() + at, std::min<std::size_t>(333, x.size() - at), y);
+  filter.finish(y);
+  EXPECT_TRUE(y == filterCentred(x, h));
 }
 
 TEST(ChannelModel, OutputBecomesSamplesRoundedToEvenAndLimitedWithACount) {

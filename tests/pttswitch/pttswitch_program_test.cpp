@@ -1,10 +1,14 @@
 // The program itself: ended by a signal, it must run its own shut-down (which unkeys the radio)
-// rather than die.
+// rather than die; and it remembers the port typed into its box, in the user's config folder.
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -23,12 +27,15 @@ bool catchesSigterm(qint64 pid) {
   return false;
 }
 
-TEST(PttswitchProgram, EndsNormallyOnSigterm) {
+// Starts the program with `arguments` and settings under `configHome`, ends it with SIGTERM
+// once it is running, and expects a normal end.
+void runAndTerminate(const QStringList& arguments, const QString& configHome) {
   QProcess program;
   auto environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
   program.setProcessEnvironment(environment);
-  program.start(QStringLiteral(PTTSWITCH_BINARY), {});
+  program.start(QStringLiteral(PTTSWITCH_BINARY), arguments);
   ASSERT_TRUE(program.waitForStarted(5000));
 
   for (int i = 0; i < 1000 && !catchesSigterm(program.processId()); ++i) {
@@ -41,6 +48,35 @@ TEST(PttswitchProgram, EndsNormallyOnSigterm) {
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit)
       << "killed by the signal, shut-down skipped";
   EXPECT_EQ(program.exitCode(), 0);
+}
+
+TEST(PttswitchProgram, EndsNormallyOnSigterm) {
+  QTemporaryDir configHome;
+  runAndTerminate({}, configHome.path());
+}
+
+TEST(PttswitchProgram, KeepsThePortInItsBoxFromRunToRunButNotFromADefaultsRun) {
+  QTemporaryDir configHome;
+  const QString file = configHome.path() + QStringLiteral("/mosaictv/pttswitch.conf");
+  const auto writeFile = [&file](const QByteArray& text) {
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(text);
+  };
+  const auto rememberedPort = [&file] {
+    return QSettings(file, QSettings::IniFormat).value(QStringLiteral("port")).toString();
+  };
+  ASSERT_TRUE(QDir().mkpath(configHome.path() + QStringLiteral("/mosaictv")));
+
+  // A run from the defaults shows "1" and leaves the remembered port alone.
+  writeFile("[General]\nport=rigctld:localhost:4532\n");
+  runAndTerminate({QStringLiteral("--defaults")}, configHome.path());
+  EXPECT_EQ(rememberedPort(), QStringLiteral("rigctld:localhost:4532"));
+
+  // A normal run shows it in the box, from where it is remembered again at the end.
+  writeFile("[General]\nport=/dev/ttyUSB3\n");
+  runAndTerminate({}, configHome.path());
+  EXPECT_EQ(rememberedPort(), QStringLiteral("/dev/ttyUSB3"));
 }
 
 }  // namespace

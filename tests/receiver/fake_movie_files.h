@@ -1,8 +1,10 @@
 #pragma once
 // Movie files in memory, with files that cannot be made and writes that fail on request.
 
+#include "receiver/core/demodulation/symbol_planes.h"
 #include "receiver/core/movie/movie_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -38,8 +40,10 @@ class FakeMovieFiles : public MovieFiles {
 
   std::map<std::string, std::shared_ptr<Stored>> files;
   std::set<std::string> uncreatable;
-  // An append that would make a file longer than this fails (and leaves the file as it was).
+  // Appends stop at this length (in whole frames, as on a full disk).
   std::size_t capacity = SIZE_MAX;
+  // Whether files tell the free space left (capacity less their length); unknown otherwise.
+  bool tellsFreeSpace = false;
   bool failClose = false;
 
  private:
@@ -48,14 +52,19 @@ class FakeMovieFiles : public MovieFiles {
     File(std::shared_ptr<Stored> stored, FakeMovieFiles& owner)
         : stored_(std::move(stored)), owner_(owner) {}
     ~File() override { stored_->open = false; }
-    bool append(const std::uint8_t* data, std::size_t size, std::string& error) override {
+    int appendFrames(const std::uint8_t* data, int count, std::string& error) override {
       ++stored_->appends;
-      if (!stored_->open || stored_->bytes.size() + size > owner_.capacity) {
-        error = "No space left on device";
-        return false;
-      }
-      stored_->bytes.insert(stored_->bytes.end(), data, data + size);
-      return true;
+      const std::size_t room = stored_->open ? owner_.capacity - stored_->bytes.size() : 0;
+      const int fits = static_cast<int>(
+          std::min<std::size_t>(static_cast<std::size_t>(count), room / kMovieFrameBytes));
+      stored_->bytes.insert(stored_->bytes.end(), data,
+                            data + static_cast<std::size_t>(fits) * kMovieFrameBytes);
+      if (fits < count) error = "No space left on device";
+      return fits;
+    }
+    long long freeBytes() const override {
+      if (!owner_.tellsFreeSpace) return -1;
+      return static_cast<long long>(owner_.capacity - stored_->bytes.size());
     }
     bool close(std::string& error) override {
       stored_->open = false;

@@ -147,19 +147,21 @@ TEST(MovieRecorder, AFileThatCannotBeMadeIsReportedAndNothingIsCounted) {
   EXPECT_EQ(rig.reports.size(), 1u);
 }
 
-TEST(MovieRecorder, AFailedWriteIsReportedOnceAndCountsOnlyWhatWasWritten) {
+TEST(MovieRecorder, AFailedBlockKeepsAndCountsEveryWholeFrameThatFittedAndIsReportedOnce) {
   Rig rig;
-  rig.files.capacity = 70u * kMovieFrameBytes;  // room for the first block only
+  rig.files.capacity = 70u * kMovieFrameBytes;  // the first block and 20 frames of the second
   rig.open("m.49");
   rig.recorder.toggleSaving();
   rig.receive(100);
   ASSERT_EQ(rig.reports.size(), 1u);
-  EXPECT_NE(rig.reports[0].find("50 frames written"), std::string::npos) << rig.reports[0];
+  EXPECT_NE(rig.reports[0].find("70 frames written"), std::string::npos) << rig.reports[0];
   EXPECT_FALSE(rig.recorder.savingActive());
   EXPECT_FALSE(rig.controls().closeEnabled || rig.controls().saveEnabled);
   EXPECT_EQ(rig.controls().saveText, "Start save");
-  EXPECT_EQ(rig.controls().counterText, "50 frames saved    352800 bytes saved");
-  EXPECT_EQ(rig.files.bytes("m.49").size(), 50u * kMovieFrameBytes);
+  EXPECT_EQ(rig.controls().counterText, "70 frames saved    493920 bytes saved");
+  const auto file = rig.files.bytes("m.49");
+  ASSERT_EQ(file.size(), 70u * kMovieFrameBytes);
+  for (int i = 0; i < 70; ++i) EXPECT_EQ(frameNumberAt(file, i), i);
   EXPECT_FALSE(rig.files.files["m.49"]->open);
   rig.receive(100);
   rig.recorder.closeFile();
@@ -175,8 +177,8 @@ TEST(MovieRecorder, AFailedWriteAtCloseIsReportedWithTheFramesKept) {
   rig.receive(65);
   rig.recorder.closeFile();
   ASSERT_EQ(rig.reports.size(), 1u);
-  EXPECT_EQ(rig.controls().counterText, "50 frames saved    352800 bytes saved");
-  EXPECT_EQ(rig.files.bytes("m.49").size(), 50u * kMovieFrameBytes);
+  EXPECT_EQ(rig.controls().counterText, "60 frames saved    423360 bytes saved");
+  EXPECT_EQ(rig.files.bytes("m.49").size(), 60u * kMovieFrameBytes);
 
   rig.files.capacity = SIZE_MAX;
   rig.files.failClose = true;
@@ -184,6 +186,33 @@ TEST(MovieRecorder, AFailedWriteAtCloseIsReportedWithTheFramesKept) {
   rig.recorder.closeFile();
   EXPECT_EQ(rig.reports.size(), 2u);
   EXPECT_FALSE(rig.controls().closeEnabled);
+}
+
+TEST(MovieRecorder, LittleFreeSpaceIsReportedOnceWhenSavingStartsOrAfterABlock) {
+  Rig rig;
+  rig.files.tellsFreeSpace = true;
+  const std::size_t block = MovieRecorder::kFramesPerBlock * kMovieFrameBytes;
+  // Room for ten and a half blocks: enough at the start, too little after the first block.
+  rig.files.capacity = static_cast<std::size_t>(MovieRecorder::kLowSpaceBytes) + block / 2;
+  rig.open("m.49");
+  rig.recorder.toggleSaving();
+  EXPECT_TRUE(rig.reports.empty());
+  rig.receive(49);
+  EXPECT_TRUE(rig.reports.empty());
+  rig.receive(1);
+  ASSERT_EQ(rig.reports.size(), 1u);
+  EXPECT_NE(rig.reports[0].find("nearly full"), std::string::npos) << rig.reports[0];
+  EXPECT_NE(rig.reports[0].find("475 more frames"), std::string::npos) << rig.reports[0];
+  EXPECT_TRUE(rig.recorder.savingActive());  // a warning, not a stop
+  rig.receive(100);
+  EXPECT_EQ(rig.reports.size(), 1u);
+
+  // Another file on the same small disk is warned about at once.
+  rig.recorder.closeFile();
+  rig.files.capacity = block;
+  rig.open("n.49");
+  rig.recorder.toggleSaving();
+  EXPECT_EQ(rig.reports.size(), 2u);
 }
 
 }  // namespace

@@ -147,7 +147,9 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
   DiskMovieFiles files;
   const QString movie = dir.filePath(QStringLiteral("window.49"));
   ReceiverWindow window(
-      input, files, ReceiverServices{[movie](QWidget*) { return std::optional(movie); }, [] {}});
+      input, files,
+      ReceiverServices{
+          [movie](QWidget*, const QString&) { return std::optional(movie); }, [] {}, {}, {}});
   window.show();
   window.dispatchCommand(rx::kOpenFileId);
   window.dispatchCommand(rx::kSaveId);

@@ -28,13 +28,28 @@ struct ReceiverRig {
   testing::FakeMovieFiles memoryFiles;
   std::deque<QString> dialogAnswers;  // an empty name or none left: cancelled
   int dialogs = 0;
+  QString dialogFolder;  // the folder the last dialog was opened in
   int mixerStarts = 0;
   ReceiverWindow window;
 
-  explicit ReceiverRig(MovieFiles* files = nullptr)
-      : window(input, files ? *files : memoryFiles,
-               ReceiverServices{[this](QWidget*) { return answerDialog(); },
-                                [this] { ++mixerStarts; }}) {}
+  // With `rememberSettings` the window reads and writes the user's settings, as the program
+  // does; otherwise it starts from its defaults and keeps nothing.
+  explicit ReceiverRig(MovieFiles* files = nullptr, bool rememberSettings = false)
+      : window(input, files ? *files : memoryFiles, services(rememberSettings)) {}
+
+  ReceiverServices services(bool rememberSettings) {
+    ReceiverServices s;
+    s.chooseMovieFile = [this](QWidget*, const QString& folder) {
+      dialogFolder = folder;
+      return answerDialog();
+    };
+    s.startMixer = [this] { ++mixerStarts; };
+    if (rememberSettings) {
+      s.loadSettings = loadUserReceiverSettings;
+      s.saveSettings = saveUserReceiverSettings;
+    }
+    return s;
+  }
 
   std::optional<QString> answerDialog() {
     ++dialogs;

@@ -58,7 +58,8 @@ TEST(ReceiverWindow, StartsWithEveryControlInPlaceAndInItsStartState) {
   rig.window.show();
   EXPECT_EQ(rig.window.windowTitle(),
             QStringLiteral("Multi-carrier Colour/Monochrome TV receiver (Voxlane+)"));
-  EXPECT_EQ(rig.window.centralWidget()->size(), QSize(390, 488));
+  // The specified 260 x 300 dialog units, grown by the tuning display below the controls.
+  EXPECT_EQ(rig.window.centralWidget()->size(), QSize(390, 548));
   EXPECT_FALSE(rig.window.windowIcon().isNull());
   EXPECT_EQ(rig.window.pictureView()->geometry(), QRect(0, 0, 288, 192));
 
@@ -323,6 +324,12 @@ TEST(ReceiverWindow, MenuBarHasItsMenusItemsAndIdsInOrder) {
         {"Medium filter", kMediumFilterId},
         {"-", 0},
         {"Heavy filter", kHeavyFilterId}}},
+      {"&Tuning",
+       {{"Auto tune", kAutoTuneId},
+        {"-", 0},
+        {"Tune now", kTuneNowId},
+        {"-", 0},
+        {"Tuning display", kTuningDisplayId}}},
       {"&Help", {{"&Help", kHelpId}, {"-", 0}, {"&About", kAboutId}}},
   };
   const auto bar = rig.window.menuBar()->actions();

@@ -5,7 +5,7 @@
 #include "signal/rounding.h"
 #include "tests/receiver_app/received_audio.h"
 #include "tests/receiver_app/receiver_rig.h"
-#include "tests/support/transmitted_frames.h"
+#include "tests/receiver_app/transmitted_audio.h"
 #include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
 

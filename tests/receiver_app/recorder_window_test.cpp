@@ -163,23 +163,13 @@ TEST(RecorderWindow, AFileThatCannotBeMadeIsReportedBesideTheWindowAndNothingCou
   box->close();
 }
 
-// Runs `step` on the modal dialog that is open once the event loop runs.
-// A dialog still open after five seconds is closed, so that the test can never hang on it
-// (while `context` lives).
-void onNextModal(QObject* context, const std::function<void(QWidget*)>& step) {
-  QTimer::singleShot(0, context, [step] { step(QApplication::activeModalWidget()); });
-  QTimer::singleShot(5000, context, [] {
-    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-  });
-}
-
 TEST(SaveDialog, AsksForA49FileInTheCurrentFolderAndAddsTheExtension) {
   test::app();
   QTemporaryDir dir;
   const QString previous = QDir::currentPath();
   QDir::setCurrent(dir.path());
   QObject guard;
-  onNextModal(&guard, [&](QWidget* modal) {
+  test::onNextModal(&guard, [&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     if (!dialog) {
       if (modal) modal->close();

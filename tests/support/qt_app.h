@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
+
+#include <functional>
 
 namespace mosaic::test {
 
@@ -29,6 +32,16 @@ bool runUntil(Done done, int timeoutMs) {
   poll.start(10);
   if (!done()) loop.exec();
   return done();
+}
+
+// Runs `step` on the modal dialog that is open once the event loop runs.
+// A dialog still open after five seconds is closed, so that the test can never hang on it
+// (while `context` lives).
+inline void onNextModal(QObject* context, const std::function<void(QWidget*)>& step) {
+  QTimer::singleShot(0, context, [step] { step(QApplication::activeModalWidget()); });
+  QTimer::singleShot(5000, context, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
 }
 
 }  // namespace mosaic::test

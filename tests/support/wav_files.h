@@ -1,5 +1,5 @@
 #pragma once
-// 16-bit sound files for the tests: what a test hands a tool and reads back from it.
+// Sound files for the tests: what a test hands a tool and reads back from it.
 
 #include <QString>
 
@@ -45,6 +45,21 @@ inline bool writeWav(const QString& path, const std::vector<std::int16_t>& inter
   if (!f) return false;
   const auto count = static_cast<sf_count_t>(interleaved.size());
   const bool ok = sf_write_short(f, interleaved.data(), count) == count;
+  sf_close(f);
+  return ok;
+}
+
+// Writes `samples` as a mono floating-point WAV file, which can hold what 16 bits cannot (values
+// past full scale, numbers that are not finite); false when it cannot be written in full.
+inline bool writeFloatWav(const QString& path, const std::vector<float>& samples, int rateHz) {
+  SF_INFO info{};
+  info.samplerate = rateHz;
+  info.channels = 1;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+  if (!f) return false;
+  const auto count = static_cast<sf_count_t>(samples.size());
+  const bool ok = sf_write_float(f, samples.data(), count) == count;
   sf_close(f);
   return ok;
 }

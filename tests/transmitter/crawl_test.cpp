@@ -16,7 +16,7 @@
 namespace mosaic {
 namespace {
 
-const std::string Oslash(1, '\xD8');
+const std::string Oslash = kSlashedZero;
 
 TEST(CrawlText, UnquotedFieldEndsAtCommaOrCarriageReturnAndZerosBecomeSlashedO) {
   EXPECT_EQ(prepareCrawlText(firstCrawlField("CALL 0 TEST, more\r\nnext line")),
@@ -41,13 +41,42 @@ TEST(CrawlText, QuotedFieldKeepsCommasAndLineEndsAndItsZerosAreReplacedToo) {
   EXPECT_EQ(firstCrawlField("\"OPEN"), "OPEN");
 }
 
-TEST(CrawlText, LongFieldsAreCutTo255BytesAfterDroppingLineFeeds) {
+TEST(CrawlText, LongFieldsAreCutTo255CharactersAfterDroppingLineFeeds) {
   std::string lines;
   for (int i = 0; i < 100; ++i) lines += "ABCDE\n";
   const std::string field = firstCrawlField(lines);
   ASSERT_EQ(field.size(), 255u);
   EXPECT_EQ(field.substr(0, 10), "ABCDEABCDE");
   EXPECT_EQ(firstCrawlField("\"" + std::string(300, 'Q') + "\"").size(), 255u);
+  // Characters, not bytes: 300 two-byte characters are cut to 255 of them, whole.
+  std::string umlauts;
+  for (int i = 0; i < 300; ++i) umlauts += "\xC3\xBC";
+  EXPECT_EQ(firstCrawlField(umlauts), umlauts.substr(0, 510));
+  EXPECT_EQ(prepareCrawlText(umlauts), umlauts.substr(0, 510));
+}
+
+TEST(CrawlText, FilesAreReadAsUtf8WhenTheyAreAndAsWindows1252Otherwise) {
+  const std::string greeting =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e";  // "Grüße" in UTF-8
+  EXPECT_EQ(crawlFileText(greeting), greeting);
+  EXPECT_EQ(crawlFileText("Gr\xFC\xDF"
+                          "e"),
+            greeting);  // the same in Windows-1252
+  EXPECT_EQ(crawlFileText("\x80 \x93x\x94"), "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D");
+  EXPECT_EQ(crawlFileText("\xEF\xBB\xBF"
+                          "CQ"),
+            "CQ");  // a byte-order mark is no character
+  // Not UTF-8 after all: an overlong form, a lone continuation byte, a cut-off character.
+  EXPECT_EQ(crawlFileText("\xC0\xAF"), "\xC3\x80\xC2\xAF");
+  EXPECT_EQ(crawlFileText("a\xBF"), "a\xC2\xBF");
+  EXPECT_EQ(crawlFileText("a\xC3"), "a\xC3\x83");
+  // ... unless the read stopped inside it.
+  EXPECT_EQ(crawlFileText("a\xC3", true), "a");
+  // The field rules are the same in both: here a comma ends the field.
+  EXPECT_EQ(prepareCrawlText(firstCrawlField(crawlFileText("\xC4"
+                                                           "0,\xD6"))),
+            "\xC3\x84" + Oslash);
 }
 
 TEST(CrawlText, ReadsTheFileEachTimeAndAMissingFileGivesNoText) {
@@ -60,6 +89,10 @@ TEST(CrawlText, ReadsTheFileEachTimeAndAMissingFileGivesNoText) {
   EXPECT_EQ(readCrawlText(path), "CQ 1" + Oslash + "M");
   std::ofstream(path, std::ios::binary) << "QRT\r\n";
   EXPECT_EQ(readCrawlText(path), "QRT");
+  std::ofstream(path, std::ios::binary) << "73 \xC3\xA0 tous\r\n";
+  EXPECT_EQ(readCrawlText(path), "73 \xC3\xA0 tous");
+  std::ofstream(path, std::ios::binary) << "73 \xE0 tous\r\n";
+  EXPECT_EQ(readCrawlText(path), "73 \xC3\xA0 tous");
   EXPECT_EQ(readCrawlText(dir.string()), "");  // a folder of that name is no text
   std::filesystem::remove_all(dir);
 }
@@ -120,6 +153,31 @@ TEST(CrawlWindow, ShortOrVanishingTextsNeverFreezeTheCrawl) {
   windows(longer, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", 20);
   EXPECT_EQ(advanceCrawl(longer, "ABCDEFGHIJKLM"), "ABCDEFGHIJK");
   EXPECT_EQ(advanceCrawl(longer, "ABCDEFGHIJKLM"), "BCDEFGHIJKL");
+}
+
+TEST(CrawlWindow, StepsByCharactersInUtf8Text) {
+  // Twelve characters of which several take two or three bytes.
+  const std::string text =
+      "\xC3\x84"
+      "BC\xE2\x82\xAC"
+      "EFGHIJK\xC3\x9C";
+  CrawlState state{true, 0};
+  const auto w = windows(state, text, 3);
+  EXPECT_EQ(w[0],
+            "\xC3\x84"
+            "BC\xE2\x82\xAC"
+            "EFGHIJK");
+  // From position 2 = 12 - 10 the window wraps: the tail, then the start again.
+  EXPECT_EQ(w[1],
+            "C\xE2\x82\xAC"
+            "EFGHIJK\xC3\x9C"
+            "\xC3\x84");
+  EXPECT_EQ(w[2],
+            "\xE2\x82\xAC"
+            "EFGHIJK\xC3\x9C"
+            "\xC3\x84"
+            "B");
+  for (const auto& s : w) EXPECT_EQ(characterStarts(s).size(), 11u) << s;
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ std::vector<std::int16_t> recordProgram(double seconds, std::vector<Pause> pause
   QProcess program;
   program.setWorkingDirectory(cwd.path());
   launch = recorded.size();
-  program.start(QStringLiteral(MOSAICCAST_PATH));
+  // As on a first start, whatever the developer's own settings hold.
+  program.start(QStringLiteral(MOSAICCAST_PATH), {QStringLiteral("--defaults")});
   if (!program.waitForStarted()) return {};
   pid = program.processId();
   const auto wanted = launch + static_cast<std::size_t>(48000 * seconds);

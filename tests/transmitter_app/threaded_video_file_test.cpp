@@ -136,5 +136,28 @@ TEST_F(ThreadedWindowTest, TheCaptionShowsAFileBeingOpenedUntilItIs) {
   EXPECT_EQ(window->videoState().length, 0);
 }
 
+// The file remembered from the last run is opened on the worker; its remembered frame is shown
+// once the file is counted, not refused for a length still unknown.
+class RememberedFileTest : public ThreadedWindowTest {
+ protected:
+  void SetUp() override {
+    services.loadSettings = [this] {
+      TransmitterSettings remembered;
+      remembered.videoFile = makeVideo("remembered.avi", 12);
+      remembered.position = 9;
+      return remembered;
+    };
+    ThreadedWindowTest::SetUp();
+  }
+};
+
+TEST_F(RememberedFileTest, TheRememberedFrameIsShownOnceTheFileIsCounted) {
+  window->initialiseWindow();
+  ASSERT_TRUE(test::runUntil([&] { return window->videoState().length == 12; }, 10000));
+  EXPECT_EQ(window->videoState().position, 9);
+  ASSERT_TRUE(test::runUntil(
+      [&] { return test::frameOfPicture(window->videoArea().copy(0, 0, 160, 128)) == 9; }, 5000));
+}
+
 }  // namespace
 }  // namespace mosaic

@@ -2,7 +2,9 @@
 // a crawl text, as one 1.28 s frame after another on the sound card's output, from start-up to
 // exit.
 
+#include "platform/program_arguments.h"
 #include "platform/qt_audio_output.h"
+#include "platform/remembered_values.h"
 #include "platform/shutdown_signal_watcher.h"
 #include "transmitter/app/transmitter_services.h"
 #include "transmitter/app/transmitter_window.h"
@@ -10,9 +12,18 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+  if (const auto status = mosaic::answerProgramArguments(
+          argc, argv, "mosaiccast",
+          "The Mosaic TV transmitter: sends a video file or a camera's picture, with a crawl "
+          "text,\n"
+          "as narrow-band colour television on the sound card's output from start-up to exit.",
+          MOSAIC_VERSION))
+    return *status;
   QApplication app(argc, argv);
+  mosaic::nameProgramForSettings("mosaiccast");
   mosaic::QtAudioOutput audio;
-  mosaic::TransmitterWindow window(mosaic::programServices(audio));
+  mosaic::TransmitterWindow window(
+      mosaic::programServices(audio, !mosaic::startsWithDefaults(argc, argv)));
   // Ended by a signal, the program still closes its window and its sound output in order.
   mosaic::ShutdownSignalWatcher signalWatcher([&window] { window.done(0); });
   window.run();

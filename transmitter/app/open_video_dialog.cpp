@@ -10,7 +10,8 @@ std::optional<QString> chooseVideoFile(QWidget* parent) {
   QFileDialog dialog(parent, QStringLiteral("Open AVI (no sound)"), QDir::currentPath());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  const QStringList filters{QStringLiteral("All Files (*.*)"), QStringLiteral("MPG Files (*.mpg)"),
+  // "*" and not "*.*": here a file name need not have a suffix, and every file is to be shown.
+  const QStringList filters{QStringLiteral("All Files (*)"), QStringLiteral("MPG Files (*.mpg)"),
                             QStringLiteral("AVI Files (*.avi)")};
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.front());

@@ -13,27 +13,12 @@ const QColor kCrawlInk(0, 0, 255);
 const QColor kMarkerYellow(255, 255, 0);
 constexpr int kMarkerWidth = 2;  // [px]
 
-// Windows-1252's characters for the bytes 0x80..0x9F; its other bytes are those of Latin-1.
-// The five bytes it leaves undefined keep their own code points.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 }  // namespace
 
 QString crawlBytesToText(const std::string& bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F)
-      text += QLatin1Char(' ');
-    else if (b >= 0x80 && b < 0xA0)
-      text += QChar(kCp1252High[b - 0x80]);
-    else
-      text += QChar(static_cast<char16_t>(b));
-  }
+  QString text = QString::fromUtf8(bytes);
+  for (QChar& c : text)
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
   return text;
 }
 

@@ -15,8 +15,8 @@ namespace mosaic {
 
 inline constexpr QPoint kCrawlTextOrigin{32, 75};  // [px] top-left of the first character cell
 
-// The crawl's 8-bit text as Unicode: Windows-1252 (byte 216 is a slashed O); control bytes
-// such as line ends inside a quoted field show as blanks.
+// The crawl's UTF-8 text as Qt's; control characters such as line ends inside a quoted field
+// show as blanks.
 QString crawlBytesToText(const std::string& bytes);
 
 // "Arial" bold italic with 18-pixel characters, rendered without smoothing so that the window

@@ -25,6 +25,7 @@ bool ThreadedVideoFile::open(const std::string& path, std::string& error) {
   {
     std::lock_guard<std::mutex> hold(lock_);
     openPath_ = path;
+    ++serial_;
     closeWanted_ = false;
     wantedPosition_.reset();
     opening_ = true;
@@ -40,6 +41,7 @@ void ThreadedVideoFile::close() {
   {
     std::lock_guard<std::mutex> hold(lock_);
     openPath_.reset();
+    ++serial_;
     wantedPosition_.reset();
     closeWanted_ = true;
     opening_ = false;
@@ -110,11 +112,22 @@ void ThreadedVideoFile::work() {
       const std::int32_t length = inner_->length();
       hold.lock();
       if (openPath_ || closeWanted_) continue;  // overtaken by another request
-      opening_ = false;
-      length_ = length;
-      openError_ = opened ? std::string() : error;
+      const unsigned serial = serial_;
       hold.unlock();
-      announce();
+      // The outcome becomes visible on the window's thread, together with the news of it.
+      QMetaObject::invokeMethod(
+          this,
+          [this, serial, length, error = opened ? std::string() : error] {
+            {
+              std::lock_guard<std::mutex> result(lock_);
+              if (serial != serial_) return;  // a later open or close came first
+              opening_ = false;
+              length_ = length;
+              openError_ = error;
+            }
+            if (changed_) changed_();
+          },
+          Qt::QueuedConnection);
       hold.lock();
       continue;
     }

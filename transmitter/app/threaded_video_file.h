@@ -24,7 +24,8 @@ class ThreadedVideoFile final : public QObject, public VideoFileSource {
   explicit ThreadedVideoFile(std::unique_ptr<VideoFileSource> inner);
   ~ThreadedVideoFile() override;
 
-  // Starts opening `path` and returns true; the outcome comes with the change handler.
+  // Starts opening `path` and returns true; the outcome comes with the change handler, and
+  // until then the file is opening with no length.
   bool open(const std::string& path, std::string& error) override;
   void close() override;
   std::int32_t length() const override;
@@ -49,7 +50,8 @@ class ThreadedVideoFile final : public QObject, public VideoFileSource {
   bool closeWanted_ = false;
   std::optional<std::int32_t> wantedPosition_;
   bool quit_ = false;
-  // Results (guarded by lock_).
+  unsigned serial_ = 0;  // counts opens and closes
+  // Results (guarded by lock_); the opening's are set on the window's thread.
   bool opening_ = false;
   std::int32_t length_ = 0;
   std::string openError_;

@@ -11,7 +11,7 @@
 
 namespace mosaic {
 
-TransmitterServices programServices(AudioOutput& audio) {
+TransmitterServices programServices(AudioOutput& audio, bool rememberSettings) {
   TransmitterServices s;
   s.audio = &audio;
   s.makeVideoFile = [] {
@@ -26,6 +26,10 @@ TransmitterServices programServices(AudioOutput& audio) {
   s.startMixer = [] { launchMixerOrExplain(MixerView::Playback); };
   s.chooseDevice = chooseCaptureDevice;
   s.chooseFrameSize = chooseFrameSize;
+  if (rememberSettings) {
+    s.loadSettings = loadUserTransmitterSettings;
+    s.saveSettings = saveUserTransmitterSettings;
+  }
   return s;
 }
 

@@ -5,6 +5,7 @@
 
 #include "media/camera_source.h"
 #include "media/video_file_source.h"
+#include "transmitter/app/transmitter_settings_store.h"
 #include "transmitter/core/audio_output.h"
 #include "transmitter/core/crawl_text.h"
 
@@ -34,9 +35,15 @@ struct TransmitterServices {
   std::function<std::optional<FrameSize>(QWidget*, const std::vector<FrameSize>&, FrameSize)>
       chooseFrameSize;
   std::string crawlTextPath = kCrawlTextFileName;
+  // The settings remembered from the last run, shown at initialisation, and those to remember,
+  // written when the window ends. Without them the window starts from its defaults and keeps
+  // nothing.
+  std::function<TransmitterSettings()> loadSettings;
+  std::function<void(const TransmitterSettings&)> saveSettings;
 };
 
-// The program's own: FFmpeg files and cameras, Qt dialogs, the system mixer.
-TransmitterServices programServices(AudioOutput& audio);
+// The program's own: FFmpeg files and cameras, Qt dialogs, the system mixer and the user's
+// settings; with `rememberSettings` false the run neither reads nor writes them.
+TransmitterServices programServices(AudioOutput& audio, bool rememberSettings = true);
 
 }  // namespace mosaic

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace mosaic {
 
 namespace {
@@ -81,6 +83,7 @@ void TransmitterWindow::buildMenuBar() {
 }
 
 void TransmitterWindow::initialiseWindow() {
+  if (services_.loadSettings) applySettings(services_.loadSettings());
   // Transmit from now on: two silent buffers, then a frame for every buffer returned.
   output_ = std::make_unique<TransmitOutput>(*services_.audio,
                                              [this](GrabBitmap& bitmap) { grabPicture(bitmap); });
@@ -155,15 +158,18 @@ void TransmitterWindow::grabPicture(GrabBitmap& out) {
 void TransmitterWindow::onOpenFile() {
   const std::optional<QString> chosen =
       services_.chooseFile ? services_.chooseFile(this) : std::nullopt;
-  if (!chosen) return;
+  if (chosen) openVideoFile(*chosen);
+}
+
+void TransmitterWindow::openVideoFile(const QString& path) {
   leaveCameraMode();
   stepTimer_.stop();
   file_.reset();
   makeFileSource();
   std::string error;
-  if (!file_->open(chosen->toStdString(), error) && services_.reportOpenFailure)
-    services_.reportOpenFailure(this, *chosen, QString::fromStdString(error));
-  source_.fileOpened(chosen->toStdString(), file_->length());
+  if (!file_->open(path.toStdString(), error) && services_.reportOpenFailure)
+    services_.reportOpenFailure(this, path, QString::fromStdString(error));
+  source_.fileOpened(path.toStdString(), file_->length());
   showFileCaption();
   showFileControls();
 }
@@ -192,6 +198,8 @@ void TransmitterWindow::onFileChanged() {
     source_.lengthKnown(file_->length());
     if (positionBar_) positionBar_->setLength(source_.state().length);
   }
+  if (positionOnOpen_ && !file_->opening())
+    showRememberedPosition(*std::exchange(positionOnOpen_, {}));
   const std::string error = file_->takeOpenError();
   if (!error.empty() && services_.reportOpenFailure)
     services_.reportOpenFailure(this, QString::fromStdString(source_.state().fileName),
@@ -347,6 +355,7 @@ void TransmitterWindow::showSource(const QImage& picture) {
 // ---- the end ----
 
 void TransmitterWindow::done(int result) {
+  if (!shutDown_ && services_.saveSettings) services_.saveSettings(currentSettings());
   shutDown();
   QDialog::done(result);
 }

@@ -17,6 +17,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenuBar;
@@ -78,6 +79,11 @@ class TransmitterWindow : public QDialog {
   void onMenuAction(QAction* action);
   // "Open": choose a file and show its first frame, stopped.
   void onOpenFile();
+  void openVideoFile(const QString& path);
+  // Shows remembered settings through the menus' and controls' own handling.
+  void applySettings(const TransmitterSettings& remembered);
+  // The settings as the window shows them now, to remember.
+  TransmitterSettings currentSettings() const;
   // "&Camera": the camera's preview in the area, its two buttons below.
   void onSelectCamera();
   // "&AVI": back to the file at the position and stepping state it had.
@@ -111,6 +117,8 @@ class TransmitterWindow : public QDialog {
   void makeFileSource();
   // The file source has moved on: its length, picture or opening outcome is new.
   void onFileChanged();
+  // Shows the remembered frame of the file opened at start-up, if the file has it.
+  void showRememberedPosition(int position);
   // Connects the camera with the operator's settings and starts its preview.
   void reconnectCamera();
   // Closes the sources, stops the timer and the sound output; runs once.
@@ -135,6 +143,7 @@ class TransmitterWindow : public QDialog {
   StatusBanner* banner_ = nullptr;  // what is wrong with the sound output
   std::unique_ptr<SoundKeeper> soundKeeper_;
   bool shutDown_ = false;
+  std::optional<int> positionOnOpen_;  // remembered frame, for a file still being opened
 };
 
 }  // namespace mosaic

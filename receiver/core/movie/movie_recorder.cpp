@@ -61,6 +61,7 @@ void MovieRecorder::openFile(const std::string& path) {
   bufferedFrames_ = 0;
   flushedFrames_ = 0;
   framesInFile_ = 0;
+  lowSpaceReported_ = false;
   showCounts(0);
 }
 
@@ -68,6 +69,7 @@ void MovieRecorder::toggleSaving() {
   if (!file_ || !controls_.saveEnabled) return;  // the button is greyed then
   savingActive_ = !savingActive_;
   controls_.saveText = savingActive_ ? kPauseSave : kResume;
+  if (savingActive_) checkFreeSpace();
 }
 
 void MovieRecorder::closeFile() {
@@ -95,13 +97,28 @@ void MovieRecorder::finish() {
 bool MovieRecorder::writeBuffered(int frames) {
   if (frames == 0) return true;
   std::string error;
-  const auto bytes = static_cast<std::size_t>(frames) * kMovieFrameBytes;
-  if (!file_->append(frameBuffer_.data(), bytes, error)) {
+  const int written = file_->appendFrames(frameBuffer_.data(), frames, error);
+  framesInFile_ += written;
+  if (written < frames) {
     abandonFile("Writing the movie file failed", error);
     return false;
   }
-  framesInFile_ += frames;
+  checkFreeSpace();
   return true;
+}
+
+void MovieRecorder::checkFreeSpace() {
+  if (!file_ || lowSpaceReported_) return;
+  const long long free = file_->freeBytes();
+  if (free < 0 || free >= kLowSpaceBytes) return;
+  lowSpaceReported_ = true;
+  if (report_) {
+    const long long frames = free / kMovieFrameBytes;
+    report_("The disk of the movie file is nearly full:\n" + path_ + "\n" + std::to_string(free) +
+            " bytes are free, room for " + std::to_string(frames) + " more frames (about " +
+            std::to_string(frames * 128 / 100 / 60) +
+            " minutes).\n\nSaving goes on; make room or choose a file on another disk.");
+  }
 }
 
 bool MovieRecorder::completeFile() {
@@ -128,7 +145,7 @@ void MovieRecorder::abandonFile(const std::string& what, const std::string& reas
   if (report_) {
     report_(what + ":\n" + path_ + "\n" + reason +
             "\n\nSaving has stopped and the file is closed. It holds the " +
-            std::to_string(framesInFile_) + " frames written before.");
+            std::to_string(framesInFile_) + " frames written.");
   }
 }
 

@@ -32,6 +32,9 @@ class MovieRecorder {
   using Report = std::function<void(const std::string& message)>;
 
   static constexpr int kFramesPerBlock = 50;
+  // Less free space than ten blocks (about ten minutes of saving) on the file's disk is reported
+  // when saving starts and after a block, once per file, while there is still room.
+  static constexpr long long kLowSpaceBytes = 10LL * kFramesPerBlock * kMovieFrameBytes;
 
   // `report` tells the user about a file that cannot be created or written.
   MovieRecorder(MovieFiles& files, Report report);
@@ -63,8 +66,10 @@ class MovieRecorder {
 
  private:
   // Appends the first `frames` frames of the buffer; on failure reports, closes the file and
-  // leaves the recorder without a file.
+  // leaves the recorder without a file, counting the whole frames that were written.
   bool writeBuffered(int frames);
+  // Warns (once per file) when the file's disk has little room left.
+  void checkFreeSpace();
   // Writes what is buffered and closes the file; false (reported) when something was lost.
   bool completeFile();
   // Closes the file after a failure and returns to "no file", the label showing what was kept.
@@ -82,6 +87,7 @@ class MovieRecorder {
   int bufferedFrames_ = 0;
   int flushedFrames_ = 0;
   long long framesInFile_ = 0;  // written to the current file since it was opened
+  bool lowSpaceReported_ = false;
   RecorderControls controls_;
 };
 

@@ -1,0 +1,110 @@
+#include "receiver/app/receiver_settings_store.h"
+
+#include "platform/remembered_values.h"
+#include "receiver/app/control_ids.h"
+#include "receiver/app/slider_settings.h"
+
+#include <QFileInfo>
+
+#include <array>
+#include <utility>
+
+namespace mosaic {
+
+using namespace rx;
+
+namespace {
+
+const std::array<std::pair<int, const char*>, 6> kSliderKeys = {{
+    {kCoarseTuneId, "sliders/coarseTune"},
+    {kFineTuneId, "sliders/fineTune"},
+    {kBrightnessId, "sliders/brightness"},
+    {kContrastId, "sliders/contrast"},
+    {kBalanceId, "sliders/colourBalance"},
+    {kSaturationId, "sliders/saturation"},
+}};
+
+const std::array<std::pair<int, const char*>, 4> kCheckBoxKeys = {{
+    {kHalfPixelId, "picture/halfPixel"},
+    {kNoiseFilterId, "picture/noiseFilter"},
+    {kHorizontalFilterId, "picture/filterHorizontal"},
+    {kVerticalInterpolationId, "picture/interpolateVertical"},
+}};
+
+const char* const kStrengthKey = "picture/noiseFilterStrength";
+constexpr std::array<const char*, 3> kStrengthWords = {"light", "medium", "heavy"};
+constexpr std::array<NoiseWeights, 3> kStrengths = {kLightNoiseFilter, kMediumNoiseFilter,
+                                                    kHeavyNoiseFilter};
+const char* const kScreenKey = "picture/screenSize";
+constexpr std::array<const char*, 2> kScreenWords = {"small", "large"};
+const char* const kMovieFolderKey = "recorder/movieFolder";
+
+int sliderMaximum(int id) {
+  for (const auto& s : kSliderLayouts)
+    if (s.id == id) return s.maximum;
+  return 0;
+}
+
+QString key(const char* name) { return QString::fromLatin1(name); }
+
+}  // namespace
+
+ReceiverSettings readReceiverSettings(const QSettings& settings) {
+  ReceiverSettings values;
+  for (const auto& [id, name] : kSliderKeys) {
+    if (const auto position = readInt(settings, key(name), 0, sliderMaximum(id)))
+      values.sliderPositions[id] = *position;
+  }
+  for (const auto& [id, name] : kCheckBoxKeys) {
+    if (const auto checked = readBool(settings, key(name))) values.checkBoxes[id] = *checked;
+  }
+  if (const auto strength = readChoice(settings, key(kStrengthKey), kStrengthWords))
+    values.noiseStrength = kStrengths[static_cast<std::size_t>(*strength)];
+  if (const auto screen = readChoice(settings, key(kScreenKey), kScreenWords))
+    values.screenSize = *screen == 0 ? ScreenSize::Small : ScreenSize::Large;
+  if (const auto folder = readText(settings, key(kMovieFolderKey))) {
+    if (!folder->isEmpty() && QFileInfo(*folder).isDir()) values.movieFolder = *folder;
+  }
+  return values;
+}
+
+void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) {
+  for (const auto& [id, name] : kSliderKeys) {
+    const auto found = values.sliderPositions.find(id);
+    if (found == values.sliderPositions.end())
+      settings.remove(key(name));
+    else
+      settings.setValue(key(name), found->second);
+  }
+  for (const auto& [id, name] : kCheckBoxKeys) {
+    const auto found = values.checkBoxes.find(id);
+    if (found == values.checkBoxes.end())
+      settings.remove(key(name));
+    else
+      settings.setValue(key(name), found->second);
+  }
+  settings.remove(key(kStrengthKey));
+  for (std::size_t i = 0; i < kStrengths.size(); ++i) {
+    if (values.noiseStrength == kStrengths[i])
+      settings.setValue(key(kStrengthKey), key(kStrengthWords[i]));
+  }
+  if (values.screenSize)
+    settings.setValue(key(kScreenKey),
+                      key(kScreenWords[*values.screenSize == ScreenSize::Small ? 0 : 1]));
+  else
+    settings.remove(key(kScreenKey));
+  if (values.movieFolder)
+    settings.setValue(key(kMovieFolderKey), *values.movieFolder);
+  else
+    settings.remove(key(kMovieFolderKey));
+}
+
+ReceiverSettings loadUserReceiverSettings() { return readReceiverSettings(QSettings()); }
+
+void saveUserReceiverSettings(const ReceiverSettings& values) {
+  QSettings settings;
+  writeReceiverSettings(settings, values);
+  finishWriting(settings);
+}
+
+}  // namespace mosaic

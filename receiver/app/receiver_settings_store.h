@@ -1,0 +1,35 @@
+#pragma once
+// What the receiver remembers from one run to the next: the positions of its sliders, its check
+// boxes, the noise filter's strength, the screen size and the folder of the last movie file.
+// Reading checks every value on its own; whatever is missing or unusable stays unset, and the
+// window keeps its start value for it.
+
+#include "receiver/core/picture/display_settings.h"
+
+#include <QSettings>
+#include <QString>
+
+#include <map>
+#include <optional>
+
+namespace mosaic {
+
+struct ReceiverSettings {
+  std::map<int, int> sliderPositions;  // by slider id, within the slider's range
+  std::map<int, bool> checkBoxes;      // by check-box id: checked or not
+  std::optional<NoiseWeights> noiseStrength;
+  std::optional<ScreenSize> screenSize;
+  std::optional<QString> movieFolder;  // an existing folder
+  // The sound input device is to be remembered here too, beside the others.
+};
+
+ReceiverSettings readReceiverSettings(const QSettings& settings);
+// Writes every value that is set; the others are removed, so that an old value never outlives
+// the control it belonged to.
+void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values);
+
+// The user's own settings (after nameProgramForSettings).
+ReceiverSettings loadUserReceiverSettings();
+void saveUserReceiverSettings(const ReceiverSettings& values);
+
+}  // namespace mosaic

@@ -1,0 +1,193 @@
+#include "receiver/core/tuning/picture_levels.h"
+
+#include "signal/carrier_plan.h"
+#include "signal/timing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+
+namespace mosaic {
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586476925;
+constexpr std::array<double, 3> kLow = {0.0, -4.9008, -3.4744};
+constexpr std::array<double, 3> kHigh = {7.96875, 4.9008, 3.4744};
+// Noise widths [picture units]; the one used is the nearest at or above the measured noise.
+constexpr std::array<double, 9> kWidthUnits = {0.2, 0.28, 0.4, 0.56, 0.8, 1.1, 1.6, 2.2, 3.0};
+constexpr std::array<double, 3> kEndShares = {0.0, 0.15, 0.4};
+constexpr std::size_t kSharesPerWidth = kEndShares.size() * kEndShares.size();
+// Bins between the colour and luminance carriers, far enough from both to hold only noise.
+constexpr int kFirstQuietBin = 30;
+constexpr int kLastQuietBin = 50;
+constexpr int kFirstSymbol = 1;
+constexpr int kLastSymbol = 47;  // symbols 1..47 carry the picture
+
+int groupOf(int k) {
+  switch (carrierContent(k)) {
+    case CarrierContent::Luminance:
+      return 0;
+    case CarrierContent::RedDifference:
+      return 1;
+    default:
+      return 2;
+  }
+}
+
+double normalCdf(double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }
+double normalPdf(double x) { return std::exp(-0.5 * x * x) / std::sqrt(kTwoPi); }
+
+}  // namespace
+
+PictureLevels::PictureLevels() {
+  for (auto& c : counts_) c.assign(kBins, 0.0);
+  // Values v = histogram value + offset / 1.25 reach twice the histogram's span.
+  for (std::size_t g = 0; g < kGroups; ++g) {
+    const double low = kLow[g];
+    const double high = kHigh[g];
+    std::size_t shape = 0;
+    for (double width : kWidthUnits) {
+      for (double lowShare : kEndShares) {
+        for (double highShare : kEndShares) {
+          auto& table = logLikelihood_[g][shape++];
+          table.resize(2 * kBins);
+          const double evenShare = 1.0 - lowShare - highShare;
+          for (int i = 0; i < 2 * kBins; ++i) {
+            const double v = (i - kBins) * kBinUnits;
+            const double p = evenShare *
+                                 (normalCdf((high - v) / width) - normalCdf((low - v) / width)) /
+                                 (high - low) +
+                             (lowShare * normalPdf((v - low) / width) +
+                              highShare * normalPdf((v - high) / width)) /
+                                 width;
+            table[static_cast<std::size_t>(i)] = std::log(std::max(p * kBinUnits, 1e-12));
+          }
+        }
+      }
+    }
+  }
+  for (int s = kFirstSymbol; s <= kLastSymbol; ++s) starts_.push_back(0);
+  windows_.resize(starts_.size());
+}
+
+void PictureLevels::reset() {
+  for (auto& c : counts_) std::fill(c.begin(), c.end(), 0.0);
+  frames_ = 0;
+  noiseWidth_ = 0.0;
+}
+
+void PictureLevels::addFrame(std::span<const float> history, long long historyStart, int frameStart,
+                             double mixHz, double clockPpm, double keep) {
+  // Symbol s is centred 256 s samples after the frame start.
+  for (std::size_t i = 0; i < starts_.size(); ++i) {
+    starts_[i] =
+        frameStart + kBlockSamples * (kFirstSymbol + static_cast<int>(i)) - kBlockSamples / 2;
+  }
+  spectra_.compute(history, historyStart, starts_, mixHz, windows_);
+  for (auto& c : counts_)
+    for (auto& v : c) v = v * keep < 1e-3 ? 0.0 : v * keep;
+  // The noise of a value, from the power in the empty bins against the carriers' power: a
+  // value is the difference of two phases, each off by sqrt(noise / (2 carrier)) radians.
+  double noise = 0.0, carriers = 0.0;
+  for (const auto& w : windows_) {
+    for (int k = kFirstQuietBin; k <= kLastQuietBin; ++k)
+      noise += std::norm(w[static_cast<std::size_t>(k)]);
+    for (int k = kFirstLumaCarrier; k <= kLastLumaCarrier; ++k)
+      carriers += std::norm(w[static_cast<std::size_t>(k)]);
+  }
+  noise /= kLastQuietBin - kFirstQuietBin + 1;
+  carriers /= kLastLumaCarrier - kFirstLumaCarrier + 1;
+  const double carrier = std::max(carriers - noise, 1e-9 * (carriers + 1.0));
+  const double frameWidth = std::sqrt(noise / carrier) * 30.0 / kTwoPi;
+  noiseWidth_ = frames_ == 0 ? frameWidth : keep * noiseWidth_ + (1.0 - keep) * frameWidth;
+  const double unitsPerRadian = 30.0 / kTwoPi;  // 12 degrees per picture unit
+  auto addCarrier = [&](int k) {
+    // What the mixer and the clock add to every value of this carrier, in picture units.
+    const double shift = (mixHz + kCarrierSpacingHz * k * clockPpm * 1e-6) / kHzPerPictureUnit;
+    auto& counts = counts_[static_cast<std::size_t>(groupOf(k))];
+    for (std::size_t i = 1; i < windows_.size(); ++i) {
+      const std::complex<float> x = windows_[i][static_cast<std::size_t>(k)];
+      const std::complex<float> y = windows_[i - 1][static_cast<std::size_t>(k)];
+      const double turn = std::atan2(double(x.imag()) * y.real() - double(x.real()) * y.imag(),
+                                     double(x.real()) * y.real() + double(x.imag()) * y.imag());
+      const double value = turn * unitsPerRadian - shift;
+      const long bin = std::lround(value / kBinUnits) + kBins / 2;
+      if (bin >= 0 && bin < kBins) counts[static_cast<std::size_t>(bin)] += 1.0;
+    }
+  };
+  for (int k = kFirstLumaCarrier; k <= kLastLumaCarrier; ++k) addCarrier(k);
+  for (int k = kFirstVCarrier; k <= kLastUCarrier; ++k) addCarrier(k);
+  ++frames_;
+}
+
+namespace {
+
+// The log-likelihood of the histogram `counts` shifted by `shift` bins under `table`, over the
+// bins that hold values.
+double logLikelihoodOf(const std::vector<double>& counts, const std::vector<double>& table,
+                       long shift, int lowBin, int highBin, int bins) {
+  double sum = 0.0;
+  for (int b = lowBin; b <= highBin; ++b) {
+    const double c = counts[static_cast<std::size_t>(b)];
+    if (c == 0.0) continue;
+    // Histogram bin b holds value (b - bins / 2) * kBinUnits; the table starts at -bins.
+    const long at = std::clamp<long>(b - bins / 2 + shift + bins, 0, 2L * bins - 1);
+    sum += c * table[static_cast<std::size_t>(at)];
+  }
+  return sum;
+}
+
+void occupiedBins(const std::vector<double>& counts, int& low, int& high) {
+  const int bins = static_cast<int>(counts.size());
+  low = 0;
+  while (low < bins && counts[static_cast<std::size_t>(low)] == 0.0) ++low;
+  high = bins - 1;
+  while (high > low && counts[static_cast<std::size_t>(high)] == 0.0) --high;
+}
+
+}  // namespace
+
+double PictureLevels::fit(double offsetHz) {
+  const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
+  std::size_t width = 0;
+  while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < noiseWidth_) ++width;
+  double total = 0.0;
+  for (std::size_t g = 0; g < kGroups; ++g) {
+    int low = 0, high = 0;
+    occupiedBins(counts_[g], low, high);
+    double best = -1e300;
+    for (std::size_t shape = width * kSharesPerWidth; shape < (width + 1) * kSharesPerWidth;
+         ++shape) {
+      const double l =
+          logLikelihoodOf(counts_[g], logLikelihood_[g][shape], shift, low, high, kBins);
+      if (l > best) {
+        best = l;
+        chosenShape_[g] = shape;
+      }
+    }
+    total += best;
+  }
+  return total;
+}
+
+double PictureLevels::values() const {
+  double n = 0.0;
+  for (const auto& c : counts_)
+    for (double v : c) n += v;
+  return n;
+}
+
+double PictureLevels::refit(double offsetHz) const {
+  const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
+  double total = 0.0;
+  for (std::size_t g = 0; g < kGroups; ++g) {
+    int low = 0, high = 0;
+    occupiedBins(counts_[g], low, high);
+    total +=
+        logLikelihoodOf(counts_[g], logLikelihood_[g][chosenShape_[g]], shift, low, high, kBins);
+  }
+  return total;
+}
+
+}  // namespace mosaic

@@ -1,0 +1,55 @@
+#pragma once
+// Which of the offsets that the frame links allow (they repeat every 0.798 Hz) is the true one,
+// judged by the picture values it gives: luminance lies in 0..7.97 picture units, red
+// difference in -4.90..4.90 and blue difference in -3.47..3.47, and a picture's darkest and
+// lightest parts come close to those ends. Symbol-long windows on the symbols of a frame (the
+// frame start is known) give one value per carrier and symbol pair; their histograms, kept
+// relative to a tuning of 0 Hz, are compared with a spread over each range blurred by the
+// noise measured between the carriers: some values exactly at either end (black, white, full
+// colour), the rest evenly between.
+
+#include "receiver/core/tuning/window_spectra.h"
+
+#include <array>
+#include <span>
+#include <vector>
+
+namespace mosaic {
+
+class PictureLevels {
+ public:
+  PictureLevels();
+
+  // Adds the values of the frame that starts at history[frameStart] (0..12288), with the
+  // windows mixed by `mixHz` and a clock error of `clockPpm`; older frames count `keep` times.
+  void addFrame(std::span<const float> history, long long historyStart, int frameStart,
+                double mixHz, double clockPpm, double keep);
+  void reset();
+  bool empty() const { return frames_ == 0; }
+  // How many values the histograms hold (after forgetting).
+  double values() const;
+
+  // The log-likelihood of the tuning offset `offsetHz`, higher for a better fit, with the
+  // measured noise and the best shares at the ends for each group, kept for `refit`.
+  double fit(double offsetHz);
+  // The same with the shapes of the last `fit`: cheaper, for offsets near that one.
+  double refit(double offsetHz) const;
+
+ private:
+  static constexpr int kGroups = 3;  // luminance, red and blue difference
+  static constexpr double kBinUnits = 0.1;
+  static constexpr int kBins = 1000;  // -50..50 units
+  static constexpr int kShapes = 81;  // noise widths times shares at the ends
+
+  std::array<std::vector<double>, kGroups> counts_;
+  // log P(value | range, width) on a grid twice as wide as the histogram's.
+  std::array<std::array<std::vector<double>, kShapes>, kGroups> logLikelihood_;
+  WindowSpectra spectra_;
+  std::vector<int> starts_;
+  std::vector<WindowSpectrum> windows_;
+  int frames_ = 0;
+  std::array<std::size_t, kGroups> chosenShape_{};
+  double noiseWidth_ = 0.0;  // [picture units] of one value
+};
+
+}  // namespace mosaic

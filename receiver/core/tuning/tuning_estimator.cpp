@@ -1,0 +1,241 @@
+#include "receiver/core/tuning/tuning_estimator.h"
+
+#include "signal/carrier_plan.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mosaic {
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586476925;
+// Window B starts this far after window A: it ends on the next boundary.
+constexpr int kWindowBLag = kCaptureSamples - kLinkWindowSamples;
+// The links, carried to the boundaries, turn with the offset over one frame.
+constexpr double kLinkSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
+constexpr double kAmbiguityHz = 1.0 / kLinkSeconds;                         // 0.78125 Hz
+// Windows on symbol 1 and 47 start this far after window A.
+constexpr int kSymbol1Lag = kBlockSamples / 2;
+constexpr int kSymbol47Lag = kCaptureSamples - kBlockSamples - kBlockSamples / 2;
+constexpr int kSearchStep = 32;       // [samples] between trial boundaries in the first search
+constexpr double kForgetting = 0.85;  // per frame, so the estimate follows a slow drift
+// Below this the best fit is taken for noise or for no signal of this kind.
+constexpr double kMinCoherence = 0.3;
+constexpr double kMultipleSearchHz = 10.0;  // how far from the coarse estimate to look
+constexpr double kMaxClockPpm = 300.0;
+constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a sure multiple
+constexpr double kMinLinkAgreement = 0.5;
+constexpr double kClockEvidence = 1.1;  // power of the links' agreement against no clock error
+
+}  // namespace
+
+TuningEstimator::TuningEstimator() : history_(kHistorySamples, 0.0f) {
+  const std::size_t mostTrials = kCaptureSamples / kSearchStep + 1;
+  trials_.reserve(mostTrials);
+  starts_.reserve(2 * mostTrials);
+  windows_.resize(2 * mostTrials);
+}
+
+void TuningEstimator::reset() {
+  std::fill(history_.begin(), history_.end(), 0.0f);
+  buffers_ = 0;
+  meanPower_.fill(0.0f);
+  coarseHz_ = 0.0;
+  mixHz_ = 0.0;
+  links_.fill({});
+  frames_ = 0;
+  levels_.reset();
+  estimate_ = {};
+}
+
+void TuningEstimator::addBuffer(const std::int16_t* samples) {
+  std::copy(history_.begin() + kCaptureSamples, history_.end(), history_.begin());
+  std::copy(samples, samples + kCaptureSamples, history_.begin() + kCaptureSamples);
+  ++buffers_;
+
+  // The mean spectrum serves the coarse search, which is over once locked.
+  if (!estimate_.locked) {
+    spectrum_.analyse(std::span<const float>(history_.data() + kCaptureSamples, kCaptureSamples),
+                      false);
+    for (int i = 0; i < kSpectrumBins; ++i) {
+      const auto at = static_cast<std::size_t>(i);
+      meanPower_[at] =
+          buffers_ == 1 ? spectrum_.mean()[at] : 0.5f * (meanPower_[at] + spectrum_.mean()[at]);
+    }
+  }
+  if (!estimate_.locked) coarseHz_ = coarseOffsetHz(meanPower_);
+  if (!estimate_.locked) mixHz_ = coarseHz_;
+  estimate_.valid = true;
+  if (!estimate_.locked) estimate_.offsetHz = coarseHz_;
+
+  if (buffers_ < 2) return;
+  findBoundary();
+  if (estimate_.boundaryCoherence < kMinCoherence) return;
+  measureFrame(estimate_.frameStartInHistory);
+  solve();
+}
+
+int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence) {
+  starts_.clear();
+  for (int t : trials) starts_.push_back(t);
+  for (int t : trials) starts_.push_back(t + kWindowBLag);
+  const std::span<WindowSpectrum> windows(windows_.data(), starts_.size());
+  spectra_.compute(history_, (buffers_ - 2) * kCaptureSamples, starts_, mixHz_, windows);
+  int best = -1;
+  coherence = -1.0;
+  LinkProducts p;
+  for (std::size_t t = 0; t < trials.size(); ++t) {
+    linkProducts(windows[t], windows[t + trials.size()], p);
+    const double c = linkCoherence(p);
+    if (c > coherence) {
+      coherence = c;
+      best = trials[t];
+    }
+  }
+  return best;
+}
+
+void TuningEstimator::findBoundary() {
+  std::vector<int>& trials = trials_;
+  trials.clear();
+  double coherence = -1.0;
+  int start = -1;
+  // Once locked, the boundary stays where it was but for the clock's drift: look near it first.
+  if (estimate_.locked && estimate_.frameStartInHistory >= 0) {
+    for (int q = estimate_.frameStartInHistory - 48; q <= estimate_.frameStartInHistory + 48;
+         q += 16)
+      if (q >= 0 && q <= kCaptureSamples) trials.push_back(q);
+    start = bestBoundary(trials, coherence);
+  }
+  if (coherence < kMinCoherence) {
+    trials.clear();
+    for (int q = 0; q <= kCaptureSamples; q += kSearchStep) trials.push_back(q);
+    start = bestBoundary(trials, coherence);
+  }
+  // Closer in two steps: every 4 samples, then every sample.
+  for (int step : {4, 1}) {
+    trials.clear();
+    const int reach = (step == 4 && !estimate_.locked) ? 7 : 3;
+    for (int q = start - reach * step; q <= start + reach * step; q += step)
+      if (q >= 0 && q <= kCaptureSamples) trials.push_back(q);
+    double c = -1.0;
+    const int q = bestBoundary(trials, c);
+    if (c > coherence) {
+      coherence = c;
+      start = q;
+    }
+  }
+  estimate_.boundaryCoherence = coherence;
+  estimate_.frameStartInHistory = start;
+  estimate_.frameStartSample = (buffers_ - 2) * kCaptureSamples + start;
+}
+
+void TuningEstimator::measureFrame(int start) {
+  const long long historyStart = (buffers_ - 2) * kCaptureSamples;
+  const int starts[4] = {start, start + kSymbol1Lag, start + kSymbol47Lag, start + kWindowBLag};
+  WindowSpectrum w[4];
+  spectra_.compute(history_, historyStart, starts, mixHz_, w);
+  // A carrier on its grid frequency still turns by what the mixer leaves of the offset.
+  const double offset = estimate_.locked ? estimate_.offsetHz : mixHz_;
+  const double quietTurn = kTwoPi * (mixHz_ - offset) / kRxSampleRateHz;
+  LinkProducts p;
+  boundaryLinks(w[0], w[1], w[2], w[3], quietTurn, p);
+  // Turned back by what the mixer turned between the boundaries, the products refer to a mixer
+  // at 0 Hz and add up across frames whatever the mixer did.
+  const double turn = -kTwoPi * std::fmod(mixHz_ * kLinkSeconds, 1.0);
+  const std::complex<double> unmix(std::cos(turn), std::sin(turn));
+  for (std::size_t i = 0; i < p.size(); ++i) links_[i] = kForgetting * links_[i] + p[i] * unmix;
+  levels_.addFrame(history_, historyStart, start, mixHz_, estimate_.clockPpm, kForgetting);
+  ++frames_;
+}
+
+void TuningEstimator::solve() {
+  // The clock error: the turn per carrier number that makes the links agree best.
+  // The links' previous carriers run 56..90, then 12..23: within each group a link's turn is
+  // the one before it turned once more by one bin's share.
+  auto agreement = [this](double cyclesPerBin) {
+    const double c = std::cos(kTwoPi * cyclesPerBin), s = -std::sin(kTwoPi * cyclesPerBin);
+    std::complex<double> sum;
+    double tr = 1.0, ti = 0.0;
+    for (int i = 0; i < kLinkCount; ++i) {
+      if (i == 0 || i == kLumaLinks) {
+        const std::complex<double> first = clockTurn(i, cyclesPerBin);
+        tr = first.real();
+        ti = first.imag();
+      } else {
+        const double r = tr * c - ti * s;
+        ti = tr * s + ti * c;
+        tr = r;
+      }
+      const std::complex<double>& v = links_[static_cast<std::size_t>(i)];
+      sum += std::complex<double>(v.real() * tr - v.imag() * ti, v.real() * ti + v.imag() * tr);
+    }
+    return sum;
+  };
+  const double perPpm = kLinkSeconds * kCarrierSpacingHz * 1e-6;  // cycles per bin and ppm
+  // Over the whole range while searching; near the last value once locked.
+  double bestPpm = estimate_.locked ? std::nearbyint(estimate_.clockPpm) : 0.0;
+  double bestAgreement = -1.0;
+  for (double step : {10.0, 1.0}) {
+    if (step == 10.0 && estimate_.locked) continue;
+    const double centre = bestPpm;
+    const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
+    for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
+      const double a = std::norm(agreement(ppm * perPpm));
+      if (a > bestAgreement) {
+        bestAgreement = a;
+        bestPpm = ppm;
+      }
+    }
+  }
+  // A clock error counts only where it makes the links agree clearly better than none: fading
+  // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
+  if (bestAgreement < kClockEvidence * std::norm(agreement(0.0))) bestPpm = 0.0;
+  const std::complex<double> sum = agreement(bestPpm * perPpm);
+  double total = 0.0;
+  for (const auto& v : links_) total += std::abs(v);
+  const double linkAgreement = total > 0.0 ? std::abs(sum) / total : 0.0;
+
+  // The fine offset modulo 0.78125 Hz: the links turn by -2 pi f0 1.28 s.
+  double fraction = -std::arg(sum) / kTwoPi / kLinkSeconds;
+  fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
+  // Which multiple: the best fit of the picture values, near the coarse estimate.
+  double offset = coarseHz_;
+  double best = -1e300;
+  double second = -1e300;
+  // Near the coarse estimate while searching, near the last estimate once locked.
+  const double centre = estimate_.locked ? estimate_.offsetHz : coarseHz_;
+  const double reach = estimate_.locked ? 3.0 * kAmbiguityHz : kMultipleSearchHz;
+  const long first = std::lround(std::ceil((centre - reach - fraction) / kAmbiguityHz));
+  const long last = std::lround(std::floor((centre + reach - fraction) / kAmbiguityHz));
+  // Once locked, the noise and the picture's ends are fitted at the last estimate only.
+  if (estimate_.locked) levels_.fit(estimate_.offsetHz);
+  for (long n = first; n <= last; ++n) {
+    const double candidate = fraction + static_cast<double>(n) * kAmbiguityHz;
+    const double fit = estimate_.locked ? levels_.refit(candidate) : levels_.fit(candidate);
+    if (fit > best) {
+      second = best;
+      best = fit;
+      offset = candidate;
+    } else if (fit > second) {
+      second = fit;
+    }
+  }
+  // Odds of the best multiple against the next best.
+  // How much better the best multiple fits than the next, per value: a picture that reaches
+  // black, white or full colour somewhere tells the multiples apart by a few hundredths and
+  // more; one of middle tones only hardly does.
+  const double perValue = levels_.values() > 0.0 ? (best - second) / levels_.values() : 0.0;
+  const double multipleSure = 1.0 - std::exp(-std::max(perValue, 0.0) / kClearFitPerValue);
+
+  estimate_.confidence = std::clamp(linkAgreement * multipleSure, 0.0, 1.0);
+  // Locked: the frame links agree, so the offset is right to a few hundredths of a hertz up to
+  // the multiple of 0.78125 Hz, whose choice `confidence` also weighs.
+  estimate_.locked = frames_ >= 2 && linkAgreement > kMinLinkAgreement;
+  estimate_.clockPpm = bestPpm;
+  if (frames_ >= 2) estimate_.offsetHz = offset;
+  if (estimate_.locked) mixHz_ = offset;
+}
+
+}  // namespace mosaic

@@ -1,0 +1,86 @@
+#pragma once
+// Estimates, from the received audio alone, the tuning offset that centres the carriers (the
+// sliders' convention: a signal that arrives 3 Hz low is centred by +3.0 Hz), the sending sound
+// card's clock error, and where the frames begin.
+//
+// Method, per capture buffer, on the last two buffers:
+// 1. coarse: the mean power spectrum is matched against the carrier plan over -24..24 Hz;
+// 2. frame boundary: around every boundary each carrier is on its grid frequency for half a
+//    symbol either side, and starts the frame at the phase at which the previous carrier in the
+//    generation order ends it; the half symbols after one boundary and before the next one
+//    fit together only there (see boundary_links.h), so the best fit over all positions is the
+//    boundary;
+// 3. fine: the common angle of the link products is the phase the offset turns between the
+//    windows (1.2533 s), known modulo 0.798 Hz to a few hundredths of a hertz, summed over
+//    frames; a clock error turns the links in proportion to the carrier and is fitted with it;
+// 4. which multiple of 0.798 Hz: the one whose picture values fit their ranges best
+//    (see picture_levels.h), searched within 10 Hz of the coarse estimate.
+// Allocation happens once, when the estimator is made.
+
+#include "receiver/core/tuning/boundary_links.h"
+#include "receiver/core/tuning/picture_levels.h"
+#include "receiver/core/tuning/tuning_spectrum.h"
+#include "receiver/core/tuning/window_spectra.h"
+#include "signal/timing.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace mosaic {
+
+struct TuningEstimate {
+  bool valid = false;       // an offset has been estimated (at least a coarse one)
+  double offsetHz = 0.0;    // f0 [Hz] for the sliders
+  double confidence = 0.0;  // 0..1: how sure the offset is (0 while only coarse)
+  // Frame boundaries found and the links agree: the offset is right to a few hundredths of a
+  // hertz up to a multiple of 0.78125 Hz, chosen by the picture values (see picture_levels.h).
+  bool locked = false;
+  double clockPpm = 0.0;  // the sending clock's error [ppm], when `locked`
+  // Absolute sample (counted from the first sample given) of the latest frame start found, or
+  // -1; and where it lies in the receiver's current two-buffer history (0..12288), or -1.
+  long long frameStartSample = -1;
+  int frameStartInHistory = -1;
+  double boundaryCoherence = 0.0;  // 0..1: how well the latest boundary fitted
+};
+
+class TuningEstimator {
+ public:
+  TuningEstimator();
+
+  // One capture buffer of 12288 samples, in order.
+  void addBuffer(const std::int16_t* samples);
+  // Forgets everything, as after a change of station.
+  void reset();
+
+  const TuningEstimate& estimate() const { return estimate_; }
+  long long buffers() const { return buffers_; }
+
+ private:
+  void findBoundary();
+  // The trial frame start (in the history) whose windows fit best, and how well.
+  int bestBoundary(std::span<const int> trials, double& coherence);
+  void measureFrame(int start);
+  void solve();
+
+  std::vector<float> history_;  // the last two buffers, older first
+  long long buffers_ = 0;
+  TuningSpectrum spectrum_;  // for the coarse search
+  SpectrumRow meanPower_{};
+  double coarseHz_ = 0.0;
+  double mixHz_ = 0.0;  // the offset the windows are mixed by
+
+  WindowSpectra spectra_;
+  std::vector<int> trials_;
+  std::vector<int> starts_;
+  std::vector<WindowSpectrum> windows_;
+
+  // The sum over frames (with forgetting) of the link products, turned to a mixer at 0 Hz.
+  LinkProducts links_{};
+  int frames_ = 0;
+  PictureLevels levels_;
+
+  TuningEstimate estimate_;
+};
+
+}  // namespace mosaic

@@ -1,0 +1,166 @@
+// Automatic tuning: the offset, clock error and frame starts that the estimator finds in the
+// transmitter's signal after a radio channel, within 8 frames, and mosaic decode --auto-tune.
+
+#include "tools/auto_tune.h"
+#include "air_signal.h"
+#include "receiver/core/tuning/tuning_estimator.h"
+#include "tool_runner.h"
+#include "tools/sound_writer.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace mosaic {
+namespace {
+
+using test::runTool;
+
+struct Condition {
+  double offsetHz;  // the channel moves every frequency by this much: centred by -offsetHz
+  double snrDb;
+  double clockPpm;
+  Fading fading;
+  double toleranceHz;
+};
+
+// The estimate after `buffers` capture buffers of `received`.
+TuningEstimate estimateAfter(const std::vector<std::int16_t>& received, int buffers) {
+  auto estimator = std::make_unique<TuningEstimator>();
+  for (int b = 0; b < buffers && (b + 1) * kCaptureSamples <= int(received.size()); ++b)
+    estimator->addBuffer(received.data() + b * kCaptureSamples);
+  return estimator->estimate();
+}
+
+void expectEstimates(const std::vector<Condition>& conditions, int seed) {
+  // Nine frames sent, starting part-way into one: eight whole buffers reach the receiver.
+  const auto sent = test::sentTestCard(9, 20000 + 3000 * seed);
+  for (const Condition& c : conditions) {
+    ChannelSettings channel;
+    channel.offsetHz = c.offsetHz;
+    channel.snrDb = c.snrDb;
+    channel.clockPpm = c.clockPpm;
+    channel.fading = c.fading;
+    channel.seed = static_cast<std::uint64_t>(seed);
+    const TuningEstimate e = estimateAfter(test::receivedAt9600(sent, channel), 8);
+    const double error = e.offsetHz + c.offsetHz;
+    std::printf(
+        "[ tuning ] offset %+6.2f Hz, %2.0f dB, clock %+4.0f ppm, fading %d: error %+.3f Hz, "
+        "clock %+.0f ppm, sure %.2f\n",
+        c.offsetHz, c.snrDb, c.clockPpm, static_cast<int>(c.fading), error, e.clockPpm,
+        e.confidence);
+    EXPECT_TRUE(e.locked) << c.offsetHz;
+    EXPECT_LT(std::abs(error), c.toleranceHz) << c.offsetHz << " Hz at " << c.snrDb << " dB";
+    if (c.clockPpm != 0.0 && c.fading == Fading::None) {
+      EXPECT_NEAR(e.clockPpm, c.clockPpm, 25.0);
+    }
+  }
+}
+
+TEST(AutoTune, FindsOffsetsAcrossTheRangeAt10dBWithinEightFrames) {
+  expectEstimates({{-19.3, 10, 0, Fading::None, 0.3},
+                   {-7.3, 10, 0, Fading::None, 0.3},
+                   {4.1, 10, 0, Fading::None, 0.3},
+                   {15.8, 10, 0, Fading::None, 0.3}},
+                  1);
+}
+
+TEST(AutoTune, IsWithinATenthOfAHertzAt20dBAlsoWithTheClock100ppmOff) {
+  expectEstimates({{-11.1, 20, 100, Fading::None, 0.1},
+                   {6.6, 20, -100, Fading::None, 0.1},
+                   {0.4, 20, 0, Fading::None, 0.1}},
+                  2);
+}
+
+TEST(AutoTune, HoldsThroughModerateFadingAt15dB) {
+  expectEstimates({{9.4, 15, 0, Fading::Moderate, 0.3}, {-3.7, 15, 0, Fading::Moderate, 0.3}}, 3);
+}
+
+TEST(AutoTune, FindsTheFrameStartsWhereTheTransmitterBeganThem) {
+  // Sent from 20000 samples into a frame (48000 Hz): frames start 8288 samples into every
+  // 12288 at 9600 Hz.
+  const auto sent = test::sentTestCard(5, 20000);
+  ChannelSettings channel;
+  channel.snrDb = 15;
+  channel.offsetHz = -2.2;
+  const auto received = test::receivedAt9600(sent, channel);
+  auto estimator = std::make_unique<TuningEstimator>();
+  for (int b = 0; b < 4; ++b) {
+    estimator->addBuffer(received.data() + b * kCaptureSamples);
+    if (b == 0) {
+      EXPECT_EQ(estimator->estimate().frameStartSample, -1);
+    }
+  }
+  const TuningEstimate& e = estimator->estimate();
+  EXPECT_NEAR(static_cast<double>(e.frameStartSample), 2 * kCaptureSamples + 8288, 3.0);
+  EXPECT_NEAR(e.frameStartInHistory, 8288, 3);
+  EXPECT_GT(e.boundaryCoherence, 0.8);
+}
+
+TEST(AutoTune, NoiseAloneGivesNoLock) {
+  std::vector<float> silence(static_cast<std::size_t>(6 * kFrameSamples), 0.0f);
+  ChannelSettings channel;
+  channel.snrDb = 0;  // relative to nothing: add plain noise below
+  std::vector<float> noise =
+      addNoise(std::vector<float>(silence.size(), 1000.0f), kTxSampleRateHz, -10.0, 5);
+  for (auto& v : noise) v -= 1000.0f;
+  const TuningEstimate e = estimateAfter(test::receivedAt9600(noise, ChannelSettings{}), 5);
+  EXPECT_FALSE(e.locked);
+  EXPECT_LT(e.confidence, 0.5);
+}
+
+TEST(AutoTune, TuningLineHasSignAndTwoDecimals) {
+  EXPECT_EQ(tool::tuningLine(-7.3), "tuning: -7.30 Hz");
+  EXPECT_EQ(tool::tuningLine(12.345678), "tuning: +12.35 Hz");
+  EXPECT_EQ(tool::tuningLine(-0.001), "tuning: +0.00 Hz");
+  EXPECT_EQ(tool::tuningLine(0.0), "tuning: +0.00 Hz");
+}
+
+TEST(AutoTune, DecodePrintsOneTuningLineAndDecodesWithIt) {
+  QTemporaryDir dir;
+  const auto sent = test::sentTestCard(6, 7000);
+  ChannelSettings channel;
+  channel.snrDb = 20;
+  channel.offsetHz = 5.37;  // centred by -5.37
+  const std::vector<float> air = applyChannel(sent, kTxSampleRateHz, channel);
+  std::vector<std::int16_t> samples(air.size());
+  for (std::size_t i = 0; i < air.size(); ++i) samples[i] = roundToSample(air[i]);
+  const QString wav = dir.filePath(QStringLiteral("mistuned.wav"));
+  std::string error;
+  tool::WavWriter writer(wav.toStdString(), kTxSampleRateHz);
+  ASSERT_TRUE(writer.open(error) && writer.write(samples.data(), long(samples.size()), error) &&
+              writer.finish(error))
+      << error;
+
+  const auto run = runTool({QStringLiteral("decode"), wav, QStringLiteral("--auto-tune"),
+                            QStringLiteral("-o"), dir.filePath(QStringLiteral("p.png"))});
+  ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+  const QStringList lines = run.standardOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 1) << run.standardOutput.toStdString();
+  ASSERT_TRUE(lines[0].startsWith(QStringLiteral("tuning: -5.")) && lines[0].endsWith(" Hz"))
+      << lines[0].toStdString();
+  EXPECT_NEAR(lines[0].mid(8, 5).toDouble(), -5.37, 0.1);
+
+  // The picture is the one decoded with the sliders at the estimate.
+  const auto tuned =
+      runTool({QStringLiteral("decode"), wav, QStringLiteral("--coarse"), QStringLiteral("-5.4"),
+               QStringLiteral("--fine"), QStringLiteral("0.02"), QStringLiteral("-o"),
+               dir.filePath(QStringLiteral("q.png"))});
+  ASSERT_EQ(tuned.exitCode, 0);
+  if (std::abs(lines[0].mid(8, 5).toDouble() + 5.38) < 0.011) {
+    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("p.png"))),
+              QImage(dir.filePath(QStringLiteral("q.png"))));
+  }
+
+  const auto both = runTool({QStringLiteral("decode"), wav, QStringLiteral("--auto-tune"),
+                             QStringLiteral("--fine"), QStringLiteral("1")});
+  EXPECT_EQ(both.exitCode, 2);
+}
+
+}  // namespace
+}  // namespace mosaic

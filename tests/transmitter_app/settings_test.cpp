@@ -1,0 +1,84 @@
+// The transmitter's remembered settings: the file and its frame, the source, the crawl switch
+// and the camera with its format come back in the next window after it ends; a damaged settings
+// file gives what is usable in it and start values for the rest.
+
+#include "tests/support/private_settings.h"
+#include "transmitter/app/command_ids.h"
+#include "window_fixture.h"
+
+namespace mosaic::test {
+namespace {
+
+class TransmitterSettingsTest : public WindowTest {
+ protected:
+  void SetUp() override { startWindow(); }
+
+  // A new window that reads and writes the remembered settings, as the program's does.
+  void startWindow() {
+    services.loadSettings = loadUserTransmitterSettings;
+    services.saveSettings = saveUserTransmitterSettings;
+    WindowTest::SetUp();
+    window->initialiseWindow();
+  }
+
+  PrivateSettings place{"mosaiccast"};
+};
+
+TEST_F(TransmitterSettingsTest, TheNextWindowShowsWhatTheLastOneEndedWith) {
+  const QString clip = makeVideo(QStringLiteral("clip.mkv"), 30);
+  open(clip);
+  window->onPositionScroll(ScrollCode::ThumbTrack, 12);
+  window->dispatchCommand(kCrawlToggleId);
+  window->dispatchCommand(kCameraId);
+  nextDevice = "/dev/video7";
+  window->dispatchCommand(kVideoSourceId);
+  nextSize = FrameSize{320, 240};
+  window->dispatchCommand(kVideoFormatId);
+  window->dispatchCommand(kExitId);
+
+  cameraLog = {};
+  startWindow();
+  EXPECT_EQ(window->videoState().fileName, clip.toStdString());
+  EXPECT_EQ(window->videoState().position, 12);
+  EXPECT_EQ(window->videoState().length, 30);
+  EXPECT_TRUE(window->videoState().cameraMode);
+  EXPECT_TRUE(window->crawlState().crawlOn);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Live video"));
+  ASSERT_EQ(cameraLog.connects, 1);
+  EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video7");
+  EXPECT_EQ(cameraLog.lastSettings.width, 320);
+  EXPECT_EQ(cameraLog.lastSettings.height, 240);
+
+  // Back to the file: the remembered frame, as the operator left it.
+  window->dispatchCommand(kAviId);
+  EXPECT_EQ(window->videoState().position, 12);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("clip.mkv"));
+}
+
+TEST_F(TransmitterSettingsTest, ADamagedFileGivesItsUsableValuesAndStartValuesForTheRest) {
+  const QString clip = makeVideo(QStringLiteral("short.mkv"), 10);
+  window->dispatchCommand(kExitId);
+
+  // A missing file, a source and crawl switch that mean nothing, a frame size out of range.
+  place.writeFile("[video]\nfile=" + dir.filePath(QStringLiteral("gone.mkv")).toUtf8() +
+                  "\nposition=5\nsource=tv\n[crawl]\non=2\n"
+                  "[camera]\ndevice=/dev/video3\nwidth=99999\nheight=240\n");
+  startWindow();
+  EXPECT_TRUE(window->videoState().fileName.empty());
+  EXPECT_FALSE(window->videoState().cameraMode);
+  EXPECT_FALSE(window->crawlState().crawlOn);
+  EXPECT_TRUE(failures.isEmpty());
+  window->dispatchCommand(kCameraId);
+  EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video3");
+  EXPECT_EQ(cameraLog.lastSettings.width, 0);
+  window->dispatchCommand(kExitId);
+
+  // A frame beyond the end of the file: the file opens at its first frame.
+  place.writeFile("[video]\nfile=" + clip.toUtf8() + "\nposition=500\nsource=file\n");
+  startWindow();
+  EXPECT_EQ(window->videoState().fileName, clip.toStdString());
+  EXPECT_EQ(window->videoState().position, 0);
+}
+
+}  // namespace
+}  // namespace mosaic::test

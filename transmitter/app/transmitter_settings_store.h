@@ -1,0 +1,35 @@
+#pragma once
+// What the transmitter remembers from one run to the next: the last video file and the frame it
+// showed, whether the camera was the source, the crawl switch, and the camera with its frame
+// size. Reading checks every value on its own; whatever is missing or unusable stays unset, and
+// the window keeps its start value for it.
+
+#include "media/camera_source.h"
+
+#include <QSettings>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace mosaic {
+
+struct TransmitterSettings {
+  std::optional<QString> videoFile;  // an existing file
+  std::optional<int> position;       // the frame shown in it
+  std::optional<bool> cameraMode;    // the camera rather than the file was the source
+  std::optional<bool> crawlOn;
+  std::optional<std::string> cameraDevice;
+  std::optional<FrameSize> cameraFormat;  // both sides set
+  // The sound output device is to be remembered here too, beside the others.
+};
+
+TransmitterSettings readTransmitterSettings(const QSettings& settings);
+// Writes every value that is set and removes the others.
+void writeTransmitterSettings(QSettings& settings, const TransmitterSettings& values);
+
+// The user's own settings (after nameProgramForSettings).
+TransmitterSettings loadUserTransmitterSettings();
+void saveUserTransmitterSettings(const TransmitterSettings& values);
+
+}  // namespace mosaic
