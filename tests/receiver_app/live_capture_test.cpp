@@ -8,7 +8,7 @@
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
 #include "receiver/core/movie/disk_movie_files.h"
-#include "tests/receiver_app/received_audio.h"
+#include "tests/receiver_app/transmitted_audio.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"

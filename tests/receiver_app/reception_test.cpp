@@ -3,7 +3,6 @@
 // sent, and the very pixels that `mosaic decode -o` writes for the same recording.
 
 #include "signal/rounding.h"
-#include "tests/receiver_app/received_audio.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/receiver_app/transmitted_audio.h"
 #include "tests/support/wav_files.h"
