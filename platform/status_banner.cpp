@@ -10,6 +10,7 @@ StatusBanner::StatusBanner(QWidget* parent) : QLabel(parent) {
   setAutoFillBackground(true);
   setStyleSheet(QStringLiteral("QLabel { background: #fff2a8; color: black; padding: 2px; }"));
   parent->installEventFilter(this);  // follows the parent's size
+  setGeometry(0, 0, 0, 0);           // covers nothing until it has something to say
   hide();
 }
 
