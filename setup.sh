@@ -99,6 +99,11 @@ run_tests() {
   configure_and_build "$build_dir" -DMOSAIC_WERROR=ON
   echo "setup: running the test suite"
   "$here/tests/run-with-sound-server.sh" ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+  echo "setup: running the quick quality sweep"
+  local quality_dir
+  quality_dir="$(mktemp -d)"
+  "$build_dir/tools/mosaic" quality --quick -o "$quality_dir"
+  rm -rf "$quality_dir"
   make_package "$build_dir"
   check_package "$build_dir"
   echo "setup: running the core tests with address and undefined-behaviour sanitizers"

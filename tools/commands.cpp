@@ -10,6 +10,7 @@ int runDemo(const std::vector<std::string>& args);
 int runDecode(const std::vector<std::string>& args);
 int runChannel(const std::vector<std::string>& args);
 int runPlay(const std::vector<std::string>& args);
+int runQuality(const std::vector<std::string>& args);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
@@ -33,6 +34,9 @@ const std::vector<Command>& commands() {
        "[--noise-filter light|medium|heavy] [--hfilter] [--vinterp] [--large]",
        "a recorded movie file shown again, as a video or as pictures", runPlay},
       {"demo", "demo [-o DIR]", "the built-in test card through the whole system", runDemo},
+      {"quality", "quality [--quick] -o DIR",
+       "picture quality over noisy, fading and mistuned channels: tables, plots and pictures",
+       runQuality},
   };
   return all;
 }

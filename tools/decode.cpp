@@ -1,8 +1,10 @@
 // mosaic decode: a recording through the receiver's chain, buffer by buffer as the receiver runs
 // it from start-up: the last picture, one picture per buffer, and the movie file.
 
+#include "receiver/app/aligned_image.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/core/movie/disk_movie_files.h"
+#include "receiver/core/picture/aligned_frame.h"
 #include "receiver/core/slider_scales.h"
 #include "receiver/core/tuning/slider_offset.h"
 #include "signal/timing.h"
@@ -38,7 +40,12 @@ const char* const kOptionHelp =
     "                         it as 'tuning: <offset> Hz' (instead of --coarse and --fine)\n"
     "  --balance N            colour balance, -200 .. 200 (default 67)\n"
     "  --no-half-pixel        switch \"+ half pixel\" off (it starts on)\n"
-    "  --channel left|right   decode one channel instead of the mix of all\n";
+    "  --channel left|right   decode one channel instead of the mix of all\n"
+    "  --aligned              -o and --frames-dir write the newest complete frame the way it\n"
+    "                         was sent (left to right, top to bottom), 47 x 36 times --scale,\n"
+    "                         once its frame boundary has been found; --frames-dir numbers\n"
+    "                         them by buffer\n"
+    "  --scale N              pixels per sent column and luminance row, 1 .. 16 (default 4)\n";
 
 // The tuning that `text` gives, if the receiver's slider with `stepsPerHz` can show it.
 std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
@@ -60,6 +67,8 @@ struct Options {
   std::vector<std::string> outputFiles;  // every output file named, to be checked
   bool autoTune = false;
   bool tuningGiven = false;
+  bool aligned = false;
+  int scale = 4;
 };
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
@@ -90,6 +99,12 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       if (!hz) return usageError(cmd, "--fine wants -4 to 4 Hz in steps of 0.02, not " + *v);
       o.demod.fineHz = *hz;
       o.tuningGiven = true;
+    } else if (args.flag("--aligned")) {
+      o.aligned = true;
+    } else if (auto v = args.option("--scale", missing)) {
+      const auto n = integerIn(*v, 1, kMaxAlignedScale);
+      if (!n) return usageError(cmd, "--scale wants a whole number from 1 to 16, not " + *v);
+      o.scale = *n;
     } else if (args.flag("--auto-tune")) {
       o.autoTune = true;
     } else if (auto v = args.option("--balance", missing)) {
@@ -154,11 +169,27 @@ int runDecode(const std::vector<std::string>& argv) {
   }
 
   int buffers = 0;
+  // The aligned frames: the frame boundary from the tuning estimator, which hears every buffer.
+  std::unique_ptr<TuningEstimator> estimator;
+  if (o.aligned) estimator = std::make_unique<TuningEstimator>();
+  FrameAlignment alignment;
+  AlignedPicture aligned;
+  reserveAligned(aligned);
   BufferFeeder feeder(o.demod, o.display, [&](const ReceiveChain& chain) {
     ++buffers;
+    if (estimator) {
+      estimator->addBuffer(chain.history().samples.data() + kCaptureSamples);
+      alignment.update(estimator->estimate());
+      if (alignment.found())
+        alignFrame(chain.bitmap(), alignment.frameStart(), o.demod.windowOffsets, o.scale, aligned);
+    }
     if (movie && movie->appendFrames(chain.movieFrame().data(), 1, error) != 1) {
       error = "cannot write " + o.movie + ": " + error;
       return false;
+    }
+    if (!o.framesDir.empty() && estimator) {
+      return !alignment.found() ||
+             writeImage(alignedImage(aligned), numberedPicturePath(o.framesDir, buffers), error);
     }
     if (!o.framesDir.empty()) {
       return writeImage(pictureImage(chain.bitmap(), o.display.screenSize),
@@ -186,8 +217,13 @@ int runDecode(const std::vector<std::string>& argv) {
     if (!movie->close(error)) return failure("cannot write " + o.movie + ": " + error);
     if (!movieFile->commit(error)) return failure(error);
   }
-  if (!o.picture.empty() &&
-      !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture, error)) {
+  if (estimator && !alignment.found()) {
+    return failure("no frame boundary found in " + o.input + "; no aligned picture written");
+  } else if (estimator && !o.picture.empty()) {
+    if (!writeImage(alignedImage(aligned), o.picture, error)) return failure(error);
+  } else if (!o.picture.empty() &&
+             !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture,
+                         error)) {
     return failure(error);
   }
   if (tuning) {

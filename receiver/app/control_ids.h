@@ -47,6 +47,12 @@ inline constexpr int kTuneNowId = 442;         // button and menu item "Tune now
 inline constexpr int kTuningDisplayId = 443;   // menu item "Tuning display"
 inline constexpr int kTuningEstimateId = 444;  // label with the estimated offset
 
+// The aligned frame and saved pictures (additions as well).
+inline constexpr int kAlignedId = 445;           // menu item "Aligned" under "&Screen Size"
+inline constexpr int kSavePictureId = 446;       // menu item "Save picture" (Ctrl+S)
+inline constexpr int kAutoSaveId = 447;          // menu item "Auto-save"
+inline constexpr int kReceivedPicturesId = 448;  // menu item "Received pictures"
+
 // The property under which every control and menu action carries its id.
 inline constexpr char kIdProperty[] = "controlId";
 

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QLabel>
 
 #include <QMenu>
@@ -144,12 +145,21 @@ std::map<int, QAction*> createMenus(QMenuBar* bar) {
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   item(file, kOpenFileId, "&Open");
   file->addSeparator();
+  item(file, kSavePictureId, "Save picture");
+  actions[kSavePictureId]->setShortcut(QKeySequence::Save);
+  item(file, kAutoSaveId, "Auto-save");
+  actions[kAutoSaveId]->setCheckable(true);
+  item(file, kReceivedPicturesId, "Received pictures");
+  file->addSeparator();
   item(file, kExitId, "&Exit");
 
   QMenu* screen = bar->addMenu(QStringLiteral("&Screen Size"));
   item(screen, kSmallId, "Small");
   screen->addSeparator();
   item(screen, kLargeId, "Large");
+  screen->addSeparator();
+  item(screen, kAlignedId, "Aligned");
+  actions[kAlignedId]->setCheckable(true);
 
   // A command on the bar itself, without a menu.
   QAction* adjust = bar->addAction(QStringLiteral("&Adjust input"));

@@ -38,6 +38,15 @@ constexpr std::array<NoiseWeights, 3> kStrengths = {kLightNoiseFilter, kMediumNo
 const char* const kScreenKey = "picture/screenSize";
 constexpr std::array<const char*, 2> kScreenWords = {"small", "large"};
 const char* const kMovieFolderKey = "recorder/movieFolder";
+const char* const kAutoTuneKey = "tuning/autoTune";
+const char* const kTuningDisplayKey = "tuning/displayShown";
+
+void writeOptional(QSettings& settings, const char* name, const std::optional<bool>& value) {
+  if (value)
+    settings.setValue(QString::fromLatin1(name), *value);
+  else
+    settings.remove(QString::fromLatin1(name));
+}
 
 int sliderMaximum(int id) {
   for (const auto& s : kSliderLayouts)
@@ -65,6 +74,8 @@ ReceiverSettings readReceiverSettings(const QSettings& settings) {
   if (const auto folder = readText(settings, key(kMovieFolderKey))) {
     if (!folder->isEmpty() && QFileInfo(*folder).isDir()) values.movieFolder = *folder;
   }
+  values.autoTune = readBool(settings, key(kAutoTuneKey));
+  values.tuningDisplayShown = readBool(settings, key(kTuningDisplayKey));
   return values;
 }
 
@@ -97,6 +108,8 @@ void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) 
     settings.setValue(key(kMovieFolderKey), *values.movieFolder);
   else
     settings.remove(key(kMovieFolderKey));
+  writeOptional(settings, kAutoTuneKey, values.autoTune);
+  writeOptional(settings, kTuningDisplayKey, values.tuningDisplayShown);
 }
 
 ReceiverSettings loadUserReceiverSettings() { return readReceiverSettings(QSettings()); }

@@ -1,6 +1,7 @@
 #pragma once
 // What the receiver remembers from one run to the next: the positions of its sliders, its check
-// boxes, the noise filter's strength, the screen size and the folder of the last movie file.
+// boxes, the noise filter's strength, the screen size, the folder of the last movie file, and
+// whether the tuning follows the signal and its display is shown.
 // Reading checks every value on its own; whatever is missing or unusable stays unset, and the
 // window keeps its start value for it.
 
@@ -20,6 +21,8 @@ struct ReceiverSettings {
   std::optional<NoiseWeights> noiseStrength;
   std::optional<ScreenSize> screenSize;
   std::optional<QString> movieFolder;  // an existing folder
+  std::optional<bool> autoTune;        // the tuning follows the signal's estimate
+  std::optional<bool> tuningDisplayShown;
   // The sound input device is to be remembered here too, beside the others.
 };
 

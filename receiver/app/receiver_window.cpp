@@ -4,6 +4,7 @@
 #include "platform/icons.h"
 #include "platform/scroll_actions.h"
 #include "platform/status_banner.h"
+#include "receiver/app/aligned_pictures.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
@@ -58,6 +59,9 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   tuningPanel_ = new TuningPanel(client);
   tuningPanel_->setGeometry(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight);
   actions_ = createMenus(menuBar());
+  aligned_ = new AlignedPictures(client, [this](const QString& message) {
+    showNoteBox(QMessageBox::Warning, QStringLiteral("Received pictures"), message);
+  });
   connectControls();
 
   fitWindowToClient();
@@ -87,6 +91,13 @@ void ReceiverWindow::fitWindowToClient() {
   if (tuningPanel_->isVisibleTo(this))
     height = std::max(height, kTuningPanelTop + kTuningPanelHeight);
   resize(width, height + menuBar()->sizeHint().height());
+}
+
+void ReceiverWindow::showAlignedView(bool shown) {
+  actions_.at(kAlignedId)->setChecked(shown);
+  if (shown == aligned_->shown()) return;
+  aligned_->setShown(shown);
+  if (!shown) fitWindowToClient();
 }
 
 void ReceiverWindow::connectControls() {
@@ -143,6 +154,8 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
   if (remembered.noiseStrength == kHeavyNoiseFilter) dispatchCommand(kHeavyFilterId);
   if (remembered.screenSize == ScreenSize::Large) dispatchCommand(kLargeId);
   if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
+  if (remembered.autoTune) setAutoTune(*remembered.autoTune);
+  if (remembered.tuningDisplayShown) showTuningDisplay(*remembered.tuningDisplayShown);
 }
 
 ReceiverSettings ReceiverWindow::currentSettings() const {
@@ -152,6 +165,8 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.noiseStrength = display_.noiseWeights;
   now.screenSize = display_.screenSize;
   if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
+  now.autoTune = autoTune_;
+  now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
   return now;
 }
 
@@ -184,12 +199,27 @@ void ReceiverWindow::dispatchCommand(int id) {
       close();
       break;
     case kSmallId:
+      showAlignedView(false);
       repaintAllWindows();
       display_.screenSize = ScreenSize::Small;
       picture_->windowRepainted(display_.screenSize);  // the repaint comes after the switch
       break;
     case kLargeId:
+      showAlignedView(false);
       display_.screenSize = ScreenSize::Large;
+      break;
+    case kAlignedId:
+      showAlignedView(true);
+      break;
+    case kSavePictureId:
+      aligned_->saveNow();
+      break;
+    case kAutoSaveId:
+      aligned_->setAutoSave(!aligned_->autoSave());
+      actions_.at(kAutoSaveId)->setChecked(aligned_->autoSave());
+      break;
+    case kReceivedPicturesId:
+      aligned_->showReceivedPictures();
       break;
     case kAdjustInputId:
       if (services_.startMixer) services_.startMixer();
@@ -232,6 +262,7 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   recorder_.frameFinished(chain_->movieFrame());
   showRecorderControls();
   updateTuning();
+  aligned_->newBuffer(*chain_, tuning_->estimate(), demod_);
 }
 
 void ReceiverWindow::updateTuning() {

@@ -32,6 +32,7 @@ class QMessageBox;
 
 namespace mosaic {
 
+class AlignedPictures;
 class PictureView;
 class StatusBanner;
 class TuningPanel;
@@ -56,6 +57,7 @@ class ReceiverWindow : public QMainWindow {
   QAction* menuAction(int id) const;
   PictureView* pictureView() const { return picture_; }
   TuningPanel* tuningPanel() const { return tuningPanel_; }
+  AlignedPictures* alignedPictures() const { return aligned_; }
   const TuningEstimator& tuningEstimator() const { return *tuning_; }
   bool autoTuning() const { return autoTune_; }
   const DemodSettings& demodSettings() const { return demod_; }
@@ -104,6 +106,8 @@ class ReceiverWindow : public QMainWindow {
   void tuneTo(double offsetHz);
   void showTuningDisplay(bool shown);
   void fitWindowToClient();
+  // The aligned view beside the controls, or not; the window grows to make room for it.
+  void showAlignedView(bool shown);
 
   ReceiverServices services_;
   DemodSettings demod_;
@@ -115,6 +119,7 @@ class ReceiverWindow : public QMainWindow {
   PictureView* picture_ = nullptr;
   QString movieFolder_;  // of the last movie file chosen; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
+  AlignedPictures* aligned_ = nullptr;
   std::unique_ptr<TuningEstimator> tuning_ = std::make_unique<TuningEstimator>();
   std::unique_ptr<TuningSpectrum> tuningSpectrum_ = std::make_unique<TuningSpectrum>();
   std::vector<float> newestSamples_ = std::vector<float>(kZoomSamples);

@@ -3,6 +3,7 @@
 // defaults.
 
 #include "receiver/app/receiver_settings_store.h"
+#include "receiver/app/tuning_panel.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/support/private_settings.h"
 
@@ -31,6 +32,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   values.noiseStrength = kHeavyNoiseFilter;
   values.screenSize = ScreenSize::Large;
   values.movieFolder = place.folder();
+  values.autoTune = true;
+  values.tuningDisplayShown = false;
   saveUserReceiverSettings(values);
 
   const ReceiverSettings back = loadUserReceiverSettings();
@@ -39,13 +42,16 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_EQ(back.noiseStrength, kHeavyNoiseFilter);
   EXPECT_EQ(back.screenSize, ScreenSize::Large);
   EXPECT_EQ(back.movieFolder, place.folder());
+  EXPECT_EQ(back.autoTune, true);
+  EXPECT_EQ(back.tuningDisplayShown, false);
 
   // Values no longer set are removed rather than left behind from the run before.
   saveUserReceiverSettings(ReceiverSettings{});
   const ReceiverSettings none = loadUserReceiverSettings();
   EXPECT_TRUE(none.sliderPositions.empty());
   EXPECT_TRUE(none.checkBoxes.empty());
-  EXPECT_FALSE(none.noiseStrength || none.screenSize || none.movieFolder);
+  EXPECT_FALSE(none.noiseStrength || none.screenSize || none.movieFolder || none.autoTune ||
+               none.tuningDisplayShown);
 }
 
 TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
@@ -110,6 +116,8 @@ void changeEverything(ReceiverRig& rig, const QString& movieFile) {
     rig.checkBox(id)->click();
   rig.menu(kMediumFilterId);
   rig.menu(kLargeId);
+  rig.menu(kAutoTuneId);
+  rig.menu(kTuningDisplayId);
   rig.dialogAnswers.push_back(movieFile);
   rig.menu(kOpenFileId);
   rig.button(kCloseFileId)->click();
@@ -130,6 +138,9 @@ TEST(ReceiverSettingsWindow, SettingsChangedInTheWindowAreThereAfterANormalClose
   EXPECT_TRUE(shown(second) == before);
   EXPECT_EQ(second.checkBox(kNoiseFilterId)->text(), QStringLiteral("Noise filter (medium)"));
   EXPECT_EQ(second.window.displaySettings().screenSize, ScreenSize::Large);
+  EXPECT_TRUE(second.window.autoTuning());
+  EXPECT_FALSE(second.window.tuningPanel()->isVisibleTo(&second.window));
+  EXPECT_FALSE(second.window.menuAction(kTuningDisplayId)->isChecked());
   second.menu(kOpenFileId);  // cancelled
   EXPECT_EQ(second.dialogFolder, place.folder() + QStringLiteral("/movies"));
 }

@@ -316,8 +316,16 @@ TEST(ReceiverWindow, MenuBarHasItsMenusItemsAndIdsInOrder) {
     int id;
   };
   const std::vector<std::pair<const char*, std::vector<Item>>> expected = {
-      {"&File", {{"&Open", kOpenFileId}, {"-", 0}, {"&Exit", kExitId}}},
-      {"&Screen Size", {{"Small", kSmallId}, {"-", 0}, {"Large", kLargeId}}},
+      {"&File",
+       {{"&Open", kOpenFileId},
+        {"-", 0},
+        {"Save picture", kSavePictureId},
+        {"Auto-save", kAutoSaveId},
+        {"Received pictures", kReceivedPicturesId},
+        {"-", 0},
+        {"&Exit", kExitId}}},
+      {"&Screen Size",
+       {{"Small", kSmallId}, {"-", 0}, {"Large", kLargeId}, {"-", 0}, {"Aligned", kAlignedId}}},
       {"&Adjust input", {}},
       {"Noise filter",
        {{"Light filter", kLightFilterId},

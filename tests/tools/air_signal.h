@@ -23,32 +23,55 @@
 
 namespace mosaic::test {
 
-// `frames` frames of the transmitter's sound at 48000 Hz, starting `leadSamples` into a frame:
-// the test card with a coloured block that moves from frame to frame.
-inline std::vector<float> sentTestCard(int frames, int leadSamples = 0) {
-  // The test card's text needs fonts, which need an application object.
-  static int argc = 1;
-  static char name[] = "mosaic_tests";
-  static char* argv[] = {name, nullptr};
-  if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
-  const QImage card = tool::drawTestCard();
+// `frames` frames of the transmitter's sound at 48000 Hz for the pictures `pictureOf(f)`,
+// starting `leadSamples` into a frame; `sentPlanes`, when given, receives the last frame's
+// planes as they went on the air.
+template <typename PictureOf>
+std::vector<float> sentPictures(int frames, int leadSamples, PictureOf pictureOf,
+                                PicturePlanes* sentPlanes = nullptr) {
   ComposedVideoArea area;
   CrawlState crawl;
   TransmitChain chain;
   std::vector<std::int16_t> frame(kFrameSamples);
   std::vector<float> sound;
   for (int f = 0; f < frames; ++f) {
-    QImage picture = card;
+    area.setSourcePicture(pictureOf(f));
+    buildComposedFrame(chain, area, crawl, std::string(), frame.data());
+    sound.insert(sound.end(), frame.begin(), frame.end());
+  }
+  if (sentPlanes) *sentPlanes = chain.planes();
+  sound.erase(sound.begin(), sound.begin() + leadSamples);
+  return sound;
+}
+
+// The test card, drawn once (its text needs fonts, which need an application object).
+inline const QImage& testCard() {
+  static int argc = 1;
+  static char name[] = "mosaic_tests";
+  static char* argv[] = {name, nullptr};
+  if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
+  static const QImage card = tool::drawTestCard();
+  return card;
+}
+
+// `frames` frames of the transmitter's sound at 48000 Hz, starting `leadSamples` into a frame:
+// the test card with a coloured block that moves from frame to frame.
+inline std::vector<float> sentTestCard(int frames, int leadSamples = 0) {
+  return sentPictures(frames, leadSamples, [](int f) {
+    QImage picture = testCard();
     QPainter painter(&picture);
     painter.fillRect(40 + 9 * f % 70, 30 + 5 * f % 50, 20, 14,
                      QColor::fromHsv(37 * f % 360, 200, 220));
     painter.end();
-    area.setSourcePicture(picture);
-    buildComposedFrame(chain, area, crawl, std::string(), frame.data());
-    sound.insert(sound.end(), frame.begin(), frame.end());
-  }
-  sound.erase(sound.begin(), sound.begin() + leadSamples);
-  return sound;
+    return picture;
+  });
+}
+
+// The plain test card, the same in every frame; `sentPlanes` as for `sentPictures`.
+inline std::vector<float> sentStillTestCard(int frames, int leadSamples,
+                                            PicturePlanes* sentPlanes) {
+  return sentPictures(
+      frames, leadSamples, [](int) { return testCard(); }, sentPlanes);
 }
 
 // The same through `channel`, at the receiver's 9600 Hz and 16 bits.

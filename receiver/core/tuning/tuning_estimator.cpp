@@ -101,11 +101,19 @@ void TuningEstimator::findBoundary() {
   trials.clear();
   double coherence = -1.0;
   int start = -1;
+  // A frame lasts one buffer, so a boundary just before the start of the history is also one
+  // just before the middle: trials past either end are taken at the other, and a boundary that
+  // the clock's drift carries over an end is followed instead of being held at the end.
+  const auto addTrial = [&trials](int q) {
+    if (q < 0) q += kCaptureSamples;
+    if (q > kCaptureSamples) q -= kCaptureSamples;
+    trials.push_back(q);
+  };
   // Once locked, the boundary stays where it was but for the clock's drift: look near it first.
   if (estimate_.locked && estimate_.frameStartInHistory >= 0) {
     for (int q = estimate_.frameStartInHistory - 48; q <= estimate_.frameStartInHistory + 48;
          q += 16)
-      if (q >= 0 && q <= kCaptureSamples) trials.push_back(q);
+      addTrial(q);
     start = bestBoundary(trials, coherence);
   }
   if (coherence < kMinCoherence) {
@@ -117,8 +125,7 @@ void TuningEstimator::findBoundary() {
   for (int step : {4, 1}) {
     trials.clear();
     const int reach = (step == 4 && !estimate_.locked) ? 7 : 3;
-    for (int q = start - reach * step; q <= start + reach * step; q += step)
-      if (q >= 0 && q <= kCaptureSamples) trials.push_back(q);
+    for (int q = start - reach * step; q <= start + reach * step; q += step) addTrial(q);
     double c = -1.0;
     const int q = bestBoundary(trials, c);
     if (c > coherence) {

@@ -1,0 +1,53 @@
+#pragma once
+// The aligned view: the newest complete received frame the way it was sent, in a panel beside
+// the window's controls that grows with the window. The picture keeps its 47:36 aspect and is
+// scaled smoothly; the controls stay where they are.
+
+#include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/picture/aligned_frame.h"
+#include "receiver/core/receive_chain.h"
+#include "receiver/core/tuning/tuning_estimator.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <string>
+
+namespace mosaic {
+
+// Pixels per sent column and luminance row of the frame the view keeps: 141 x 108, about the
+// Large view's own magnification, scaled further as the panel grows.
+inline constexpr int kAlignedViewScale = 3;
+inline constexpr int kAlignedPanelMinWidth = kAlignedColumns * 4;  // [pixels]
+
+class AlignedView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit AlignedView(QWidget* parent = nullptr);
+
+  // After each buffer: the boundary from `estimate`, then the frame from the chain's picture.
+  // Cheap enough for every buffer, also while the view is hidden, so that a saved picture is
+  // the current one whatever the view.
+  void newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
+                 const DemodSettings& demod);
+  // Forgets the boundary, as after a change of station.
+  void reset();
+
+  // The current aligned frame (null until a frame boundary has been found).
+  const QImage& frame() const { return frame_; }
+  // `frame()` fitted into `size` keeping its aspect, centred.
+  QRect pictureRect(QSize size) const;
+
+ signals:
+  void frameAligned();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  FrameAlignment alignment_;
+  AlignedPicture picture_;
+  QImage frame_;
+};
+
+}  // namespace mosaic

@@ -1,0 +1,87 @@
+#include "receiver/app/saved_pictures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <utility>
+
+namespace mosaic {
+
+QString defaultPictureFolder() {
+  QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (pictures.isEmpty()) pictures = QDir::homePath();
+  return QDir(pictures).filePath(QStringLiteral("Mosaic TV"));
+}
+
+QString pictureFileName(const QDateTime& utc) {
+  return QStringLiteral("mosaic-%1Z.png")
+      .arg(utc.toUTC().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
+}
+
+void addPictureDetails(QImage& image, const PictureDetails& details) {
+  image.setText(QStringLiteral("Received"), details.receivedUtc.toUTC().toString(Qt::ISODate));
+  image.setText(QStringLiteral("Tuning"), QString::asprintf("%+.2f Hz", details.tuning.offsetHz));
+  image.setText(QStringLiteral("Clock"),
+                details.tuning.locked ? QString::asprintf("%+.0f ppm", details.tuning.clockPpm)
+                                      : QStringLiteral("unknown"));
+  image.setText(QStringLiteral("Tuning confidence"),
+                QString::asprintf("%.2f", details.tuning.confidence));
+  image.setText(QStringLiteral("Frame boundary fit"),
+                QString::asprintf("%.2f", details.tuning.boundaryCoherence));
+  image.setText(QStringLiteral("Software"), QStringLiteral("Mosaic TV receiver"));
+}
+
+QString savePicture(const QImage& picture, const QString& folder, const PictureDetails& details,
+                    QString& error) {
+  if (picture.isNull()) {
+    error = QStringLiteral("There is no aligned picture yet: no frame boundary has been found.");
+    return {};
+  }
+  QDir dir(folder);
+  if (!dir.mkpath(QStringLiteral("."))) {
+    error = QStringLiteral("Cannot create the folder %1.").arg(folder);
+    return {};
+  }
+  const QString name = pictureFileName(details.receivedUtc);
+  QString path = dir.filePath(name);
+  for (int n = 2; QFileInfo::exists(path); ++n)
+    path = dir.filePath(
+        QString(name).replace(QStringLiteral(".png"), QStringLiteral("-%1.png").arg(n)));
+  QImage image = picture;
+  addPictureDetails(image, details);
+  QSaveFile file(path);
+  QImageWriter writer(&file, "png");
+  if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit()) {
+    error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    return {};
+  }
+  return path;
+}
+
+namespace {
+// A saved picture's time and its number within that second (1 for the first, unnumbered one).
+std::pair<QString, int> pictureOrder(const QString& name) {
+  static const QRegularExpression numbered(QStringLiteral("^(.*Z)-(\\d+)\\.png$"));
+  const QRegularExpressionMatch m = numbered.match(name);
+  if (m.hasMatch()) return {m.captured(1), m.captured(2).toInt()};
+  return {QString(name).remove(QStringLiteral(".png")), 1};
+}
+}  // namespace
+
+QStringList savedPictures(const QString& folder) {
+  QStringList names = QDir(folder).entryList({QStringLiteral("mosaic-*.png")}, QDir::Files);
+  std::sort(names.begin(), names.end(),
+            [](const QString& a, const QString& b) { return pictureOrder(a) > pictureOrder(b); });
+  return names;
+}
+
+bool worthAutoSaving(const TuningEstimate& estimate) {
+  return estimate.locked && estimate.confidence >= kAutoSaveConfidence;
+}
+
+}  // namespace mosaic

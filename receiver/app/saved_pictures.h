@@ -1,0 +1,44 @@
+#pragma once
+// Received pictures kept on disk: the aligned frame as PNG, named by the UTC time it was
+// received, with the receiver's estimates in the file's text chunks.
+
+#include "receiver/core/tuning/tuning_estimator.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace mosaic {
+
+// The estimates written with a picture.
+struct PictureDetails {
+  QDateTime receivedUtc;
+  TuningEstimate tuning;
+};
+
+// Where pictures go unless the user chose otherwise: "Mosaic TV" in the user's Pictures folder.
+QString defaultPictureFolder();
+
+// "mosaic-2026-12-07-121530Z.png" for a picture received at 12:15:30 UTC that day.
+QString pictureFileName(const QDateTime& utc);
+
+// The text chunks of a saved picture: "Received" (ISO 8601 UTC), "Tuning" (Hz), "Clock" (ppm),
+// "Tuning confidence", "Frame boundary fit" and "Software".
+void addPictureDetails(QImage& image, const PictureDetails& details);
+
+// Writes `picture` with its details into `folder` (made when missing) under its UTC name, never
+// over another picture: a second picture in the same second gets "-2" and so on. The file
+// appears whole or not at all. Returns the path, or an empty string with `error` set.
+QString savePicture(const QImage& picture, const QString& folder, const PictureDetails& details,
+                    QString& error);
+
+// The saved pictures in `folder`, newest first (by name, which is by time).
+QStringList savedPictures(const QString& folder);
+
+// Whether a frame is worth keeping automatically: the receiver is locked on a signal and sure
+// of the tuning.
+inline constexpr double kAutoSaveConfidence = 0.5;
+bool worthAutoSaving(const TuningEstimate& estimate);
+
+}  // namespace mosaic

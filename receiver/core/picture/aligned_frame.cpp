@@ -1,0 +1,87 @@
+#include "receiver/core/picture/aligned_frame.h"
+
+#include "signal/timing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace mosaic {
+
+namespace {
+
+// Below this the estimator's best fit is as likely noise as a boundary.
+constexpr double kMinBoundaryCoherence = 0.3;
+constexpr int kFirstLumaSlot = 10;
+// Bitmap row of the lowest luminance slot's primary row (slot 10).
+constexpr int kFirstLumaRow = kRowsPerSlot * kFirstLumaSlot - 2;
+
+}  // namespace
+
+void reserveAligned(AlignedPicture& picture) {
+  picture.rgb.reserve(static_cast<std::size_t>(kAlignedColumns * kAlignedRows * 3) *
+                      kMaxAlignedScale * kMaxAlignedScale);
+}
+
+void FrameAlignment::update(const TuningEstimate& estimate) {
+  const int start = estimate.frameStartInHistory;
+  if (!estimate.locked || start < 0 || start > kCaptureSamples) return;
+  if (estimate.boundaryCoherence < kMinBoundaryCoherence) return;
+  start_ = start;
+}
+
+SymbolColumn symbolForColumn(double column, int frameStart, const std::array<int, 2>& offsets) {
+  // Symbol c of the frame is centred on frameStart + 256 c; the value of symbol t in
+  // sub-column p compares the windows starting at 256 (t - 1) + o and 256 t + o, whose centres
+  // lie half a symbol either side of 256 t + o.
+  const double centre = frameStart + column * kBlockSamples;
+  const std::array<int, kSubColumns> o = subColumnOffsets(offsets);
+  SymbolColumn best{1, 0};
+  double bestDistance = 1e300;
+  for (int p = 0; p < kSubColumns; ++p) {
+    const auto at = static_cast<std::size_t>(p);
+    const int guess = static_cast<int>(std::lround((centre - o[at]) / kBlockSamples));
+    for (int t = guess - 1; t <= guess + 1; ++t) {
+      // Windows reaching past the history read silence there: never chosen.
+      if (t < 1 || kBlockSamples * (t + 1) + o[at] > kHistorySamples) continue;
+      const double distance = std::abs(kBlockSamples * t + o[at] - centre);
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = {t, p};
+      }
+    }
+  }
+  return best;
+}
+
+void alignFrame(const PictureBitmap& bitmap, int frameStart,
+                const std::array<int, 2>& windowOffsets, int scale, AlignedPicture& out) {
+  scale = std::clamp(scale, 1, kMaxAlignedScale);
+  frameStart = std::clamp(frameStart, 0, kCaptureSamples);
+  out.width = kAlignedColumns * scale;
+  out.height = kAlignedRows * scale;
+  out.rgb.resize(static_cast<std::size_t>(out.width) * out.height * 3);
+  // Each output column is placed at its own fraction of a sent column, so larger pictures use
+  // all three sub-columns; the left edge is column 47, the right edge column 1.
+  int xs[kAlignedColumns * kMaxAlignedScale];
+  for (int x = 0; x < out.width; ++x) {
+    const double column = kAlignedColumns + 0.5 - (x + 0.5) / scale;
+    const SymbolColumn s = symbolForColumn(column, frameStart, windowOffsets);
+    xs[x] = pictureColumn(s.t, s.p);
+  }
+  // The bitmap holds three rows per slot (the primary row and the two the vertical step
+  // filled); the rows are spread over the output's rows, so scale 1 shows the primary rows.
+  std::uint8_t* dst = out.rgb.data();
+  for (int y = 0; y < out.height; ++y) {
+    const int fromBottom = out.height - 1 - y;
+    const std::uint8_t* row = bitmap.row(kFirstLumaRow + kRowsPerSlot * fromBottom / scale);
+    for (int x = 0; x < out.width; ++x) {
+      const std::uint8_t* pixel = row + 3 * xs[x];
+      *dst++ = pixel[kRed];
+      *dst++ = pixel[kGreen];
+      *dst++ = pixel[kBlue];
+    }
+  }
+}
+
+}  // namespace mosaic

@@ -1,0 +1,286 @@
+// The aligned frame: the newest complete frame picked out of the receiver's bitmap with the
+// frame boundary the tuning estimator finds, compared with the picture that was sent, also when
+// the recording starts mid-frame and when the sending clock drifts; and mosaic decode --aligned.
+
+#include "receiver/core/picture/aligned_frame.h"
+#include "air_signal.h"
+#include "receiver/core/tuning/tuning_estimator.h"
+#include "tool_runner.h"
+#include "tools/sound_writer.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace mosaic {
+namespace {
+
+using test::runTool;
+
+// Pearson correlation of the aligned picture's luminance (scale 1) with the sent luminance of
+// columns 1..47, rows 18..53.
+double lumaCorrelation(const AlignedPicture& a, const PicturePlanes& sent) {
+  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+  const int n = kAlignedColumns * kAlignedRows;
+  for (int y = 0; y < kAlignedRows; ++y) {
+    for (int x = 0; x < kAlignedColumns; ++x) {
+      const std::uint8_t* p = a.rgb.data() + 3 * (y * a.width + x);
+      const double got = 0.3 * p[0] + 0.6 * p[1] + 0.1 * p[2];
+      const double want = sent.Y[kAlignedColumns - x][53 - y];
+      sx += got;
+      sy += want;
+      sxx += got * got;
+      syy += want * want;
+      sxy += got * want;
+    }
+  }
+  const double cov = sxy - sx * sy / n;
+  return cov / std::sqrt((sxx - sx * sx / n) * (syy - sy * sy / n));
+}
+
+struct AlignedRun {
+  std::vector<double> correlations;  // per buffer once aligned
+  std::vector<int> starts;           // the frame start used, per buffer once aligned
+  int firstAligned = -1;             // the buffer (0-based) of the first aligned frame
+};
+
+// Decodes `received` at colour balance 0 and aligns every buffer's newest complete frame.
+AlignedRun alignAll(const std::vector<std::int16_t>& received, const PicturePlanes& sent) {
+  DemodSettings demod;
+  demod.balance = 0;
+  auto estimator = std::make_unique<TuningEstimator>();
+  FrameAlignment alignment;
+  AlignedPicture picture;
+  reserveAligned(picture);
+  AlignedRun run;
+  int buffer = 0;
+  tool::BufferFeeder feeder(demod, DisplaySettings{}, [&](const ReceiveChain& chain) {
+    estimator->addBuffer(chain.history().samples.data() + kCaptureSamples);
+    alignment.update(estimator->estimate());
+    if (alignment.found()) {
+      if (run.firstAligned < 0) run.firstAligned = buffer;
+      alignFrame(chain.bitmap(), alignment.frameStart(), demod.windowOffsets, 1, picture);
+      run.correlations.push_back(lumaCorrelation(picture, sent));
+      run.starts.push_back(alignment.frameStart());
+    }
+    ++buffer;
+    return true;
+  });
+  feeder.feed(received.data(), received.size());
+  return run;
+}
+
+TEST(AlignedFrame, MatchesTheSentPictureWhenTheRecordingStartsMidFrame) {
+  for (int lead : {0, 20000, 45000}) {
+    PicturePlanes sent;
+    const auto air = test::sentStillTestCard(6, lead, &sent);
+    const AlignedRun run = alignAll(test::receivedAt9600(air, ChannelSettings{}), sent);
+    ASSERT_FALSE(run.correlations.empty()) << lead;
+    EXPECT_LE(run.firstAligned, 2) << lead;
+    std::printf("[ aligned ] lead %d: luminance correlation %.3f (last frame)\n", lead,
+                run.correlations.back());
+    // The first frame found lies partly in the silence before the recording.
+    for (std::size_t i = 1; i < run.correlations.size(); ++i)
+      EXPECT_GE(run.correlations[i], 0.85) << "lead " << lead << ", frame " << i;
+  }
+}
+
+// The frame start (0..12288) in the history after buffer `b` (0-based) when the frames started
+// `lead` samples (48000 Hz) before the recording and the sender's clock runs `ppm` fast.
+double trueFrameStart(int b, int lead, double ppm) {
+  const double frame = kCaptureSamples / (1.0 + ppm * 1e-6);
+  const double first = (kFrameSamples - lead) / 5.0 / (1.0 + ppm * 1e-6);
+  const double historyStart = (b - 1.0) * kCaptureSamples;
+  double start = first + std::ceil((historyStart - first) / frame) * frame;
+  return start - historyStart;
+}
+
+// A clock 100 ppm off moves the boundary by 1.2 samples per buffer, and the estimator finds it
+// again in every buffer, so nothing builds up over a long recording: what has to hold is that
+// the boundary is followed when it crosses from one end of the history to the other. Both
+// recordings start with the boundary a few samples from an end and cross it within 30 frames.
+TEST(AlignedFrame, FollowsTheBoundaryAcrossTheHistoryWithTheClock100ppmOff) {
+  struct Case {
+    double ppm;
+    int lead;
+  };
+  for (const Case c : {Case{100.0, 61240}, Case{-100.0, 50}}) {
+    PicturePlanes sent;
+    ChannelSettings channel;
+    channel.clockPpm = c.ppm;
+    const auto air = test::sentStillTestCard(32, c.lead, &sent);
+    const AlignedRun run = alignAll(test::receivedAt9600(air, channel), sent);
+    ASSERT_FALSE(run.correlations.empty()) << c.ppm;
+    double worst = 1.0;
+    double worstError = 0.0;
+    double lowest = 1e9, highest = -1e9;
+    int crossed = 0;
+    for (std::size_t i = 1; i < run.correlations.size(); ++i) {
+      const int b = run.firstAligned + static_cast<int>(i);
+      worst = std::min(worst, run.correlations[i]);
+      EXPECT_GE(run.correlations[i], 0.85) << c.ppm << " ppm, buffer " << b;
+      // The same boundary as the true one, at whichever end, to a sixth of a symbol (the
+      // channel's clock-error resampling at +100 ppm delays by a steady 27 samples or so).
+      double error = run.starts[i] - trueFrameStart(b, c.lead, c.ppm);
+      error -= std::nearbyint(error / kCaptureSamples) * kCaptureSamples;
+      EXPECT_LT(std::abs(error), 40.0) << c.ppm << " ppm, buffer " << b;
+      worstError = std::max(worstError, std::abs(error));
+      lowest = std::min(lowest, error);
+      highest = std::max(highest, error);
+      if (std::abs(run.starts[i] - run.starts[i - 1]) > kCaptureSamples / 2) ++crossed;
+    }
+    EXPECT_EQ(crossed, 1) << c.ppm;
+    // Followed, not merely found: the error does not grow with the drift.
+    EXPECT_LT(highest - lowest, 8.0) << c.ppm;
+    std::printf(
+        "[ aligned ] clock %+.0f ppm: worst luminance correlation %.3f, boundary within %.1f "
+        "samples over %zu frames\n",
+        c.ppm, worst, worstError, run.correlations.size() - 1);
+  }
+}
+
+TEST(AlignedFrame, PicksTheSymbolWhoseWindowsStraddleTheColumn) {
+  const std::array<int, 2> half = kHalfPixelOffsets;
+  const auto is = [](SymbolColumn s, int t, int p) { return s.t == t && s.p == p; };
+  EXPECT_TRUE(is(symbolForColumn(1, 0, half), 1, 0));
+  EXPECT_TRUE(is(symbolForColumn(47, 0, half), 47, 0));
+  EXPECT_TRUE(is(symbolForColumn(1, 100, half), 1, 1));    // 256 + 85 is nearest 356
+  EXPECT_TRUE(is(symbolForColumn(1, 160, half), 1, 2));    // 256 + 170 is nearest 416
+  EXPECT_TRUE(is(symbolForColumn(1, 200, {0, 0}), 2, 0));  // without half pixel: 512
+  EXPECT_TRUE(is(symbolForColumn(47, 12288, half), 95, 0));
+  // Symbol 95 of sub-columns 1 and 2 reads past the history: never chosen.
+  EXPECT_TRUE(is(symbolForColumn(47.4, 12288, half), 95, 0));
+}
+
+TEST(AlignedFrame, LaysTheColumnsOutLeftToRightAndTheRowsTopDownAtAnyScale) {
+  PictureBitmap bitmap;
+  // Each pixel tells its column (red, and blue for the 256s) and its row (green).
+  for (int y = 0; y < kPictureRowsHeld; ++y) {
+    for (int x = 0; x < kPictureWidth; ++x) {
+      bitmap.pixel(x, y)[kRed] = static_cast<std::uint8_t>(x % 256);
+      bitmap.pixel(x, y)[kGreen] = static_cast<std::uint8_t>(y);
+      bitmap.pixel(x, y)[kBlue] = static_cast<std::uint8_t>(x / 256);
+    }
+  }
+  AlignedPicture a;
+  reserveAligned(a);
+  const auto* before = a.rgb.data();
+  for (int scale : {1, 2, 3, 5}) {
+    alignFrame(bitmap, 0, {0, 0}, scale, a);
+    ASSERT_EQ(a.width, 47 * scale);
+    ASSERT_EQ(a.height, 36 * scale);
+    EXPECT_EQ(a.rgb.data(), before) << "reallocated at scale " << scale;
+    const auto at = [&a](int x, int y) { return a.rgb.data() + 3 * (y * a.width + x); };
+    const auto column = [&at](int x, int y) { return at(x, y)[0] + 256 * at(x, y)[2]; };
+    // Top left: column 47 (symbol 47), slot 45 (primary row 133); bottom right: column 1, slot
+    // 10 (primary row 28).
+    EXPECT_EQ(column(0, 0), pictureColumn(47, 0)) << scale;
+    EXPECT_EQ(column(a.width - 1, a.height - 1), pictureColumn(1, 0)) << scale;
+    EXPECT_EQ(column(scale - 1, 0), pictureColumn(47, 0)) << scale;
+    EXPECT_EQ(column(scale, 0), pictureColumn(46, 0)) << scale;
+    EXPECT_EQ(at(a.width - 1, a.height - 1)[1], 28) << scale;
+    // The top row band: slot 45's three bitmap rows, spread over `scale` output rows.
+    EXPECT_EQ(at(0, scale - 1)[1], 133) << scale;
+    EXPECT_EQ(at(0, 0)[1], 133 + 3 * (scale - 1) / scale) << scale;
+  }
+  alignFrame(bitmap, 0, {0, 0}, 99, a);  // limited to the largest scale
+  EXPECT_EQ(a.width, 47 * kMaxAlignedScale);
+}
+
+TEST(AlignedFrame, TakesOnlyBoundariesThatFittedOnceLocked) {
+  const auto estimate = [](bool locked, int start, double coherence) {
+    TuningEstimate e;
+    e.locked = locked;
+    e.frameStartInHistory = start;
+    e.boundaryCoherence = coherence;
+    return e;
+  };
+  FrameAlignment f;
+  f.update(estimate(true, 500, 0.1));
+  f.update(estimate(false, 500, 0.9));
+  EXPECT_FALSE(f.found());
+  f.update(estimate(true, -1, 0.9));
+  f.update(estimate(true, 12289, 0.9));
+  EXPECT_FALSE(f.found());
+  f.update(estimate(true, 500, 0.9));
+  f.update(estimate(true, 700, 0.05));  // noise: the last good boundary stays
+  EXPECT_TRUE(f.found());
+  EXPECT_EQ(f.frameStart(), 500);
+  f.reset();
+  EXPECT_FALSE(f.found());
+}
+
+void writeWav(const QString& path, const std::vector<float>& sound) {
+  std::vector<std::int16_t> samples(sound.size());
+  for (std::size_t i = 0; i < sound.size(); ++i) samples[i] = roundToSample(sound[i]);
+  std::string error;
+  tool::WavWriter writer(path.toStdString(), kTxSampleRateHz);
+  ASSERT_TRUE(writer.open(error) && writer.write(samples.data(), long(samples.size()), error) &&
+              writer.finish(error))
+      << error;
+}
+
+TEST(AlignedFrame, DecodeWritesTheAlignedFrameAtTheChosenScale) {
+  QTemporaryDir dir;
+  PicturePlanes sent;
+  const QString wav = dir.filePath(QStringLiteral("still.wav"));
+  writeWav(wav, test::sentStillTestCard(6, 30000, &sent));
+  const QString png = dir.filePath(QStringLiteral("a.png"));
+  const QString frames = dir.filePath(QStringLiteral("frames"));
+  const auto run = runTool({QStringLiteral("decode"), wav, QStringLiteral("--aligned"),
+                            QStringLiteral("--balance"), QStringLiteral("0"), QStringLiteral("-o"),
+                            png, QStringLiteral("--frames-dir"), frames});
+  ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+  const QImage image(png);
+  EXPECT_EQ(image.size(), QSize(47 * 4, 36 * 4));
+  // Scaled down to one pixel per column and row, the picture is the sent one.
+  AlignedPicture small;
+  small.width = kAlignedColumns;
+  small.height = kAlignedRows;
+  for (int y = 0; y < kAlignedRows; ++y) {
+    for (int x = 0; x < kAlignedColumns; ++x) {
+      const QRgb c = image.pixel(4 * x + 1, 4 * y);
+      small.rgb.insert(small.rgb.end(),
+                       {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))});
+    }
+  }
+  EXPECT_GE(lumaCorrelation(small, sent), 0.85);
+  // One picture per buffer once the boundary was found: the first buffer has none.
+  const QStringList written = QDir(frames).entryList(QDir::Files);
+  EXPECT_GE(written.size(), 3);
+  EXPECT_FALSE(written.contains(QStringLiteral("frame-00001.png")));
+
+  const auto scaled =
+      runTool({QStringLiteral("decode"), wav, QStringLiteral("--aligned"),
+               QStringLiteral("--scale"), QStringLiteral("1"), QStringLiteral("-o"), png});
+  ASSERT_EQ(scaled.exitCode, 0);
+  EXPECT_EQ(QImage(png).size(), QSize(47, 36));
+  EXPECT_EQ(
+      runTool({QStringLiteral("decode"), wav, QStringLiteral("--scale"), QStringLiteral("17")})
+          .exitCode,
+      2);
+}
+
+TEST(AlignedFrame, DecodeOfNoiseWritesNoAlignedPictureAndSaysSo) {
+  QTemporaryDir dir;
+  std::vector<float> noise =
+      addNoise(std::vector<float>(4 * kFrameSamples, 1000.0f), kTxSampleRateHz, -10.0, 3);
+  for (auto& v : noise) v -= 1000.0f;
+  const QString wav = dir.filePath(QStringLiteral("noise.wav"));
+  writeWav(wav, noise);
+  const QString png = dir.filePath(QStringLiteral("a.png"));
+  const auto run = runTool(
+      {QStringLiteral("decode"), wav, QStringLiteral("--aligned"), QStringLiteral("-o"), png});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.standardError.contains(QStringLiteral("no frame boundary")));
+  EXPECT_FALSE(QFile::exists(png));
+}
+
+}  // namespace
+}  // namespace mosaic

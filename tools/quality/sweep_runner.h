@@ -1,0 +1,43 @@
+#pragma once
+// Runs a sweep: every channel at every SNR, each point over seeds (independent realisations of
+// the noise and fading, and of where the signal starts in the receiver's buffers) until its
+// figures are stable or the seeds run out; each seed sends all pictures.
+
+#include "tools/quality/sent_signals.h"
+#include "tools/quality/sweep_plan.h"
+#include "tools/quality/sweep_statistics.h"
+
+#include <QImage>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace mosaic::tool {
+
+struct PointResult {
+  double snrDb = 0.0;
+  Figure luma, colour;            // receiver at the sweep's manual settings
+  Figure tunedLuma, tunedColour;  // auto-tuned (when the plan asks for it)
+  Figure tunedOffsetHz;           // the tuning the estimator chose
+  std::vector<QImage> pictures;   // at the strip SNRs: the large view of each picture, seed 0
+};
+
+struct SweepResult {
+  SweepPlan plan;
+  std::vector<SweepPicture> pictures;
+  std::vector<QImage> perfectPictures;  // the large view of each picture over a perfect channel
+  std::vector<std::vector<PointResult>> points;  // [channel][SNR], in the plan's order
+  long long trials = 0;
+  double seconds = 0.0;
+};
+
+// Progress for people: called on the calling thread between rounds.
+using SweepProgress = std::function<void(const std::string& line)>;
+
+SweepResult runSweep(const SweepPlan& plan, int threads, const SweepProgress& progress = {});
+
+// Usable threads: the hardware's, at most `limit`.
+int sweepThreads(int limit);
+
+}  // namespace mosaic::tool
