@@ -15,6 +15,8 @@ namespace {
 constexpr int kBacklogSeconds = 8;
 // The sound server's buffer for this stream.
 constexpr double kDeviceBufferSeconds = 0.25;
+// A stream that delivers nothing for this long has lost its device, whatever it says.
+constexpr auto kSilentLimit = std::chrono::seconds(3);
 
 }  // namespace
 
@@ -23,7 +25,10 @@ CaptureWorker::CaptureWorker(const QAudioDevice& device, const QAudioFormat& for
     : device_(device),
       format_(format),
       onFilled_(std::move(onFilled)),
-      buffers_(format.sampleRate() * kBacklogSeconds) {}
+      watch_(this),
+      buffers_(format.sampleRate() * kBacklogSeconds) {
+  connect(&watch_, &QTimer::timeout, this, &CaptureWorker::checkArriving);
+}
 
 CaptureWorker::~CaptureWorker() { stop(); }
 
@@ -46,10 +51,16 @@ bool CaptureWorker::start() {
     return false;
   }
   connect(stream_, &QIODevice::readyRead, this, &CaptureWorker::onDataReady);
+  connect(source_.get(), &QAudioSource::stateChanged, this, &CaptureWorker::onStateChanged);
+  lastData_ = std::chrono::steady_clock::now();
+  lostReported_ = false;
+  watch_.start(500);
   return true;
 }
 
 void CaptureWorker::stop() {
+  watch_.stop();
+  if (source_) source_->disconnect(this);
   if (stream_) stream_->disconnect(this);
   stream_ = nullptr;
   if (source_) source_->stop();
@@ -68,6 +79,7 @@ void CaptureWorker::onDataReady() {
     if (got <= 0) {
       break;
     }
+    lastData_ = std::chrono::steady_clock::now();
     const std::size_t bytes = at + static_cast<std::size_t>(got);
     haveOddByte_ = bytes % 2 != 0;
     if (haveOddByte_) oddByte_ = chunk[bytes - 1];
@@ -75,6 +87,27 @@ void CaptureWorker::onDataReady() {
     std::memcpy(samples, chunk, bytes / 2 * 2);
     report(buffers_.record(samples, static_cast<int>(bytes / 2)));
   }
+}
+
+void CaptureWorker::onStateChanged() {
+  if (!source_ || source_->error() == QAudio::NoError) return;
+  if (source_->state() != QAudio::StoppedState) return;
+  reportLost(source_->error() == QAudio::OpenError
+                 ? QStringLiteral("the device could not be opened")
+                 : QStringLiteral("the recording stream stopped"));
+}
+
+void CaptureWorker::checkArriving() {
+  if (source_ && std::chrono::steady_clock::now() - lastData_ > kSilentLimit)
+    reportLost(QStringLiteral("no sound has arrived for %1 s")
+                   .arg(std::chrono::duration_cast<std::chrono::seconds>(kSilentLimit).count()));
+}
+
+void CaptureWorker::reportLost(const QString& why) {
+  if (lostReported_) return;
+  lostReported_ = true;
+  watch_.stop();
+  if (onLost_) onLost_(why);
 }
 
 void CaptureWorker::report(const std::vector<int>& filled) {

@@ -8,6 +8,8 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -25,7 +27,11 @@ class CaptureWorker : public QObject {
   // whichever thread filled it (the sound thread, or the one that queued the buffer).
   using Filled = std::function<void(int bufferId, std::chrono::steady_clock::time_point at)>;
 
+  // Runs on the sound thread, once per start, when recording stops by itself.
+  using Lost = std::function<void(const QString& why)>;
+
   CaptureWorker(const QAudioDevice& device, const QAudioFormat& format, Filled onFilled);
+  void setLostHandler(Lost onLost) { onLost_ = std::move(onLost); }
   ~CaptureWorker() override;
 
   // Any thread.
@@ -39,14 +45,22 @@ class CaptureWorker : public QObject {
 
  private:
   void onDataReady();
+  void onStateChanged();
+  void checkArriving();
+  void reportLost(const QString& why);
   void report(const std::vector<int>& filled);
 
   QAudioDevice device_;
   QAudioFormat format_;
   Filled onFilled_;
+  Lost onLost_;
+  QTimer watch_;
+  std::chrono::steady_clock::time_point lastData_;
+  bool lostReported_ = false;
   CaptureBuffers buffers_;
   std::unique_ptr<QAudioSource> source_;
-  QIODevice* stream_ = nullptr;
+  // The source deletes its stream when the sound server goes away; the pointer then clears.
+  QPointer<QIODevice> stream_;
   // An odd byte left over from a read, waiting for its partner.
   bool haveOddByte_ = false;
   char oddByte_ = 0;

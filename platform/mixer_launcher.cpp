@@ -1,5 +1,7 @@
 #include "platform/mixer_launcher.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -22,6 +24,22 @@ bool launchMixer(MixerView view) {
     return false;
   }
   return true;
+}
+
+void launchMixerOrExplain(MixerView view) {
+  if (launchMixer(view)) return;
+  const bool installed = !QStandardPaths::findExecutable(QStringLiteral("pavucontrol")).isEmpty();
+  const QString text = installed
+                           ? QStringLiteral("The sound mixer pavucontrol could not be started.")
+                           : QStringLiteral(
+                                 "The sound mixer is not installed. Install the package "
+                                 "\"pavucontrol\" (sudo apt install pavucontrol), or set the "
+                                 "levels in your desktop's own sound settings.");
+  // Not modal: the window goes on sending or receiving while the box is up.
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Sound mixer"), text,
+                              QMessageBox::Ok, QApplication::activeWindow());
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
 }
 
 }  // namespace mosaic

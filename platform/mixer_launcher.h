@@ -9,4 +9,8 @@ enum class MixerView { Playback, Recording };
 // error) when no mixer program could be started; nothing else happens then.
 bool launchMixer(MixerView view);
 
+// As launchMixer, and when the mixer cannot be started the operator is told so in a message box
+// over the active window that names the package to install.
+void launchMixerOrExplain(MixerView view);
+
 }  // namespace mosaic

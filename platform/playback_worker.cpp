@@ -14,6 +14,8 @@ namespace {
 constexpr double kServerBufferSeconds = 3.0;
 // How often the play position is read. A buffer is reported this much late at worst.
 constexpr int kPollMs = 10;
+// A sink whose play position stands still this long with sound queued has lost its device.
+constexpr auto kStallLimit = std::chrono::seconds(3);
 
 }  // namespace
 
@@ -43,6 +45,10 @@ bool PlaybackWorker::start() {
     stop();
     return false;
   }
+  connect(sink_.get(), &QAudioSink::stateChanged, this, &PlaybackWorker::onStateChanged);
+  lastProcessedUs_ = -1;
+  lastProgress_ = std::chrono::steady_clock::now();
+  lostReported_ = false;
   poll_.start(kPollMs);
   return true;
 }
@@ -54,6 +60,7 @@ void PlaybackWorker::wake() {
 
 void PlaybackWorker::stop() {
   poll_.stop();
+  if (sink_) sink_->disconnect(this);
   if (sink_) sink_->stop();
   sink_.reset();
   stream_->close();
@@ -61,9 +68,37 @@ void PlaybackWorker::stop() {
 
 void PlaybackWorker::checkPlayed() {
   if (!sink_) return;
-  const std::int64_t played = sink_->processedUSecs() * format_.sampleRate() / 1000000;
+  const std::int64_t processedUs = sink_->processedUSecs();
+  const auto now = std::chrono::steady_clock::now();
+  if (processedUs != lastProcessedUs_ || stream_->queued() == 0) {
+    lastProcessedUs_ = processedUs;
+    lastProgress_ = now;
+  } else if (now - lastProgress_ > kStallLimit) {
+    reportLost(QStringLiteral("playback has stood still for %1 s")
+                   .arg(std::chrono::duration_cast<std::chrono::seconds>(kStallLimit).count()));
+    return;
+  }
+  const std::int64_t played = processedUs * format_.sampleRate() / 1000000;
   const int finished = stream_->takePlayed(played);
   if (finished > 0 && onPlayed_) onPlayed_(finished, std::chrono::steady_clock::now());
+}
+
+}  // namespace mosaic
+
+namespace mosaic {
+
+void PlaybackWorker::onStateChanged() {
+  if (!sink_ || sink_->error() == QAudio::NoError) return;
+  if (sink_->state() != QAudio::StoppedState) return;
+  reportLost(sink_->error() == QAudio::OpenError ? QStringLiteral("the device could not be opened")
+                                                 : QStringLiteral("the playback stream stopped"));
+}
+
+void PlaybackWorker::reportLost(const QString& why) {
+  if (lostReported_) return;
+  lostReported_ = true;
+  poll_.stop();
+  if (onLost_) onLost_(why);
 }
 
 }  // namespace mosaic

@@ -26,7 +26,11 @@ class PlaybackWorker : public QObject {
   // the moment that was noticed.
   using Played = std::function<void(int count, std::chrono::steady_clock::time_point at)>;
 
+  // Runs on the sound thread, once per start, when playback stops by itself.
+  using Lost = std::function<void(const QString& why)>;
+
   PlaybackWorker(const QAudioDevice& device, const QAudioFormat& format, Played onPlayed);
+  void setLostHandler(Lost onLost) { onLost_ = std::move(onLost); }
   ~PlaybackWorker() override;
 
   // Everything below runs on the sound thread. The stream itself may be fed from any thread.
@@ -40,10 +44,16 @@ class PlaybackWorker : public QObject {
 
  private:
   void checkPlayed();
+  void onStateChanged();
+  void reportLost(const QString& why);
 
   QAudioDevice device_;
   QAudioFormat format_;
   Played onPlayed_;
+  Lost onLost_;
+  std::int64_t lastProcessedUs_ = -1;
+  std::chrono::steady_clock::time_point lastProgress_;
+  bool lostReported_ = false;
   BufferQueueDevice* stream_;  // a child: it moves to the sound thread with this worker
   std::unique_ptr<QAudioSink> sink_;
   QTimer poll_;

@@ -29,6 +29,7 @@ QtAudioInput::~QtAudioInput() { close(); }
 bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
+  anchorSoundServerConnection(format);
   const auto device = deviceId_.isEmpty() ? defaultDeviceFor(SoundDirection::Recording, format)
                                           : inputDeviceWithId(deviceId_);
   if (!device) return false;
@@ -40,6 +41,15 @@ bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
     const unsigned g = generation_.load();
     QMetaObject::invokeMethod(
         this, [this, id, g, at] { deliverFilled(id, g, at); }, Qt::QueuedConnection);
+  });
+  worker_->setLostHandler([this](const QString& why) {
+    const unsigned g = generation_.load();
+    QMetaObject::invokeMethod(
+        this,
+        [this, g, why] {
+          if (running_ && g == generation_ && onLost_) onLost_(why.toStdString());
+        },
+        Qt::QueuedConnection);
   });
   worker_->moveToThread(thread_.get());
   thread_->start(QThread::TimeCriticalPriority);

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class QThread;
 
@@ -35,6 +36,7 @@ class QtAudioInput : public QObject, public AudioInput {
   void start() override;
   void reset() override;
   void close() override;
+  void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
 
   // From a buffer filled on the sound thread to its report on this thread (for probes).
   const HandOverClock& handOver() const { return handOver_; }
@@ -52,6 +54,7 @@ class QtAudioInput : public QObject, public AudioInput {
   // Counts resets, so that a report posted before a reset is recognised and dropped.
   std::atomic<unsigned> generation_{0};  // read on the sound thread
   HandOverClock handOver_;
+  Lost onLost_;
 };
 
 }  // namespace mosaic

@@ -17,6 +17,7 @@ QtAudioOutput::~QtAudioOutput() { close(); }
 bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
+  anchorSoundServerConnection(format);
   const auto device = defaultDeviceFor(SoundDirection::Playback, format);
   if (!device) return false;
   onBufferDone_ = std::move(onBufferDone);
@@ -28,6 +29,14 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
     for (int i = 0; i < count; ++i)
       QMetaObject::invokeMethod(
           this, [this, generation, at] { deliverPlayed(generation, at); }, Qt::QueuedConnection);
+  });
+  worker_->setLostHandler([this, generation](const QString& why) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, why] {
+          if (running_ && generation == generation_ && onLost_) onLost_(why.toStdString());
+        },
+        Qt::QueuedConnection);
   });
   worker_->moveToThread(thread_.get());
   thread_->start(QThread::TimeCriticalPriority);

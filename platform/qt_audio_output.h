@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class QThread;
 
@@ -29,6 +30,7 @@ class QtAudioOutput : public QObject, public AudioOutput {
   void write(const std::int16_t* samples, int count) override;
   void reset() override;
   void close() override;
+  void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
 
   // From a buffer's last sample played to its return on this thread (for probes).
   const HandOverClock& handOver() const { return handOver_; }
@@ -43,6 +45,7 @@ class QtAudioOutput : public QObject, public AudioOutput {
   // Counts resets, so that a report posted before a reset is recognised and dropped.
   unsigned generation_ = 0;
   HandOverClock handOver_;
+  Lost onLost_;
 };
 
 }  // namespace mosaic

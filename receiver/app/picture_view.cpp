@@ -21,6 +21,7 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent), shown_(blackPicture
 
 void PictureView::showPicture(const QImage& picture) {
   shown_ = picture;
+  noInput_ = false;
   repaint();  // drawn now, as part of the buffer's handling
 }
 
@@ -33,6 +34,16 @@ void PictureView::windowRepainted(ScreenSize size) {
 void PictureView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.drawImage(0, 0, shown_);
+  if (!noInput_) return;
+  painter.fillRect(rect(), QColor(0, 0, 0, 160));
+  painter.setPen(Qt::white);
+  painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("no input"));
+}
+
+void PictureView::setNoInput(bool noInput) {
+  if (noInput == noInput_) return;
+  noInput_ = noInput;
+  update();
 }
 
 }  // namespace mosaic

@@ -21,6 +21,10 @@ class PictureView : public QWidget {
   // The window is being repainted: in the small view the area turns black until the next
   // picture; in the large view it keeps what it shows.
   void windowRepainted(ScreenSize size);
+  // Without input the last picture is dimmed and marked "no input", so that it is not taken
+  // for a live one; the next picture drawn ends that.
+  void setNoInput(bool noInput);
+  bool noInput() const { return noInput_; }
   // What the area shows now.
   const QImage& shown() const { return shown_; }
 
@@ -29,6 +33,7 @@ class PictureView : public QWidget {
 
  private:
   QImage shown_;
+  bool noInput_ = false;
 };
 
 }  // namespace mosaic

@@ -21,7 +21,7 @@ std::optional<QString> chooseMovieFileWithDialog(QWidget* parent, const QString&
 ReceiverServices desktopServices(bool rememberSettings) {
   ReceiverServices services;
   services.chooseMovieFile = chooseMovieFileWithDialog;
-  services.startMixer = [] { launchMixer(MixerView::Recording); };
+  services.startMixer = [] { launchMixerOrExplain(MixerView::Recording); };
   if (rememberSettings) {
     services.loadSettings = loadUserReceiverSettings;
     services.saveSettings = saveUserReceiverSettings;

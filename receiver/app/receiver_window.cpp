@@ -3,6 +3,7 @@
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
 #include "platform/scroll_actions.h"
+#include "platform/status_banner.h"
 #include "receiver/app/aligned_pictures.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
@@ -70,7 +71,14 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
 
   initialise();
   if (services_.loadSettings) applySettings(services_.loadSettings());
-  capture_.start();  // a missing device leaves the window working and silent
+  // A missing or lost device leaves the window working; it says so and tries again.
+  banner_ = new StatusBanner(client);
+  soundKeeper_ = std::make_unique<SoundKeeper>(
+      SoundDirection::Recording,
+      SoundLink::Actions{[this] { return openInput(); }, [this] { capture_.stop(); },
+                         [this](const std::string& status) { showInputStatus(status); }});
+  input.setLostHandler([this](const std::string& why) { soundKeeper_->lost(why); });
+  soundKeeper_->start();
 }
 
 ReceiverWindow::~ReceiverWindow() { shutDown(); }
@@ -356,9 +364,20 @@ void ReceiverWindow::keepNoteBox(QMessageBox* box) {
   noteBoxes_.emplace_back(box);
 }
 
+bool ReceiverWindow::openInput() {
+  if (chain_->runs() > 0) chain_ = std::make_unique<ReceiveChain>();
+  return capture_.start();
+}
+
+void ReceiverWindow::showInputStatus(const std::string& status) {
+  banner_->say(QString::fromStdString(status));
+  picture_->setNoInput(!status.empty());
+}
+
 void ReceiverWindow::shutDown() {
   if (shutDown_) return;
   shutDown_ = true;
+  soundKeeper_->stop();
   capture_.stop();
   recorder_.finish();
   showRecorderControls();

@@ -5,6 +5,7 @@
 // movie recorder, in that order; every button, check box and menu command goes through one
 // dispatch by its numeric id.
 
+#include "platform/sound_keeper.h"
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/slider_settings.h"
@@ -33,6 +34,7 @@ namespace mosaic {
 
 class AlignedPictures;
 class PictureView;
+class StatusBanner;
 class TuningPanel;
 
 class ReceiverWindow : public QMainWindow {
@@ -62,6 +64,9 @@ class ReceiverWindow : public QMainWindow {
   const DisplaySettings& displaySettings() const { return display_; }
   const ReceiveChain& chain() const { return *chain_; }
   const MovieRecorder& recorder() const { return recorder_; }
+  // The recording device's state, and what the window says about it.
+  SoundKeeper& soundKeeper() { return *soundKeeper_; }
+  StatusBanner* statusBanner() const { return banner_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -89,6 +94,10 @@ class ReceiverWindow : public QMainWindow {
   void showRecorderControls();
   void reportRecorderProblem(const std::string& message);
   void keepNoteBox(QMessageBox* box);
+  // Opens the input afresh: a new receive chain, so that no sound from before a loss is mixed
+  // with the new.
+  bool openInput();
+  void showInputStatus(const std::string& status);
   // The tuning aid: the estimate and spectrum of each buffer, shown and, while following,
   // put on the sliders.
   void updateTuning();
@@ -118,7 +127,9 @@ class ReceiverWindow : public QMainWindow {
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;
-  Capture capture_;  // last, so that it stops first
+  StatusBanner* banner_ = nullptr;
+  Capture capture_;  // late, so that it stops first
+  std::unique_ptr<SoundKeeper> soundKeeper_;
 };
 
 }  // namespace mosaic

@@ -105,3 +105,27 @@ TEST(Capture, StopResetsBeforeClosingAndIgnoresLateNotifications) {
 
 }  // namespace
 }  // namespace mosaic
+
+namespace mosaic {
+namespace {
+
+// After a lost device is opened again, buffer 1 is filled first and it is buffer 1's samples
+// that reach the chain, whichever buffer was due when the old recording stopped.
+TEST(Capture, StartAfterStopBeginsAgainWithBufferOne) {
+  FakeAudioInput device;
+  std::vector<std::int16_t> seen;
+  Capture capture(device, [&](const std::int16_t* samples, const std::function<void()>&) {
+    seen.push_back(samples[0]);
+  });
+  ASSERT_TRUE(capture.start());
+  ASSERT_TRUE(device.record(filled(1)));  // buffer 1 done: buffer 2 is next
+  capture.stop();
+  ASSERT_TRUE(capture.start());
+  EXPECT_EQ(capture.selector(), 1);
+  ASSERT_TRUE(device.record(filled(7)));
+  ASSERT_TRUE(device.record(filled(8)));
+  EXPECT_EQ(seen, (std::vector<std::int16_t>{1, 7, 8}));
+}
+
+}  // namespace
+}  // namespace mosaic

@@ -57,6 +57,12 @@ class FakeAudioInput : public AudioInput {
     return true;
   }
 
+  void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  // The stream stops by itself, as when the device is unplugged.
+  void loseDevice(const std::string& why) {
+    if (onLost_) onLost_(why);
+  }
+
   // Reports a buffer as filled without it being queued: a notification arriving late.
   void notifyLate(int bufferId) { onFilled_(bufferId); }
 
@@ -69,6 +75,7 @@ class FakeAudioInput : public AudioInput {
 
  private:
   BufferFilled onFilled_;
+  Lost onLost_;
 };
 
 }  // namespace mosaic::fakes

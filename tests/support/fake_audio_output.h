@@ -44,6 +44,12 @@ class FakeAudioOutput : public AudioOutput {
     ++closeCount;
   }
 
+  void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  // The stream stops by itself, as when the sound server ends.
+  void loseDevice(const std::string& why) {
+    if (onLost_) onLost_(why);
+  }
+
   // The device has played the oldest queued buffer: it leaves the queue and the owner is told.
   void finishOldest() {
     if (queue.empty()) return;
@@ -53,6 +59,7 @@ class FakeAudioOutput : public AudioOutput {
 
  private:
   BufferDone done_;
+  Lost onLost_;
 };
 
 }  // namespace mosaic::fakes

@@ -53,6 +53,28 @@ TEST(TransmitOutput, RefillsStrictlyABAB) {
   EXPECT_FALSE(silent(device.played[2]));
 }
 
+// A device opened again after a loss starts as at start-up: 2.56 s of silence, then whole frames
+// beginning with buffer A, never a frame left over from before the loss.
+TEST(TransmitOutput, StartAfterStopBeginsWithSilenceAgain) {
+  fakes::FakeAudioOutput device;
+  CountingSource source;
+  TransmitOutput out(device, std::ref(source));
+  out.startOutput();
+  for (int i = 0; i < 3; ++i) device.finishOldest();  // A, B, A hold frames now
+  out.stopOutput();
+  EXPECT_FALSE(out.isOpen());
+  device.played.clear();
+  out.startOutput();
+  EXPECT_TRUE(out.isOpen());
+  ASSERT_EQ(device.played.size(), 2u);
+  EXPECT_TRUE(silent(device.played[0]) && silent(device.played[1]));
+  EXPECT_EQ(out.nextBuffer(), 0);
+  device.finishOldest();
+  EXPECT_EQ(device.queue.back(), out.bufferA());
+  EXPECT_FALSE(silent(device.played[2]));
+  EXPECT_EQ(device.played[2].size(), 61440u);
+}
+
 TEST(TransmitOutput, TheToggleAloneDecidesWhichBufferIsRefilled) {
   // Notifications carry no buffer identity here, just as the device's own names are ignored:
   // two returns in a row still refill A then B.

@@ -23,7 +23,7 @@ TransmitterServices programServices(AudioOutput& audio, bool rememberSettings) {
     QMessageBox::warning(parent, QStringLiteral("Open AVI (no sound)"),
                          QStringLiteral("Cannot open %1:\n%2").arg(file, reason));
   };
-  s.startMixer = [] { launchMixer(MixerView::Playback); };
+  s.startMixer = [] { launchMixerOrExplain(MixerView::Playback); };
   s.chooseDevice = chooseCaptureDevice;
   s.chooseFrameSize = chooseFrameSize;
   if (rememberSettings) {

@@ -2,6 +2,7 @@
 
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
+#include "platform/status_banner.h"
 #include "transmitter/app/command_ids.h"
 #include "transmitter/app/play_pause_button.h"
 #include "transmitter/app/position_bar.h"
@@ -86,7 +87,20 @@ void TransmitterWindow::initialiseWindow() {
   // Transmit from now on: two silent buffers, then a frame for every buffer returned.
   output_ = std::make_unique<TransmitOutput>(*services_.audio,
                                              [this](GrabBitmap& bitmap) { grabPicture(bitmap); });
-  output_->startOutput();
+  // A missing or lost device leaves the window working; it says so and tries again, each time
+  // from a new silence.
+  banner_ = new StatusBanner(client_);
+  soundKeeper_ = std::make_unique<SoundKeeper>(
+      SoundDirection::Playback, SoundLink::Actions{[this] {
+                                                     output_->startOutput();
+                                                     return output_->isOpen();
+                                                   },
+                                                   [this] { output_->stopOutput(); },
+                                                   [this](const std::string& status) {
+                                                     banner_->say(QString::fromStdString(status));
+                                                   }});
+  services_.audio->setLostHandler([this](const std::string& why) { soundKeeper_->lost(why); });
+  soundKeeper_->start();
 }
 
 int TransmitterWindow::run() {
@@ -360,6 +374,7 @@ void TransmitterWindow::shutDown() {
   if (file_) file_->close();
   if (camera_) camera_->disconnectDriver();
   stepTimer_.stop();
+  if (soundKeeper_) soundKeeper_->stop();
   if (output_) output_->stopOutput();
 }
 

@@ -4,6 +4,7 @@
 // end: every time the sound device returns a buffer, the next frame is built from the picture
 // the video area shows. Every menu item and button forwards its numeric id to one dispatch.
 
+#include "platform/sound_keeper.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
 #include "transmitter/app/transmitter_services.h"
@@ -24,6 +25,7 @@ class QMenuBar;
 namespace mosaic {
 
 class PlayPauseButton;
+class StatusBanner;
 class PositionBar;
 class VideoAreaWidget;
 
@@ -63,6 +65,10 @@ class TransmitterWindow : public QDialog {
   // Ending the window, by "Exit" or the close box, runs the shut-down once.
   void done(int result) override;
   void reject() override;
+
+  // The playback device's state, and what the window says about it (null before run()).
+  SoundKeeper* soundKeeper() { return soundKeeper_.get(); }
+  StatusBanner* statusBanner() const { return banner_; }
 
  protected:
   // Escape does not end the transmission; only "Exit" and the close box do.
@@ -134,6 +140,8 @@ class TransmitterWindow : public QDialog {
   QTimer stepTimer_;
   ComposedVideoArea area_;
   std::unique_ptr<TransmitOutput> output_;
+  StatusBanner* banner_ = nullptr;  // what is wrong with the sound output
+  std::unique_ptr<SoundKeeper> soundKeeper_;
   bool shutDown_ = false;
   std::optional<int> positionOnOpen_;  // remembered frame, for a file still being opened
 };

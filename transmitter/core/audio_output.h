@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace mosaic {
 
@@ -23,6 +24,11 @@ class AudioOutput {
   virtual void reset() = 0;
   // Releases the device.
   virtual void close() = 0;
+  // Called on the user-interface thread, with the reason, when an open stream stops by itself
+  // (the device went away, the sound server ended). Nothing more comes from the stream then;
+  // the owner closes it and may open the device again.
+  using Lost = std::function<void(const std::string& why)>;
+  virtual void setLostHandler(Lost onLost) { (void)onLost; }
 };
 
 }  // namespace mosaic

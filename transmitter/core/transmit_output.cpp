@@ -12,6 +12,8 @@ void TransmitOutput::startOutput() {
   open_ = device_.open(kTxSampleRateHz, [this] { onOutputDone(); });
   nextBuffer_ = 0;
   if (!open_) return;
+  bufferA_.fill(0);
+  bufferB_.fill(0);
   device_.write(bufferA_.data(), kFrameSamples);
   device_.write(bufferB_.data(), kFrameSamples);
 }

@@ -18,8 +18,8 @@ class TransmitOutput {
 
   TransmitOutput(AudioOutput& device, FrameSource source);
 
-  // Opens the device and queues both buffers, still silent: the first 2.56 s are silence and the
-  // first picture frame is built when buffer A comes back.
+  // Opens the device and queues both buffers, silent: the first 2.56 s are silence and the first
+  // picture frame is built when buffer A comes back. Every start, also after a stop, begins so.
   void startOutput();
   // The device finished a buffer: refill the next one in strict A, B, A, ... order (whichever
   // buffer the device names) and queue it.
@@ -30,6 +30,8 @@ class TransmitOutput {
   // Fills `buffer` with a new frame from a fresh picture.
   void buildFrame(std::int16_t* buffer) { chain_.buildFrame(source_, buffer); }
 
+  // Whether the device is open and being fed.
+  bool isOpen() const { return open_; }
   // 0: A is the next buffer to refill; 1: B.
   int nextBuffer() const { return nextBuffer_; }
   const std::int16_t* bufferA() const { return bufferA_.data(); }

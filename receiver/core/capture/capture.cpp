@@ -20,6 +20,8 @@ const CaptureBuffer& Capture::buffer(int bufferId) const {
 bool Capture::start() {
   if (recording_) return true;
   if (!device_.open(kRxSampleRateHz, [this](int id) { onBufferFilled(id); })) return false;
+  // Every start is a fresh one: buffer 1 completes first.
+  selector_ = 1;
   device_.queue(kFirstBufferId, first_.samples.data(), kCaptureSamples);
   device_.queue(kSecondBufferId, second_.samples.data(), kCaptureSamples);
   recording_ = true;
