@@ -141,35 +141,6 @@ void ReceiverWindow::initialise() {
   showRecorderControls();
 }
 
-void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
-  for (const auto& [id, position] : remembered.sliderPositions) {
-    controls_.sliders.at(id)->setValue(position);
-    onSlider(id, ScrollCode::ThumbTrack, position);
-  }
-  for (const auto& [id, checked] : remembered.checkBoxes) {
-    QCheckBox* box = controls_.checkBoxes.at(id);
-    if (box->isChecked() != checked) box->click();
-  }
-  if (remembered.noiseStrength == kMediumNoiseFilter) dispatchCommand(kMediumFilterId);
-  if (remembered.noiseStrength == kHeavyNoiseFilter) dispatchCommand(kHeavyFilterId);
-  if (remembered.screenSize == ScreenSize::Large) dispatchCommand(kLargeId);
-  if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
-  if (remembered.autoTune) setAutoTune(*remembered.autoTune);
-  if (remembered.tuningDisplayShown) showTuningDisplay(*remembered.tuningDisplayShown);
-}
-
-ReceiverSettings ReceiverWindow::currentSettings() const {
-  ReceiverSettings now;
-  for (const auto& [id, slider] : controls_.sliders) now.sliderPositions[id] = slider->value();
-  for (const auto& [id, box] : controls_.checkBoxes) now.checkBoxes[id] = box->isChecked();
-  now.noiseStrength = display_.noiseWeights;
-  now.screenSize = display_.screenSize;
-  if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
-  now.autoTune = autoTune_;
-  now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
-  return now;
-}
-
 void ReceiverWindow::dispatchCommand(int id) {
   switch (id) {
     case kOpenFileId:
@@ -263,41 +234,6 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   showRecorderControls();
   updateTuning();
   aligned_->newBuffer(*chain_, tuning_->estimate(), demod_);
-}
-
-void ReceiverWindow::updateTuning() {
-  // The estimator reads the buffer just taken in, from the history: it never changes what the
-  // receiver does unless its estimate is put on the sliders.
-  const auto& history = chain_->history().samples;
-  tuning_->addBuffer(history.data() + kCaptureSamples);
-  std::copy(history.end() - kZoomSamples, history.end(), newestSamples_.begin());
-  tuningSpectrum_->analyse(newestSamples_);
-  const TuningEstimate& estimate = tuning_->estimate();
-  if (autoTune_ && estimate.locked) tuneTo(estimate.offsetHz);
-  tuningPanel_->showState(*tuningSpectrum_, estimate, static_cast<double>(tuningOffsetHz(demod_)));
-}
-
-void ReceiverWindow::setAutoTune(bool on) {
-  autoTune_ = on;
-  tuningPanel_->autoTuneBox()->setChecked(on);
-  actions_.at(kAutoTuneId)->setChecked(on);
-  if (on && tuning_->estimate().locked) tuneTo(tuning_->estimate().offsetHz);
-}
-
-void ReceiverWindow::tuneTo(double offsetHz) {
-  const TuningPositions positions = tuningPositions(offsetHz);
-  controls_.sliders.at(kCoarseTuneId)->setValue(positions.coarse);
-  controls_.sliders.at(kFineTuneId)->setValue(positions.fine);
-  applySliderPosition(kCoarseTuneId, positions.coarse, demod_, display_);
-  applySliderPosition(kFineTuneId, positions.fine, demod_, display_);
-  updateValueLabels();
-  tuningPanel_->showTuning(static_cast<double>(tuningOffsetHz(demod_)));
-}
-
-void ReceiverWindow::showTuningDisplay(bool shown) {
-  tuningPanel_->setVisible(shown);
-  actions_.at(kTuningDisplayId)->setChecked(shown);
-  fitWindowToClient();
 }
 
 void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {

@@ -1,0 +1,46 @@
+// What the receiver window remembers between runs: applied through the controls' own handling
+// at start, collected from the controls at a normal close.
+
+#include "receiver/app/receiver_window.h"
+
+#include "receiver/app/control_ids.h"
+#include "receiver/app/tuning_panel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QSlider>
+
+namespace mosaic {
+
+using namespace rx;
+
+void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
+  for (const auto& [id, position] : remembered.sliderPositions) {
+    controls_.sliders.at(id)->setValue(position);
+    onSlider(id, ScrollCode::ThumbTrack, position);
+  }
+  for (const auto& [id, checked] : remembered.checkBoxes) {
+    QCheckBox* box = controls_.checkBoxes.at(id);
+    if (box->isChecked() != checked) box->click();
+  }
+  if (remembered.noiseStrength == kMediumNoiseFilter) dispatchCommand(kMediumFilterId);
+  if (remembered.noiseStrength == kHeavyNoiseFilter) dispatchCommand(kHeavyFilterId);
+  if (remembered.screenSize == ScreenSize::Large) dispatchCommand(kLargeId);
+  if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
+  if (remembered.autoTune) setAutoTune(*remembered.autoTune);
+  if (remembered.tuningDisplayShown) showTuningDisplay(*remembered.tuningDisplayShown);
+}
+
+ReceiverSettings ReceiverWindow::currentSettings() const {
+  ReceiverSettings now;
+  for (const auto& [id, slider] : controls_.sliders) now.sliderPositions[id] = slider->value();
+  for (const auto& [id, box] : controls_.checkBoxes) now.checkBoxes[id] = box->isChecked();
+  now.noiseStrength = display_.noiseWeights;
+  now.screenSize = display_.screenSize;
+  if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
+  now.autoTune = autoTune_;
+  now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
+  return now;
+}
+
+}  // namespace mosaic
