@@ -40,6 +40,8 @@ constexpr std::array<const char*, 2> kScreenWords = {"small", "large"};
 const char* const kMovieFolderKey = "recorder/movieFolder";
 const char* const kAutoTuneKey = "tuning/autoTune";
 const char* const kTuningDisplayKey = "tuning/displayShown";
+const char* const kAlignedViewKey = "picture/alignedView";
+const char* const kAutoSaveKey = "pictures/autoSave";
 
 void writeOptional(QSettings& settings, const char* name, const std::optional<bool>& value) {
   if (value)
@@ -76,6 +78,8 @@ ReceiverSettings readReceiverSettings(const QSettings& settings) {
   }
   values.autoTune = readBool(settings, key(kAutoTuneKey));
   values.tuningDisplayShown = readBool(settings, key(kTuningDisplayKey));
+  values.alignedView = readBool(settings, key(kAlignedViewKey));
+  values.autoSave = readBool(settings, key(kAutoSaveKey));
   return values;
 }
 
@@ -110,6 +114,8 @@ void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) 
     settings.remove(key(kMovieFolderKey));
   writeOptional(settings, kAutoTuneKey, values.autoTune);
   writeOptional(settings, kTuningDisplayKey, values.tuningDisplayShown);
+  writeOptional(settings, kAlignedViewKey, values.alignedView);
+  writeOptional(settings, kAutoSaveKey, values.autoSave);
 }
 
 ReceiverSettings loadUserReceiverSettings() { return readReceiverSettings(QSettings()); }

@@ -23,6 +23,8 @@ struct ReceiverSettings {
   std::optional<QString> movieFolder;  // an existing folder
   std::optional<bool> autoTune;        // the tuning follows the signal's estimate
   std::optional<bool> tuningDisplayShown;
+  std::optional<bool> alignedView;  // the frame as it was sent, beside the controls
+  std::optional<bool> autoSave;     // every good received frame saved as a picture
   // The sound input device is to be remembered here too, beside the others.
 };
 

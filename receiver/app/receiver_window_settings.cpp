@@ -3,6 +3,7 @@
 
 #include "receiver/app/receiver_window.h"
 
+#include "receiver/app/aligned_pictures.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/tuning_panel.h"
 
@@ -29,6 +30,9 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
   if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
   if (remembered.autoTune) setAutoTune(*remembered.autoTune);
   if (remembered.tuningDisplayShown) showTuningDisplay(*remembered.tuningDisplayShown);
+  if (remembered.alignedView) showAlignedView(*remembered.alignedView);
+  if (remembered.autoSave && *remembered.autoSave != aligned_->autoSave())
+    dispatchCommand(kAutoSaveId);
 }
 
 ReceiverSettings ReceiverWindow::currentSettings() const {
@@ -40,6 +44,8 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
   now.autoTune = autoTune_;
   now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
+  now.alignedView = aligned_->shown();
+  now.autoSave = aligned_->autoSave();
   return now;
 }
 

@@ -34,6 +34,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   values.movieFolder = place.folder();
   values.autoTune = true;
   values.tuningDisplayShown = false;
+  values.alignedView = true;
+  values.autoSave = true;
   saveUserReceiverSettings(values);
 
   const ReceiverSettings back = loadUserReceiverSettings();
@@ -44,6 +46,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_EQ(back.movieFolder, place.folder());
   EXPECT_EQ(back.autoTune, true);
   EXPECT_EQ(back.tuningDisplayShown, false);
+  EXPECT_EQ(back.alignedView, true);
+  EXPECT_EQ(back.autoSave, true);
 
   // Values no longer set are removed rather than left behind from the run before.
   saveUserReceiverSettings(ReceiverSettings{});
@@ -51,7 +55,7 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_TRUE(none.sliderPositions.empty());
   EXPECT_TRUE(none.checkBoxes.empty());
   EXPECT_FALSE(none.noiseStrength || none.screenSize || none.movieFolder || none.autoTune ||
-               none.tuningDisplayShown);
+               none.tuningDisplayShown || none.alignedView || none.autoSave);
 }
 
 TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
@@ -118,6 +122,8 @@ void changeEverything(ReceiverRig& rig, const QString& movieFile) {
   rig.menu(kLargeId);
   rig.menu(kAutoTuneId);
   rig.menu(kTuningDisplayId);
+  rig.menu(kAlignedId);
+  rig.menu(kAutoSaveId);
   rig.dialogAnswers.push_back(movieFile);
   rig.menu(kOpenFileId);
   rig.button(kCloseFileId)->click();
@@ -141,6 +147,8 @@ TEST(ReceiverSettingsWindow, SettingsChangedInTheWindowAreThereAfterANormalClose
   EXPECT_TRUE(second.window.autoTuning());
   EXPECT_FALSE(second.window.tuningPanel()->isVisibleTo(&second.window));
   EXPECT_FALSE(second.window.menuAction(kTuningDisplayId)->isChecked());
+  EXPECT_TRUE(second.window.menuAction(kAlignedId)->isChecked());
+  EXPECT_TRUE(second.window.menuAction(kAutoSaveId)->isChecked());
   second.menu(kOpenFileId);  // cancelled
   EXPECT_EQ(second.dialogFolder, place.folder() + QStringLiteral("/movies"));
 }
