@@ -66,7 +66,15 @@ class RigctldDaemon {
   }
 
   // Keys the rig as another program would ("T 1"); true when rigctld accepted it.
-  bool keyRadio() const { return ask("T 1\n") == "RPRT 0"; }
+  // A rigctld that has only just started may miss the first command on a new connection: it is
+  // asked again, briefly, without letting the window under test run meanwhile.
+  bool keyRadio() const {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (ask("T 1\n") == "RPRT 0" || radioKeyed() == true) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
 
  private:
   bool spawn(bool canKey) {
