@@ -20,7 +20,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
   libsndfile1-dev libsamplerate0-dev
   fonts-liberation fontconfig
-  pulseaudio pulseaudio-utils xvfb xauth
+  pulseaudio pulseaudio-utils libpulse-dev xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils
   clang-format clang libclang-rt-14-dev
   desktop-file-utils appstream help2man dpkg-dev file

@@ -1,10 +1,8 @@
 #include "platform/capture_worker.h"
 
-#include <QAudioSource>
-#include <QIODevice>
+#include <QMetaObject>
 
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 namespace mosaic {
@@ -20,13 +18,12 @@ constexpr auto kSilentLimit = std::chrono::seconds(3);
 
 }  // namespace
 
-CaptureWorker::CaptureWorker(const QAudioDevice& device, const QAudioFormat& format,
-                             Filled onFilled)
-    : device_(device),
-      format_(format),
+CaptureWorker::CaptureWorker(std::string device, int sampleRateHz, Filled onFilled)
+    : device_(std::move(device)),
+      sampleRateHz_(sampleRateHz),
       onFilled_(std::move(onFilled)),
       watch_(this),
-      buffers_(format.sampleRate() * kBacklogSeconds) {
+      buffers_(sampleRateHz * kBacklogSeconds) {
   connect(&watch_, &QTimer::timeout, this, &CaptureWorker::checkArriving);
 }
 
@@ -40,65 +37,47 @@ void CaptureWorker::clearBuffers() { buffers_.clear(); }
 
 bool CaptureWorker::start() {
   stop();
-  source_ = std::make_unique<QAudioSource>(device_, format_);
-  source_->setBufferSize(static_cast<qsizetype>(kDeviceBufferSeconds * format_.sampleRate()) *
-                         format_.bytesPerFrame());
-  // Push mode: the device reports new data on this thread.
-  stream_ = source_->start();
-  if (!stream_ || source_->error() != QAudio::NoError) {
-    std::fprintf(stderr, "sound: the recording device failed to start; receiving nothing\n");
-    stop();
+  PulseStream::Setup setup;
+  setup.direction = PulseStream::Direction::Recording;
+  setup.device = device_;
+  setup.sampleRateHz = sampleRateHz_;
+  setup.bufferSeconds = kDeviceBufferSeconds;
+  setup.clientName = "Mosaicview";
+  setup.streamName = "reception";
+  lastData_ = std::chrono::steady_clock::now().time_since_epoch().count();
+  lostReported_ = false;
+  std::string error;
+  const bool opened = source_.open(
+      setup, nullptr,
+      [this](const std::int16_t* samples, std::size_t count) {
+        // On the server's client thread: straight into the buffers.
+        lastData_ = std::chrono::steady_clock::now().time_since_epoch().count();
+        report(buffers_.record(samples, static_cast<int>(count)));
+      },
+      [this](const std::string& why) {
+        QMetaObject::invokeMethod(
+            this, [this, why = QString::fromStdString(why)] { reportLost(why); },
+            Qt::QueuedConnection);
+      },
+      error);
+  if (!opened) {
+    std::fprintf(stderr, "sound: the recording device failed to start (%s); receiving nothing\n",
+                 error.c_str());
     return false;
   }
-  connect(stream_, &QIODevice::readyRead, this, &CaptureWorker::onDataReady);
-  connect(source_.get(), &QAudioSource::stateChanged, this, &CaptureWorker::onStateChanged);
-  lastData_ = std::chrono::steady_clock::now();
-  lostReported_ = false;
   watch_.start(500);
   return true;
 }
 
 void CaptureWorker::stop() {
   watch_.stop();
-  if (source_) source_->disconnect(this);
-  if (stream_) stream_->disconnect(this);
-  stream_ = nullptr;
-  if (source_) source_->stop();
-  source_.reset();
-  haveOddByte_ = false;
-}
-
-void CaptureWorker::onDataReady() {
-  if (!stream_) return;
-  // Whole samples only; an odd byte waits for the next read.
-  char chunk[8192 + 2];
-  for (;;) {
-    std::size_t at = 0;
-    if (haveOddByte_) chunk[at++] = oddByte_;
-    const qint64 got = stream_->read(chunk + at, 8192);
-    if (got <= 0) {
-      break;
-    }
-    lastData_ = std::chrono::steady_clock::now();
-    const std::size_t bytes = at + static_cast<std::size_t>(got);
-    haveOddByte_ = bytes % 2 != 0;
-    if (haveOddByte_) oddByte_ = chunk[bytes - 1];
-    std::int16_t samples[4097];
-    std::memcpy(samples, chunk, bytes / 2 * 2);
-    report(buffers_.record(samples, static_cast<int>(bytes / 2)));
-  }
-}
-
-void CaptureWorker::onStateChanged() {
-  if (!source_ || source_->error() == QAudio::NoError) return;
-  if (source_->state() != QAudio::StoppedState) return;
-  reportLost(source_->error() == QAudio::OpenError
-                 ? QStringLiteral("the device could not be opened")
-                 : QStringLiteral("the recording stream stopped"));
+  source_.close();
 }
 
 void CaptureWorker::checkArriving() {
-  if (source_ && std::chrono::steady_clock::now() - lastData_ > kSilentLimit)
+  const auto last =
+      std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(lastData_.load()));
+  if (source_.isOpen() && std::chrono::steady_clock::now() - last > kSilentLimit)
     reportLost(QStringLiteral("no sound has arrived for %1 s")
                    .arg(std::chrono::duration_cast<std::chrono::seconds>(kSilentLimit).count()));
 }

@@ -1,22 +1,17 @@
 #pragma once
-// The sound input's own thread: the recording device's data is read here as it arrives and
-// goes straight into the queued capture buffers (or their backlog), whatever the window's
-// thread is doing.
+// The sound input's own thread: the recording device's data goes straight into the queued
+// capture buffers (or their backlog) as it arrives, whatever the window's thread is doing.
 
 #include "platform/capture_buffers.h"
+#include "platform/pulse_stream.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
-#include <memory>
-
-class QAudioSource;
-class QIODevice;
+#include <string>
 
 namespace mosaic {
 
@@ -30,7 +25,8 @@ class CaptureWorker : public QObject {
   // Runs on the sound thread, once per start, when recording stops by itself.
   using Lost = std::function<void(const QString& why)>;
 
-  CaptureWorker(const QAudioDevice& device, const QAudioFormat& format, Filled onFilled);
+  // `device`: the server's name for it; empty for the default device.
+  CaptureWorker(std::string device, int sampleRateHz, Filled onFilled);
   void setLostHandler(Lost onLost) { onLost_ = std::move(onLost); }
   ~CaptureWorker() override;
 
@@ -44,26 +40,20 @@ class CaptureWorker : public QObject {
   void stop();
 
  private:
-  void onDataReady();
-  void onStateChanged();
   void checkArriving();
   void reportLost(const QString& why);
   void report(const std::vector<int>& filled);
 
-  QAudioDevice device_;
-  QAudioFormat format_;
+  std::string device_;
+  int sampleRateHz_;
   Filled onFilled_;
   Lost onLost_;
   QTimer watch_;
-  std::chrono::steady_clock::time_point lastData_;
+  // When sound last arrived (steady clock ticks), written on the server's client thread.
+  std::atomic<std::chrono::steady_clock::rep> lastData_{0};
   bool lostReported_ = false;
   CaptureBuffers buffers_;
-  std::unique_ptr<QAudioSource> source_;
-  // The source deletes its stream when the sound server goes away; the pointer then clears.
-  QPointer<QIODevice> stream_;
-  // An odd byte left over from a read, waiting for its partner.
-  bool haveOddByte_ = false;
-  char oddByte_ = 0;
+  PulseStream source_;
 };
 
 }  // namespace mosaic

@@ -1,7 +1,8 @@
 #include "platform/playback_worker.h"
 
-#include <QAudioSink>
+#include <QMetaObject>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -19,10 +20,9 @@ constexpr auto kStallLimit = std::chrono::seconds(3);
 
 }  // namespace
 
-PlaybackWorker::PlaybackWorker(const QAudioDevice& device, const QAudioFormat& format,
-                               Played onPlayed)
-    : device_(device),
-      format_(format),
+PlaybackWorker::PlaybackWorker(std::string device, int sampleRateHz, Played onPlayed)
+    : device_(std::move(device)),
+      sampleRateHz_(sampleRateHz),
       onPlayed_(std::move(onPlayed)),
       stream_(new BufferQueueDevice(this)),
       poll_(this) {
@@ -34,64 +34,69 @@ PlaybackWorker::~PlaybackWorker() { stop(); }
 
 bool PlaybackWorker::start() {
   stop();
-  sink_ = std::make_unique<QAudioSink>(device_, format_);
-  sink_->setBufferSize(static_cast<qsizetype>(kServerBufferSeconds * format_.sampleRate()) *
-                       format_.bytesPerFrame());
-  // Unbuffered: the sink's reads come straight from the queue, with nothing held back.
+  // Unbuffered: the server's reads come straight from the queue, with nothing held back.
   stream_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-  sink_->start(stream_);
-  if (sink_->error() != QAudio::NoError && sink_->state() == QAudio::StoppedState) {
-    std::fprintf(stderr, "sound: the playback device failed to start; transmitting nothing\n");
+  PulseStream::Setup setup;
+  setup.direction = PulseStream::Direction::Playback;
+  setup.device = device_;
+  setup.sampleRateHz = sampleRateHz_;
+  setup.bufferSeconds = kServerBufferSeconds;
+  setup.clientName = "Mosaiccast";
+  setup.streamName = "transmission";
+  std::string error;
+  const bool opened = sink_.open(
+      setup,
+      [stream = stream_](std::int16_t* samples, std::size_t count) {
+        const qint64 got =
+            stream->read(reinterpret_cast<char*>(samples), static_cast<qint64>(count) * 2);
+        return got > 0 ? static_cast<std::size_t>(got / 2) : std::size_t{0};
+      },
+      nullptr,
+      [this](const std::string& why) {
+        // From the server's client thread to this one, where the poll timer lives.
+        QMetaObject::invokeMethod(
+            this, [this, why = QString::fromStdString(why)] { reportLost(why); },
+            Qt::QueuedConnection);
+      },
+      error);
+  if (!opened) {
+    std::fprintf(stderr, "sound: the playback device failed to start (%s); transmitting nothing\n",
+                 error.c_str());
     stop();
     return false;
   }
-  connect(sink_.get(), &QAudioSink::stateChanged, this, &PlaybackWorker::onStateChanged);
-  lastProcessedUs_ = -1;
+  lastPlayed_ = -1;
   lastProgress_ = std::chrono::steady_clock::now();
   lostReported_ = false;
   poll_.start(kPollMs);
+  sink_.fillNow();
   return true;
 }
 
-void PlaybackWorker::wake() {
-  // The sink stops asking when the queue runs dry and starts again on this signal.
-  if (sink_) emit stream_->readyRead();
-}
+void PlaybackWorker::wake() { sink_.fillNow(); }
 
 void PlaybackWorker::stop() {
   poll_.stop();
-  if (sink_) sink_->disconnect(this);
-  if (sink_) sink_->stop();
-  sink_.reset();
+  sink_.close();
   stream_->close();
 }
 
 void PlaybackWorker::checkPlayed() {
-  if (!sink_) return;
-  const std::int64_t processedUs = sink_->processedUSecs();
+  if (!sink_.isOpen()) return;
+  // Never past what the server was given (the play position is partly extrapolated).
+  const std::int64_t played = std::min(sink_.playedSamples(), stream_->served());
   const auto now = std::chrono::steady_clock::now();
-  if (processedUs != lastProcessedUs_ || stream_->queued() == 0) {
-    lastProcessedUs_ = processedUs;
+  if (played != lastPlayed_ || stream_->queued() == 0) {
+    lastPlayed_ = played;
     lastProgress_ = now;
   } else if (now - lastProgress_ > kStallLimit) {
     reportLost(QStringLiteral("playback has stood still for %1 s")
                    .arg(std::chrono::duration_cast<std::chrono::seconds>(kStallLimit).count()));
     return;
   }
-  const std::int64_t played = processedUs * format_.sampleRate() / 1000000;
+  if (played < 0) return;
   const int finished = stream_->takePlayed(played);
   if (finished > 0 && onPlayed_) onPlayed_(finished, std::chrono::steady_clock::now());
-}
-
-}  // namespace mosaic
-
-namespace mosaic {
-
-void PlaybackWorker::onStateChanged() {
-  if (!sink_ || sink_->error() == QAudio::NoError) return;
-  if (sink_->state() != QAudio::StoppedState) return;
-  reportLost(sink_->error() == QAudio::OpenError ? QStringLiteral("the device could not be opened")
-                                                 : QStringLiteral("the playback stream stopped"));
 }
 
 void PlaybackWorker::reportLost(const QString& why) {

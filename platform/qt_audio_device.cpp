@@ -1,7 +1,5 @@
 #include "platform/qt_audio_device.h"
 
-#include <QAudioSink>
-#include <QAudioSource>
 #include <QMediaDevices>
 
 #include <cstdio>
@@ -14,24 +12,6 @@ QAudioFormat monoInt16Format(int sampleRateHz) {
   format.setChannelCount(1);
   format.setSampleFormat(QAudioFormat::Int16);
   return format;
-}
-
-void anchorSoundServerConnection(const QAudioFormat& format) {
-  static bool anchored = false;
-  if (anchored) return;
-  anchored = true;
-  const QAudioDevice output = QMediaDevices::defaultAudioOutput();
-  if (!output.isNull()) {
-    QAudioSink sink(output, format);
-    sink.start();
-    sink.stop();
-    return;
-  }
-  const QAudioDevice input = QMediaDevices::defaultAudioInput();
-  if (input.isNull()) return;
-  QAudioSource source(input, format);
-  source.start();
-  source.stop();
 }
 
 std::optional<QAudioDevice> defaultDeviceFor(SoundDirection direction, const QAudioFormat& format) {

@@ -13,12 +13,6 @@ enum class SoundDirection { Playback, Recording };
 // Mono, signed 16-bit samples at `sampleRateHz`.
 QAudioFormat monoInt16Format(int sampleRateHz);
 
-// Qt's connection to the sound server is made by the first stream that is started, and lives on
-// that stream's thread: its reconnection after the server ends runs there. The streams live on
-// sound threads that end with them, so this starts and stops one stream on the calling thread
-// (the window's), once, before any other; call it from there before the first opening.
-void anchorSoundServerConnection(const QAudioFormat& format);
-
 // The default device of that direction if it exists and takes the format; otherwise nothing,
 // after one line on standard error saying why the program stays silent.
 std::optional<QAudioDevice> defaultDeviceFor(SoundDirection direction, const QAudioFormat& format);

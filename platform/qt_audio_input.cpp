@@ -1,26 +1,13 @@
 #include "platform/qt_audio_input.h"
 
 #include "platform/capture_worker.h"
-#include "platform/qt_audio_device.h"
 
-#include <QMediaDevices>
 #include <QMetaObject>
 #include <QThread>
 
-#include <optional>
 #include <utility>
 
 namespace mosaic {
-
-namespace {
-
-std::optional<QAudioDevice> inputDeviceWithId(const QByteArray& id) {
-  for (const QAudioDevice& device : QMediaDevices::audioInputs())
-    if (device.id() == id) return device;
-  return std::nullopt;
-}
-
-}  // namespace
 
 QtAudioInput::QtAudioInput(QObject* parent) : QObject(parent) {}
 
@@ -28,15 +15,10 @@ QtAudioInput::~QtAudioInput() { close(); }
 
 bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
-  const QAudioFormat format = monoInt16Format(sampleRateHz);
-  anchorSoundServerConnection(format);
-  const auto device = deviceId_.isEmpty() ? defaultDeviceFor(SoundDirection::Recording, format)
-                                          : inputDeviceWithId(deviceId_);
-  if (!device) return false;
   onBufferFilled_ = std::move(onBufferFilled);
   thread_ = std::make_unique<QThread>();
   thread_->setObjectName(QStringLiteral("sound input"));
-  worker_ = new CaptureWorker(*device, format, [this](int id, auto at) {
+  worker_ = new CaptureWorker(deviceId_.toStdString(), sampleRateHz, [this](int id, auto at) {
     // Reported from the event loop of this object's thread, never inside the device's read.
     const unsigned g = generation_.load();
     QMetaObject::invokeMethod(
@@ -53,6 +35,12 @@ bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   });
   worker_->moveToThread(thread_.get());
   thread_->start(QThread::TimeCriticalPriority);
+  // The stream is opened here, so that a server or device that is not there fails the opening;
+  // what arrives before start() waits in the backlog.
+  if (!startRecording()) {
+    close();
+    return false;
+  }
   return true;
 }
 
@@ -62,11 +50,16 @@ void QtAudioInput::queue(int bufferId, std::int16_t* samples, int count) {
 
 void QtAudioInput::start() {
   if (!worker_ || running_) return;
+  running_ = recording_ || startRecording();
+}
+
+bool QtAudioInput::startRecording() {
   bool started = false;
   QMetaObject::invokeMethod(
       worker_, [worker = worker_, &started] { started = worker->start(); },
       Qt::BlockingQueuedConnection);
-  running_ = started;
+  recording_ = started;
+  return started;
 }
 
 void QtAudioInput::deliverFilled(int bufferId, unsigned generation,
@@ -78,6 +71,7 @@ void QtAudioInput::deliverFilled(int bufferId, unsigned generation,
 
 void QtAudioInput::reset() {
   running_ = false;
+  recording_ = false;
   if (worker_) {
     QMetaObject::invokeMethod(worker_, &CaptureWorker::stop, Qt::BlockingQueuedConnection);
     worker_->clearBuffers();

@@ -1,8 +1,8 @@
 #pragma once
-// The receiver's sound input over Qt Multimedia: the default recording device at the requested
+// The receiver's sound input: the default recording device of the sound server at the requested
 // rate, mono, 16-bit. Recording runs on a sound thread of its own, which fills the queued
 // buffers in order; each full buffer is reported with a queued call on the thread that opened
-// the input.
+// the input. Every opening connects to the server afresh (see PulseStream).
 
 #include "platform/hand_over_clock.h"
 #include "receiver/core/capture/audio_input.h"
@@ -27,8 +27,8 @@ class QtAudioInput : public QObject, public AudioInput {
   explicit QtAudioInput(QObject* parent = nullptr);
   ~QtAudioInput() override;
 
-  // Records from the input device with this id instead of the default one (a test's private
-  // source); empty: the default device.
+  // Records from the input device with this id (the server's name for it, as QAudioDevice::id()
+  // gives it) instead of the default one; empty: the default device.
   void useDevice(const QByteArray& id) { deviceId_ = id; }
 
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override;
@@ -44,13 +44,16 @@ class QtAudioInput : public QObject, public AudioInput {
   std::int64_t lostSamples() const;
 
  private:
+  // Opens the device's stream on the sound thread; false when it cannot.
+  bool startRecording();
   void deliverFilled(int bufferId, unsigned generation, std::chrono::steady_clock::time_point at);
 
   QByteArray deviceId_;
   std::unique_ptr<QThread> thread_;
   CaptureWorker* worker_ = nullptr;  // lives on thread_
   BufferFilled onBufferFilled_;
-  bool running_ = false;
+  bool recording_ = false;  // the stream is open
+  bool running_ = false;    // and its buffers are reported
   // Counts resets, so that a report posted before a reset is recognised and dropped.
   std::atomic<unsigned> generation_{0};  // read on the sound thread
   HandOverClock handOver_;

@@ -1,7 +1,6 @@
 #include "platform/qt_audio_output.h"
 
 #include "platform/playback_worker.h"
-#include "platform/qt_audio_device.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -16,15 +15,11 @@ QtAudioOutput::~QtAudioOutput() { close(); }
 
 bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   close();
-  const QAudioFormat format = monoInt16Format(sampleRateHz);
-  anchorSoundServerConnection(format);
-  const auto device = defaultDeviceFor(SoundDirection::Playback, format);
-  if (!device) return false;
   onBufferDone_ = std::move(onBufferDone);
   const unsigned generation = generation_;
   thread_ = std::make_unique<QThread>();
   thread_->setObjectName(QStringLiteral("sound output"));
-  worker_ = new PlaybackWorker(*device, format, [this, generation](int count, auto at) {
+  worker_ = new PlaybackWorker({}, sampleRateHz, [this, generation](int count, auto at) {
     // On the sound thread: each played buffer goes back to this thread as its own call.
     for (int i = 0; i < count; ++i)
       QMetaObject::invokeMethod(

@@ -1,8 +1,8 @@
 #pragma once
-// The transmitter's sound output over Qt Multimedia: queued 16-bit mono buffers played back to
-// back on the default playback device. The sink lives on a sound thread of its own, so the
+// The transmitter's sound output: queued 16-bit mono buffers played back to back on the sound
+// server's default playback device. The stream is run from a sound thread of its own, so the
 // window's thread only queues buffers; each played buffer is returned with a queued call on the
-// thread that opened the output.
+// thread that opened the output. Every opening connects to the server afresh (see PulseStream).
 
 #include "platform/hand_over_clock.h"
 #include "transmitter/core/audio_output.h"
