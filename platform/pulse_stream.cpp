@@ -166,6 +166,12 @@ std::int64_t PulseStream::playedSamples() {
   pa_threaded_mainloop_lock(mainloop_);
   pa_usec_t usec = 0;
   const bool known = live_ && pa_stream_get_time(stream_, &usec) >= 0;
+  // The position runs on between the server's reports, also past the end of a queue that ran
+  // dry: never more than was written.
+  const pa_timing_info* timing = known ? pa_stream_get_timing_info(stream_) : nullptr;
+  if (timing && !timing->write_index_corrupt && timing->write_index >= 0)
+    usec = std::min(usec, pa_bytes_to_usec(static_cast<std::uint64_t>(timing->write_index),
+                                           pa_stream_get_sample_spec(stream_)));
   pa_threaded_mainloop_unlock(mainloop_);
   if (!known) return -1;
   return static_cast<std::int64_t>(usec * static_cast<pa_usec_t>(sampleRateHz_) / PA_USEC_PER_SEC);
