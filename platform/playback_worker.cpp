@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 
-#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -83,8 +82,7 @@ void PlaybackWorker::stop() {
 
 void PlaybackWorker::checkPlayed() {
   if (!sink_.isOpen()) return;
-  // Never past what the server was given (the play position is partly extrapolated).
-  const std::int64_t played = std::min(sink_.playedSamples(), stream_->served());
+  const std::int64_t played = sink_.playedSamples();
   const auto now = std::chrono::steady_clock::now();
   if (played != lastPlayed_ || stream_->queued() == 0) {
     lastPlayed_ = played;
