@@ -6,7 +6,6 @@
 #include "air_signal.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 #include "tool_runner.h"
-#include "tools/sound_writer.h"
 
 #include <QDir>
 #include <QImage>
@@ -216,21 +215,11 @@ TEST(AlignedFrame, TakesOnlyBoundariesThatFittedOnceLocked) {
   EXPECT_FALSE(f.found());
 }
 
-void writeWav(const QString& path, const std::vector<float>& sound) {
-  std::vector<std::int16_t> samples(sound.size());
-  for (std::size_t i = 0; i < sound.size(); ++i) samples[i] = roundToSample(sound[i]);
-  std::string error;
-  tool::WavWriter writer(path.toStdString(), kTxSampleRateHz);
-  ASSERT_TRUE(writer.open(error) && writer.write(samples.data(), long(samples.size()), error) &&
-              writer.finish(error))
-      << error;
-}
-
 TEST(AlignedFrame, DecodeWritesTheAlignedFrameAtTheChosenScale) {
   QTemporaryDir dir;
   PicturePlanes sent;
   const QString wav = dir.filePath(QStringLiteral("still.wav"));
-  writeWav(wav, test::sentStillTestCard(6, 30000, &sent));
+  test::writeSentWav(wav, test::sentStillTestCard(6, 30000, &sent));
   const QString png = dir.filePath(QStringLiteral("a.png"));
   const QString frames = dir.filePath(QStringLiteral("frames"));
   const auto run = runTool({QStringLiteral("decode"), wav, QStringLiteral("--aligned"),
@@ -273,7 +262,7 @@ TEST(AlignedFrame, DecodeOfNoiseWritesNoAlignedPictureAndSaysSo) {
       addNoise(std::vector<float>(4 * kFrameSamples, 1000.0f), kTxSampleRateHz, -10.0, 3);
   for (auto& v : noise) v -= 1000.0f;
   const QString wav = dir.filePath(QStringLiteral("noise.wav"));
-  writeWav(wav, noise);
+  test::writeSentWav(wav, noise);
   const QString png = dir.filePath(QStringLiteral("a.png"));
   const auto run = runTool(
       {QStringLiteral("decode"), wav, QStringLiteral("--aligned"), QStringLiteral("-o"), png});
