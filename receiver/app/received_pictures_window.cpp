@@ -115,7 +115,8 @@ void ReceivedPicturesWindow::refresh() {
     const QString clock = reader.text(QStringLiteral("Clock"));
     const QImage thumbnail = reader.read();
     if (thumbnail.isNull()) continue;  // not a picture after all: left out
-    QString caption = QString(name).remove(QStringLiteral("mosaic-"));
+    QString caption =
+        QString(name).remove(QStringLiteral("mosaic-")).remove(QStringLiteral(".png"));
     if (!snr.isEmpty()) caption += QLatin1Char('\n') + snr.section(QLatin1Char(' '), 0, 1);
     auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(thumbnail)), caption, list_);
     item->setData(Qt::UserRole, path);
