@@ -20,7 +20,7 @@ void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& est
              picture_);
   frame_ = alignedImage(picture_);
   // The painter's smooth scaling has its fast path for 32-bit pixels: at 1920 x 1200 it costs
-  // about 40 % less than from the frame's 24-bit ones.
+  // about a quarter less than from the frame's 24-bit ones.
   shown_ = frame_.convertToFormat(QImage::Format_RGB32);
   if (isVisible()) repaint();  // drawn now, as part of the buffer's handling
   emit frameAligned();
