@@ -66,7 +66,7 @@ TEST(SoundLevel, SilenceAndNothingAreNotLevels) {
 
 TEST(SoundLevel, ClippingStartsWithinATenthOfADecibelOfFullScale) {
   // Just below the threshold (-0.1 dBFS) is clean; the threshold itself and either end are not.
-  for (const auto [sample, near] : {std::pair<std::int16_t, bool>{kNearFullScale - 1, false},
+  for (const auto& [sample, near] : {std::pair<std::int16_t, bool>{kNearFullScale - 1, false},
                                     {kNearFullScale, true},
                                     {-kNearFullScale, true},
                                     {-(kNearFullScale - 1), false},

@@ -18,7 +18,10 @@ struct CameraLog {
 
 class FakeCamera : public CameraSource {
  public:
-  FakeCamera(CameraLog& log, bool present) : log_(log), present_(present) {
+  // `devices`: what the computer lists; `present`: whether connecting succeeds.
+  FakeCamera(CameraLog& log, bool present,
+             std::vector<std::string> devices = {"/dev/video0", "/dev/video1"})
+      : log_(log), present_(present), devices_(std::move(devices)) {
     ++log_.made;
     log_.calls.push_back("made");
   }
@@ -46,7 +49,7 @@ class FakeCamera : public CameraSource {
     log_.previewIntervalMs = intervalMs;
     handler_ = std::move(handler);
   }
-  std::vector<std::string> devices() const override { return {"/dev/video0", "/dev/video1"}; }
+  std::vector<std::string> devices() const override { return devices_; }
   std::vector<FrameSize> frameSizes() const override { return {{640, 480}, {320, 240}}; }
 
   // The device delivers a picture (only while connected, as a real one would).
@@ -57,6 +60,7 @@ class FakeCamera : public CameraSource {
  private:
   CameraLog& log_;
   bool present_;
+  std::vector<std::string> devices_;
   bool connected_ = false;
   PreviewHandler handler_;
 };
