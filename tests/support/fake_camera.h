@@ -14,14 +14,13 @@ struct CameraLog {
   int previewIntervalMs = 0;
   CameraSettings lastSettings;
   std::vector<std::string> calls;  // "made", "connect", "disconnect", "preview", "destroyed"
+  std::vector<std::string> devices{"/dev/video0", "/dev/video1"};  // what the computer lists now
 };
 
 class FakeCamera : public CameraSource {
  public:
-  // `devices`: what the computer lists; `present`: whether connecting succeeds.
-  FakeCamera(CameraLog& log, bool present,
-             std::vector<std::string> devices = {"/dev/video0", "/dev/video1"})
-      : log_(log), present_(present), devices_(std::move(devices)) {
+  // `present`: whether connecting succeeds.
+  FakeCamera(CameraLog& log, bool present) : log_(log), present_(present) {
     ++log_.made;
     log_.calls.push_back("made");
   }
@@ -49,7 +48,7 @@ class FakeCamera : public CameraSource {
     log_.previewIntervalMs = intervalMs;
     handler_ = std::move(handler);
   }
-  std::vector<std::string> devices() const override { return devices_; }
+  std::vector<std::string> devices() const override { return log_.devices; }
   std::vector<FrameSize> frameSizes() const override { return {{640, 480}, {320, 240}}; }
 
   // The device delivers a picture (only while connected, as a real one would).
@@ -60,7 +59,6 @@ class FakeCamera : public CameraSource {
  private:
   CameraLog& log_;
   bool present_;
-  std::vector<std::string> devices_;
   bool connected_ = false;
   PreviewHandler handler_;
 };

@@ -28,7 +28,7 @@ class WindowTest : public ::testing::Test {
     s.audio = &audio;
     if (!s.makeVideoFile) s.makeVideoFile = [] { return std::make_unique<FfmpegVideoFile>(); };
     s.makeCamera = [this]() -> std::unique_ptr<CameraSource> {
-      auto c = std::make_unique<fakes::FakeCamera>(cameraLog, cameraPresent, cameraDevices);
+      auto c = std::make_unique<fakes::FakeCamera>(cameraLog, cameraPresent);
       camera = c.get();
       return c;
     };
@@ -76,7 +76,6 @@ class WindowTest : public ::testing::Test {
   fakes::FakeAudioOutput audio;
   fakes::CameraLog cameraLog;
   bool cameraPresent = true;
-  std::vector<std::string> cameraDevices{"/dev/video0", "/dev/video1"};
   fakes::FakeCamera* camera = nullptr;
   std::optional<QString> nextFile;
   std::optional<std::string> nextDevice;
