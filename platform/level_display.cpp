@@ -42,13 +42,25 @@ QString LevelDisplay::caption(Side side, const SoundLevel& level, bool clipWarni
 }
 
 void LevelDisplay::showLevel(const SoundLevel& level, bool clipWarning) {
-  text_ = caption(side_, level, clipWarning);
+  const QString text = caption(side_, level, clipWarning);
+  // The transmitter's own peaks come near full scale by design; only an input is warned of.
+  const bool loud = side_ == Side::Input && level.peakDbfs >= kLoudDbfs;
+  const double fill = level.peakDbfs == kSilentDbfs
+                          ? 0.0
+                          : std::clamp((level.peakDbfs - kBottomDbfs) / -kBottomDbfs, 0.0, 1.0);
+  const QString tip = level.measured() && level.peakDbfs != kSilentDbfs
+                          ? QStringLiteral("Peak %1 dBFS, RMS %2 dBFS")
+                                .arg(decibels(level.peakDbfs), decibels(level.rmsDbfs))
+                          : text;
+  // A followed level mostly stays for a whole frame: no repaint while nothing changes.
+  if (text == text_ && tip == toolTip() && fill == fill_ && loud == loud_ &&
+      clipWarning == warning_)
+    return;
+  text_ = text;
   warning_ = clipWarning;
-  loud_ = level.peakDbfs >= kLoudDbfs;
-  fill_ = level.peakDbfs == kSilentDbfs
-              ? 0.0
-              : std::clamp((level.peakDbfs - kBottomDbfs) / -kBottomDbfs, 0.0, 1.0);
-  setToolTip(text_);
+  loud_ = loud;
+  fill_ = fill;
+  setToolTip(tip);
   update();
 }
 
@@ -73,7 +85,10 @@ void LevelDisplay::paintEvent(QPaintEvent*) {
     bold.setBold(true);
     p.setFont(bold);
   }
-  p.drawText(rect().adjusted(4, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, text_);
+  // Where a wide font leaves too little room the end goes first: the peak comes before it.
+  const QRect textRect = rect().adjusted(3, 0, -2, 0);
+  p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+             p.fontMetrics().elidedText(text_, Qt::ElideRight, textRect.width()));
 }
 
 }  // namespace mosaic

@@ -38,7 +38,7 @@ namespace {
 constexpr int kClientWidthDu = 260;
 constexpr int kClientHeightDu = 300;
 // Below the saturation slider's caption, left of the frame counter.
-const QRect kInputLevelRect(1, 374, 192, 18);  // [px]
+const QRect kInputLevelRect(1, 374, 199, 18);  // [px]
 }  // namespace
 
 ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,

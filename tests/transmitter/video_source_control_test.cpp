@@ -150,8 +150,7 @@ TEST(VideoSourceControl, ACameraWithoutPicturesIsNotCalledLive) {
   EXPECT_TRUE(c.cameraWatch());   // none since the last look
   EXPECT_EQ(c.cameraCaption(), "No camera picture");
   EXPECT_EQ(c.state().cameraNote,
-            "Camera /dev/video0 sends no picture: it may not open, or another program may be "
-            "using it");
+            "No picture from camera /dev/video0: is another program using it?");
   EXPECT_FALSE(c.cameraWatch());  // said once
   EXPECT_TRUE(c.cameraPicture());
   EXPECT_EQ(c.cameraCaption(), "Live video");

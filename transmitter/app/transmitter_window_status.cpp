@@ -33,7 +33,7 @@ void TransmitterWindow::showCameraNote() {
   const bool shown = !cameraNote_->isHidden();
   if (note.isEmpty() && !shown) return;
   const int before = shown ? cameraNote_->height() : 0;
-  const int width = client_->width();
+  const int width = this->width();  // the client's, also before the window is first shown
   cameraNote_->setText(note);
   const int after = note.isEmpty() ? 0 : cameraNote_->heightForWidth(width);
   // Below everything else of the window, which grows to make room.

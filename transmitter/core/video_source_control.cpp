@@ -69,11 +69,9 @@ bool VideoSourceControl::cameraWatch() {
   if (!state_.cameraMode) return false;
   if (std::exchange(state_.cameraPictures, false) || state_.cameraSilent) return false;
   state_.cameraSilent = true;
-  state_.cameraNote =
-      state_.cameraDevice.empty()
-          ? "The camera sends no picture: it may not open, or another program may be using it"
-          : "Camera " + state_.cameraDevice +
-                " sends no picture: it may not open, or another program may be using it";
+  const std::string camera =
+      state_.cameraDevice.empty() ? "the camera" : "camera " + state_.cameraDevice;
+  state_.cameraNote = "No picture from " + camera + ": is another program using it?";
   return true;
 }
 
