@@ -81,8 +81,11 @@ bool PulseStream::connect(const Setup& setup, std::string& error) {
       pa_usec_to_bytes(static_cast<pa_usec_t>(setup.bufferSeconds * PA_USEC_PER_SEC), &spec));
   pa_buffer_attr attr;
   attr.maxlength = attr.tlength = attr.prebuf = attr.minreq = attr.fragsize = ~0u;
+  // A device named by the program stays that device: when it goes away the stream ends (and
+  // the program says so) instead of being moved to whatever the server picks.
   const auto flags = static_cast<pa_stream_flags_t>(
-      PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
+      PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING |
+      (setup.device.empty() ? 0 : PA_STREAM_DONT_MOVE));
   const char* device = setup.device.empty() ? nullptr : setup.device.c_str();
   int connected;
   if (setup.direction == Direction::Playback) {
@@ -187,7 +190,7 @@ void PulseStream::onContextState(pa_context* context, void* self) {
 void PulseStream::onStreamState(pa_stream* stream, void* self) {
   auto* me = static_cast<PulseStream*>(self);
   if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
-    me->fail("the sound server ended the stream");
+    me->fail("the device went away or the sound server ended the stream");
   pa_threaded_mainloop_signal(me->mainloop_, 0);
 }
 

@@ -28,7 +28,8 @@ class PulseStream {
 
   struct Setup {
     Direction direction = Direction::Playback;
-    // The server's name of the device; empty for the server's default one.
+    // The server's name of the device; empty for the server's default one. A named device is
+    // never swapped for another: its stream ends with it.
     std::string device;
     int sampleRateHz = 48000;
     // Playback: how much the server holds ahead of the speaker. Recording: how much it gathers

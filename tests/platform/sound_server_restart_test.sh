@@ -15,9 +15,10 @@ cast_pid="" view_pid="" play_pid="" record_pid="" watch_pid="" air=""
 trap 'kill -KILL $cast_pid $view_pid $play_pid $record_pid $watch_pid 2>/dev/null
   [ -n "$air" ] && pactl unload-module "$air"; pactl set-default-source loopin; rm -rf "$work"' EXIT
 cd "$work"
-# Never the user's own settings or pictures. Mosaicview saves every picture it has aligned.
+# Never the user's own settings or pictures. Mosaicview saves the pictures it has aligned.
 export HOME="$work" XDG_CONFIG_HOME="$work/config"
-mkdir -p config/mosaictv && printf '[pictures]\nautoSave=true\n' >config/mosaictv/mosaicview.conf
+mkdir -p config/mosaictv pictures &&
+  printf '[pictures]\nautoSave=true\nfolder=%s\n' "$work/pictures" >config/mosaictv/mosaicview.conf
 
 fail() {
   echo "FAIL: $*"
@@ -56,7 +57,7 @@ loop_streams() {
 view_stream() { pactl list short source-outputs 2>/dev/null | awk '/9600Hz/ {print $1; exit}'; }
 # The smallest difference from `sent` of the pictures Mosaicview saved after the file `mark`.
 drawn() {
-  find "$HOME/Pictures" -name '*.png' -newer "$1" -print0 2>/dev/null |
+  find "$work/pictures" -name '*.png' -newer "$1" -print0 2>/dev/null |
     while IFS= read -r -d '' picture; do "$difference" "$picture" "$2"; done | sort -n | head -1
 }
 alike() { local d; d=$(drawn "$1" "$2"); [ -n "$d" ] && [ "$d" -le 12 ]; }
