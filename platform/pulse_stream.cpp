@@ -11,7 +11,7 @@ namespace mosaic {
 namespace {
 
 // A server that does not answer within this time counts as absent for this attempt.
-constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
+constexpr pa_usec_t kOpenTimeoutUs = 3 * PA_USEC_PER_SEC;
 constexpr std::size_t kBytesPerSample = 2;
 
 }  // namespace
