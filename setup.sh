@@ -18,7 +18,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
-  libsndfile1-dev libsamplerate0-dev
+  libsndfile1-dev libsamplerate0-dev libpulse-dev
   fonts-liberation fontconfig
   pulseaudio pulseaudio-utils xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils

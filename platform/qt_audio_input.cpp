@@ -3,7 +3,6 @@
 #include "platform/capture_worker.h"
 #include "platform/qt_audio_device.h"
 
-#include <QMediaDevices>
 #include <QMetaObject>
 #include <QThread>
 
@@ -11,16 +10,6 @@
 #include <utility>
 
 namespace mosaic {
-
-namespace {
-
-std::optional<QAudioDevice> inputDeviceWithId(const QByteArray& id) {
-  for (const QAudioDevice& device : QMediaDevices::audioInputs())
-    if (device.id() == id) return device;
-  return std::nullopt;
-}
-
-}  // namespace
 
 QtAudioInput::QtAudioInput(QObject* parent) : QObject(parent) {}
 
@@ -30,8 +19,9 @@ bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
   anchorSoundServerConnection(format);
-  const auto device = deviceId_.isEmpty() ? defaultDeviceFor(SoundDirection::Recording, format)
-                                          : inputDeviceWithId(deviceId_);
+  const auto device = deviceId_.empty()
+                          ? defaultDeviceFor(SoundDirection::Recording, format)
+                          : chosenDeviceFor(SoundDirection::Recording, deviceId_, format);
   if (!device) return false;
   onBufferFilled_ = std::move(onBufferFilled);
   thread_ = std::make_unique<QThread>();

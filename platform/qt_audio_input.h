@@ -1,19 +1,19 @@
 #pragma once
-// The receiver's sound input over Qt Multimedia: the default recording device at the requested
-// rate, mono, 16-bit. Recording runs on a sound thread of its own, which fills the queued
+// The receiver's sound input over Qt Multimedia: the default or the named recording device at the
+// requested rate, mono, 16-bit. Recording runs on a sound thread of its own, which fills the queued
 // buffers in order; each full buffer is reported with a queued call on the thread that opened
 // the input.
 
 #include "platform/hand_over_clock.h"
 #include "receiver/core/capture/audio_input.h"
 
-#include <QByteArray>
 #include <QObject>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 
 class QThread;
@@ -27,9 +27,7 @@ class QtAudioInput : public QObject, public AudioInput {
   explicit QtAudioInput(QObject* parent = nullptr);
   ~QtAudioInput() override;
 
-  // Records from the input device with this id instead of the default one (a test's private
-  // source); empty: the default device.
-  void useDevice(const QByteArray& id) { deviceId_ = id; }
+  void useDevice(const std::string& id) override { deviceId_ = id; }
 
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override;
   void queue(int bufferId, std::int16_t* samples, int count) override;
@@ -46,7 +44,7 @@ class QtAudioInput : public QObject, public AudioInput {
  private:
   void deliverFilled(int bufferId, unsigned generation, std::chrono::steady_clock::time_point at);
 
-  QByteArray deviceId_;
+  std::string deviceId_;
   std::unique_ptr<QThread> thread_;
   CaptureWorker* worker_ = nullptr;  // lives on thread_
   BufferFilled onBufferFilled_;

@@ -18,7 +18,9 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   close();
   const QAudioFormat format = monoInt16Format(sampleRateHz);
   anchorSoundServerConnection(format);
-  const auto device = defaultDeviceFor(SoundDirection::Playback, format);
+  const auto device = deviceId_.empty()
+                          ? defaultDeviceFor(SoundDirection::Playback, format)
+                          : chosenDeviceFor(SoundDirection::Playback, deviceId_, format);
   if (!device) return false;
   onBufferDone_ = std::move(onBufferDone);
   const unsigned generation = generation_;

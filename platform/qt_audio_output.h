@@ -1,7 +1,7 @@
 #pragma once
 // The transmitter's sound output over Qt Multimedia: queued 16-bit mono buffers played back to
-// back on the default playback device. The sink lives on a sound thread of its own, so the
-// window's thread only queues buffers; each played buffer is returned with a queued call on the
+// back on the default or the named playback device. The sink lives on a sound thread of its own, so
+// the window's thread only queues buffers; each played buffer is returned with a queued call on the
 // thread that opened the output.
 
 #include "platform/hand_over_clock.h"
@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 
 class QThread;
@@ -31,6 +32,7 @@ class QtAudioOutput : public QObject, public AudioOutput {
   void reset() override;
   void close() override;
   void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  void useDevice(const std::string& id) override { deviceId_ = id; }
 
   // From a buffer's last sample played to its return on this thread (for probes).
   const HandOverClock& handOver() const { return handOver_; }
@@ -38,6 +40,7 @@ class QtAudioOutput : public QObject, public AudioOutput {
  private:
   void deliverPlayed(unsigned generation, std::chrono::steady_clock::time_point at);
 
+  std::string deviceId_;
   std::unique_ptr<QThread> thread_;
   PlaybackWorker* worker_ = nullptr;  // lives on thread_
   BufferDone onBufferDone_;

@@ -80,6 +80,7 @@ ReceiverSettings readReceiverSettings(const QSettings& settings) {
   values.tuningDisplayShown = readBool(settings, key(kTuningDisplayKey));
   values.alignedView = readBool(settings, key(kAlignedViewKey));
   values.autoSave = readBool(settings, key(kAutoSaveKey));
+  values.soundDevice = readSoundDevice(settings);
   return values;
 }
 
@@ -116,6 +117,7 @@ void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) 
   writeOptional(settings, kTuningDisplayKey, values.tuningDisplayShown);
   writeOptional(settings, kAlignedViewKey, values.alignedView);
   writeOptional(settings, kAutoSaveKey, values.autoSave);
+  writeSoundDevice(settings, values.soundDevice);
 }
 
 ReceiverSettings loadUserReceiverSettings() { return readReceiverSettings(QSettings()); }

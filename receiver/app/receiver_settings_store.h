@@ -1,10 +1,11 @@
 #pragma once
 // What the receiver remembers from one run to the next: the positions of its sliders, its check
 // boxes, the noise filter's strength, the screen size, the folder of the last movie file, and
-// whether the tuning follows the signal and its display is shown.
+// whether the tuning follows the signal and its display is shown, and the chosen sound input.
 // Reading checks every value on its own; whatever is missing or unusable stays unset, and the
 // window keeps its start value for it.
 
+#include "platform/sound_device_choice.h"
 #include "receiver/core/picture/display_settings.h"
 
 #include <QSettings>
@@ -23,9 +24,9 @@ struct ReceiverSettings {
   std::optional<QString> movieFolder;  // an existing folder
   std::optional<bool> autoTune;        // the tuning follows the signal's estimate
   std::optional<bool> tuningDisplayShown;
-  std::optional<bool> alignedView;  // the frame as it was sent, beside the controls
-  std::optional<bool> autoSave;     // every good received frame saved as a picture
-  // The sound input device is to be remembered here too, beside the others.
+  std::optional<bool> alignedView;             // the frame as it was sent, beside the controls
+  std::optional<bool> autoSave;                // every good received frame saved as a picture
+  std::optional<SoundDeviceName> soundDevice;  // the chosen input; nothing: the default
 };
 
 ReceiverSettings readReceiverSettings(const QSettings& settings);

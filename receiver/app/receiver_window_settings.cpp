@@ -46,7 +46,15 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
   now.alignedView = aligned_->shown();
   now.autoSave = aligned_->autoSave();
+  // The choice, not the device in use: a device that is away now is still the one wanted.
+  now.soundDevice = soundKeeper_->chosen();
   return now;
+}
+
+void ReceiverWindow::onSoundDevice() {
+  if (!services_.chooseSoundDevice) return;
+  if (const auto chosen = services_.chooseSoundDevice(this, {soundKeeper_->chosen()}))
+    soundKeeper_->choose(chosen->device);
 }
 
 }  // namespace mosaic

@@ -21,7 +21,7 @@ class FakeAudioInput : public AudioInput {
 
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override {
     calls.push_back("open");
-    if (failOpen) return false;
+    if (failOpen || std::count(refused.begin(), refused.end(), device) > 0) return false;
     openRateHz = sampleRateHz;
     onFilled_ = std::move(onBufferFilled);
     opened = true;
@@ -58,6 +58,7 @@ class FakeAudioInput : public AudioInput {
   }
 
   void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  void useDevice(const std::string& id) override { device = id; }
   // The stream stops by itself, as when the device is unplugged.
   void loseDevice(const std::string& why) {
     if (onLost_) onLost_(why);
@@ -70,6 +71,8 @@ class FakeAudioInput : public AudioInput {
   bool opened = false;
   bool started = false;
   int openRateHz = 0;
+  std::string device;                // named by useDevice(); empty: the default
+  std::vector<std::string> refused;  // devices that do not open
   std::deque<Queued> queued;
   std::vector<std::string> calls;
 

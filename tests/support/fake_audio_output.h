@@ -4,6 +4,7 @@
 
 #include "transmitter/core/audio_output.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -20,11 +21,13 @@ class FakeAudioOutput : public AudioOutput {
   std::deque<const std::int16_t*> queue;          // buffers queued and not yet returned
   std::vector<std::vector<std::int16_t>> played;  // copies of the buffers in the order queued
   std::vector<std::string> calls;                 // "open", "write", "reset", "close"
+  std::string device;                             // named by useDevice(); empty: the default
+  std::vector<std::string> refused;               // devices that do not open
 
   bool open(int rateHz, BufferDone onBufferDone) override {
     calls.push_back("open");
     ++openCount;
-    if (!available) return false;
+    if (!available || std::count(refused.begin(), refused.end(), device) > 0) return false;
     sampleRateHz = rateHz;
     done_ = std::move(onBufferDone);
     return true;
@@ -45,6 +48,7 @@ class FakeAudioOutput : public AudioOutput {
   }
 
   void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  void useDevice(const std::string& id) override { device = id; }
   // The stream stops by itself, as when the sound server ends.
   void loseDevice(const std::string& why) {
     if (onLost_) onLost_(why);
