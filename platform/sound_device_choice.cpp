@@ -42,10 +42,12 @@ void SoundDeviceChoice::refused() { refused_ = true; }
 bool SoundDeviceChoice::listChanged(const std::vector<SoundDeviceName>& listed) {
   if (!chosen_) return false;
   if (!listedChoice(listed)) {
-    // Gone: its stream is lost, or the sound server has moved it to another device.
+    // Gone while in use: its stream is dead, or the sound server has moved it elsewhere. Either
+    // way the default takes over now rather than after the stream is found standing still.
+    const bool wasInUse = onChosen_;
     onChosen_ = false;
     refused_ = false;
-    return false;
+    return wasInUse;
   }
   return !onChosen_ && !refused_;
 }

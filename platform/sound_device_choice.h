@@ -35,7 +35,8 @@ class SoundDeviceChoice {
   // The chosen device is listed but would not open; the default is tried next.
   void refused();
   // The device list changed or a retry fell due while the stream runs. True when the stream is
-  // to be opened again, on the chosen device that has come back.
+  // to be opened again: on the chosen device that has come back, or on the default when the
+  // chosen device in use has gone.
   bool listChanged(const std::vector<SoundDeviceName>& listed);
 
   // The default stands in for the chosen device.

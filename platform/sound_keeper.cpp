@@ -96,8 +96,9 @@ bool SoundKeeper::openDevice(const std::string& id) {
 }
 
 void SoundKeeper::followState() {
-  // While the default stands in for the chosen device, the retries look out for its return.
-  if (link_.state() == SoundLink::State::Down || (link_.live() && choice_.standingIn())) {
+  // With a device chosen, the retries also watch the list for it going and coming back: the
+  // desktop's change notifications do not come from every sound system.
+  if (link_.state() == SoundLink::State::Down || (link_.live() && choice_.chosen())) {
     if (!retryTimer_.isActive()) retryTimer_.start();
   } else {
     retryTimer_.stop();

@@ -2,7 +2,8 @@
 // Drives a SoundLink from the desktop: a retry every few seconds while the device is down, and
 // one at once whenever the system's list of sound devices changes (a device plugged in, the
 // sound server back). With a device chosen by the operator it opens that one while it is
-// listed, the system default while it is not, and moves back when the chosen one returns.
+// listed, the system default while it is not, and moves back when the chosen one returns; the
+// retries then go on all the time, as not every sound system reports changes to its list.
 
 #include "platform/qt_audio_device.h"
 #include "platform/sound_device_choice.h"

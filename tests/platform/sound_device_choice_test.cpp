@@ -49,12 +49,14 @@ TEST(SoundDeviceChoice, AbsentChoiceGivesTheDefaultWithANoteAndIsTakenWhenItAppe
 }
 
 TEST(SoundDeviceChoice, ChosenDeviceGoingAwayInUseIsNoticedFromTheList) {
-  // A sound server may move the stream to the default by itself, without a loss being reported.
+  // Its stream may die, or the sound server may move it by itself, without a loss reported yet.
   SoundDeviceChoice choice("sound input");
   choice.choose(kRadio);
   choice.opened(kRadio.id, kWithRadio);
-  EXPECT_FALSE(choice.listChanged(kWithoutRadio));
-  EXPECT_TRUE(choice.standingIn());
+  EXPECT_TRUE(choice.listChanged(kWithoutRadio)) << "over to the default now";
+  EXPECT_EQ(choice.deviceToOpen(kWithoutRadio), "");
+  choice.opened("", kWithoutRadio);
+  EXPECT_FALSE(choice.listChanged(kWithoutRadio)) << "once only";
   EXPECT_NE(choice.note().find("\"USB Audio CODEC\" is not there"), std::string::npos);
   EXPECT_TRUE(choice.listChanged(kWithRadio));
 }
@@ -164,6 +166,18 @@ TEST(SoundKeeperChoice, ChosenDeviceLostInUseFallsBackAndReturns) {
   sound.keeper.retry();
   EXPECT_EQ(sound.open, kRadio.id);
   EXPECT_EQ(sound.banner(), "");
+}
+
+TEST(SoundKeeperChoice, ChosenDeviceLeavingTheListMovesToTheDefaultBeforeAnyLossIsReported) {
+  FakeSound sound;
+  sound.listed = kWithRadio;
+  sound.keeper.choose(kRadio);
+  sound.keeper.start();
+  sound.listed = kWithoutRadio;
+  sound.keeper.retry();  // the list changed
+  EXPECT_EQ(sound.open, "");
+  EXPECT_EQ(sound.closes, 1);
+  EXPECT_NE(sound.banner().find("is not there"), std::string::npos);
 }
 
 TEST(SoundKeeperChoice, ServerAwayAndBackReopensTheChosenDevice) {

@@ -5,16 +5,15 @@
 #include "platform/qt_audio_device.h"
 #include "platform/sound_device_dialog.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/sound_server.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace mosaic {
 namespace {
@@ -51,14 +50,6 @@ TEST(SoundDeviceDialog, ChosenDeviceThatIsAwayIsStillOfferedSoThatTheChoiceCanBe
   EXPECT_EQ(dialog.settings().device, kRadio);
 }
 
-// Runs pactl on the test server; its standard output, or nothing on failure.
-QString pactl(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral("pactl"), args);
-  if (!p.waitForFinished(5000) || p.exitCode() != 0) return {};
-  return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
-
 bool has(const std::vector<SoundDeviceName>& devices, const std::string& id) {
   return std::any_of(devices.begin(), devices.end(), [&](const auto& d) { return d.id == id; });
 }
@@ -67,11 +58,11 @@ bool has(const std::vector<SoundDeviceName>& devices, const std::string& id) {
 // and a sink of this test's own.
 TEST(UsableSoundDevices, AreThoseTheServerOpensInTheProgramsDirectionWhateverTheListsSay) {
   test::app();
-  if (!std::getenv("MOSAIC_SOUND_SERVER")) GTEST_SKIP() << "no sound server";
+  if (!test::soundServerRunning()) GTEST_SKIP() << "no sound server";
   const std::string sink = "choice" + std::to_string(QCoreApplication::applicationPid());
   const QString module =
-      pactl({"load-module", "module-null-sink", QString::fromStdString("sink_name=" + sink),
-             "sink_properties=device.description=Radio"});
+      test::pactl({"load-module", "module-null-sink", QString::fromStdString("sink_name=" + sink),
+                   "sink_properties=device.description=Radio"});
   ASSERT_FALSE(module.isEmpty());
   EXPECT_TRUE(test::runUntil([&] { return has(listedSoundDevices(), sink); }, 5000));
 
@@ -92,7 +83,7 @@ TEST(UsableSoundDevices, AreThoseTheServerOpensInTheProgramsDirectionWhateverThe
   EXPECT_LT(clock.elapsed(), 3000);
   EXPECT_TRUE(chosenDeviceFor(SoundDirection::Playback, sink, format));
 
-  pactl({"unload-module", module});
+  test::pactl({"unload-module", module});
   EXPECT_TRUE(test::runUntil([&] { return !has(listedSoundDevices(), sink); }, 5000));
   EXPECT_FALSE(chosenDeviceFor(SoundDirection::Playback, sink, format));
 }

@@ -10,6 +10,7 @@
 #include "receiver/core/movie/disk_movie_files.h"
 #include "tests/receiver_app/transmitted_audio.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/sound_server.h"
 #include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
 
@@ -31,13 +32,7 @@
 namespace mosaic {
 namespace {
 
-// Runs pactl on the test server; its standard output, or nothing on failure.
-QString pactl(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral("pactl"), args);
-  if (!p.waitForFinished(5000) || p.exitCode() != 0) return {};
-  return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
+using test::pactl;
 
 // A sink of its own at 9600 Hz, mono, 16-bit, with its monitor as a source: what is played
 // there reaches every recorder sample for sample, with no resampling between them.
