@@ -71,6 +71,10 @@ TEST_F(SoundDeviceWindowTest, RememberedDeviceAbsentAtStartGivesTheDefaultThenSw
   EXPECT_EQ(window->statusBanner()->text(),
             "The chosen sound output \"USB Audio CODEC\" is not there; the system default is used "
             "until it returns.");
+  // Said before the window is shown, it still sits along the bottom once it is.
+  window->show();
+  runUntil([] { return false; }, 50);
+  EXPECT_EQ(window->statusBanner()->geometry().bottom(), window->clientArea()->height() - 1);
   listed = {kRadio};
   window->soundKeeper()->retry();
   EXPECT_EQ(audio.device, kRadio.id);
