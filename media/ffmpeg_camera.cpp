@@ -79,14 +79,20 @@ FfmpegCamera::FfmpegCamera(CaptureBackend backend, QObject* parent)
 FfmpegCamera::~FfmpegCamera() { disconnectDriver(); }
 
 bool FfmpegCamera::connectDriver(const CameraSettings& settings) {
-  if (reader_.joinable()) return true;  // connected, or still connecting
+  if (reader_.joinable()) {
+    if (!readerEnded_) return true;  // connected, or still connecting
+    disconnectDriver();              // no device opened, or it went away: try afresh
+  }
   std::vector<std::string> candidates =
       settings.device.empty() ? devices() : std::vector<std::string>{settings.device};
   if (candidates.empty()) return false;
   stop_ = false;
+  readerEnded_ = false;
   // Probing and opening a device can take a second or more: the reader does it.
   reader_ = std::thread([this, candidates, settings] {
     if (openFirst(candidates, settings)) readFrames();
+    opened_ = false;  // nothing more comes from this device
+    readerEnded_ = true;
   });
   return true;
 }

@@ -32,7 +32,8 @@ class FfmpegCamera : public QObject, public CameraSource {
   bool connectDriver(const CameraSettings& settings) override;
   void disconnectDriver() override;
   // Returns at once, true when there is a device to try; the device is probed and opened on
-  // the reader thread, and connected() holds once it is open.
+  // the reader thread, and connected() holds once it is open and until it goes away. Called
+  // again after a device failed to open or went away, it tries afresh.
   bool connected() const override { return opened_; }
   void startPreview(int intervalMs, PreviewHandler handler) override;
   std::vector<std::string> devices() const override;
@@ -57,6 +58,7 @@ class FfmpegCamera : public QObject, public CameraSource {
   std::atomic<bool> stop_{false};
   std::atomic<bool> wanted_{false};
   std::atomic<bool> opened_{false};
+  std::atomic<bool> readerEnded_{false};  // the device did not open, or it went away
   mutable std::mutex pictureLock_;
   QImage finished_;  // guarded by pictureLock_
   QTimer previewTimer_;

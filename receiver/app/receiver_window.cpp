@@ -2,6 +2,7 @@
 
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
+#include "platform/level_display.h"
 #include "platform/scroll_actions.h"
 #include "platform/status_banner.h"
 #include "receiver/app/aligned_pictures.h"
@@ -36,6 +37,8 @@ using namespace rx;
 namespace {
 constexpr int kClientWidthDu = 260;
 constexpr int kClientHeightDu = 300;
+// Below the saturation slider's caption, left of the frame counter.
+const QRect kInputLevelRect(1, 374, 199, 18);  // [px]
 }  // namespace
 
 ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,
@@ -63,6 +66,8 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
     showNoteBox(QMessageBox::Warning, QStringLiteral("Received pictures"), message);
   });
   connectControls();
+  inputLevel_ = new LevelDisplay(LevelDisplay::Side::Input, client);
+  inputLevel_->setGeometry(kInputLevelRect);
 
   fitWindowToClient();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -235,6 +240,9 @@ void ReceiverWindow::dispatchCommand(int id) {
 
 void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
                                       const std::function<void()>& handBack) {
+  // Measured before the chain hands the buffer back to the device.
+  inputMeter_.measure(samples, kCaptureSamples);
+  inputLevel_->showLevel(inputMeter_.latest(), inputMeter_.clipWarning());
   const DisplaySettings display = display_;  // the settings as they are when the run starts
   chain_->onBufferComplete(samples, demod_, display, handBack);
   picture_->showPicture(pictureImage(chain_->bitmap(), display.screenSize));
@@ -315,8 +323,11 @@ bool ReceiverWindow::openInput() {
 
 void ReceiverWindow::showInputStatus(const std::string& status) {
   banner_->say(QString::fromStdString(status));
-  // A note about the chosen device leaves the picture live.
-  picture_->setNoInput(!soundKeeper_->link().live());
+  // A note about the chosen device leaves the picture and the level live.
+  const bool noInput = !soundKeeper_->link().live();
+  picture_->setNoInput(noInput);
+  if (noInput) inputMeter_.clear();
+  inputLevel_->showLevel(inputMeter_.latest(), inputMeter_.clipWarning());
 }
 
 void ReceiverWindow::shutDown() {

@@ -18,6 +18,7 @@
 #include "receiver/core/tuning/tuning_estimator.h"
 #include "receiver/core/tuning/tuning_spectrum.h"
 #include "signal/scroll_code.h"
+#include "signal/sound_level.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -33,6 +34,7 @@ class QMessageBox;
 namespace mosaic {
 
 class AlignedPictures;
+class LevelDisplay;
 class PictureView;
 class StatusBanner;
 class TuningPanel;
@@ -67,6 +69,8 @@ class ReceiverWindow : public QMainWindow {
   // The recording device's state, and what the window says about it.
   SoundKeeper& soundKeeper() { return *soundKeeper_; }
   StatusBanner* statusBanner() const { return banner_; }
+  // The input level of the latest buffer, with its clipping warning.
+  LevelDisplay* inputLevel() const { return inputLevel_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -130,6 +134,9 @@ class ReceiverWindow : public QMainWindow {
   bool watchingExposures_ = false;
   bool shutDown_ = false;
   StatusBanner* banner_ = nullptr;
+  // A clipping warning stays for three buffers, about four seconds.
+  LevelMeter inputMeter_{3};
+  LevelDisplay* inputLevel_ = nullptr;
   Capture capture_;  // late, so that it stops first
   std::unique_ptr<SoundKeeper> soundKeeper_;
 };

@@ -9,8 +9,8 @@
 #include "receiver/app/receiver_window.h"
 #include "receiver/core/movie/disk_movie_files.h"
 #include "tests/receiver_app/transmitted_audio.h"
+#include "tests/support/private_sound_loop.h"
 #include "tests/support/qt_app.h"
-#include "tests/support/sound_server.h"
 #include "tests/support/wav_files.h"
 #include "tests/tools/tool_runner.h"
 
@@ -32,33 +32,8 @@
 namespace mosaic {
 namespace {
 
-using test::pactl;
-
-// A sink of its own at 9600 Hz, mono, 16-bit, with its monitor as a source: what is played
-// there reaches every recorder sample for sample, with no resampling between them.
-struct PrivateLoop {
-  const QString sink = QStringLiteral("rxloop%1").arg(QCoreApplication::applicationPid());
-  const QString source = sink + QStringLiteral("in");
-  QString sinkModule, sourceModule;
-
-  PrivateLoop() {
-    sinkModule = pactl({"load-module", "module-null-sink", "sink_name=" + sink, "rate=9600",
-                        "channels=1", "format=s16le"});
-    sourceModule = pactl({"load-module", "module-remap-source", "master=" + sink + ".monitor",
-                          "source_name=" + source});
-  }
-  ~PrivateLoop() {
-    if (!sourceModule.isEmpty()) pactl({"unload-module", sourceModule});
-    if (!sinkModule.isEmpty()) pactl({"unload-module", sinkModule});
-  }
-  bool loaded() const { return !sinkModule.isEmpty() && !sourceModule.isEmpty(); }
-  // Whether Qt lists the source yet.
-  bool listed() const {
-    const auto inputs = QMediaDevices::audioInputs();
-    return std::any_of(inputs.begin(), inputs.end(),
-                       [&](const QAudioDevice& d) { return d.id() == source.toUtf8(); });
-  }
-};
+using test::PrivateLoop;
+using test::writeRaw;
 
 // The real sound input, keeping a copy of every buffer the window is handed.
 class TappedInput : public AudioInput {
@@ -96,13 +71,6 @@ std::vector<std::int16_t> readRaw(const QString& path) {
   std::vector<std::int16_t> samples(static_cast<std::size_t>(bytes.size() / 2));
   std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
   return samples;
-}
-
-bool writeRaw(const QString& path, const std::vector<std::int16_t>& samples) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
-  const auto bytes = static_cast<qint64>(samples.size() * 2);
-  return f.write(reinterpret_cast<const char*>(samples.data()), bytes) == bytes;
 }
 
 std::size_t firstSound(const std::vector<std::int16_t>& s) {

@@ -14,10 +14,12 @@ struct CameraLog {
   int previewIntervalMs = 0;
   CameraSettings lastSettings;
   std::vector<std::string> calls;  // "made", "connect", "disconnect", "preview", "destroyed"
+  std::vector<std::string> devices{"/dev/video0", "/dev/video1"};  // what the computer lists now
 };
 
 class FakeCamera : public CameraSource {
  public:
+  // `present`: whether connecting succeeds.
   FakeCamera(CameraLog& log, bool present) : log_(log), present_(present) {
     ++log_.made;
     log_.calls.push_back("made");
@@ -46,7 +48,7 @@ class FakeCamera : public CameraSource {
     log_.previewIntervalMs = intervalMs;
     handler_ = std::move(handler);
   }
-  std::vector<std::string> devices() const override { return {"/dev/video0", "/dev/video1"}; }
+  std::vector<std::string> devices() const override { return log_.devices; }
   std::vector<FrameSize> frameSizes() const override { return {{640, 480}, {320, 240}}; }
 
   // The device delivers a picture (only while connected, as a real one would).

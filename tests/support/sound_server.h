@@ -3,11 +3,12 @@
 // devices of the test's own that come and go as a USB sound interface is plugged in and out,
 // and the devices this process's own streams are on.
 
+#include "tests/support/private_sound_loop.h"
+
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStringList>
 
 #include <cstdlib>
@@ -15,14 +16,6 @@
 namespace mosaic::test {
 
 inline bool soundServerRunning() { return std::getenv("MOSAIC_SOUND_SERVER") != nullptr; }
-
-// Runs pactl on the test server; its standard output, or nothing on failure.
-inline QString pactl(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral("pactl"), args);
-  if (!p.waitForFinished(5000) || p.exitCode() != 0) return {};
-  return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
 
 // A null sink (for playback) or null source (for recording) of the test's own, named after the
 // test process, that the test plugs in and unplugs; unplugged when the object ends. The

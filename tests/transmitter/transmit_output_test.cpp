@@ -75,6 +75,30 @@ TEST(TransmitOutput, StartAfterStopBeginsWithSilenceAgain) {
   EXPECT_EQ(device.played[2].size(), 61440u);
 }
 
+// The level shown is that of the frame on the air: a frame just built waits behind the one
+// playing, so its level shows only once the buffer before it has come back.
+TEST(TransmitOutput, ThePlayingLevelIsThatOfTheFrameOnTheAir) {
+  fakes::FakeAudioOutput device;
+  CountingSource source;
+  TransmitOutput out(device, std::ref(source));
+  EXPECT_FALSE(out.playingLevel().measured());
+  out.startOutput();
+  EXPECT_TRUE(out.playingLevel().measured());
+  EXPECT_EQ(out.playingLevel().peakDbfs, kSilentDbfs);
+  device.finishOldest();  // A comes back with the first frame; B's silence plays
+  EXPECT_EQ(out.playingLevel().peakDbfs, kSilentDbfs);
+  device.finishOldest();  // the first frame plays
+  const SoundLevel first = measureLevel(device.played[2].data(), kFrameSamples);
+  EXPECT_GT(first.peakDbfs, -20.0f);
+  EXPECT_EQ(out.playingLevel().peakDbfs, first.peakDbfs);
+  EXPECT_EQ(out.playingLevel().rmsDbfs, first.rmsDbfs);
+  device.finishOldest();
+  EXPECT_EQ(out.playingLevel().rmsDbfs,
+            measureLevel(device.played[3].data(), kFrameSamples).rmsDbfs);
+  out.stopOutput();
+  EXPECT_FALSE(out.playingLevel().measured());
+}
+
 TEST(TransmitOutput, TheToggleAloneDecidesWhichBufferIsRefilled) {
   // Notifications carry no buffer identity here, just as the device's own names are ignored:
   // two returns in a row still refill A then B.

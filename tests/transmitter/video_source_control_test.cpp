@@ -79,5 +79,92 @@ TEST(VideoSourceControl, TheCameraPausesTheStepsAndTheFileIsFoundAsItWasLeft) {
   EXPECT_FALSE(c.stepTimerRuns());
 }
 
+// "&Camera" with no camera: the file stays the source, stepping as it was, and the window has
+// something to say; the wish for the camera outlives the run unless the operator goes back to
+// a file.
+TEST(VideoSourceControl, WithNoCameraTheFileStaysTheSourceAndTheWindowSaysSo) {
+  VideoSourceControl c;
+  c.fileOpened("/v/clip.avi", 20);
+  c.togglePlayPause();
+  const CameraChoice none = c.chooseCamera({}, "");
+  EXPECT_FALSE(none.available);
+  EXPECT_FALSE(c.state().cameraMode);
+  EXPECT_TRUE(c.stepTimerRuns());
+  EXPECT_TRUE(c.state().cameraWanted);
+  EXPECT_EQ(c.state().cameraNote, "No camera found");
+  EXPECT_EQ(c.fileCaption(), "clip.avi");
+  // The camera the operator chose is named.
+  c.chooseCamera({}, "/dev/video2");
+  EXPECT_EQ(c.state().cameraNote, "No camera found (/dev/video2 is not connected)");
+  c.selectFile();
+  EXPECT_FALSE(c.state().cameraWanted);
+  EXPECT_TRUE(c.state().cameraNote.empty());
+  c.chooseCamera({}, "");
+  c.fileOpened("/v/other.avi", 5);
+  EXPECT_FALSE(c.state().cameraWanted);
+  EXPECT_TRUE(c.state().cameraNote.empty());
+
+  // In camera mode when the camera goes: "&Camera" again returns to the file.
+  EXPECT_TRUE(c.chooseCamera({"/dev/video0"}, "").entering);
+  EXPECT_TRUE(c.state().cameraMode);
+  c.chooseCamera({}, "");
+  EXPECT_FALSE(c.state().cameraMode);
+  EXPECT_EQ(c.state().cameraNote, "No camera found");
+}
+
+TEST(VideoSourceControl, AChosenCameraThatIsMissingIsNamedAndAnotherStandsIn) {
+  VideoSourceControl c;
+  const std::vector<std::string> found{"/dev/video0", "/dev/video1"};
+  CameraChoice choice = c.chooseCamera(found, "/dev/video1");
+  EXPECT_TRUE(choice.available && choice.entering);
+  EXPECT_EQ(c.state().cameraDevice, "/dev/video1");
+  EXPECT_TRUE(c.state().cameraNote.empty());
+  // The chosen one is gone: the first that opens, and the window names the missing one.
+  choice = c.chooseCamera({"/dev/video0"}, "/dev/video1");
+  EXPECT_TRUE(choice.available);
+  EXPECT_FALSE(choice.entering);  // camera mode already
+  EXPECT_EQ(c.state().cameraDevice, "");
+  EXPECT_EQ(c.state().cameraNote,
+            "Camera /dev/video1 not found: showing the first camera that opens");
+  // "Video &source" picks one: nothing more to say.
+  c.cameraDeviceChosen("/dev/video0");
+  EXPECT_EQ(c.state().cameraDevice, "/dev/video0");
+  EXPECT_TRUE(c.state().cameraNote.empty());
+  // Nothing chosen: the first that opens, without a word.
+  VideoSourceControl fresh;
+  fresh.chooseCamera(found, "");
+  EXPECT_EQ(fresh.state().cameraDevice, "");
+  EXPECT_TRUE(fresh.state().cameraNote.empty());
+}
+
+// A camera that lists but sends nothing (it does not open, another program holds it, it was
+// unplugged) is not called live video; its pictures coming back end the silence.
+TEST(VideoSourceControl, ACameraWithoutPicturesIsNotCalledLive) {
+  VideoSourceControl c;
+  EXPECT_FALSE(c.cameraWatch());  // file mode: nothing to watch
+  c.chooseCamera({"/dev/video0"}, "/dev/video0");
+  c.cameraConnecting();
+  EXPECT_EQ(c.cameraCaption(), "Live video");
+  EXPECT_FALSE(c.cameraPicture());
+  EXPECT_FALSE(c.cameraWatch());  // a picture came since the start
+  EXPECT_TRUE(c.cameraWatch());   // none since the last look
+  EXPECT_EQ(c.cameraCaption(), "No camera picture");
+  EXPECT_EQ(c.state().cameraNote,
+            "No picture from camera /dev/video0: is another program using it?");
+  EXPECT_FALSE(c.cameraWatch());  // said once
+  EXPECT_TRUE(c.cameraPicture());
+  EXPECT_EQ(c.cameraCaption(), "Live video");
+  EXPECT_TRUE(c.state().cameraNote.empty());
+  // Reconnecting starts the watch afresh; leaving camera mode ends it.
+  EXPECT_FALSE(c.cameraWatch());
+  EXPECT_TRUE(c.cameraWatch());
+  c.cameraConnecting();
+  EXPECT_EQ(c.cameraCaption(), "Live video");
+  EXPECT_TRUE(c.state().cameraNote.empty());
+  c.selectFile();
+  EXPECT_FALSE(c.cameraWatch());
+  EXPECT_FALSE(c.cameraWatch());
+}
+
 }  // namespace
 }  // namespace mosaic

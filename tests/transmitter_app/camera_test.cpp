@@ -73,6 +73,21 @@ TEST(FfmpegCamera, MissingDevicesDoNotConnect) {
   noDevice.disconnectDriver();  // harmless
 }
 
+// A device that goes away (here a source that ends) no longer counts as connected, and
+// connecting again, as a second "&Camera" does, opens it afresh.
+TEST(FfmpegCamera, ADeviceThatWentAwayIsOpenedAfreshByTheNextConnect) {
+  test::app();
+  FfmpegCamera camera(testSource("testsrc=size=160x120:rate=25:duration=0.4"));
+  ASSERT_TRUE(camera.connectDriver({}));
+  ASSERT_TRUE(test::runUntil([&] { return camera.connected(); }, 5000));
+  EXPECT_TRUE(test::runUntil([&] { return !camera.connected(); }, 5000));
+  ASSERT_TRUE(camera.connectDriver({}));
+  EXPECT_TRUE(test::runUntil([&] { return camera.connected(); }, 5000));
+  int pictures = 0;
+  camera.startPreview(50, [&](const QImage&) { ++pictures; });
+  EXPECT_TRUE(test::runUntil([&] { return pictures > 0; }, 5000));
+}
+
 // A device that does not answer (a pipe nobody writes to yet) is probed on the reader: the
 // window's thread gets its answer at once.
 TEST(FfmpegCamera, ADeviceThatDoesNotAnswerNeverHoldsTheWindow) {

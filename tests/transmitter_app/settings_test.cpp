@@ -15,6 +15,7 @@ class TransmitterSettingsTest : public WindowTest {
 
   // A new window that reads and writes the remembered settings, as the program's does.
   void startWindow() {
+    cameraLog.devices = {"/dev/video0", "/dev/video3", "/dev/video7"};  // those the tests choose
     services.loadSettings = loadUserTransmitterSettings;
     services.saveSettings = saveUserTransmitterSettings;
     WindowTest::SetUp();
@@ -36,7 +37,7 @@ TEST_F(TransmitterSettingsTest, TheNextWindowShowsWhatTheLastOneEndedWith) {
   window->dispatchCommand(kVideoFormatId);
   window->dispatchCommand(kExitId);
 
-  cameraLog = {};
+  cameraLog.connects = 0;
   startWindow();
   EXPECT_EQ(window->videoState().fileName, clip.toStdString());
   EXPECT_EQ(window->videoState().position, 12);

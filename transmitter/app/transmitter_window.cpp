@@ -23,7 +23,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("Colour TV TX (Voxlane+)");
 constexpr int kStepIntervalMs = 1000;
-constexpr int kPreviewIntervalMs = 1110;
 const QRect kPositionBarRect(31, 130, 129, 24);  // [px]
 
 }  // namespace
@@ -50,6 +49,7 @@ TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* pare
   layout->setMenuBar(menuBar_);
   makeFileSource();
   showSource(QImage());
+  createStatusLines();
 
   connect(&stepTimer_, &QTimer::timeout, this, &TransmitterWindow::onStepTimer);
   const QSize clientSize(dialogUnitsToPixelsX(106), dialogUnitsToPixelsY(107));
@@ -181,6 +181,7 @@ void TransmitterWindow::openVideoFile(const QString& path) {
   if (!file_->open(path.toStdString(), error) && services_.reportOpenFailure)
     services_.reportOpenFailure(this, path, QString::fromStdString(error));
   source_.fileOpened(path.toStdString(), file_->length());
+  showCameraNote();
   showFileCaption();
   showFileControls();
 }
@@ -188,6 +189,7 @@ void TransmitterWindow::openVideoFile(const QString& path) {
 void TransmitterWindow::onSelectFile() {
   leaveCameraMode();
   source_.selectFile();
+  showCameraNote();
   showFileCaption();
   showFileControls();
 }
@@ -257,56 +259,6 @@ void TransmitterWindow::seekFile() {
   file_->seek(source_.state().position);
   if (positionBar_) positionBar_->setPosition(source_.state().position);
   if (!source_.state().cameraMode) showSource(file_->picture());
-}
-
-// ---- camera mode ----
-
-void TransmitterWindow::onSelectCamera() {
-  setWindowTitle(QStringLiteral("Live video"));
-  if (source_.selectCamera()) {
-    destroyControl(kPositionBarId);
-    destroyControl(kPlayPauseId);
-    createCameraButtons();
-    camera_ = services_.makeCamera();
-  }
-  showSteppingState();
-  reconnectCamera();
-}
-
-void TransmitterWindow::reconnectCamera() {
-  if (!camera_) return;
-  // With no camera the area keeps showing whatever it showed.
-  camera_->connectDriver(cameraSettings_);
-  camera_->startPreview(kPreviewIntervalMs, [this](const QImage& picture) {
-    if (source_.state().cameraMode) showSource(picture);
-  });
-}
-
-void TransmitterWindow::leaveCameraMode() {
-  if (camera_) camera_->disconnectDriver();
-  camera_.reset();  // a disconnected camera has nothing more to show
-  destroyControl(kVideoSourceId);
-  destroyControl(kVideoFormatId);
-}
-
-void TransmitterWindow::onVideoSource() {
-  if (!camera_ || !services_.chooseDevice) return;
-  const auto device = services_.chooseDevice(this, camera_->devices(), cameraSettings_.device);
-  if (!device) return;
-  cameraSettings_.device = *device;
-  camera_->disconnectDriver();
-  reconnectCamera();
-}
-
-void TransmitterWindow::onVideoFormat() {
-  if (!camera_ || !services_.chooseFrameSize) return;
-  const auto size = services_.chooseFrameSize(this, camera_->frameSizes(),
-                                              {cameraSettings_.width, cameraSettings_.height});
-  if (!size) return;
-  cameraSettings_.width = size->width;
-  cameraSettings_.height = size->height;
-  camera_->disconnectDriver();
-  reconnectCamera();
 }
 
 // ---- controls ----

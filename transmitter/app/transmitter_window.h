@@ -20,10 +20,12 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QMenuBar;
 
 namespace mosaic {
 
+class LevelDisplay;
 class PlayPauseButton;
 class StatusBanner;
 class PositionBar;
@@ -50,6 +52,8 @@ class TransmitterWindow : public QDialog {
   void onPositionScroll(ScrollCode code, int thumbPosition);
   // One tick of the one-second step timer.
   void onStepTimer();
+  // The camera watch: says so when the camera has sent no picture for a while.
+  void onCameraWatch();
   // The picture of the next frame: overlays and grab; the window shows the overlays drawn.
   void grabPicture(GrabBitmap& out);
 
@@ -69,6 +73,9 @@ class TransmitterWindow : public QDialog {
   // The playback device's state, and what the window says about it (null before run()).
   SoundKeeper* soundKeeper() { return soundKeeper_.get(); }
   StatusBanner* statusBanner() const { return banner_; }
+  // The level of the frame on the air, and what the window says about the camera.
+  LevelDisplay* outputLevel() const { return outputLevel_; }
+  QLabel* cameraNote() const { return cameraNote_; }
 
  protected:
   // Escape does not end the transmission; only "Exit" and the close box do.
@@ -121,8 +128,14 @@ class TransmitterWindow : public QDialog {
   void onFileChanged();
   // Shows the remembered frame of the file opened at start-up, if the file has it.
   void showRememberedPosition(int position);
+  // The caption and note of camera mode, as the source says.
+  void showCameraState();
   // Connects the camera with the operator's settings and starts its preview.
   void reconnectCamera();
+  // The output level below the controls and the camera's note line below it.
+  void createStatusLines();
+  // The source's note about the camera; the window grows by the line while there is one.
+  void showCameraNote();
   // Closes the sources, stops the timer and the sound output; runs once.
   void shutDown();
 
@@ -143,6 +156,9 @@ class TransmitterWindow : public QDialog {
   ComposedVideoArea area_;
   std::unique_ptr<TransmitOutput> output_;
   StatusBanner* banner_ = nullptr;  // what is wrong with the sound output
+  LevelDisplay* outputLevel_ = nullptr;
+  QLabel* cameraNote_ = nullptr;
+  QTimer* cameraWatch_ = nullptr;  // made with the first camera
   std::unique_ptr<SoundKeeper> soundKeeper_;
   bool shutDown_ = false;
   std::optional<int> positionOnOpen_;  // remembered frame, for a file still being opened

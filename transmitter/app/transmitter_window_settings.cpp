@@ -37,7 +37,8 @@ TransmitterSettings TransmitterWindow::currentSettings() const {
     now.videoFile = QString::fromStdString(state.fileName);
     now.position = state.position;
   }
-  now.cameraMode = state.cameraMode;
+  // Asked for but absent this time: tried again at the next start, not forgotten.
+  now.cameraMode = state.cameraMode || state.cameraWanted;
   now.crawlOn = crawl_.crawlOn;
   if (!cameraSettings_.device.empty()) now.cameraDevice = cameraSettings_.device;
   if (cameraSettings_.width > 0 && cameraSettings_.height > 0)

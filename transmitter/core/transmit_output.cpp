@@ -14,6 +14,7 @@ void TransmitOutput::startOutput() {
   if (!open_) return;
   bufferA_.fill(0);
   bufferB_.fill(0);
+  levels_[0] = levels_[1] = measureLevel(bufferA_.data(), kFrameSamples);
   device_.write(bufferA_.data(), kFrameSamples);
   device_.write(bufferB_.data(), kFrameSamples);
 }
@@ -22,10 +23,12 @@ void TransmitOutput::onOutputDone() {
   if (!open_) return;
   if (nextBuffer_ == 0) {
     buildFrame(bufferA_.data());
+    levels_[0] = measureLevel(bufferA_.data(), kFrameSamples);
     device_.write(bufferA_.data(), kFrameSamples);
     nextBuffer_ = 1;
   } else {
     buildFrame(bufferB_.data());
+    levels_[1] = measureLevel(bufferB_.data(), kFrameSamples);
     device_.write(bufferB_.data(), kFrameSamples);
     nextBuffer_ = 0;
   }

@@ -2,6 +2,7 @@
 // Keeps the sound device supplied with frames back to back: two frame buffers, A and B; while
 // one plays, the other has just come back and is refilled with a fresh frame.
 
+#include "signal/sound_level.h"
 #include "signal/timing.h"
 #include "transmitter/core/audio_output.h"
 #include "transmitter/core/transmit_chain.h"
@@ -38,6 +39,9 @@ class TransmitOutput {
   const std::int16_t* bufferB() const { return bufferB_.data(); }
   // The picture of the most recent frame.
   const PicturePlanes& lastPicture() const { return chain_.planes(); }
+  // The level of the frame on the air now: the buffer queued before the one last refilled.
+  // Nothing is measured while the device is closed.
+  SoundLevel playingLevel() const { return open_ ? levels_[nextBuffer_] : SoundLevel{}; }
 
  private:
   AudioOutput& device_;
@@ -45,6 +49,7 @@ class TransmitOutput {
   TransmitChain chain_;
   std::array<std::int16_t, kFrameSamples> bufferA_{};
   std::array<std::int16_t, kFrameSamples> bufferB_{};
+  std::array<SoundLevel, 2> levels_{};  // of buffers A and B as queued last
   int nextBuffer_ = 0;
   bool open_ = false;
 };
