@@ -89,7 +89,12 @@ bool SoundKeeper::openDevice() {
 }
 
 bool SoundKeeper::openDevice(const std::string& id) {
-  if (devices_.use) devices_.use(id);
+  // Without a choice ever made the device is never named, so a device named beforehand by
+  // whoever made it stays as it was.
+  if (id != named_ && devices_.use) {
+    devices_.use(id);
+    named_ = id;
+  }
   if (!actions_.open || !actions_.open()) return false;
   inUse_ = id;
   return true;

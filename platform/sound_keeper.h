@@ -69,6 +69,7 @@ class SoundKeeper : public QObject {
   std::string linkStatus_;
   std::string shown_;
   std::string inUse_;
+  std::string named_;  // the device last named to the device object
   QTimer retryTimer_;
   QMediaDevices* mediaDevices_ = nullptr;
 };

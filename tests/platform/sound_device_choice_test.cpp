@@ -120,8 +120,9 @@ struct FakeSound {
 TEST(SoundKeeperChoice, NoChoiceOpensTheDefaultAsAlways) {
   FakeSound sound;
   sound.listed = kWithRadio;
+  sound.named = kSpeakers.id;  // as its owner named it (a test's private device)
   sound.keeper.start();
-  EXPECT_EQ(sound.open, "");
+  EXPECT_EQ(sound.open, kSpeakers.id) << "no choice: the device object is left as it was";
   EXPECT_TRUE(sound.shown.empty());
   sound.keeper.retry();  // the device list changed
   EXPECT_EQ(sound.opens, 1) << "a running default stream is left alone";
