@@ -56,10 +56,6 @@ std::optional<QAudioDevice> defaultDeviceFor(SoundDirection direction, const QAu
   return device;
 }
 
-}  // namespace mosaic
-
-namespace mosaic {
-
 namespace {
 
 QList<QAudioDevice> allListedDevices() {
@@ -98,8 +94,8 @@ std::optional<QAudioDevice> chosenDeviceFor(SoundDirection direction, const std:
   const QByteArray wanted = QByteArray::fromStdString(id);
   for (const QAudioDevice& device : allListedDevices()) {
     if (device.id() != wanted) continue;
-    // Asked first: a stream that the server refuses is never answered to the desktop's sound
-    // layer, which would wait for it for good.
+    // The server is asked first: the desktop's sound layer waits for good on a stream that the
+    // server refuses.
     if (soundServerOpens(direction, format.sampleRate(), {id}).front()) return device;
     break;
   }

@@ -27,10 +27,6 @@ void anchorSoundServerConnection(const QAudioFormat& format);
 // after one line on standard error saying why the program stays silent.
 std::optional<QAudioDevice> defaultDeviceFor(SoundDirection direction, const QAudioFormat& format);
 
-}  // namespace mosaic
-
-namespace mosaic {
-
 // Every device the desktop lists, outputs and inputs alike (some systems list a device the
 // wrong way round), each once.
 std::vector<SoundDeviceName> listedSoundDevices();

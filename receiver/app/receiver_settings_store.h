@@ -1,6 +1,6 @@
 #pragma once
 // What the receiver remembers from one run to the next: the positions of its sliders, its check
-// boxes, the noise filter's strength, the screen size, the folder of the last movie file, and
+// boxes, the noise filter's strength, the screen size, the folder of the last movie file,
 // whether the tuning follows the signal and its display is shown, and the chosen sound input.
 // Reading checks every value on its own; whatever is missing or unusable stays unset, and the
 // window keeps its start value for it.

@@ -1,7 +1,7 @@
 #pragma once
 // What the transmitter remembers from one run to the next: the last video file and the frame it
-// showed, whether the camera was the source, the crawl switch, and the camera with its frame
-// size, and the chosen sound output. Reading checks every value on its own; whatever is missing or
+// showed, whether the camera was the source, the crawl switch, the camera with its frame size,
+// and the chosen sound output. Reading checks every value on its own; whatever is missing or
 // unusable stays unset, and the window keeps its start value for it.
 
 #include "media/camera_source.h"
