@@ -1,5 +1,5 @@
-// Which device a program opens when the operator has chosen one, on made-up device lists: the
-// decision alone, then the keeper that carries it out with a fake device.
+// Which device a program opens when the operator has chosen one, on made-up device lists and a
+// fake device.
 
 #include "platform/sound_device_choice.h"
 #include "platform/sound_keeper.h"
@@ -19,48 +19,6 @@ const SoundDeviceName kSpeakers{"alsa_output.pci-speakers", "Built-in Audio"};
 const std::vector<SoundDeviceName> kWithRadio{kSpeakers, kRadio};
 const std::vector<SoundDeviceName> kWithoutRadio{kSpeakers};
 
-TEST(SoundDeviceChoice, WithoutAChoiceTheDefaultIsOpenedAndNothingIsSaid) {
-  SoundDeviceChoice choice("sound output");
-  EXPECT_EQ(choice.deviceToOpen(kWithRadio), "");
-  choice.opened("", kWithRadio);
-  EXPECT_FALSE(choice.standingIn());
-  EXPECT_EQ(choice.note(), "");
-  EXPECT_FALSE(choice.listChanged(kWithRadio));
-  choice.choose(SoundDeviceName{"", "nothing"});  // an empty id is no choice
-  EXPECT_FALSE(choice.chosen());
-}
-
-TEST(SoundDeviceChoice, AbsentChoiceGivesTheDefaultWithANoteAndIsTakenWhenItAppears) {
-  SoundDeviceChoice choice("sound output");
-  choice.choose(kRadio);
-  EXPECT_EQ(choice.deviceToOpen(kWithoutRadio), "");
-  choice.opened("", kWithoutRadio);
-  EXPECT_TRUE(choice.standingIn());
-  EXPECT_EQ(choice.note(),
-            "The chosen sound output \"USB Audio CODEC\" is not there; the system default is used "
-            "until it returns.");
-  EXPECT_FALSE(choice.listChanged(kWithoutRadio));
-  EXPECT_TRUE(choice.listChanged(kWithRadio)) << "back: the stream moves to it";
-  EXPECT_EQ(choice.deviceToOpen(kWithRadio), kRadio.id);
-  choice.opened(kRadio.id, kWithRadio);
-  EXPECT_EQ(choice.note(), "");
-  EXPECT_FALSE(choice.listChanged(kWithRadio)) << "on it already";
-  EXPECT_EQ(choice.chosen(), kRadio) << "the choice outlived the absence";
-}
-
-TEST(SoundDeviceChoice, ChosenDeviceGoingAwayInUseIsNoticedFromTheList) {
-  // Its stream may die, or the sound server may move it by itself, without a loss reported yet.
-  SoundDeviceChoice choice("sound input");
-  choice.choose(kRadio);
-  choice.opened(kRadio.id, kWithRadio);
-  EXPECT_TRUE(choice.listChanged(kWithoutRadio)) << "over to the default now";
-  EXPECT_EQ(choice.deviceToOpen(kWithoutRadio), "");
-  choice.opened("", kWithoutRadio);
-  EXPECT_FALSE(choice.listChanged(kWithoutRadio)) << "once only";
-  EXPECT_NE(choice.note().find("\"USB Audio CODEC\" is not there"), std::string::npos);
-  EXPECT_TRUE(choice.listChanged(kWithRadio));
-}
-
 TEST(SoundDeviceChoice, DeviceNamedAnewIsFoundByItsDescriptionIfThatIsUnique) {
   SoundDeviceChoice choice("sound output");
   choice.choose(kRadio);
@@ -69,19 +27,6 @@ TEST(SoundDeviceChoice, DeviceNamedAnewIsFoundByItsDescriptionIfThatIsUnique) {
   const SoundDeviceName twin{"alsa_output.usb-radio-02", "USB Audio CODEC"};
   EXPECT_EQ(choice.deviceToOpen({renamed, twin}), "") << "two alike: neither is taken";
   EXPECT_EQ(choice.deviceToOpen({renamed, twin, kRadio}), kRadio.id) << "the id comes first";
-}
-
-TEST(SoundDeviceChoice, ListedDeviceThatWillNotOpenIsNotRetriedUntilItHasBeenAway) {
-  SoundDeviceChoice choice("sound output");
-  choice.choose(kRadio);
-  choice.refused();
-  choice.opened("", kWithRadio);
-  EXPECT_EQ(choice.note(),
-            "The chosen sound output \"USB Audio CODEC\" cannot be opened; the system default is "
-            "used meanwhile.");
-  EXPECT_FALSE(choice.listChanged(kWithRadio)) << "no move every few seconds to a refusing device";
-  EXPECT_FALSE(choice.listChanged(kWithoutRadio));
-  EXPECT_TRUE(choice.listChanged(kWithRadio)) << "plugged in again: tried again";
 }
 
 // The keeper with a fake device: a list that the test changes, and an opening that succeeds on
@@ -126,6 +71,8 @@ TEST(SoundKeeperChoice, NoChoiceOpensTheDefaultAsAlways) {
   EXPECT_TRUE(sound.shown.empty());
   sound.keeper.retry();  // the device list changed
   EXPECT_EQ(sound.opens, 1) << "a running default stream is left alone";
+  sound.keeper.choose(SoundDeviceName{"", "nothing"});  // an empty id is no choice
+  EXPECT_FALSE(sound.keeper.chosen());
 }
 
 TEST(SoundKeeperChoice, ChosenDeviceAbsentAtStartThenAppearing) {
@@ -181,23 +128,6 @@ TEST(SoundKeeperChoice, ChosenDeviceLeavingTheListMovesToTheDefaultBeforeAnyLoss
   EXPECT_NE(sound.banner().find("is not there"), std::string::npos);
 }
 
-TEST(SoundKeeperChoice, ServerAwayAndBackReopensTheChosenDevice) {
-  FakeSound sound;
-  sound.listed = kWithRadio;
-  sound.keeper.choose(kRadio);
-  sound.keeper.start();
-  sound.serverUp = false;
-  sound.listed.clear();
-  sound.keeper.lost("the playback stream stopped");
-  sound.keeper.retry();
-  EXPECT_FALSE(sound.keeper.link().live());
-  sound.serverUp = true;
-  sound.listed = kWithRadio;
-  sound.keeper.retry();
-  EXPECT_EQ(sound.open, kRadio.id);
-  EXPECT_EQ(sound.banner(), "");
-}
-
 TEST(SoundKeeperChoice, OperatorsChoiceMovesTheRunningStreamAtOnceButNotToWhereItIs) {
   FakeSound sound;
   sound.listed = kWithRadio;
@@ -222,6 +152,12 @@ TEST(SoundKeeperChoice, ListedDeviceThatRefusesLeavesTheDefaultWithANote) {
   EXPECT_NE(sound.banner().find("cannot be opened"), std::string::npos);
   sound.keeper.retry();
   EXPECT_EQ(sound.opens, 1) << "not tried again while it is listed";
+  sound.listed = kWithoutRadio;
+  sound.keeper.retry();
+  sound.refused.clear();
+  sound.listed = kWithRadio;
+  sound.keeper.retry();
+  EXPECT_EQ(sound.open, kRadio.id) << "plugged in again: tried again";
 }
 
 }  // namespace

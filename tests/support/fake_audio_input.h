@@ -21,7 +21,7 @@ class FakeAudioInput : public AudioInput {
 
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override {
     calls.push_back("open");
-    if (failOpen || std::count(refused.begin(), refused.end(), device) > 0) return false;
+    if (failOpen) return false;
     openRateHz = sampleRateHz;
     onFilled_ = std::move(onBufferFilled);
     opened = true;
@@ -71,8 +71,7 @@ class FakeAudioInput : public AudioInput {
   bool opened = false;
   bool started = false;
   int openRateHz = 0;
-  std::string device;                // named by useDevice(); empty: the default
-  std::vector<std::string> refused;  // devices that do not open
+  std::string device;  // named by useDevice(); empty: the default
   std::deque<Queued> queued;
   std::vector<std::string> calls;
 

@@ -4,7 +4,6 @@
 
 #include "transmitter/core/audio_output.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -22,12 +21,11 @@ class FakeAudioOutput : public AudioOutput {
   std::vector<std::vector<std::int16_t>> played;  // copies of the buffers in the order queued
   std::vector<std::string> calls;                 // "open", "write", "reset", "close"
   std::string device;                             // named by useDevice(); empty: the default
-  std::vector<std::string> refused;               // devices that do not open
 
   bool open(int rateHz, BufferDone onBufferDone) override {
     calls.push_back("open");
     ++openCount;
-    if (!available || std::count(refused.begin(), refused.end(), device) > 0) return false;
+    if (!available) return false;
     sampleRateHz = rateHz;
     done_ = std::move(onBufferDone);
     return true;
