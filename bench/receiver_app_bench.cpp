@@ -59,7 +59,7 @@ void BM_SpecifiedView(benchmark::State& state) {
   }
   state.SetLabel(size == ScreenSize::Small ? "small" : "large");
 }
-BENCHMARK(BM_SpecifiedView)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpecifiedView)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 void BM_AlignedView(benchmark::State& state) {
   app();
@@ -79,7 +79,9 @@ BENCHMARK(BM_AlignedView)
     ->Args({200, 160})
     ->Args({600, 460})
     ->Args({1500, 1050})
+    ->Args({1920, 1200})
     ->Args({3400, 2100})
+    ->MeasureProcessCPUTime()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QEvent>
+#include <QFileDialog>
 #include <QWidget>
 
 #include <algorithm>
@@ -17,6 +18,9 @@ AlignedPictures::AlignedPictures(QWidget* client, std::function<void(const QStri
       client_(client),
       report_(std::move(report)),
       view_(new AlignedView(client)),
+      chooseFolder_([](QWidget* parent, const QString& folder) {
+        return QFileDialog::getExistingDirectory(parent, QStringLiteral("Pictures folder"), folder);
+      }),
       folder_(defaultPictureFolder()) {
   view_->hide();
   client_->installEventFilter(this);
@@ -31,8 +35,12 @@ void AlignedPictures::newBuffer(const ReceiveChain& chain, const TuningEstimate&
                                 const DemodSettings& demod) {
   view_->newBuffer(chain, estimate, demod);
   estimate_ = estimate;
+  // Over the whole history, which holds the frame that is shown.
+  const double snrDb = snr_.measure(chain.history().samples).snrDb;
+  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snrDb);
   // Every buffer brings a new complete frame once the boundary is known.
-  if (autoSave_ && !view_->frame().isNull() && worthAutoSaving(estimate)) save(estimate);
+  if (autoSave_ && !view_->frame().isNull() && worthAutoSaving(estimate, snrDb, autoSaveSnrDb_))
+    save(estimate);
 }
 
 void AlignedPictures::setShown(bool shown) {
@@ -53,35 +61,108 @@ void AlignedPictures::setShown(bool shown) {
 bool AlignedPictures::shown() const { return view_->isVisibleTo(client_); }
 
 bool AlignedPictures::saveNow() {
-  autoSaveFailed_ = false;  // a failure now is reported whatever happened before
+  reported_ = false;  // a failure now is reported whatever happened before
+  if (view_->frame().isNull()) {
+    if (report_)
+      report_(QStringLiteral("There is no aligned picture yet: no frame boundary has been found."));
+    return false;
+  }
   return save(estimate_);
 }
 
 bool AlignedPictures::save(const TuningEstimate& estimate) {
-  QString error;
-  const PictureDetails details{QDateTime::currentDateTimeUtc(), estimate};
-  const QString path = savePicture(view_->frame(), folder_, details, error);
-  if (path.isEmpty()) {
-    if (!autoSaveFailed_ && report_) report_(error);
-    autoSaveFailed_ = true;
-    return false;
+  waiting_.push_back(
+      {view_->frame(), {QDateTime::currentDateTimeUtc(), estimate, signalToNoise().snrDb}});
+  if (waiting_.size() > kMostWaiting) {
+    waiting_.pop_front();
+    ++dropped_;
   }
-  lastSaved_ = path;
-  autoSaveFailed_ = false;
-  if (gallery_ && gallery_->isVisible()) gallery_->refresh();
+  return writeWaiting();
+}
+
+bool AlignedPictures::writeWaiting() {
+  const bool any = !waiting_.empty();
+  while (!waiting_.empty()) {
+    QString error;
+    const QString path =
+        savePicture(waiting_.front().picture, folder_, waiting_.front().details, error);
+    if (path.isEmpty()) {
+      QString problem = error;
+      problem += waiting_.size() == 1
+                     ? QStringLiteral("\nThe picture waits in memory")
+                     : QStringLiteral("\n%1 pictures wait in memory").arg(waiting_.size());
+      problem += QStringLiteral(
+          " until the folder can take them or another is chosen with "
+          "\"Change folder...\" in \"Received pictures\".");
+      if (dropped_ > 0)
+        problem += QStringLiteral(" %1 older ones were given up for room.").arg(dropped_);
+      showProblem(problem);
+      return false;
+    }
+    lastSaved_ = path;
+    waiting_.pop_front();
+  }
+  showProblem(QString());
+  if (any && gallery_ && gallery_->isVisible()) gallery_->refresh();
   return true;
 }
 
+void AlignedPictures::showProblem(const QString& problem) {
+  problem_ = problem;
+  if (gallery_) gallery_->showProblem(problem_);
+  if (problem_.isEmpty()) {
+    reported_ = false;
+  } else if (!reported_) {
+    reported_ = true;
+    if (report_) report_(problem_);
+  }
+}
+
 void AlignedPictures::showReceivedPictures() {
-  if (!gallery_) gallery_ = new ReceivedPicturesWindow();
+  if (!gallery_) {
+    gallery_ = new ReceivedPicturesWindow();
+    connect(gallery_, &ReceivedPicturesWindow::changeFolderClicked, this,
+            &AlignedPictures::chooseFolder);
+    connect(gallery_, &ReceivedPicturesWindow::thresholdChanged, this,
+            [this](int snrDb) { autoSaveSnrDb_ = snrDb; });
+  }
   gallery_->setFolder(folder_);
+  gallery_->setThreshold(autoSaveSnrDb_);
+  gallery_->showProblem(problem_);
+  if (snr_.latest().signalPower > 0.0 || snr_.latest().noisePower > 0.0)
+    gallery_->showSignal(snr_.latest().snrDb);
   gallery_->show();
   gallery_->raise();
+}
+
+void AlignedPictures::setAutoSaveSnrDb(int snrDb) {
+  autoSaveSnrDb_ = std::clamp(snrDb, kLowestAutoSaveSnrDb, kHighestAutoSaveSnrDb);
+  if (gallery_) gallery_->setThreshold(autoSaveSnrDb_);
 }
 
 void AlignedPictures::setFolder(const QString& folder) {
   folder_ = folder;
   if (gallery_) gallery_->setFolder(folder_);
+}
+
+std::optional<QString> AlignedPictures::chosenFolder() const {
+  if (folder_ == defaultPictureFolder()) return std::nullopt;
+  return folder_;
+}
+
+void AlignedPictures::chooseFolder() {
+  QWidget* parent = gallery_ ? static_cast<QWidget*>(gallery_) : client_->window();
+  const QString chosen = chooseFolder_ ? chooseFolder_(parent, folder_) : QString();
+  if (chosen.isEmpty()) return;  // cancelled
+  if (const QString problem = pictureFolderProblem(chosen); !problem.isEmpty()) {
+    // Said in the window only: the user is looking at it.
+    problem_ = problem + QStringLiteral("\nPictures still go to %1.").arg(folder_);
+    if (gallery_) gallery_->showProblem(problem_);
+    return;
+  }
+  setFolder(chosen);
+  reported_ = false;
+  writeWaiting();
 }
 
 bool AlignedPictures::eventFilter(QObject* watched, QEvent* event) {

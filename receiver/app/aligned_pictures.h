@@ -1,18 +1,24 @@
 #pragma once
 // The receiver window's aligned frames: the aligned view beside the controls, "Save picture",
 // "Auto-save" and the "Received pictures" window. The window forwards each buffer and the
-// commands; this keeps the rest.
+// commands; this keeps the rest: the signal-to-noise estimate that auto-save goes by, the
+// pictures folder, and the pictures that could not be written yet.
 
 #include "receiver/app/received_pictures_window.h"
+#include "receiver/app/saved_pictures.h"
 #include "receiver/core/demodulation/demod_settings.h"
+#include "receiver/core/quality/signal_to_noise.h"
 #include "receiver/core/receive_chain.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <deque>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -23,6 +29,11 @@ class AlignedView;
 class AlignedPictures : public QObject {
   Q_OBJECT
  public:
+  // Asks the user for a folder, starting at `folder`; empty when cancelled.
+  using FolderChooser = std::function<QString(QWidget* parent, const QString& folder)>;
+  // Pictures kept in memory while none can be written: about two minutes of frames.
+  static constexpr std::size_t kMostWaiting = 100;
+
   // The view goes into `client`, right of everything else in it; `report` shows a problem the
   // user can act on in the window.
   AlignedPictures(QWidget* client, std::function<void(const QString&)> report);
@@ -38,35 +49,65 @@ class AlignedPictures : public QObject {
   // Where the view starts: right of every other widget of the client area [pixels].
   int viewLeft() const;
   // Writes the current aligned frame into the folder; false (reported) when there is none or
-  // it cannot be written.
+  // it cannot be written, in which case it waits in memory for a folder that takes it.
   bool saveNow();
   void setAutoSave(bool on) { autoSave_ = on; }
   bool autoSave() const { return autoSave_; }
+  // The signal-to-noise ratio [dB in 3000 Hz] a frame needs to be saved automatically.
+  void setAutoSaveSnrDb(int snrDb);
+  int autoSaveSnrDb() const { return autoSaveSnrDb_; }
+  const SignalToNoise& signalToNoise() const { return snr_.latest(); }
   void showReceivedPictures();
 
+  // The folder pictures go to, as remembered or set by a test; not checked until a picture is
+  // written.
   void setFolder(const QString& folder);
   const QString& folder() const { return folder_; }
+  // The folder when the user chose one other than the default.
+  std::optional<QString> chosenFolder() const;
+  // Asks the user for another folder and takes it when pictures can be written there (the
+  // waiting ones go there at once); otherwise says why and keeps the folder it had.
+  void chooseFolder();
+  void setFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
+
   AlignedView* view() const { return view_; }
   ReceivedPicturesWindow* receivedPicturesWindow() const { return gallery_; }
   // The path of the latest picture written, manually or automatically.
   const QString& lastSaved() const { return lastSaved_; }
+  // Pictures not written yet, oldest first; and how many were given up for room.
+  std::size_t waitingPictures() const { return waiting_.size(); }
+  int droppedPictures() const { return dropped_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  struct Waiting {
+    QImage picture;
+    PictureDetails details;
+  };
+  // Keeps the current frame to write, then writes every waiting picture in order.
   bool save(const TuningEstimate& estimate);
+  // Writes the waiting pictures; false at the first that cannot be written.
+  bool writeWaiting();
+  void showProblem(const QString& problem);
   void placeView();
 
   QWidget* client_;
   std::function<void(const QString&)> report_;
   AlignedView* view_;
   QPointer<ReceivedPicturesWindow> gallery_;
+  FolderChooser chooseFolder_;
   QString folder_;
   QString lastSaved_;
+  QString problem_;  // what keeps pictures from being written; empty: nothing
   TuningEstimate estimate_;
+  SnrMeter snr_;
+  std::deque<Waiting> waiting_;
+  int dropped_ = 0;
+  int autoSaveSnrDb_ = kDefaultAutoSaveSnrDb;
   bool autoSave_ = false;
-  bool autoSaveFailed_ = false;  // reported once, not for every frame
+  bool reported_ = false;  // the problem was reported once, not for every frame
 };
 
 }  // namespace mosaic

@@ -19,6 +19,9 @@ void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& est
   alignFrame(chain.bitmap(), alignment_.frameStart(), demod.windowOffsets, kAlignedViewScale,
              picture_);
   frame_ = alignedImage(picture_);
+  // The painter's smooth scaling has its fast path for 32-bit pixels: at 1920 x 1200 it costs
+  // about a quarter less than from the frame's 24-bit ones.
+  shown_ = frame_.convertToFormat(QImage::Format_RGB32);
   if (isVisible()) repaint();  // drawn now, as part of the buffer's handling
   emit frameAligned();
 }
@@ -26,6 +29,7 @@ void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& est
 void AlignedView::reset() {
   alignment_.reset();
   frame_ = QImage();
+  shown_ = QImage();
   update();
 }
 
@@ -54,7 +58,7 @@ void AlignedView::paintEvent(QPaintEvent*) {
       QRect(target.right() + 1, target.top(), width() - target.right() - 1, target.height()),
       Qt::black);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(target, frame_);
+  painter.drawImage(target, shown_);
 }
 
 }  // namespace mosaic

@@ -48,6 +48,7 @@ class AlignedView : public QWidget {
   FrameAlignment alignment_;
   AlignedPicture picture_;
   QImage frame_;
+  QImage shown_;  // the same in the form that is cheapest to draw
 };
 
 }  // namespace mosaic

@@ -1,12 +1,16 @@
 #pragma once
-// "Received pictures": the saved pictures as thumbnails, newest first, and a button that opens
-// their folder in the desktop's file manager.
+// "Received pictures": the saved pictures as thumbnails, newest first; the folder they go to,
+// which the user may change, and a button that opens it in the desktop's file manager; the
+// signal-to-noise ratio from which auto-save keeps a frame, beside the ratio now; and what keeps
+// pictures from being written, while it lasts.
 
 #include <QString>
 #include <QWidget>
 
+class QLabel;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 
 namespace mosaic {
 
@@ -18,14 +22,33 @@ class ReceivedPicturesWindow : public QWidget {
   void setFolder(const QString& folder);
   // Reads the folder again (after a picture was saved).
   void refresh();
+  // The auto-save threshold shown [dB]; changing it by hand emits `thresholdChanged`.
+  void setThreshold(int snrDb);
+  // The latest estimate of the signal-to-noise ratio [dB in 3000 Hz].
+  void showSignal(double snrDb);
+  // A problem the user can act on; an empty text clears it.
+  void showProblem(const QString& text);
 
   QListWidget* list() const { return list_; }
   QPushButton* openFolderButton() const { return openFolder_; }
+  QPushButton* changeFolderButton() const { return changeFolder_; }
+  QLabel* folderLabel() const { return folderLabel_; }
+  QLabel* problemLabel() const { return problem_; }
+  QSpinBox* thresholdBox() const { return threshold_; }
+
+ signals:
+  void changeFolderClicked();
+  void thresholdChanged(int snrDb);
 
  private:
   QString folder_;
   QListWidget* list_;
+  QLabel* folderLabel_;
+  QPushButton* changeFolder_;
   QPushButton* openFolder_;
+  QSpinBox* threshold_;
+  QLabel* signal_;
+  QLabel* problem_;
 };
 
 }  // namespace mosaic

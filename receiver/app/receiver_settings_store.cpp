@@ -2,8 +2,10 @@
 
 #include "platform/remembered_values.h"
 #include "receiver/app/control_ids.h"
+#include "receiver/app/saved_pictures.h"
 #include "receiver/app/slider_settings.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <array>
@@ -42,6 +44,8 @@ const char* const kAutoTuneKey = "tuning/autoTune";
 const char* const kTuningDisplayKey = "tuning/displayShown";
 const char* const kAlignedViewKey = "picture/alignedView";
 const char* const kAutoSaveKey = "pictures/autoSave";
+const char* const kPictureFolderKey = "pictures/folder";
+const char* const kAutoSaveSnrKey = "pictures/autoSaveSnrDb";
 
 void writeOptional(QSettings& settings, const char* name, const std::optional<bool>& value) {
   if (value)
@@ -80,6 +84,13 @@ ReceiverSettings readReceiverSettings(const QSettings& settings) {
   values.tuningDisplayShown = readBool(settings, key(kTuningDisplayKey));
   values.alignedView = readBool(settings, key(kAlignedViewKey));
   values.autoSave = readBool(settings, key(kAutoSaveKey));
+  if (const auto folder = readText(settings, key(kPictureFolderKey))) {
+    const QFileInfo info(*folder);
+    if (!folder->isEmpty() && QDir::isAbsolutePath(*folder) && (!info.exists() || info.isDir()))
+      values.pictureFolder = QDir::cleanPath(*folder);
+  }
+  values.autoSaveSnrDb =
+      readInt(settings, key(kAutoSaveSnrKey), kLowestAutoSaveSnrDb, kHighestAutoSaveSnrDb);
   values.soundDevice = readSoundDevice(settings);
   return values;
 }
@@ -117,6 +128,14 @@ void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) 
   writeOptional(settings, kTuningDisplayKey, values.tuningDisplayShown);
   writeOptional(settings, kAlignedViewKey, values.alignedView);
   writeOptional(settings, kAutoSaveKey, values.autoSave);
+  if (values.pictureFolder)
+    settings.setValue(key(kPictureFolderKey), *values.pictureFolder);
+  else
+    settings.remove(key(kPictureFolderKey));
+  if (values.autoSaveSnrDb)
+    settings.setValue(key(kAutoSaveSnrKey), *values.autoSaveSnrDb);
+  else
+    settings.remove(key(kAutoSaveSnrKey));
   writeSoundDevice(settings, values.soundDevice);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // What the receiver remembers from one run to the next: the positions of its sliders, its check
-// boxes, the noise filter's strength, the screen size, the folder of the last movie file,
-// whether the tuning follows the signal and its display is shown, and the chosen sound input.
+// boxes, the noise filter's strength, the screen size, the folder of the last movie file, and
+// whether the tuning follows the signal and its display is shown; the aligned view, auto-save,
+// its threshold, the pictures folder and the chosen sound input.
 // Reading checks every value on its own; whatever is missing or unusable stays unset, and the
 // window keeps its start value for it.
 
@@ -24,8 +25,12 @@ struct ReceiverSettings {
   std::optional<QString> movieFolder;  // an existing folder
   std::optional<bool> autoTune;        // the tuning follows the signal's estimate
   std::optional<bool> tuningDisplayShown;
-  std::optional<bool> alignedView;             // the frame as it was sent, beside the controls
-  std::optional<bool> autoSave;                // every good received frame saved as a picture
+  std::optional<bool> alignedView;  // the frame as it was sent, beside the controls
+  std::optional<bool> autoSave;     // every good received frame saved as a picture
+  // The folder of saved pictures, when the user chose one: a full path that is not a file (it
+  // may be missing for now, such as on a drive not plugged in; saving says so then).
+  std::optional<QString> pictureFolder;
+  std::optional<int> autoSaveSnrDb;            // [dB] kLowestAutoSaveSnrDb..kHighestAutoSaveSnrDb
   std::optional<SoundDeviceName> soundDevice;  // the chosen input; nothing: the default
 };
 

@@ -33,6 +33,8 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
   if (remembered.alignedView) showAlignedView(*remembered.alignedView);
   if (remembered.autoSave && *remembered.autoSave != aligned_->autoSave())
     dispatchCommand(kAutoSaveId);
+  if (remembered.pictureFolder) aligned_->setFolder(*remembered.pictureFolder);
+  if (remembered.autoSaveSnrDb) aligned_->setAutoSaveSnrDb(*remembered.autoSaveSnrDb);
 }
 
 ReceiverSettings ReceiverWindow::currentSettings() const {
@@ -46,6 +48,8 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
   now.alignedView = aligned_->shown();
   now.autoSave = aligned_->autoSave();
+  now.pictureFolder = aligned_->chosenFolder();
+  now.autoSaveSnrDb = aligned_->autoSaveSnrDb();
   // The choice, not the device in use: a device that is away now is still the one wanted.
   now.soundDevice = soundKeeper_->chosen();
   return now;

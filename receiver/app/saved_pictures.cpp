@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <utility>
@@ -25,10 +26,14 @@ QString pictureFileName(const QDateTime& utc) {
 
 void addPictureDetails(QImage& image, const PictureDetails& details) {
   image.setText(QStringLiteral("Received"), details.receivedUtc.toUTC().toString(Qt::ISODate));
-  image.setText(QStringLiteral("Tuning"), QString::asprintf("%+.2f Hz", details.tuning.offsetHz));
-  image.setText(QStringLiteral("Clock"),
-                details.tuning.locked ? QString::asprintf("%+.0f ppm", details.tuning.clockPpm)
-                                      : QStringLiteral("unknown"));
+  const QString unknown = QStringLiteral("unknown");
+  image.setText(
+      QStringLiteral("Tuning"),
+      details.tuning.valid ? QString::asprintf("%+.2f Hz", details.tuning.offsetHz) : unknown);
+  image.setText(
+      QStringLiteral("Clock"),
+      details.tuning.locked ? QString::asprintf("%+.1f ppm", details.tuning.clockPpm) : unknown);
+  image.setText(QStringLiteral("SNR"), QString::asprintf("%.1f dB in 3000 Hz", details.snrDb));
   image.setText(QStringLiteral("Tuning confidence"),
                 QString::asprintf("%.2f", details.tuning.confidence));
   image.setText(QStringLiteral("Frame boundary fit"),
@@ -80,8 +85,18 @@ QStringList savedPictures(const QString& folder) {
   return names;
 }
 
-bool worthAutoSaving(const TuningEstimate& estimate) {
-  return estimate.locked && estimate.confidence >= kAutoSaveConfidence;
+QString pictureFolderProblem(const QString& folder) {
+  if (folder.isEmpty() || QDir::isRelativePath(folder))
+    return QStringLiteral("The pictures folder must be a full path.");
+  if (!QDir().mkpath(folder)) return QStringLiteral("Cannot create the folder %1.").arg(folder);
+  QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".mosaic-write-test-XXXXXX")));
+  if (!probe.open())
+    return QStringLiteral("Cannot write in the folder %1: %2").arg(folder, probe.errorString());
+  return {};
+}
+
+bool worthAutoSaving(const TuningEstimate& estimate, double snrDb, double thresholdDb) {
+  return estimate.locked && snrDb >= thresholdDb;
 }
 
 }  // namespace mosaic

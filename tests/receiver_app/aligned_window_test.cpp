@@ -9,16 +9,24 @@
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/receiver_app/transmitted_audio.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QImageReader>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace mosaic {
 namespace {
@@ -28,15 +36,30 @@ using test::ReceiverRig;
 
 // White in the top left quarter of the sent region (columns 25..47 are its left half, rows
 // 36..53 its top half), dark grey with a faint texture elsewhere; received from a third of the
-// way into a frame.
-std::vector<std::int16_t> quarterSignal(int frames) {
+// way into a frame, `offsetHz` high, with white noise at `snrDb` in 3000 Hz when given.
+std::vector<std::int16_t> quarterSignal(int frames, double offsetHz = 0.0,
+                                        std::optional<double> snrDb = std::nullopt) {
   auto planes = std::make_unique<PicturePlanes>();
   for (int c = 1; c <= 47; ++c)
     for (int r = 1; r <= 64; ++r)
       planes->Y[c][r] = (c >= 25 && r >= 36) ? 7.5f : 0.3f * float((5 * c + 3 * r) % 4);
-  std::vector<std::int16_t> audio = test::receivedAudio(*planes, frames);
+  std::vector<std::int16_t> audio = test::receivedAudio(*planes, frames, offsetHz);
   audio.erase(audio.begin(), audio.begin() + kCaptureSamples / 3);
+  if (snrDb) {
+    const auto noisy =
+        addNoise(std::vector<float>(audio.begin(), audio.end()), kRxSampleRateHz, *snrDb, 11);
+    for (std::size_t i = 0; i < audio.size(); ++i) audio[i] = roundToSample(noisy[i]);
+  }
   return audio;
+}
+
+// The number at the start of a text chunk of `image`, such as the -1.98 of "-1.98 Hz".
+double chunkNumber(const QImage& image, const char* key) {
+  bool ok = false;
+  const double value =
+      image.text(QString::fromLatin1(key)).section(QLatin1Char(' '), 0, 0).toDouble(&ok);
+  EXPECT_TRUE(ok) << key << ": " << image.text(QString::fromLatin1(key)).toStdString();
+  return value;
 }
 
 // Mean level (of red, green and blue) of a part of `image`, given in fractions of its size.
@@ -123,7 +146,7 @@ TEST(AlignedWindow, SavePictureWritesTheFrameWithItsEstimates) {
   box->close();
   EXPECT_TRUE(rig.saved().isEmpty());
 
-  rig.receiveAll(quarterSignal(5));
+  rig.receiveAll(quarterSignal(5, 2.0, 20.0));
   rig.menu(kSavePictureId);  // works without the aligned view shown
   ASSERT_EQ(rig.saved().size(), 1);
   const QString path = rig.window.alignedPictures()->lastSaved();
@@ -132,9 +155,21 @@ TEST(AlignedWindow, SavePictureWritesTheFrameWithItsEstimates) {
   const QImage saved = reader.read();
   EXPECT_EQ(saved.size(), rig.view()->frame().size());
   EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB888), rig.view()->frame());
+  // The estimates of the signal: 2 Hz high at 20 dB, from a sending clock without error.
   EXPECT_TRUE(saved.text(QStringLiteral("Tuning")).endsWith(QStringLiteral(" Hz")));
+  EXPECT_NEAR(chunkNumber(saved, "Tuning"), -2.0, 0.2);
   EXPECT_TRUE(saved.text(QStringLiteral("Clock")).endsWith(QStringLiteral(" ppm")));
-  EXPECT_FALSE(saved.text(QStringLiteral("Received")).isEmpty());
+  EXPECT_NEAR(chunkNumber(saved, "Clock"), 0.0, 20.0);
+  EXPECT_TRUE(saved.text(QStringLiteral("SNR")).endsWith(QStringLiteral(" dB in 3000 Hz")));
+  EXPECT_NEAR(chunkNumber(saved, "SNR"), 20.0, 1.5);
+  std::printf("[ saved ] Tuning %s, Clock %s, SNR %s\n",
+              qPrintable(saved.text(QStringLiteral("Tuning"))),
+              qPrintable(saved.text(QStringLiteral("Clock"))),
+              qPrintable(saved.text(QStringLiteral("SNR"))));
+  const QDateTime received =
+      QDateTime::fromString(saved.text(QStringLiteral("Received")), Qt::ISODate);
+  EXPECT_EQ(received.timeSpec(), Qt::UTC);
+  EXPECT_LE(std::abs(received.secsTo(QDateTime::currentDateTimeUtc())), 60);
   // A second picture in the same second does not replace the first.
   rig.menu(kSavePictureId);
   rig.menu(kSavePictureId);
@@ -153,7 +188,10 @@ TEST(AlignedWindow, AutoSaveKeepsEveryLockedFrameAndTheGalleryListsThemNewestFir
   for (std::size_t at = 0; at + kCaptureSamples <= audio.size(); at += kCaptureSamples) {
     rig.receive(std::vector<std::int16_t>(audio.begin() + std::ptrdiff_t(at),
                                           audio.begin() + std::ptrdiff_t(at + kCaptureSamples)));
-    if (worthAutoSaving(rig.window.tuningEstimator().estimate()) && !rig.view()->frame().isNull())
+    if (worthAutoSaving(rig.window.tuningEstimator().estimate(),
+                        rig.window.alignedPictures()->signalToNoise().snrDb,
+                        kDefaultAutoSaveSnrDb) &&
+        !rig.view()->frame().isNull())
       ++locked;
   }
   ASSERT_GT(locked, 0);
@@ -175,6 +213,94 @@ TEST(AlignedWindow, AutoSaveKeepsEveryLockedFrameAndTheGalleryListsThemNewestFir
   EXPECT_FALSE(rig.window.menuAction(kAutoSaveId)->isChecked());
   rig.receiveAll(std::vector<std::int16_t>(audio.begin(), audio.begin() + 2 * kCaptureSamples));
   EXPECT_EQ(rig.saved().size(), locked);
+}
+
+// Closes the open note boxes about received pictures and says how many there were.
+int closeNoteBoxes() {
+  int boxes = 0;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (qobject_cast<QMessageBox*>(w) && w->isVisible() &&
+        w->windowTitle() == QStringLiteral("Received pictures")) {
+      w->close();
+      ++boxes;
+    }
+  }
+  return boxes;
+}
+
+TEST(AlignedWindow, AutoSaveKeepsOnlyFramesThatReachTheSignalToNoiseThreshold) {
+  AlignedRig rig;
+  rig.menu(kAutoSaveId);
+  EXPECT_EQ(rig.window.alignedPictures()->autoSaveSnrDb(), kDefaultAutoSaveSnrDb);
+  const auto audio = quarterSignal(10, 0.0, 9.0);
+  const auto half = std::ptrdiff_t(5 * kCaptureSamples);
+  rig.receiveAll(std::vector<std::int16_t>(audio.begin(), audio.begin() + half));
+  ASSERT_FALSE(rig.view()->frame().isNull()) << "not locked at 9 dB";
+  const double snr = rig.window.alignedPictures()->signalToNoise().snrDb;
+  std::printf("[ auto-save ] noise at 9 dB estimated at %.1f dB\n", snr);
+  EXPECT_NEAR(snr, 9.0, 1.5);
+  EXPECT_TRUE(rig.saved().isEmpty()) << "below 15 dB";
+
+  // Lowered in "Received pictures", which shows the ratio now beside it.
+  rig.menu(kReceivedPicturesId);
+  ReceivedPicturesWindow* gallery = rig.window.alignedPictures()->receivedPicturesWindow();
+  EXPECT_EQ(gallery->thresholdBox()->value(), kDefaultAutoSaveSnrDb);
+  gallery->thresholdBox()->setValue(6);
+  EXPECT_EQ(rig.window.alignedPictures()->autoSaveSnrDb(), 6);
+  rig.receiveAll(std::vector<std::int16_t>(audio.begin() + half, audio.end()));
+  EXPECT_GE(rig.saved().size(), 3);
+  EXPECT_EQ(gallery->list()->count(), rig.saved().size());
+}
+
+TEST(AlignedWindow, PicturesWaitInMemoryUntilAFolderTakesThemAndOnlyAWritableFolderIsTaken) {
+  EXPECT_TRUE(defaultPictureFolder().startsWith(
+      QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)));
+  AlignedRig rig;
+  AlignedPictures* pictures = rig.window.alignedPictures();
+  // A remembered folder that cannot be made: a file is in its way.
+  QFile blocker(rig.folder.filePath(QStringLiteral("blocker")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  const QString unusable = blocker.fileName() + QStringLiteral("/pictures");
+  pictures->setFolder(unusable);
+  rig.menu(kAutoSaveId);
+  rig.receiveAll(quarterSignal(6));
+  const std::size_t waiting = pictures->waitingPictures();
+  ASSERT_GT(waiting, 1u);
+  EXPECT_EQ(closeNoteBoxes(), 1) << "said once, not for every frame";
+
+  rig.menu(kReceivedPicturesId);
+  ReceivedPicturesWindow* gallery = pictures->receivedPicturesWindow();
+  EXPECT_TRUE(gallery->problemLabel()->isVisible());
+  EXPECT_TRUE(gallery->problemLabel()->text().contains(QStringLiteral("Cannot create the folder")));
+  EXPECT_TRUE(gallery->problemLabel()->text().contains(
+      QStringLiteral("%1 pictures wait in memory").arg(waiting)));
+  EXPECT_EQ(gallery->folderLabel()->text(), unusable);
+  gallery->resize(700, 420);
+  EXPECT_TRUE(gallery->grab().save(QDir::temp().filePath("mosaic-received-pictures-problem.png")));
+
+  // "Change folder...": another folder that cannot be written is refused and said why.
+  QString offered;
+  pictures->setFolderChooser([&offered](QWidget*, const QString&) { return offered; });
+  offered = blocker.fileName() + QStringLiteral("/other");
+  gallery->changeFolderButton()->click();
+  EXPECT_EQ(pictures->folder(), unusable);
+  EXPECT_TRUE(gallery->problemLabel()->text().contains(QStringLiteral("Pictures still go to")));
+  offered.clear();  // cancelled
+  gallery->changeFolderButton()->click();
+  EXPECT_EQ(pictures->folder(), unusable);
+  EXPECT_EQ(pictures->waitingPictures(), waiting);
+
+  // A good one takes every waiting picture at once, in order.
+  offered = rig.folder.filePath(QStringLiteral("chosen"));
+  gallery->changeFolderButton()->click();
+  EXPECT_EQ(pictures->folder(), offered);
+  EXPECT_EQ(pictures->chosenFolder(), offered);
+  EXPECT_EQ(pictures->waitingPictures(), 0u);
+  EXPECT_EQ(QDir(offered).entryList(QDir::Files).size(), int(waiting));
+  EXPECT_FALSE(gallery->problemLabel()->isVisible());
+  EXPECT_EQ(gallery->list()->count(), int(waiting));
+  EXPECT_EQ(closeNoteBoxes(), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and the window that shows them again after a normal close, or ignores them for a run from the
 // defaults.
 
+#include "receiver/app/aligned_pictures.h"
 #include "receiver/app/receiver_settings_store.h"
 #include "receiver/app/tuning_panel.h"
 #include "tests/receiver_app/receiver_rig.h"
@@ -36,6 +37,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   values.tuningDisplayShown = false;
   values.alignedView = true;
   values.autoSave = true;
+  values.pictureFolder = place.folder() + QStringLiteral("/not made yet");
+  values.autoSaveSnrDb = 22;
   saveUserReceiverSettings(values);
 
   const ReceiverSettings back = loadUserReceiverSettings();
@@ -48,6 +51,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_EQ(back.tuningDisplayShown, false);
   EXPECT_EQ(back.alignedView, true);
   EXPECT_EQ(back.autoSave, true);
+  EXPECT_EQ(back.pictureFolder, values.pictureFolder);
+  EXPECT_EQ(back.autoSaveSnrDb, 22);
 
   // Values no longer set are removed rather than left behind from the run before.
   saveUserReceiverSettings(ReceiverSettings{});
@@ -55,7 +60,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_TRUE(none.sliderPositions.empty());
   EXPECT_TRUE(none.checkBoxes.empty());
   EXPECT_FALSE(none.noiseStrength || none.screenSize || none.movieFolder || none.autoTune ||
-               none.tuningDisplayShown || none.alignedView || none.autoSave);
+               none.tuningDisplayShown || none.alignedView || none.autoSave || none.pictureFolder ||
+               none.autoSaveSnrDb);
 }
 
 TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
@@ -75,13 +81,24 @@ TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
       "noiseFilterStrength=extreme\n"
       "screenSize=large\n"  // good
       "[recorder]\n"
-      "movieFolder=/no/such/folder/anywhere\n");
+      "movieFolder=/no/such/folder/anywhere\n"
+      "[pictures]\n"
+      "folder=relative/pictures\n"  // not a full path
+      "autoSaveSnrDb=99\n");        // above the range
   const ReceiverSettings read = loadUserReceiverSettings();
   EXPECT_EQ(read.sliderPositions, (std::map<int, int>{{kSaturationId, 123}}));
   EXPECT_EQ(read.checkBoxes, (std::map<int, bool>{{kNoiseFilterId, true}}));
   EXPECT_FALSE(read.noiseStrength);
   EXPECT_EQ(read.screenSize, ScreenSize::Large);
   EXPECT_FALSE(read.movieFolder);
+  EXPECT_FALSE(read.pictureFolder);
+  EXPECT_FALSE(read.autoSaveSnrDb);
+  const QString file = place.folder() + QStringLiteral("/a file");
+  QFile aFile(file);
+  ASSERT_TRUE(aFile.open(QIODevice::WriteOnly));
+  aFile.close();
+  place.writeFile("[pictures]\nfolder=" + file.toUtf8() + "\n");  // a file, not a folder
+  EXPECT_FALSE(loadUserReceiverSettings().pictureFolder);
 
   // Not a settings file at all.
   place.writeFile(QByteArray("\x00\xff\x7f[[[=\n\x01=\xfe", 12) + QByteArray(5000, '\xc3'));
@@ -124,6 +141,10 @@ void changeEverything(ReceiverRig& rig, const QString& movieFile) {
   rig.menu(kTuningDisplayId);
   rig.menu(kAlignedId);
   rig.menu(kAutoSaveId);
+  rig.window.alignedPictures()->setFolderChooser(
+      [movieFile](QWidget*, const QString&) { return QFileInfo(movieFile).absolutePath(); });
+  rig.window.alignedPictures()->chooseFolder();
+  rig.window.alignedPictures()->setAutoSaveSnrDb(9);
   rig.dialogAnswers.push_back(movieFile);
   rig.menu(kOpenFileId);
   rig.button(kCloseFileId)->click();
@@ -149,6 +170,8 @@ TEST(ReceiverSettingsWindow, SettingsChangedInTheWindowAreThereAfterANormalClose
   EXPECT_FALSE(second.window.menuAction(kTuningDisplayId)->isChecked());
   EXPECT_TRUE(second.window.menuAction(kAlignedId)->isChecked());
   EXPECT_TRUE(second.window.menuAction(kAutoSaveId)->isChecked());
+  EXPECT_EQ(second.window.alignedPictures()->folder(), QFileInfo(movieFile).absolutePath());
+  EXPECT_EQ(second.window.alignedPictures()->autoSaveSnrDb(), 9);
   second.menu(kOpenFileId);  // cancelled
   EXPECT_EQ(second.dialogFolder, place.folder() + QStringLiteral("/movies"));
 }

@@ -154,6 +154,12 @@ TEST(ReceiverWindow, StartsWithEveryControlInPlaceAndInItsStartState) {
           << w->x() << "," << w->y();
     }
   }
+  // The saturation caption ends left of "Open file to save": the button takes clicks over its
+  // whole area, its left edge included.
+  QPushButton* open = rig.button(kOpenFileId);
+  for (int y = open->y(); y <= open->geometry().bottom(); ++y)
+    for (int x = open->x(); x <= open->geometry().right(); ++x)
+      ASSERT_EQ(client->childAt(x, y), open) << x << "," << y;
 }
 
 TEST(ReceiverWindow, VerticalSlidersStartWithBrightnessAtTheBottomAndRaiseTheValueUpwards) {

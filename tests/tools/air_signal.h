@@ -7,6 +7,7 @@
 #include "signal/rounding.h"
 #include "signal/timing.h"
 #include "tools/decode_recording.h"
+#include "tools/sound_writer.h"
 #include "tools/test_card.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
@@ -16,6 +17,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QString>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -83,6 +87,17 @@ inline std::vector<std::int16_t> receivedAt9600(const std::vector<float>& sent,
   std::string error;
   resampler.convert(air.data(), static_cast<long>(air.size()), true, out, error);
   return out;
+}
+
+// Writes the transmitter's sound (48000 Hz, 16-bit scale) as a WAV file, as a tool reads it.
+inline void writeSentWav(const QString& path, const std::vector<float>& sound) {
+  std::vector<std::int16_t> samples(sound.size());
+  for (std::size_t i = 0; i < sound.size(); ++i) samples[i] = roundToSample(sound[i]);
+  std::string error;
+  tool::WavWriter writer(path.toStdString(), kTxSampleRateHz);
+  ASSERT_TRUE(writer.open(error) && writer.write(samples.data(), long(samples.size()), error) &&
+              writer.finish(error))
+      << error;
 }
 
 }  // namespace mosaic::test

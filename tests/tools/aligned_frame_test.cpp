@@ -6,7 +6,6 @@
 #include "air_signal.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 #include "tool_runner.h"
-#include "tools/sound_writer.h"
 
 #include <QDir>
 #include <QImage>
@@ -14,9 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace mosaic {
 namespace {
@@ -145,15 +146,113 @@ TEST(AlignedFrame, FollowsTheBoundaryAcrossTheHistoryWithTheClock100ppmOff) {
   }
 }
 
+// How far the worst column of the aligned picture (scale 1) strays from the sent luminance,
+// against the typical column: the picture's grey level is fitted to the sent values over the
+// whole frame by a straight line, and each column's mean absolute residual compared with the
+// median column's. A column read across a frame boundary holds values unrelated to the picture.
+double worstColumnMisfit(const AlignedPicture& a, const PicturePlanes& sent, int& worstColumn) {
+  std::vector<double> got, want;
+  for (int y = 0; y < kAlignedRows; ++y) {
+    for (int x = 0; x < kAlignedColumns; ++x) {
+      const std::uint8_t* p = a.rgb.data() + 3 * (y * a.width + x);
+      got.push_back(0.3 * p[0] + 0.6 * p[1] + 0.1 * p[2]);
+      want.push_back(sent.Y[kAlignedColumns - x][53 - y]);
+    }
+  }
+  const double n = double(got.size());
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    sx += want[i];
+    sy += got[i];
+    sxx += want[i] * want[i];
+    sxy += want[i] * got[i];
+  }
+  const double slope = (sxy - sx * sy / n) / (sxx - sx * sx / n);
+  const double offset = (sy - slope * sx) / n;
+  std::vector<double> columns(kAlignedColumns, 0.0);
+  for (std::size_t i = 0; i < got.size(); ++i)
+    columns[i % kAlignedColumns] += std::abs(got[i] - slope * want[i] - offset) / kAlignedRows;
+  worstColumn = int(std::max_element(columns.begin(), columns.end()) - columns.begin());
+  std::vector<double> sorted = columns;
+  std::sort(sorted.begin(), sorted.end());
+  return columns[std::size_t(worstColumn)] / sorted[kAlignedColumns / 2];
+}
+
+// Grey ramps, rising from left to right and falling in turn, in bands 40 lines high: every
+// column differs from its neighbours, and the levels stay clear of black and white, which the
+// receiver's contrast would clip.
+QImage rampBands() {
+  test::testCard();  // the application object that pictures need
+  QImage picture(320, 240, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      const int rising = 40 + x * 175 / (picture.width() - 1);
+      const int level = (y / 40) % 2 == 0 ? rising : 255 - rising;
+      picture.setPixel(x, y, qRgb(level, level, level));
+    }
+  }
+  return picture;
+}
+
+// Wherever the boundary falls among the receiver's sub-column windows, the first and last sent
+// columns are read from windows inside the frame: they fit the sent picture like the others.
+TEST(AlignedFrame, TheEdgeColumnsNeverReadAcrossTheFrameBoundary) {
+  double worst = 0.0;
+  for (double ppm : {0.0, 100.0, -100.0})
+    for (int lead = 0; lead < 1280; lead += 160) {  // a whole symbol in eight steps
+      PicturePlanes sent;
+      const auto air = test::sentPictures(
+          5, lead, [](int) { return rampBands(); }, &sent);
+      DemodSettings demod;
+      demod.balance = 0;
+      auto estimator = std::make_unique<TuningEstimator>();
+      FrameAlignment alignment;
+      AlignedPicture picture;
+      reserveAligned(picture);
+      int frames = 0;
+      tool::BufferFeeder feeder(demod, DisplaySettings{}, [&](const ReceiveChain& chain) {
+        estimator->addBuffer(chain.history().samples.data() + kCaptureSamples);
+        alignment.update(estimator->estimate());
+        if (!alignment.found() || chain.runs() < 3) return true;  // whole frames of signal
+        alignFrame(chain.bitmap(), alignment.frameStart(), demod.windowOffsets, 1, picture);
+        int column = 0;
+        const double misfit = worstColumnMisfit(picture, sent, column);
+        worst = std::max(worst, misfit);
+        EXPECT_LT(misfit, 8.0) << ppm << " ppm, lead " << lead << ", buffer " << chain.runs()
+                               << ": column x = " << column << " at frame start "
+                               << alignment.frameStart();
+        ++frames;
+        return true;
+      });
+      ChannelSettings channel;
+      channel.clockPpm = ppm;
+      const auto received = test::receivedAt9600(air, channel);
+      feeder.feed(received.data(), received.size());
+      EXPECT_GE(frames, 2) << lead;
+    }
+  std::printf("[ aligned ] worst column against the typical one: %.2f times its misfit\n", worst);
+}
+
 TEST(AlignedFrame, PicksTheSymbolWhoseWindowsStraddleTheColumn) {
   const std::array<int, 2> half = kHalfPixelOffsets;
   const auto is = [](SymbolColumn s, int t, int p) { return s.t == t && s.p == p; };
-  EXPECT_TRUE(is(symbolForColumn(1, 0, half), 1, 0));
-  EXPECT_TRUE(is(symbolForColumn(47, 0, half), 47, 0));
-  EXPECT_TRUE(is(symbolForColumn(1, 100, half), 1, 1));    // 256 + 85 is nearest 356
-  EXPECT_TRUE(is(symbolForColumn(1, 160, half), 1, 2));    // 256 + 170 is nearest 416
-  EXPECT_TRUE(is(symbolForColumn(1, 200, {0, 0}), 2, 0));  // without half pixel: 512
-  EXPECT_TRUE(is(symbolForColumn(47, 12288, half), 95, 0));
+  // Inside the frame the nearest pair: column 10 at 0 is 2560, nearest 256 10 + 0; at 100 it is
+  // 2660, nearest 256 10 + 85; at 160, 2720, nearest 256 10 + 170.
+  EXPECT_TRUE(is(symbolForColumn(10, 0, half), 10, 0));
+  EXPECT_TRUE(is(symbolForColumn(10, 100, half), 10, 1));
+  EXPECT_TRUE(is(symbolForColumn(10, 160, half), 10, 2));
+  // At the edges, pairs at least 64 samples inside the frame: column 1 at 0 (256) takes
+  // 256 + 85, whose first window starts at 85; at 160 (416) 512, not 256 + 170 (first window
+  // at 170). Column 47 at 0 (12032) takes 256 46 + 170, whose second window ends at 12202.
+  EXPECT_TRUE(is(symbolForColumn(1, 0, half), 1, 1));
+  EXPECT_TRUE(is(symbolForColumn(1, 160, half), 2, 0));
+  EXPECT_TRUE(is(symbolForColumn(47, 0, half), 46, 2));
+  EXPECT_TRUE(is(symbolForColumn(47, 12288, half), 94, 2));
+  // Without "+ half pixel" the next pair is a whole symbol away: the one inside the frame,
+  // however near its boundary, rather than a neighbouring column's.
+  EXPECT_TRUE(is(symbolForColumn(1, 0, {0, 0}), 1, 0));
+  EXPECT_TRUE(is(symbolForColumn(47, 0, {0, 0}), 47, 0));
+  EXPECT_TRUE(is(symbolForColumn(1, 200, {0, 0}), 2, 0));  // 512; 256 starts before the frame
   // Symbol 95 of sub-columns 1 and 2 reads past the history: never chosen.
   EXPECT_TRUE(is(symbolForColumn(47.4, 12288, half), 95, 0));
 }
@@ -216,21 +315,11 @@ TEST(AlignedFrame, TakesOnlyBoundariesThatFittedOnceLocked) {
   EXPECT_FALSE(f.found());
 }
 
-void writeWav(const QString& path, const std::vector<float>& sound) {
-  std::vector<std::int16_t> samples(sound.size());
-  for (std::size_t i = 0; i < sound.size(); ++i) samples[i] = roundToSample(sound[i]);
-  std::string error;
-  tool::WavWriter writer(path.toStdString(), kTxSampleRateHz);
-  ASSERT_TRUE(writer.open(error) && writer.write(samples.data(), long(samples.size()), error) &&
-              writer.finish(error))
-      << error;
-}
-
 TEST(AlignedFrame, DecodeWritesTheAlignedFrameAtTheChosenScale) {
   QTemporaryDir dir;
   PicturePlanes sent;
   const QString wav = dir.filePath(QStringLiteral("still.wav"));
-  writeWav(wav, test::sentStillTestCard(6, 30000, &sent));
+  test::writeSentWav(wav, test::sentStillTestCard(6, 30000, &sent));
   const QString png = dir.filePath(QStringLiteral("a.png"));
   const QString frames = dir.filePath(QStringLiteral("frames"));
   const auto run = runTool({QStringLiteral("decode"), wav, QStringLiteral("--aligned"),
@@ -273,7 +362,7 @@ TEST(AlignedFrame, DecodeOfNoiseWritesNoAlignedPictureAndSaysSo) {
       addNoise(std::vector<float>(4 * kFrameSamples, 1000.0f), kTxSampleRateHz, -10.0, 3);
   for (auto& v : noise) v -= 1000.0f;
   const QString wav = dir.filePath(QStringLiteral("noise.wav"));
-  writeWav(wav, noise);
+  test::writeSentWav(wav, noise);
   const QString png = dir.filePath(QStringLiteral("a.png"));
   const auto run = runTool(
       {QStringLiteral("decode"), wav, QStringLiteral("--aligned"), QStringLiteral("-o"), png});

@@ -13,6 +13,11 @@ namespace {
 // Below this the estimator's best fit is as likely noise as a boundary.
 constexpr double kMinBoundaryCoherence = 0.3;
 constexpr int kFirstLumaSlot = 10;
+// [samples] kept between a window pair and the frame's boundaries where the sub-columns allow:
+// more than the boundary estimate is off by with the sending clock 100 ppm fast (it comes about
+// 50 samples early), by a pair no further than kFurthestMove from the column's own place.
+constexpr int kKeptFromBoundary = 64;
+constexpr double kFurthestMove = 160.0;
 // Bitmap row of the lowest luminance slot's primary row (slot 10).
 constexpr int kFirstLumaRow = kRowsPerSlot * kFirstLumaSlot - 2;
 
@@ -34,19 +39,36 @@ SymbolColumn symbolForColumn(double column, int frameStart, const std::array<int
   // Symbol c of the frame is centred on frameStart + 256 c; the value of symbol t in
   // sub-column p compares the windows starting at 256 (t - 1) + o and 256 t + o, whose centres
   // lie half a symbol either side of 256 t + o.
+  // A pair that reaches across the frame's first or last boundary compares phases of two
+  // frames, which a carrier does not keep from one to the next: a column of noise at the
+  // picture's edge. So pairs kKeptFromBoundary or more inside the frame come first (when there
+  // are sub-columns and they are no more than kFurthestMove from the column), then pairs inside
+  // it, then any.
   const double centre = frameStart + column * kBlockSamples;
   const std::array<int, kSubColumns> o = subColumnOffsets(offsets);
   SymbolColumn best{1, 0};
   double bestDistance = 1e300;
+  int bestRank = -1;
+  // Without "+ half pixel" the next pair is a whole symbol away: the margin is not kept.
+  const bool subColumns = o[1] != o[0] || o[2] != o[0];
   for (int p = 0; p < kSubColumns; ++p) {
     const auto at = static_cast<std::size_t>(p);
     const int guess = static_cast<int>(std::lround((centre - o[at]) / kBlockSamples));
     for (int t = guess - 1; t <= guess + 1; ++t) {
+      const int first = kBlockSamples * (t - 1) + o[at];
+      const int end = kBlockSamples * (t + 1) + o[at];
       // Windows reaching past the history read silence there: never chosen.
-      if (t < 1 || kBlockSamples * (t + 1) + o[at] > kHistorySamples) continue;
+      if (t < 1 || end > kHistorySamples) continue;
       const double distance = std::abs(kBlockSamples * t + o[at] - centre);
-      if (distance < bestDistance) {
+      const auto within = [&](int margin) {
+        return first >= frameStart + margin && end <= frameStart + kCaptureSamples - margin;
+      };
+      const int rank = subColumns && within(kKeptFromBoundary) && distance <= kFurthestMove ? 2
+                       : within(0)                                                          ? 1
+                                                                                            : 0;
+      if (rank > bestRank || (rank == bestRank && distance < bestDistance)) {
         bestDistance = distance;
+        bestRank = rank;
         best = {t, p};
       }
     }

@@ -50,7 +50,8 @@ class FrameAlignment {
 
 // Symbol t (1..95) and sub-column p (0..2) whose differential value measures the sent column
 // `column` (1..47, fractions allowed) of the frame starting at `frameStart` in the history:
-// the one whose pair of windows straddles that column's symbol most closely.
+// the one whose pair of windows straddles that column's symbol most closely without reaching
+// outside the frame.
 struct SymbolColumn {
   int t;
   int p;
