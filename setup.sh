@@ -18,9 +18,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
-  libsndfile1-dev libsamplerate0-dev
+  libsndfile1-dev libsamplerate0-dev libpulse-dev
   fonts-liberation fontconfig
-  pulseaudio pulseaudio-utils libpulse-dev xvfb xauth
+  pulseaudio pulseaudio-utils xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils
   clang-format clang libclang-rt-14-dev
   desktop-file-utils appstream help2man dpkg-dev file

@@ -18,7 +18,7 @@ bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   onBufferFilled_ = std::move(onBufferFilled);
   thread_ = std::make_unique<QThread>();
   thread_->setObjectName(QStringLiteral("sound input"));
-  worker_ = new CaptureWorker(deviceId_.toStdString(), sampleRateHz, [this](int id, auto at) {
+  worker_ = new CaptureWorker(deviceId_, sampleRateHz, [this](int id, auto at) {
     // Reported from the event loop of this object's thread, never inside the device's read.
     const unsigned g = generation_.load();
     QMetaObject::invokeMethod(

@@ -1,19 +1,19 @@
 #pragma once
-// The receiver's sound input: the default recording device of the sound server at the requested
-// rate, mono, 16-bit. Recording runs on a sound thread of its own, which fills the queued
-// buffers in order; each full buffer is reported with a queued call on the thread that opened
-// the input. Every opening connects to the server afresh (see PulseStream).
+// The receiver's sound input: the default or the named recording device of the sound server at
+// the requested rate, mono, 16-bit. Recording runs on a sound thread of its own, which fills the
+// queued buffers in order; each full buffer is reported with a queued call on the thread that
+// opened the input. Every opening connects to the server afresh (see PulseStream).
 
 #include "platform/hand_over_clock.h"
 #include "receiver/core/capture/audio_input.h"
 
-#include <QByteArray>
 #include <QObject>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 
 class QThread;
@@ -29,7 +29,7 @@ class QtAudioInput : public QObject, public AudioInput {
 
   // Records from the input device with this id (the server's name for it, as QAudioDevice::id()
   // gives it) instead of the default one; empty: the default device.
-  void useDevice(const QByteArray& id) { deviceId_ = id; }
+  void useDevice(const std::string& id) override { deviceId_ = id; }
 
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override;
   void queue(int bufferId, std::int16_t* samples, int count) override;
@@ -48,7 +48,7 @@ class QtAudioInput : public QObject, public AudioInput {
   bool startRecording();
   void deliverFilled(int bufferId, unsigned generation, std::chrono::steady_clock::time_point at);
 
-  QByteArray deviceId_;
+  std::string deviceId_;
   std::unique_ptr<QThread> thread_;
   CaptureWorker* worker_ = nullptr;  // lives on thread_
   BufferFilled onBufferFilled_;

@@ -19,7 +19,7 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   const unsigned generation = generation_;
   thread_ = std::make_unique<QThread>();
   thread_->setObjectName(QStringLiteral("sound output"));
-  worker_ = new PlaybackWorker({}, sampleRateHz, [this, generation](int count, auto at) {
+  worker_ = new PlaybackWorker(deviceId_, sampleRateHz, [this, generation](int count, auto at) {
     // On the sound thread: each played buffer goes back to this thread as its own call.
     for (int i = 0; i < count; ++i)
       QMetaObject::invokeMethod(

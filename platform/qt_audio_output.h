@@ -1,8 +1,8 @@
 #pragma once
 // The transmitter's sound output: queued 16-bit mono buffers played back to back on the sound
-// server's default playback device. The stream is run from a sound thread of its own, so the
-// window's thread only queues buffers; each played buffer is returned with a queued call on the
-// thread that opened the output. Every opening connects to the server afresh (see PulseStream).
+// server's default or the named playback device. The stream is run from a sound thread of its own,
+// so the window's thread only queues buffers; each played buffer is returned with a queued call on
+// the thread that opened the output. Every opening connects to the server afresh (see PulseStream).
 
 #include "platform/hand_over_clock.h"
 #include "transmitter/core/audio_output.h"
@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 
 class QThread;
@@ -31,6 +32,9 @@ class QtAudioOutput : public QObject, public AudioOutput {
   void reset() override;
   void close() override;
   void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  // Plays to the output device with this id (the server's name for it) instead of the default
+  // one; empty: the default device.
+  void useDevice(const std::string& id) override { deviceId_ = id; }
 
   // From a buffer's last sample played to its return on this thread (for probes).
   const HandOverClock& handOver() const { return handOver_; }
@@ -38,6 +42,7 @@ class QtAudioOutput : public QObject, public AudioOutput {
  private:
   void deliverPlayed(unsigned generation, std::chrono::steady_clock::time_point at);
 
+  std::string deviceId_;
   std::unique_ptr<QThread> thread_;
   PlaybackWorker* worker_ = nullptr;  // lives on thread_
   BufferDone onBufferDone_;

@@ -68,4 +68,27 @@ std::optional<int> readChoice(const QSettings& settings, const QString& key,
   return std::nullopt;
 }
 
+namespace {
+const QString kSoundDeviceKey = QStringLiteral("sound/device");
+const QString kSoundDescriptionKey = QStringLiteral("sound/deviceDescription");
+constexpr int kLongestDeviceText = 1024;
+}  // namespace
+
+std::optional<SoundDeviceName> readSoundDevice(const QSettings& settings) {
+  const auto id = readText(settings, kSoundDeviceKey, kLongestDeviceText);
+  if (!id || id->trimmed().isEmpty()) return std::nullopt;
+  const auto description = readText(settings, kSoundDescriptionKey, kLongestDeviceText);
+  return SoundDeviceName{id->toStdString(), description ? description->toStdString() : ""};
+}
+
+void writeSoundDevice(QSettings& settings, const std::optional<SoundDeviceName>& device) {
+  if (!device || device->id.empty()) {
+    settings.remove(kSoundDeviceKey);
+    settings.remove(kSoundDescriptionKey);
+    return;
+  }
+  settings.setValue(kSoundDeviceKey, QString::fromStdString(device->id));
+  settings.setValue(kSoundDescriptionKey, QString::fromStdString(device->description));
+}
+
 }  // namespace mosaic

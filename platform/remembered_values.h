@@ -3,6 +3,8 @@
 // A settings file may be old, hand-edited or damaged: a value that is missing, of the wrong kind
 // or out of its range reads as nothing, and the control keeps its start value.
 
+#include "platform/sound_device_choice.h"
+
 #include <QSettings>
 #include <QString>
 
@@ -27,5 +29,10 @@ std::optional<QString> readText(const QSettings& settings, const QString& key,
 // The index of the stored word among `words`.
 std::optional<int> readChoice(const QSettings& settings, const QString& key,
                               std::span<const char* const> words);
+
+// The sound device the operator chose, by its id and its description (the description may be
+// missing); nothing: the system default.
+std::optional<SoundDeviceName> readSoundDevice(const QSettings& settings);
+void writeSoundDevice(QSettings& settings, const std::optional<SoundDeviceName>& device);
 
 }  // namespace mosaic

@@ -27,6 +27,14 @@ void SoundLink::retry() {
   tryOpen();
 }
 
+void SoundLink::reopen() {
+  if (stopped_ || state_ == State::Closed) return;
+  if (state_ == State::Live && actions_.close) actions_.close();
+  state_ = State::Closed;  // a move to another device, not a recovery
+  reason_ = "no usable device";
+  tryOpen();
+}
+
 void SoundLink::stop() {
   if (stopped_) return;
   stopped_ = true;

@@ -32,6 +32,9 @@ class SoundLink {
   void lost(const std::string& why);
   // The device list changed or a retry fell due: a device that is down is opened again.
   void retry();
+  // Another device is to be used: a live device is closed, and the device is opened afresh.
+  // Ignored before start() and after stop().
+  void reopen();
   // Closes the device for good; nothing is retried afterwards.
   void stop();
 

@@ -24,7 +24,9 @@ void StatusBanner::say(const QString& text) {
 }
 
 bool StatusBanner::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == parentWidget() && event->type() == QEvent::Resize && isVisible()) place();
+  // Not hidden rather than visible: a banner set before the window is shown follows its first
+  // layout too.
+  if (watched == parentWidget() && event->type() == QEvent::Resize && !isHidden()) place();
   return QLabel::eventFilter(watched, event);
 }
 

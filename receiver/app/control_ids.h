@@ -52,6 +52,7 @@ inline constexpr int kAlignedId = 445;           // menu item "Aligned" under "&
 inline constexpr int kSavePictureId = 446;       // menu item "Save picture" (Ctrl+S)
 inline constexpr int kAutoSaveId = 447;          // menu item "Auto-save"
 inline constexpr int kReceivedPicturesId = 448;  // menu item "Received pictures"
+inline constexpr int kSoundDeviceId = 450;       // menu item "Sound &device..."
 
 // The property under which every control and menu action carries its id.
 inline constexpr char kIdProperty[] = "controlId";

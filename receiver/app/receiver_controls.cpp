@@ -151,6 +151,9 @@ std::map<int, QAction*> createMenus(QMenuBar* bar) {
   actions[kAutoSaveId]->setCheckable(true);
   item(file, kReceivedPicturesId, "Received pictures");
   file->addSeparator();
+  // Under "&File", as the bar has no room left for another entry.
+  item(file, kSoundDeviceId, "Sound &device...");
+  file->addSeparator();
   item(file, kExitId, "&Exit");
 
   QMenu* screen = bar->addMenu(QStringLiteral("&Screen Size"));

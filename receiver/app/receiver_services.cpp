@@ -1,6 +1,7 @@
 #include "receiver/app/receiver_services.h"
 
 #include "platform/mixer_launcher.h"
+#include "signal/timing.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -22,6 +23,10 @@ ReceiverServices desktopServices(bool rememberSettings) {
   ReceiverServices services;
   services.chooseMovieFile = chooseMovieFileWithDialog;
   services.startMixer = [] { launchMixerOrExplain(MixerView::Recording); };
+  services.listSoundDevices = listedSoundDevices;
+  services.chooseSoundDevice = [](QWidget* parent, const SoundDeviceSettings& current) {
+    return askForSoundDevice(parent, SoundDirection::Recording, kRxSampleRateHz, current);
+  };
   if (rememberSettings) {
     services.loadSettings = loadUserReceiverSettings;
     services.saveSettings = saveUserReceiverSettings;

@@ -2,12 +2,14 @@
 // What the receiver window asks of the desktop besides its own widgets: the save dialog for
 // movie files, the recording mixer and the remembered settings. Tests put their own in place.
 
+#include "platform/sound_device_dialog.h"
 #include "receiver/app/receiver_settings_store.h"
 
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -19,6 +21,11 @@ struct ReceiverServices {
   std::function<std::optional<QString>(QWidget* parent, const QString& folder)> chooseMovieFile;
   // Starts another copy of the recording mixer, without waiting for it.
   std::function<void()> startMixer;
+  // The sound devices listed now, and the dialog in which the operator chooses the one to use
+  // (nothing when cancelled). Without them the default device is used.
+  std::function<std::vector<SoundDeviceName>()> listSoundDevices;
+  std::function<std::optional<SoundDeviceSettings>(QWidget*, const SoundDeviceSettings&)>
+      chooseSoundDevice;
   // The settings remembered from the last run, shown at start, and those to remember, written
   // when the window is closed. Without them the window starts from its defaults and keeps
   // nothing.

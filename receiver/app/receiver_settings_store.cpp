@@ -91,6 +91,7 @@ ReceiverSettings readReceiverSettings(const QSettings& settings) {
   }
   values.autoSaveSnrDb =
       readInt(settings, key(kAutoSaveSnrKey), kLowestAutoSaveSnrDb, kHighestAutoSaveSnrDb);
+  values.soundDevice = readSoundDevice(settings);
   return values;
 }
 
@@ -135,6 +136,7 @@ void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) 
     settings.setValue(key(kAutoSaveSnrKey), *values.autoSaveSnrDb);
   else
     settings.remove(key(kAutoSaveSnrKey));
+  writeSoundDevice(settings, values.soundDevice);
 }
 
 ReceiverSettings loadUserReceiverSettings() { return readReceiverSettings(QSettings()); }

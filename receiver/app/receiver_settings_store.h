@@ -2,10 +2,11 @@
 // What the receiver remembers from one run to the next: the positions of its sliders, its check
 // boxes, the noise filter's strength, the screen size, the folder of the last movie file, and
 // whether the tuning follows the signal and its display is shown; the aligned view, auto-save,
-// its threshold and the pictures folder.
+// its threshold, the pictures folder and the chosen sound input.
 // Reading checks every value on its own; whatever is missing or unusable stays unset, and the
 // window keeps its start value for it.
 
+#include "platform/sound_device_choice.h"
 #include "receiver/core/picture/display_settings.h"
 
 #include <QSettings>
@@ -29,8 +30,8 @@ struct ReceiverSettings {
   // The folder of saved pictures, when the user chose one: a full path that is not a file (it
   // may be missing for now, such as on a drive not plugged in; saving says so then).
   std::optional<QString> pictureFolder;
-  std::optional<int> autoSaveSnrDb;  // [dB] kLowestAutoSaveSnrDb..kHighestAutoSaveSnrDb
-  // The sound input device is to be remembered here too, beside the others.
+  std::optional<int> autoSaveSnrDb;            // [dB] kLowestAutoSaveSnrDb..kHighestAutoSaveSnrDb
+  std::optional<SoundDeviceName> soundDevice;  // the chosen input; nothing: the default
 };
 
 ReceiverSettings readReceiverSettings(const QSettings& settings);

@@ -75,7 +75,9 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   }
 
   initialise();
-  if (services_.loadSettings) applySettings(services_.loadSettings());
+  const ReceiverSettings remembered =
+      services_.loadSettings ? services_.loadSettings() : ReceiverSettings{};
+  applySettings(remembered);
   // A missing or lost device leaves the window working; it says so and tries again.
   banner_ = new StatusBanner(client);
   soundKeeper_ = std::make_unique<SoundKeeper>(
@@ -83,6 +85,9 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
       SoundLink::Actions{[this] { return openInput(); }, [this] { capture_.stop(); },
                          [this](const std::string& status) { showInputStatus(status); }});
   input.setLostHandler([this](const std::string& why) { soundKeeper_->lost(why); });
+  soundKeeper_->setDevices(
+      {services_.listSoundDevices, [&input](const std::string& id) { input.useDevice(id); }});
+  soundKeeper_->choose(remembered.soundDevice);
   soundKeeper_->start();
 }
 
@@ -200,6 +205,9 @@ void ReceiverWindow::dispatchCommand(int id) {
     case kAdjustInputId:
       if (services_.startMixer) services_.startMixer();
       break;
+    case kSoundDeviceId:
+      onSoundDevice();
+      break;
     case kLightFilterId:
       setNoiseStrength(kLightNoiseFilter, "Noise filter (light)");
       break;
@@ -315,8 +323,10 @@ bool ReceiverWindow::openInput() {
 
 void ReceiverWindow::showInputStatus(const std::string& status) {
   banner_->say(QString::fromStdString(status));
-  picture_->setNoInput(!status.empty());
-  if (!status.empty()) inputMeter_.clear();
+  // A note about the chosen device leaves the picture and the level live.
+  const bool noInput = !soundKeeper_->link().live();
+  picture_->setNoInput(noInput);
+  if (noInput) inputMeter_.clear();
   inputLevel_->showLevel(inputMeter_.latest(), inputMeter_.clipWarning());
 }
 

@@ -101,6 +101,8 @@ class ReceiverWindow : public QMainWindow {
   // Opens the input afresh: a new receive chain, so that no sound from before a loss is mixed
   // with the new.
   bool openInput();
+  // "Sound &device...": the operator's choice goes to the sound input's keeper.
+  void onSoundDevice();
   void showInputStatus(const std::string& status);
   // The tuning aid: the estimate and spectrum of each buffer, shown and, while following,
   // put on the sliders.

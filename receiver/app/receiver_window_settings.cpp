@@ -50,7 +50,15 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.autoSave = aligned_->autoSave();
   now.pictureFolder = aligned_->chosenFolder();
   now.autoSaveSnrDb = aligned_->autoSaveSnrDb();
+  // The choice, not the device in use: a device that is away now is still the one wanted.
+  now.soundDevice = soundKeeper_->chosen();
   return now;
+}
+
+void ReceiverWindow::onSoundDevice() {
+  if (!services_.chooseSoundDevice) return;
+  if (const auto chosen = services_.chooseSoundDevice(this, {soundKeeper_->chosen()}))
+    soundKeeper_->choose(chosen->device);
 }
 
 }  // namespace mosaic

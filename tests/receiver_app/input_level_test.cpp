@@ -81,7 +81,7 @@ TEST(InputLevel, TheLevelOfSoundFromTheServerIsShown) {
   ASSERT_TRUE(writeRaw(signal, played));
 
   QtAudioInput input;
-  input.useDevice(loop.source.toUtf8());
+  input.useDevice(loop.source.toStdString());
   testing::FakeMovieFiles files;
   ReceiverWindow window(input, files, ReceiverServices{});
   QProcess player;

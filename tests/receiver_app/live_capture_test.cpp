@@ -38,7 +38,7 @@ using test::writeRaw;
 // The real sound input, keeping a copy of every buffer the window is handed.
 class TappedInput : public AudioInput {
  public:
-  explicit TappedInput(const QString& device) { inner.useDevice(device.toUtf8()); }
+  explicit TappedInput(const QString& device) { inner.useDevice(device.toStdString()); }
   bool open(int rateHz, BufferFilled onFilled) override {
     return inner.open(rateHz, [this, onFilled](int id) {
       const std::int16_t* samples = buffers_[id];
@@ -111,8 +111,12 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
   const QString movie = dir.filePath(QStringLiteral("window.49"));
   ReceiverWindow window(
       input, files,
-      ReceiverServices{
-          [movie](QWidget*, const QString&) { return std::optional(movie); }, [] {}, {}, {}});
+      ReceiverServices{[movie](QWidget*, const QString&) { return std::optional(movie); },
+                       [] {},
+                       {},
+                       {},
+                       {},
+                       {}});
   window.show();
   window.dispatchCommand(rx::kOpenFileId);
   window.dispatchCommand(rx::kSaveId);

@@ -1,6 +1,7 @@
 #pragma once
 // The receiver window on fake devices: a sound input that the test fills buffer by buffer, movie
-// files in memory, a save dialog that answers from a list and a mixer that only counts.
+// files in memory, a save dialog that answers from a list, a mixer that only counts, and a
+// device list and device dialog that the test sets.
 
 #include "receiver/app/control_ids.h"
 #include "receiver/app/picture_view.h"
@@ -30,6 +31,8 @@ struct ReceiverRig {
   int dialogs = 0;
   QString dialogFolder;  // the folder the last dialog was opened in
   int mixerStarts = 0;
+  std::vector<SoundDeviceName> soundDevices;       // the devices the system lists
+  std::optional<SoundDeviceSettings> soundAnswer;  // what the device dialog returns
   ReceiverWindow window;
 
   // With `rememberSettings` the window reads and writes the user's settings, as the program
@@ -44,6 +47,8 @@ struct ReceiverRig {
       return answerDialog();
     };
     s.startMixer = [this] { ++mixerStarts; };
+    s.listSoundDevices = [this] { return soundDevices; };
+    s.chooseSoundDevice = [this](QWidget*, const SoundDeviceSettings&) { return soundAnswer; };
     if (rememberSettings) {
       s.loadSettings = loadUserReceiverSettings;
       s.saveSettings = saveUserReceiverSettings;

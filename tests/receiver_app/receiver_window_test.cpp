@@ -329,6 +329,8 @@ TEST(ReceiverWindow, MenuBarHasItsMenusItemsAndIdsInOrder) {
         {"Auto-save", kAutoSaveId},
         {"Received pictures", kReceivedPicturesId},
         {"-", 0},
+        {"Sound &device...", kSoundDeviceId},
+        {"-", 0},
         {"&Exit", kExitId}}},
       {"&Screen Size",
        {{"Small", kSmallId}, {"-", 0}, {"Large", kLargeId}, {"-", 0}, {"Aligned", kAlignedId}}},

@@ -58,6 +58,7 @@ class FakeAudioInput : public AudioInput {
   }
 
   void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  void useDevice(const std::string& id) override { device = id; }
   // The stream stops by itself, as when the device is unplugged.
   void loseDevice(const std::string& why) {
     if (onLost_) onLost_(why);
@@ -70,6 +71,7 @@ class FakeAudioInput : public AudioInput {
   bool opened = false;
   bool started = false;
   int openRateHz = 0;
+  std::string device;  // named by useDevice(); empty: the default
   std::deque<Queued> queued;
   std::vector<std::string> calls;
 

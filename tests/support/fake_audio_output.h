@@ -20,6 +20,7 @@ class FakeAudioOutput : public AudioOutput {
   std::deque<const std::int16_t*> queue;          // buffers queued and not yet returned
   std::vector<std::vector<std::int16_t>> played;  // copies of the buffers in the order queued
   std::vector<std::string> calls;                 // "open", "write", "reset", "close"
+  std::string device;                             // named by useDevice(); empty: the default
 
   bool open(int rateHz, BufferDone onBufferDone) override {
     calls.push_back("open");
@@ -45,6 +46,7 @@ class FakeAudioOutput : public AudioOutput {
   }
 
   void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
+  void useDevice(const std::string& id) override { device = id; }
   // The stream stops by itself, as when the sound server ends.
   void loseDevice(const std::string& why) {
     if (onLost_) onLost_(why);

@@ -43,8 +43,8 @@ QStringList menuLayout(QMenuBar* bar) {
 TEST_F(WindowTest, StartsWithCaptionMenusFileControlsAndSilenceQueued) {
   EXPECT_EQ(window->windowTitle(), "Colour TV TX (Voxlane+)");
   EXPECT_EQ(menuLayout(window->menus()),
-            (QStringList{"&File[Open=401,-,Crawl on/off=421,-,Exit=402]", "&Output=418",
-                         "&Camera=409", "&AVI=410"}));
+            (QStringList{"&File[Open=401,-,Crawl on/off=421,-,Sound &device...=430,-,Exit=402]",
+                         "&Output=418", "&Camera=409", "&AVI=410"}));
   EXPECT_EQ(stateText(*window), ";");
   EXPECT_EQ(window->control(kPlayPauseId)->geometry(), QRect(0, 130, 30, 24));
   ASSERT_NE(bar(*window), nullptr);

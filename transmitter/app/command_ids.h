@@ -13,5 +13,6 @@ inline constexpr int kOutputId = 418;       // menu "&Output"
 inline constexpr int kVideoSourceId = 419;  // button "Video &source"
 inline constexpr int kVideoFormatId = 420;  // button "Video &format"
 inline constexpr int kCrawlToggleId = 421;  // menu "Crawl on/off"
+inline constexpr int kSoundDeviceId = 430;  // menu "Sound &device..." under "&File" (an addition)
 
 }  // namespace mosaic

@@ -5,6 +5,7 @@
 
 #include "media/camera_source.h"
 #include "media/video_file_source.h"
+#include "platform/sound_device_dialog.h"
 #include "transmitter/app/transmitter_settings_store.h"
 #include "transmitter/core/audio_output.h"
 #include "transmitter/core/crawl_text.h"
@@ -34,6 +35,11 @@ struct TransmitterServices {
       chooseDevice;
   std::function<std::optional<FrameSize>(QWidget*, const std::vector<FrameSize>&, FrameSize)>
       chooseFrameSize;
+  // The sound devices listed now, and the dialog in which the operator chooses the one to use
+  // (nothing when cancelled). Without them the default device is used.
+  std::function<std::vector<SoundDeviceName>()> listSoundDevices;
+  std::function<std::optional<SoundDeviceSettings>(QWidget*, const SoundDeviceSettings&)>
+      chooseSoundDevice;
   std::string crawlTextPath = kCrawlTextFileName;
   // The settings remembered from the last run, shown at initialisation, and those to remember,
   // written when the window ends. Without them the window starts from its defaults and keeps

@@ -46,6 +46,7 @@ TransmitterSettings readTransmitterSettings(const QSettings& settings) {
   const auto width = readInt(settings, kWidthKey, 1, kLargestFrameSide);
   const auto height = readInt(settings, kHeightKey, 1, kLargestFrameSide);
   if (width && height) values.cameraFormat = FrameSize{*width, *height};
+  values.soundDevice = readSoundDevice(settings);
   return values;
 }
 
@@ -60,6 +61,7 @@ void writeTransmitterSettings(QSettings& settings, const TransmitterSettings& va
                 [](const std::string& d) { return QString::fromStdString(d); });
   writeOrRemove(settings, kWidthKey, values.cameraFormat, [](FrameSize f) { return f.width; });
   writeOrRemove(settings, kHeightKey, values.cameraFormat, [](FrameSize f) { return f.height; });
+  writeSoundDevice(settings, values.soundDevice);
 }
 
 TransmitterSettings loadUserTransmitterSettings() { return readTransmitterSettings(QSettings()); }

@@ -75,6 +75,9 @@ void TransmitterWindow::buildMenuBar() {
   fileMenu->addSeparator();
   item(fileMenu, QStringLiteral("Crawl on/off"), kCrawlToggleId);
   fileMenu->addSeparator();
+  // The narrow bar has no room for another entry.
+  item(fileMenu, QStringLiteral("Sound &device..."), kSoundDeviceId);
+  fileMenu->addSeparator();
   item(fileMenu, QStringLiteral("Exit"), kExitId);
   item(menuBar_, QStringLiteral("&Output"), kOutputId);
   item(menuBar_, QStringLiteral("&Camera"), kCameraId);
@@ -83,7 +86,9 @@ void TransmitterWindow::buildMenuBar() {
 }
 
 void TransmitterWindow::initialiseWindow() {
-  if (services_.loadSettings) applySettings(services_.loadSettings());
+  const TransmitterSettings remembered =
+      services_.loadSettings ? services_.loadSettings() : TransmitterSettings{};
+  applySettings(remembered);
   // Transmit from now on: two silent buffers, then a frame for every buffer returned.
   output_ = std::make_unique<TransmitOutput>(*services_.audio,
                                              [this](GrabBitmap& bitmap) { grabPicture(bitmap); });
@@ -100,6 +105,9 @@ void TransmitterWindow::initialiseWindow() {
                                                      banner_->say(QString::fromStdString(status));
                                                    }});
   services_.audio->setLostHandler([this](const std::string& why) { soundKeeper_->lost(why); });
+  soundKeeper_->setDevices({services_.listSoundDevices,
+                            [this](const std::string& id) { services_.audio->useDevice(id); }});
+  soundKeeper_->choose(remembered.soundDevice);
   soundKeeper_->start();
 }
 
@@ -133,6 +141,9 @@ void TransmitterWindow::dispatchCommand(int id) {
       break;
     case kOutputId:
       if (services_.startMixer) services_.startMixer();
+      break;
+    case kSoundDeviceId:
+      onSoundDevice();
       break;
     case kVideoSourceId:
       onVideoSource();

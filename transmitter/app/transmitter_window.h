@@ -97,6 +97,8 @@ class TransmitterWindow : public QDialog {
   void onSelectFile();
   // Button 408: start or stop the one-second steps.
   void onPlayPause();
+  // "Sound &device...": the operator's choice goes to the sound output's keeper.
+  void onSoundDevice();
   // "Video &source" and "Video &format": the operator's device and frame size, reconnected.
   void onVideoSource();
   void onVideoFormat();

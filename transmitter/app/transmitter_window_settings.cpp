@@ -43,7 +43,15 @@ TransmitterSettings TransmitterWindow::currentSettings() const {
   if (!cameraSettings_.device.empty()) now.cameraDevice = cameraSettings_.device;
   if (cameraSettings_.width > 0 && cameraSettings_.height > 0)
     now.cameraFormat = FrameSize{cameraSettings_.width, cameraSettings_.height};
+  // The choice, not the device in use: a device that is away now is still the one wanted.
+  if (soundKeeper_) now.soundDevice = soundKeeper_->chosen();
   return now;
+}
+
+void TransmitterWindow::onSoundDevice() {
+  if (!soundKeeper_ || !services_.chooseSoundDevice) return;
+  if (const auto chosen = services_.chooseSoundDevice(this, {soundKeeper_->chosen()}))
+    soundKeeper_->choose(chosen->device);
 }
 
 void TransmitterWindow::showRememberedPosition(int position) {

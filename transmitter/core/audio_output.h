@@ -14,8 +14,9 @@ class AudioOutput {
 
   virtual ~AudioOutput() = default;
 
-  // Opens the default playback device at `sampleRateHz`, mono, signed 16-bit. Returns false
-  // when there is no usable device; nothing is played then and no buffer ever comes back.
+  // Opens the playback device (the default one unless another is named) at `sampleRateHz`, mono,
+  // signed 16-bit. Returns false when there is no usable device; nothing is played then and no
+  // buffer ever comes back.
   virtual bool open(int sampleRateHz, BufferDone onBufferDone) = 0;
   // Queues `count` samples behind the buffers already queued; they are played without a gap.
   // The samples must stay valid and unchanged until the buffer comes back.
@@ -29,6 +30,8 @@ class AudioOutput {
   // the owner closes it and may open the device again.
   using Lost = std::function<void(const std::string& why)>;
   virtual void setLostHandler(Lost onLost) { (void)onLost; }
+  // The device that the next open() takes, by the sound system's id; empty: the default device.
+  virtual void useDevice(const std::string& id) { (void)id; }
 };
 
 }  // namespace mosaic

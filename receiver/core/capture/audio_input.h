@@ -15,8 +15,8 @@ class AudioInput {
 
   virtual ~AudioInput() = default;
 
-  // Opens the default recording device at `sampleRateHz`, mono, signed 16-bit. Returns false
-  // when there is no usable device; no buffer is ever filled then.
+  // Opens the recording device (the default one unless another is named) at `sampleRateHz`, mono,
+  // signed 16-bit. Returns false when there is no usable device; no buffer is ever filled then.
   virtual bool open(int sampleRateHz, BufferFilled onBufferFilled) = 0;
   // Queues `count` samples of caller-owned memory behind the buffers already queued. The memory
   // must stay valid until the buffer is reported filled or the device is reset.
@@ -32,6 +32,8 @@ class AudioInput {
   // the owner closes it and may open the device again.
   using Lost = std::function<void(const std::string& why)>;
   virtual void setLostHandler(Lost onLost) { (void)onLost; }
+  // The device that the next open() takes, by the sound system's id; empty: the default device.
+  virtual void useDevice(const std::string& id) { (void)id; }
 };
 
 }  // namespace mosaic

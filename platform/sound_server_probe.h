@@ -1,0 +1,20 @@
+#pragma once
+// Asks the sound server itself whether a device takes the programs' stream: mono, signed
+// 16-bit at the given rate. Each device is tried with a real stream that is started paused and
+// closed at once, so nothing is heard. The desktop's device lists are not trusted for this:
+// they may list a device the wrong way round, and opening such a device through them may
+// never return.
+
+#include "platform/qt_audio_device.h"
+
+#include <string>
+#include <vector>
+
+namespace mosaic {
+
+// For each device id, whether a stream in that direction opens on it. All false when no sound
+// server answers; each answer is awaited for two seconds at most.
+std::vector<bool> soundServerOpens(SoundDirection direction, int sampleRateHz,
+                                   const std::vector<std::string>& ids);
+
+}  // namespace mosaic

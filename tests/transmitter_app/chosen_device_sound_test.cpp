@@ -1,0 +1,98 @@
+// Mosaiccast's window on a real sound server with a chosen playback device that is plugged in
+// after the start, unplugged and plugged in again (the test suite starts a private PulseAudio
+// server; without it the test is skipped).
+
+#include "platform/qt_audio_output.h"
+#include "platform/status_banner.h"
+#include "tests/support/private_settings.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/sound_server.h"
+#include "transmitter/app/transmitter_services.h"
+#include "transmitter/app/transmitter_window.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace mosaic::test {
+namespace {
+
+// The loudest sample played to `sink` during one second.
+int peakOn(const QString& sink) {
+  QProcess record;
+  record.start(QStringLiteral("pacat"), {"-r", "--raw", "--format=s16le", "--channels=1",
+                                         "--rate=48000", "-d", sink + ".monitor"});
+  if (!record.waitForStarted()) return -1;
+  runUntil([] { return false; }, 1000);
+  record.kill();
+  record.waitForFinished();
+  const QByteArray bytes = record.readAllStandardOutput();
+  int peak = 0;
+  for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto s = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                             (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+    peak = std::max(peak, std::abs(static_cast<int>(s)));
+  }
+  return peak;
+}
+
+TEST(ChosenOutputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTakenAgain) {
+  app();
+  if (!soundServerRunning()) GTEST_SKIP() << "no sound server";
+  PrivateSettings place("mosaiccast");
+  PluggableDevice radio(true, QStringLiteral("txradio"), QStringLiteral("RadioTX"));
+  TransmitterSettings remembered;
+  remembered.soundDevice = SoundDeviceName{radio.name().toStdString(), "RadioTX"};
+  saveUserTransmitterSettings(remembered);
+
+  QtAudioOutput audio;
+  QTemporaryDir dir;
+  TransmitterServices services = programServices(audio, true);
+  services.crawlTextPath = dir.filePath(QStringLiteral("TESTPATT.INI")).toStdString();
+  TransmitterWindow window(std::move(services));
+  window.initialiseWindow();
+  const auto banner = [&] { return window.statusBanner()->text(); };
+  // Waits until this process's stream is on `device` alone, and says how long that took.
+  const auto on = [](const QString& device, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    if (!runUntil([&] { return ourStreamDevices(true) == QStringList{device}; }, timeoutMs))
+      return false;
+    std::printf("on %s after %.1f s\n", qPrintable(device), clock.elapsed() / 1000.0);
+    return true;
+  };
+
+  const auto names = [] { return ourStreamDevices(true).join(QLatin1Char(' ')).toStdString(); };
+
+  // Absent at the start: the default, and the window says so.
+  EXPECT_TRUE(on(QStringLiteral("loop"), 5000)) << names();
+  EXPECT_EQ(banner(),
+            "The chosen sound output \"RadioTX\" is not there; the system default is "
+            "used until it returns.");
+
+  ASSERT_TRUE(radio.plugIn());
+  EXPECT_TRUE(on(radio.name(), 10000)) << names();
+  EXPECT_TRUE(runUntil([&] { return banner().isEmpty(); }, 1000)) << banner().toStdString();
+  // Frames follow the new 2.56 s of silence on the chosen device.
+  int peak = 0;
+  for (int second = 0; second < 8 && peak <= 1000; ++second) peak = peakOn(radio.name());
+  EXPECT_GT(peak, 1000) << "nothing heard on the chosen device";
+
+  radio.unplug();
+  EXPECT_TRUE(on(QStringLiteral("loop"), 10000)) << names();
+  EXPECT_TRUE(runUntil([&] { return banner().contains("is not there"); }, 5000))
+      << banner().toStdString();
+
+  ASSERT_TRUE(radio.plugIn());
+  EXPECT_TRUE(on(radio.name(), 10000)) << names();
+  EXPECT_TRUE(runUntil([&] { return banner().isEmpty(); }, 1000)) << banner().toStdString();
+
+  window.done(0);
+  EXPECT_EQ(loadUserTransmitterSettings().soundDevice, remembered.soundDevice);
+}
+
+}  // namespace
+}  // namespace mosaic::test
