@@ -50,12 +50,7 @@ QList<QAudioDevice> allListedDevices() {
 
 }  // namespace
 
-std::vector<SoundDeviceName> listedSoundDevices() {
-  std::vector<SoundDeviceName> names;
-  for (const QAudioDevice& device : allListedDevices())
-    names.push_back({device.id().toStdString(), device.description().toStdString()});
-  return names;
-}
+std::vector<SoundDeviceName> listedSoundDevices() { return soundServerDevices(); }
 
 std::vector<SoundDeviceName> usableSoundDevices(SoundDirection direction, int sampleRateHz) {
   // The desktop's own lists of outputs and inputs are not trusted: the server is asked.

@@ -21,8 +21,9 @@ QAudioFormat monoInt16Format(int sampleRateHz);
 // after one line on standard error saying why the program stays silent.
 std::optional<QAudioDevice> defaultDeviceFor(SoundDirection direction, const QAudioFormat& format);
 
-// Every device the desktop lists, outputs and inputs alike (some systems list a device the
-// wrong way round), each once.
+// Every device the sound server has, outputs and inputs alike (some systems list a device the
+// wrong way round), each once. The server itself is asked: the desktop's lists stop following
+// a server that was away for more than a few seconds.
 std::vector<SoundDeviceName> listedSoundDevices();
 
 // Of the listed devices, those that the sound server opens in that direction and format.

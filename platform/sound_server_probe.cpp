@@ -12,6 +12,10 @@ namespace {
 constexpr auto kAnswerLimit = std::chrono::seconds(2);
 constexpr int kPollMicroseconds = 20000;
 
+SoundDeviceName named(const char* id, const char* description) {
+  return {id ? id : "", description ? description : ""};
+}
+
 // One connection to the server with a main loop of its own, run only while an answer is
 // awaited.
 class ServerProbe {
@@ -58,6 +62,37 @@ class ServerProbe {
     return ready;
   }
 
+  // The server's playback devices, then its recording devices other than the playback devices'
+  // monitors, in the server's order.
+  std::vector<SoundDeviceName> devices() {
+    struct Listing {
+      std::vector<SoundDeviceName> names;
+      int done = 0;
+    } listing;
+    pa_operation* sinks = pa_context_get_sink_info_list(
+        context_,
+        [](pa_context*, const pa_sink_info* info, int last, void* data) {
+          auto& l = *static_cast<Listing*>(data);
+          if (last) ++l.done;
+          if (!last && info) l.names.push_back(named(info->name, info->description));
+        },
+        &listing);
+    pa_operation* sources = pa_context_get_source_info_list(
+        context_,
+        [](pa_context*, const pa_source_info* info, int last, void* data) {
+          auto& l = *static_cast<Listing*>(data);
+          if (last) ++l.done;
+          if (!last && info && info->monitor_of_sink == PA_INVALID_INDEX)
+            l.names.push_back(named(info->name, info->description));
+        },
+        &listing);
+    awaitAnswer([&] { return listing.done == 2; });
+    for (pa_operation* op : {sinks, sources})
+      if (op) pa_operation_unref(op);
+    if (listing.done != 2) return {};
+    return listing.names;
+  }
+
  private:
   template <typename Answered>
   void awaitAnswer(Answered answered) {
@@ -74,6 +109,12 @@ class ServerProbe {
 };
 
 }  // namespace
+
+std::vector<SoundDeviceName> soundServerDevices() {
+  ServerProbe probe;
+  if (!probe.connect()) return {};
+  return probe.devices();
+}
 
 std::vector<bool> soundServerOpens(SoundDirection direction, int sampleRateHz,
                                    const std::vector<std::string>& ids) {

@@ -12,6 +12,11 @@
 
 namespace mosaic {
 
+// The devices the server has now, playback devices first, each once (a playback device's
+// monitor is not listed); nothing when no sound server answers. Asked afresh each time, so that
+// the list follows a server that was away (the desktop's own lists may stop following it).
+std::vector<SoundDeviceName> soundServerDevices();
+
 // For each device id, whether a stream in that direction opens on it. All false when no sound
 // server answers; each answer is awaited for two seconds at most.
 std::vector<bool> soundServerOpens(SoundDirection direction, int sampleRateHz,
