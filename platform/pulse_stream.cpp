@@ -70,15 +70,15 @@ bool PulseStream::connect(const Setup& setup, std::string& error) {
   };
   if (!waitFor(contextProgress, error)) return false;
 
-  const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(setup.sampleRateHz), 1};
-  stream_ = pa_stream_new(context_, setup.streamName.c_str(), &spec, nullptr);
+  const pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(setup.sampleRateHz), 1};
+  stream_ = pa_stream_new(context_, setup.streamName.c_str(), &format, nullptr);
   if (!stream_) {
     error = lastError();
     return false;
   }
   pa_stream_set_state_callback(stream_, &PulseStream::onStreamState, this);
   const auto bufferBytes = static_cast<std::uint32_t>(
-      pa_usec_to_bytes(static_cast<pa_usec_t>(setup.bufferSeconds * PA_USEC_PER_SEC), &spec));
+      pa_usec_to_bytes(static_cast<pa_usec_t>(setup.bufferSeconds * PA_USEC_PER_SEC), &format));
   pa_buffer_attr attr;
   attr.maxlength = attr.tlength = attr.prebuf = attr.minreq = attr.fragsize = ~0u;
   // A device named by the program stays that device: when it goes away the stream ends (and
