@@ -67,11 +67,11 @@ TEST(SoundLevel, SilenceAndNothingAreNotLevels) {
 TEST(SoundLevel, ClippingStartsWithinATenthOfADecibelOfFullScale) {
   // Just below the threshold (-0.1 dBFS) is clean; the threshold itself and either end are not.
   for (const auto& [sample, near] : {std::pair<std::int16_t, bool>{kNearFullScale - 1, false},
-                                    {kNearFullScale, true},
-                                    {-kNearFullScale, true},
-                                    {-(kNearFullScale - 1), false},
-                                    {32767, true},
-                                    {-32768, true}}) {
+                                     {kNearFullScale, true},
+                                     {-kNearFullScale, true},
+                                     {-(kNearFullScale - 1), false},
+                                     {32767, true},
+                                     {-32768, true}}) {
     std::vector<std::int16_t> s(1000, 100);
     s[500] = sample;
     const SoundLevel l = measureLevel(s.data(), 1000);
