@@ -9,8 +9,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace mosaic::test {
@@ -47,6 +50,47 @@ class PluggableDevice {
  private:
   bool sink_;
   QString name_, description_, module_;
+};
+
+// Records what is played to a sink, from its monitor, for as long as the object lives. One
+// recording from start to end, asking for short blocks: a sink that holds seconds of sound
+// (as the transmitter's stream asks) otherwise feeds its monitor in bursts seconds apart, and a
+// recorder started anew for each short look misses them and hears nothing of what was played.
+class SinkListener {
+ public:
+  explicit SinkListener(const QString& sink) {
+    record_.start(QStringLiteral("pacat"),
+                  {"-r", "--raw", "--format=s16le", "--channels=1", "--rate=48000",
+                   "--latency-msec=20", "-d", sink + ".monitor"});
+    record_.waitForStarted();
+  }
+  ~SinkListener() {
+    record_.kill();
+    record_.waitForFinished();
+  }
+  SinkListener(const SinkListener&) = delete;
+  SinkListener& operator=(const SinkListener&) = delete;
+
+  // The loudest sample heard so far (-1: the recorder did not start).
+  int peak() {
+    if (record_.state() == QProcess::NotRunning && heard_.isEmpty()) return -1;
+    heard_ += record_.readAllStandardOutput();
+    for (; checked_ + 1 < heard_.size(); checked_ += 2) {
+      const auto s =
+          static_cast<std::int16_t>(static_cast<std::uint8_t>(heard_[checked_]) |
+                                    (static_cast<std::uint8_t>(heard_[checked_ + 1]) << 8));
+      peak_ = std::max(peak_, std::abs(static_cast<int>(s)));
+    }
+    return peak_;
+  }
+  // Seconds of sound recorded so far.
+  double seconds() const { return static_cast<double>(heard_.size()) / (2 * 48000); }
+
+ private:
+  QProcess record_;
+  QByteArray heard_;
+  qsizetype checked_ = 0;
+  int peak_ = 0;
 };
 
 // The names of the sinks (playback) or sources (recording) that this process's streams are on.

@@ -20,25 +20,6 @@
 namespace mosaic::test {
 namespace {
 
-// The loudest sample played to `sink` during one second.
-int peakOn(const QString& sink) {
-  QProcess record;
-  record.start(QStringLiteral("pacat"), {"-r", "--raw", "--format=s16le", "--channels=1",
-                                         "--rate=48000", "-d", sink + ".monitor"});
-  if (!record.waitForStarted()) return -1;
-  runUntil([] { return false; }, 1000);
-  record.kill();
-  record.waitForFinished();
-  const QByteArray bytes = record.readAllStandardOutput();
-  int peak = 0;
-  for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto s = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                             (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
-    peak = std::max(peak, std::abs(static_cast<int>(s)));
-  }
-  return peak;
-}
-
 TEST(ChosenOutputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTakenAgain) {
   app();
   if (!soundServerRunning()) GTEST_SKIP() << "no sound server";
@@ -77,9 +58,11 @@ TEST(ChosenOutputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTa
   EXPECT_TRUE(on(radio.name(), 10000)) << names();
   EXPECT_TRUE(runUntil([&] { return banner().isEmpty(); }, 1000)) << banner().toStdString();
   // Frames follow the new 2.56 s of silence on the chosen device.
-  int peak = 0;
-  for (int second = 0; second < 8 && peak <= 1000; ++second) peak = peakOn(radio.name());
-  EXPECT_GT(peak, 1000) << "nothing heard on the chosen device";
+  {
+    SinkListener listener(radio.name());
+    EXPECT_TRUE(runUntil([&] { return listener.peak() > 1000; }, 8000))
+        << "nothing heard on the chosen device in " << listener.seconds() << " s recorded";
+  }
 
   radio.unplug();
   EXPECT_TRUE(on(QStringLiteral("loop"), 10000)) << names();
