@@ -43,8 +43,8 @@ class ServerProbe {
     return pa_context_get_state(context_) == PA_CONTEXT_READY;
   }
 
-  bool opens(SoundDirection direction, const pa_sample_spec& spec, const std::string& id) {
-    pa_stream* stream = pa_stream_new(context_, "Mosaic TV device probe", &spec, nullptr);
+  bool opens(SoundDirection direction, const pa_sample_spec& sampleFormat, const std::string& id) {
+    pa_stream* stream = pa_stream_new(context_, "Mosaic TV device probe", &sampleFormat, nullptr);
     if (!stream) return false;
     const int asked =
         direction == SoundDirection::Playback
@@ -121,12 +121,12 @@ std::vector<bool> soundServerOpens(SoundDirection direction, int sampleRateHz,
   std::vector<bool> opens(ids.size(), false);
   ServerProbe probe;
   if (!probe.connect()) return opens;
-  pa_sample_spec spec;
-  spec.format = PA_SAMPLE_S16LE;
-  spec.rate = static_cast<std::uint32_t>(sampleRateHz);
-  spec.channels = 1;
+  pa_sample_spec sampleFormat;
+  sampleFormat.format = PA_SAMPLE_S16LE;
+  sampleFormat.rate = static_cast<std::uint32_t>(sampleRateHz);
+  sampleFormat.channels = 1;
   for (std::size_t i = 0; i < ids.size(); ++i)
-    opens[i] = !ids[i].empty() && probe.opens(direction, spec, ids[i]);
+    opens[i] = !ids[i].empty() && probe.opens(direction, sampleFormat, ids[i]);
   return opens;
 }
 
