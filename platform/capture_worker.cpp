@@ -60,6 +60,7 @@ bool CaptureWorker::start() {
             Qt::QueuedConnection);
       },
       error);
+  startError_ = opened ? std::string() : error;
   if (!opened) {
     std::fprintf(stderr, "sound: the recording device failed to start (%s); receiving nothing\n",
                  error.c_str());

@@ -37,9 +37,12 @@ class CaptureWorker : public QObject {
 
   // On the sound thread: start recording (false when the device refuses) and stop.
   bool start();
+  // Why the last start() failed, in the operator's words.
+  const std::string& startError() const { return startError_; }
   void stop();
 
  private:
+  std::string startError_;
   void checkArriving();
   void reportLost(const QString& why);
   void report(const std::vector<int>& filled);

@@ -58,6 +58,7 @@ bool PlaybackWorker::start() {
             Qt::QueuedConnection);
       },
       error);
+  startError_ = opened ? std::string() : error;
   if (!opened) {
     std::fprintf(stderr, "sound: the playback device failed to start (%s); transmitting nothing\n",
                  error.c_str());

@@ -35,12 +35,15 @@ class PlaybackWorker : public QObject {
   BufferQueueDevice& stream() { return *stream_; }
   // Starts the stream; false when the server or the device refuses.
   bool start();
+  // Why the last start() failed, in the operator's words.
+  const std::string& startError() const { return startError_; }
   // New buffers were queued: the server gets what it has room for.
   void wake();
   // Stops the stream at once; queued buffers stay with the queue.
   void stop();
 
  private:
+  std::string startError_;
   void checkPlayed();
   void reportLost(const QString& why);
 

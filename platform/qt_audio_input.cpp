@@ -15,6 +15,7 @@ QtAudioInput::~QtAudioInput() { close(); }
 
 bool QtAudioInput::open(int sampleRateHz, BufferFilled onBufferFilled) {
   close();
+  openError_.clear();
   onBufferFilled_ = std::move(onBufferFilled);
   thread_ = std::make_unique<QThread>();
   thread_->setObjectName(QStringLiteral("sound input"));
@@ -56,7 +57,11 @@ void QtAudioInput::start() {
 bool QtAudioInput::startRecording() {
   bool started = false;
   QMetaObject::invokeMethod(
-      worker_, [worker = worker_, &started] { started = worker->start(); },
+      worker_,
+      [worker = worker_, &started, this] {
+        started = worker->start();
+        openError_ = worker->startError();
+      },
       Qt::BlockingQueuedConnection);
   recording_ = started;
   return started;

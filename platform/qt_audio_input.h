@@ -29,6 +29,7 @@ class QtAudioInput : public QObject, public AudioInput {
 
   // Records from the input device with this id (the server's name for it, as QAudioDevice::id()
   // gives it) instead of the default one; empty: the default device.
+  std::string openError() const override { return openError_; }
   void useDevice(const std::string& id) override { deviceId_ = id; }
 
   bool open(int sampleRateHz, BufferFilled onBufferFilled) override;
@@ -44,6 +45,7 @@ class QtAudioInput : public QObject, public AudioInput {
   std::int64_t lostSamples() const;
 
  private:
+  std::string openError_;  // why the last opening failed
   // Opens the device's stream on the sound thread; false when it cannot.
   bool startRecording();
   void deliverFilled(int bufferId, unsigned generation, std::chrono::steady_clock::time_point at);

@@ -15,6 +15,7 @@ QtAudioOutput::~QtAudioOutput() { close(); }
 
 bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   close();
+  openError_.clear();
   onBufferDone_ = std::move(onBufferDone);
   const unsigned generation = generation_;
   thread_ = std::make_unique<QThread>();
@@ -37,7 +38,11 @@ bool QtAudioOutput::open(int sampleRateHz, BufferDone onBufferDone) {
   thread_->start(QThread::TimeCriticalPriority);
   bool started = false;
   QMetaObject::invokeMethod(
-      worker_, [worker = worker_, &started] { started = worker->start(); },
+      worker_,
+      [worker = worker_, &started, this] {
+        started = worker->start();
+        openError_ = worker->startError();
+      },
       Qt::BlockingQueuedConnection);
   if (!started) {
     close();

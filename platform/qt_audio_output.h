@@ -34,12 +34,14 @@ class QtAudioOutput : public QObject, public AudioOutput {
   void setLostHandler(Lost onLost) override { onLost_ = std::move(onLost); }
   // Plays to the output device with this id (the server's name for it) instead of the default
   // one; empty: the default device.
+  std::string openError() const override { return openError_; }
   void useDevice(const std::string& id) override { deviceId_ = id; }
 
   // From a buffer's last sample played to its return on this thread (for probes).
   const HandOverClock& handOver() const { return handOver_; }
 
  private:
+  std::string openError_;  // why the last opening failed
   void deliverPlayed(unsigned generation, std::chrono::steady_clock::time_point at);
 
   std::string deviceId_;

@@ -21,7 +21,8 @@ SoundKeeper::SoundKeeper(SoundDirection direction, SoundLink::Actions actions, Q
              [this] {
                if (actions_.close) actions_.close();
              },
-             [this](const std::string& status) { linkStatus_ = status; }}),
+             [this](const std::string& status) { linkStatus_ = status; },
+             [this] { return actions_.whyNot ? actions_.whyNot() : std::string(); }}),
       mediaDevices_(new QMediaDevices(this)) {
   retryTimer_.setInterval(kRetrySeconds * 1000);
   connect(&retryTimer_, &QTimer::timeout, this, &SoundKeeper::retry);

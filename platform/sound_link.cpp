@@ -51,6 +51,10 @@ void SoundLink::tryOpen() {
     return;
   }
   state_ = State::Down;
+  if (actions_.whyNot) {
+    std::string why = actions_.whyNot();
+    if (!why.empty()) reason_ = std::move(why);
+  }
   setStatus("No " + what_ + ": " + reason_ + ". Trying again every " +
             std::to_string(retrySeconds_) + " s.");
 }

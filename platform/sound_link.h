@@ -20,6 +20,8 @@ class SoundLink {
     std::function<void()> close;
     // The status to show; empty when all is well.
     std::function<void(const std::string& status)> show;
+    // Why the last opening failed, in the operator's words; empty when that is not known.
+    std::function<std::string()> whyNot;
   };
 
   // `what` names the device in messages: "sound input", "sound output".

@@ -83,7 +83,8 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   soundKeeper_ = std::make_unique<SoundKeeper>(
       SoundDirection::Recording,
       SoundLink::Actions{[this] { return openInput(); }, [this] { capture_.stop(); },
-                         [this](const std::string& status) { showInputStatus(status); }});
+                         [this](const std::string& status) { showInputStatus(status); },
+                         [&input] { return input.openError(); }});
   input.setLostHandler([this](const std::string& why) { soundKeeper_->lost(why); });
   soundKeeper_->setDevices(
       {services_.listSoundDevices, [&input](const std::string& id) { input.useDevice(id); }});

@@ -53,7 +53,7 @@ struct FakeSound {
          ++closes;
          open = "none";
        },
-       [this](const std::string& s) { shown.push_back(s); }}};
+       [this](const std::string& s) { shown.push_back(s); }, nullptr}};
 
   FakeSound() {
     test::app();

@@ -12,6 +12,7 @@ namespace {
 struct FakeDevice {
   bool present = true;
   int opens = 0, closes = 0;
+  std::string why;  // the reason the sound system gives for a failed opening
   std::vector<std::string> shown;
 
   SoundLink link() {
@@ -20,7 +21,8 @@ struct FakeDevice {
                         ++opens;
                         return present;
                       },
-                      [this] { ++closes; }, [this](const std::string& s) { shown.push_back(s); }});
+                      [this] { ++closes; }, [this](const std::string& s) { shown.push_back(s); },
+                      [this] { return why; }});
   }
 };
 
@@ -46,6 +48,11 @@ TEST(SoundLink, AbsentAtStartIsShownAndTakenWhenItAppears) {
   link.retry();
   EXPECT_EQ(device.opens, 2);
   EXPECT_EQ(device.shown.size(), 1u) << "the same message is not repeated";
+  // Where the sound system says why, the window says it too.
+  device.why = "the sound server is not running";
+  link.retry();
+  EXPECT_EQ(device.shown.back(),
+            "No sound input: the sound server is not running. Trying again every 3 s.");
   device.present = true;
   link.retry();
   EXPECT_TRUE(link.live());

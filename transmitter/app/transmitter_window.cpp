@@ -96,14 +96,15 @@ void TransmitterWindow::initialiseWindow() {
   // from a new silence.
   banner_ = new StatusBanner(client_);
   soundKeeper_ = std::make_unique<SoundKeeper>(
-      SoundDirection::Playback, SoundLink::Actions{[this] {
-                                                     output_->startOutput();
-                                                     return output_->isOpen();
-                                                   },
-                                                   [this] { output_->stopOutput(); },
-                                                   [this](const std::string& status) {
-                                                     banner_->say(QString::fromStdString(status));
-                                                   }});
+      SoundDirection::Playback,
+      SoundLink::Actions{
+          [this] {
+            output_->startOutput();
+            return output_->isOpen();
+          },
+          [this] { output_->stopOutput(); },
+          [this](const std::string& status) { banner_->say(QString::fromStdString(status)); },
+          [this] { return services_.audio->openError(); }});
   services_.audio->setLostHandler([this](const std::string& why) { soundKeeper_->lost(why); });
   soundKeeper_->setDevices({services_.listSoundDevices,
                             [this](const std::string& id) { services_.audio->useDevice(id); }});

@@ -30,6 +30,8 @@ class AudioOutput {
   // the owner closes it and may open the device again.
   using Lost = std::function<void(const std::string& why)>;
   virtual void setLostHandler(Lost onLost) { (void)onLost; }
+  // Why the last open() failed, in the operator's words; empty when that is not known.
+  virtual std::string openError() const { return {}; }
   // The device that the next open() takes, by the sound system's id; empty: the default device.
   virtual void useDevice(const std::string& id) { (void)id; }
 };
