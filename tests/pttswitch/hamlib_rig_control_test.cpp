@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <string>
 
 #include "pttswitch/ptt_port.h"
@@ -56,7 +59,14 @@ TEST_F(RigctldKeying, ADaemonKilledWhileKeyedIsReportedAndTheRadioUnkeyedWhenItI
   ASSERT_TRUE(daemon.start());
   // A real transceiver behind the new rigctld would still be transmitting.
   ASSERT_TRUE(daemon.keyRadio());
-  EXPECT_EQ(port.watchConnection(), ConnectionChange::Restored);
+  // Pttswitch watches once a second; a rigctld just started may miss the first attempt.
+  ConnectionChange change = ConnectionChange::None;
+  for (int attempt = 0; attempt < 20 && change == ConnectionChange::None; ++attempt) {
+    change = port.watchConnection();
+    if (change == ConnectionChange::None)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(change, ConnectionChange::Restored);
   EXPECT_EQ(daemon.radioKeyed(), false);
   EXPECT_FALSE(port.mayBeKeyed());
   port.transmit();
