@@ -20,18 +20,25 @@ inline QApplication& app() {
   return *instance;
 }
 
-// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done()`.
+// Runs the event loop until `done` holds or `timeoutMs` passes; returns whether it held. The
+// answer seen is the one returned: `done` is not asked again, since asking a real device (a
+// rigctld, a sound server) twice can give two answers.
 template <typename Done>
 bool runUntil(Done done, int timeoutMs) {
+  bool held = done();
+  if (held) return true;
   QEventLoop loop;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (done()) loop.quit();
+    if (!held && done()) {
+      held = true;
+      loop.quit();
+    }
   });
   QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
   poll.start(10);
-  if (!done()) loop.exec();
-  return done();
+  loop.exec();
+  return held;
 }
 
 // Runs `step` on the modal dialog that is open once the event loop runs.
