@@ -33,14 +33,8 @@ TEST(ChosenInputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTak
   testing::FakeMovieFiles files;
   ReceiverWindow window(input, files, desktopServices(true));
   const auto banner = [&] { return window.statusBanner()->text(); };
-  // Waits until this process's stream is on `device` alone, and says how long that took.
   const auto on = [](const QString& device, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    if (!runUntil([&] { return ourStreamDevices(false) == QStringList{device}; }, timeoutMs))
-      return false;
-    std::printf("on %s after %.1f s\n", qPrintable(device), clock.elapsed() / 1000.0);
-    return true;
+    return waitUntilOurStreamIsOn(false, device, timeoutMs);
   };
   const auto names = [] { return ourStreamDevices(false).join(QLatin1Char(' ')).toStdString(); };
 

@@ -5,7 +5,10 @@
 
 #include "tests/support/private_sound_loop.h"
 
+#include "tests/support/qt_app.h"
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace mosaic::test {
@@ -113,6 +117,17 @@ inline QStringList ourStreamDevices(bool playback) {
         names << device.toObject()["name"].toString();
   }
   return names;
+}
+
+// Runs the event loop until this process's streams are on `device` alone (a sink when
+// `playback`, else a source), and says how long that took; false after `timeoutMs`.
+inline bool waitUntilOurStreamIsOn(bool playback, const QString& device, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  if (!runUntil([&] { return ourStreamDevices(playback) == QStringList{device}; }, timeoutMs))
+    return false;
+  std::printf("on %s after %.1f s\n", qPrintable(device), clock.elapsed() / 1000.0);
+  return true;
 }
 
 }  // namespace mosaic::test

@@ -36,14 +36,8 @@ TEST(ChosenOutputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTa
   TransmitterWindow window(std::move(services));
   window.initialiseWindow();
   const auto banner = [&] { return window.statusBanner()->text(); };
-  // Waits until this process's stream is on `device` alone, and says how long that took.
   const auto on = [](const QString& device, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    if (!runUntil([&] { return ourStreamDevices(true) == QStringList{device}; }, timeoutMs))
-      return false;
-    std::printf("on %s after %.1f s\n", qPrintable(device), clock.elapsed() / 1000.0);
-    return true;
+    return waitUntilOurStreamIsOn(true, device, timeoutMs);
   };
 
   const auto names = [] { return ourStreamDevices(true).join(QLatin1Char(' ')).toStdString(); };
