@@ -8,6 +8,9 @@
 #include "tools/sound_writer.h"
 
 #include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -37,9 +40,11 @@ TuningEstimate estimateAfter(const std::vector<std::int16_t>& received, int buff
   return estimator->estimate();
 }
 
-void expectEstimates(const std::vector<Condition>& conditions, int seed) {
-  // Nine frames sent, starting part-way into one: eight whole buffers reach the receiver.
-  const auto sent = test::sentTestCard(9, 20000 + 3000 * seed);
+// Nine frames sent, starting part-way into one: eight whole buffers reach the receiver.
+std::vector<float> sentTestCardFor(int seed) { return test::sentTestCard(9, 20000 + 3000 * seed); }
+
+void expectEstimates(const std::vector<Condition>& conditions, int seed,
+                     const std::vector<float>& sent) {
   for (const Condition& c : conditions) {
     ChannelSettings channel;
     channel.offsetHz = c.offsetHz;
@@ -62,6 +67,45 @@ void expectEstimates(const std::vector<Condition>& conditions, int seed) {
   }
 }
 
+void expectEstimates(const std::vector<Condition>& conditions, int seed) {
+  expectEstimates(conditions, seed, sentTestCardFor(seed));
+}
+
+// A hazy landscape: pale sky over soft green hills, nothing near black or white, so its values
+// fit the ranges over several hertz of tuning.
+QImage hazyLandscape() {
+  QImage picture(160, 128, QImage::Format_RGB888);
+  QPainter painter(&picture);
+  QLinearGradient sky(0, 0, 0, 70);
+  sky.setColorAt(0, QColor(150, 165, 190));
+  sky.setColorAt(1, QColor(175, 185, 200));
+  painter.fillRect(picture.rect(), sky);
+  QPainterPath hills(QPointF(0, 128));
+  for (int x = 0; x <= 160; x += 8) hills.lineTo(x, 62 + 10 * std::sin(x / 17.0));
+  hills.lineTo(160, 128);
+  painter.fillPath(hills, QColor(110, 135, 100));
+  painter.fillRect(90, 90, 30, 20, QColor(140, 120, 105));  // a house
+  return picture;
+}
+
+// A pale face on a black background: black and middle tones, no white.
+QImage faceOnBlack() {
+  QImage picture(160, 128, QImage::Format_RGB888);
+  picture.fill(Qt::black);
+  QPainter painter(&picture);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(190, 150, 125));
+  painter.drawEllipse(QPointF(80, 60), 28, 36);
+  painter.setBrush(QColor(120, 95, 80));
+  painter.drawEllipse(QPointF(80, 90), 40, 14);
+  return picture;
+}
+
+std::vector<float> sentStill(const QImage& picture) {
+  test::testCard();  // the application object that drawing needs
+  return test::sentPictures(9, 11000, [&picture](int) { return picture; });
+}
+
 TEST(AutoTune, FindsOffsetsAcrossTheRangeAt10dBWithinEightFrames) {
   expectEstimates({{-19.3, 10, 0, Fading::None, 0.3},
                    {-7.3, 10, 0, Fading::None, 0.3},
@@ -79,6 +123,15 @@ TEST(AutoTune, IsWithinATenthOfAHertzAt20dBAlsoWithTheClock100ppmOff) {
 
 TEST(AutoTune, HoldsThroughModerateFadingAt15dB) {
   expectEstimates({{9.4, 15, 0, Fading::Moderate, 0.3}, {-3.7, 15, 0, Fading::Moderate, 0.3}}, 3);
+}
+
+TEST(AutoTune, PicturesOfMiddleTonesAreNotDrawnOntoBlackOrWhite) {
+  const std::vector<Condition> conditions = {{-16.2, 20, 0, Fading::None, 0.1},
+                                             {3.3, 20, 0, Fading::None, 0.1},
+                                             {12.9, 10, 0, Fading::None, 0.3}};
+  expectEstimates(conditions, 4, sentStill(hazyLandscape()));
+  // A black background is still taken for black.
+  expectEstimates(conditions, 5, sentStill(faceOnBlack()));
 }
 
 TEST(AutoTune, FindsTheFrameStartsWhereTheTransmitterBeganThem) {

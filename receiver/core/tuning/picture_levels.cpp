@@ -17,7 +17,12 @@ constexpr std::array<double, 3> kHigh = {7.96875, 4.9008, 3.4744};
 // Noise widths [picture units]; the one used is the nearest at or above the measured noise.
 constexpr std::array<double, 9> kWidthUnits = {0.2, 0.28, 0.4, 0.56, 0.8, 1.1, 1.6, 2.2, 3.0};
 constexpr std::array<double, 3> kEndShares = {0.0, 0.15, 0.4};
-constexpr std::size_t kSharesPerWidth = kEndShares.size() * kEndShares.size();
+// Colour differences also have a share at 0: the picture's neutral parts.
+constexpr std::array<double, 3> kNeutralShares = {0.0, 0.3, 0.6};
+// A group's values "reach its ends" when, less the noise, they span this much of its range.
+constexpr double kEndsReachedSpan = 0.75;
+// [picture units] The least blur for luminance that does not reach its ends (see fit()).
+constexpr double kMiddleTonesWidth = 2.2;
 // Bins between the colour and luminance carriers, far enough from both to hold only noise.
 constexpr int kFirstQuietBin = 30;
 constexpr int kLastQuietBin = 50;
@@ -38,7 +43,41 @@ int groupOf(int k) {
 double normalCdf(double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }
 double normalPdf(double x) { return std::exp(-0.5 * x * x) / std::sqrt(kTwoPi); }
 
+std::size_t neutralSharesOf(std::size_t group) { return group == 0 ? 1 : kNeutralShares.size(); }
+
+// The shares of a table numbered `shape` within its noise width: low end, high end, neutral.
+struct Shares {
+  double low, high, neutral;
+};
+Shares sharesOf(std::size_t group, std::size_t shape) {
+  const std::size_t neutral = shape % neutralSharesOf(group);
+  const std::size_t ends = shape / neutralSharesOf(group);
+  return {kEndShares[ends / kEndShares.size()], kEndShares[ends % kEndShares.size()],
+          kNeutralShares[neutral]};
+}
+
+// Whether the values in `counts` (bins of `binUnits`), less the spread that a noise of `width`
+// adds, reach across most of a range of `rangeUnits`.
+bool reachesEnds(const std::vector<double>& counts, double binUnits, double width,
+                 double rangeUnits) {
+  double total = 0.0;
+  for (double c : counts) total += c;
+  double below = 0.0;
+  int lowest = -1, highest = -1;  // the 1 % and 99 % points
+  for (std::size_t b = 0; b < counts.size() && highest < 0; ++b) {
+    below += counts[b];
+    if (lowest < 0 && below >= 0.01 * total) lowest = static_cast<int>(b);
+    if (below >= 0.99 * total) highest = static_cast<int>(b);
+  }
+  const double noiseSpread = 2.0 * 2.33 * width;  // the noise's own 1 % to 99 %
+  return (highest - lowest) * binUnits - noiseSpread >= kEndsReachedSpan * rangeUnits;
+}
+
 }  // namespace
+
+std::size_t PictureLevels::sharesPerWidth(std::size_t g) {
+  return kEndShares.size() * kEndShares.size() * neutralSharesOf(g);
+}
 
 PictureLevels::PictureLevels() {
   for (auto& c : counts_) c.assign(kBins, 0.0);
@@ -46,23 +85,24 @@ PictureLevels::PictureLevels() {
   for (std::size_t g = 0; g < kGroups; ++g) {
     const double low = kLow[g];
     const double high = kHigh[g];
-    std::size_t shape = 0;
-    for (double width : kWidthUnits) {
-      for (double lowShare : kEndShares) {
-        for (double highShare : kEndShares) {
-          auto& table = logLikelihood_[g][shape++];
-          table.resize(2 * kBins);
-          const double evenShare = 1.0 - lowShare - highShare;
-          for (int i = 0; i < 2 * kBins; ++i) {
-            const double v = (i - kBins) * kBinUnits;
-            const double p = evenShare *
-                                 (normalCdf((high - v) / width) - normalCdf((low - v) / width)) /
-                                 (high - low) +
-                             (lowShare * normalPdf((v - low) / width) +
-                              highShare * normalPdf((v - high) / width)) /
-                                 width;
-            table[static_cast<std::size_t>(i)] = std::log(std::max(p * kBinUnits, 1e-12));
-          }
+    logLikelihood_[g].resize(kWidthUnits.size() * sharesPerWidth(g));
+    for (std::size_t w = 0; w < kWidthUnits.size(); ++w) {
+      const double width = kWidthUnits[w];
+      for (std::size_t shape = 0; shape < sharesPerWidth(g); ++shape) {
+        const Shares share = sharesOf(g, shape);
+        auto& table = logLikelihood_[g][w * sharesPerWidth(g) + shape];
+        table.resize(2 * kBins);
+        const double evenShare = 1.0 - share.low - share.high - share.neutral;
+        for (int i = 0; i < 2 * kBins; ++i) {
+          const double v = (i - kBins) * kBinUnits;
+          const double p =
+              evenShare * (normalCdf((high - v) / width) - normalCdf((low - v) / width)) /
+                  (high - low) +
+              (share.low * normalPdf((v - low) / width) +
+               share.high * normalPdf((v - high) / width) + share.neutral * normalPdf(v / width)) /
+                  width;
+          table[static_cast<std::size_t>(i)] =
+              static_cast<float>(std::log(std::max(p * kBinUnits, 1e-12)));
         }
       }
     }
@@ -125,7 +165,7 @@ namespace {
 
 // The log-likelihood of the histogram `counts` shifted by `shift` bins under `table`, over the
 // bins that hold values.
-double logLikelihoodOf(const std::vector<double>& counts, const std::vector<double>& table,
+double logLikelihoodOf(const std::vector<double>& counts, const std::vector<float>& table,
                        long shift, int lowBin, int highBin, int bins) {
   double sum = 0.0;
   for (int b = lowBin; b <= highBin; ++b) {
@@ -150,15 +190,24 @@ void occupiedBins(const std::vector<double>& counts, int& low, int& high) {
 
 double PictureLevels::fit(double offsetHz) {
   const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
-  std::size_t width = 0;
-  while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < noiseWidth_) ++width;
   double total = 0.0;
   for (std::size_t g = 0; g < kGroups; ++g) {
     int low = 0, high = 0;
     occupiedBins(counts_[g], low, high);
+    // Values of middle tones only fit anywhere well inside the range, and a share at an end
+    // would draw their darkest or lightest tones onto it, several hertz off. So colour shares at
+    // the ends count only where the values reach across the range, and luminance that does
+    // not is blurred more: then it fits best roughly centred, and a large share of black or
+    // white (a dark background) still shows at its end.
+    const bool ends = reachesEnds(counts_[g], kBinUnits, noiseWidth_, kHigh[g] - kLow[g]);
+    const double blur = g == 0 && !ends ? std::max(noiseWidth_, kMiddleTonesWidth) : noiseWidth_;
+    std::size_t width = 0;
+    while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < blur) ++width;
     double best = -1e300;
-    for (std::size_t shape = width * kSharesPerWidth; shape < (width + 1) * kSharesPerWidth;
-         ++shape) {
+    const std::size_t shapes = sharesPerWidth(g);
+    for (std::size_t shape = width * shapes; shape < (width + 1) * shapes; ++shape) {
+      const Shares share = sharesOf(g, shape % shapes);
+      if (g != 0 && !ends && (share.low > 0.0 || share.high > 0.0)) continue;
       const double l =
           logLikelihoodOf(counts_[g], logLikelihood_[g][shape], shift, low, high, kBins);
       if (l > best) {

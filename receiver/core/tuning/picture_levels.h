@@ -6,7 +6,13 @@
 // frame start is known) give one value per carrier and symbol pair; their histograms, kept
 // relative to a tuning of 0 Hz, are compared with a spread over each range blurred by the
 // noise measured between the carriers: some values exactly at either end (black, white, full
-// colour), the rest evenly between.
+// colour), some colour differences exactly 0 (black, white and greys are all neutral), the
+// rest evenly between.
+//
+// A picture of middle tones fits anywhere well inside the ranges; a share at an end would draw
+// its darkest or lightest tones onto black or white, several hertz off. So for such a picture
+// the luminance is judged as a whole (roughly centred in its range) and the colour by its
+// neutral parts (see fit()).
 
 #include "receiver/core/tuning/window_spectra.h"
 
@@ -39,11 +45,14 @@ class PictureLevels {
   static constexpr int kGroups = 3;  // luminance, red and blue difference
   static constexpr double kBinUnits = 0.1;
   static constexpr int kBins = 1000;  // -50..50 units
-  static constexpr int kShapes = 81;  // noise widths times shares at the ends
+
+  // The noise width's share combinations in group g (see the tables below).
+  static std::size_t sharesPerWidth(std::size_t g);
 
   std::array<std::vector<double>, kGroups> counts_;
-  // log P(value | range, width) on a grid twice as wide as the histogram's.
-  std::array<std::array<std::vector<double>, kShapes>, kGroups> logLikelihood_;
+  // log P(value | range, width, shares) on a grid twice as wide as the histogram's, one table
+  // per noise width and combination of shares at the ends (and, for colour, at 0).
+  std::array<std::vector<std::vector<float>>, kGroups> logLikelihood_;
   WindowSpectra spectra_;
   std::vector<int> starts_;
   std::vector<WindowSpectrum> windows_;
