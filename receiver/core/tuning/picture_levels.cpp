@@ -115,6 +115,7 @@ void PictureLevels::reset() {
   for (auto& c : counts_) std::fill(c.begin(), c.end(), 0.0);
   frames_ = 0;
   noiseWidth_ = 0.0;
+  middleTonesOnly_ = false;
 }
 
 void PictureLevels::addFrame(std::span<const float> history, long long historyStart, int frameStart,
@@ -200,6 +201,7 @@ double PictureLevels::fit(double offsetHz) {
     // not is blurred more: then it fits best roughly centred, and a large share of black or
     // white (a dark background) still shows at its end.
     const bool ends = reachesEnds(counts_[g], kBinUnits, noiseWidth_, kHigh[g] - kLow[g]);
+    if (g == 0) middleTonesOnly_ = !ends;
     const double blur = g == 0 && !ends ? std::max(noiseWidth_, kMiddleTonesWidth) : noiseWidth_;
     std::size_t width = 0;
     while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < blur) ++width;

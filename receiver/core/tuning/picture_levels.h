@@ -40,6 +40,9 @@ class PictureLevels {
   double fit(double offsetHz);
   // The same with the shapes of the last `fit`: cheaper, for offsets near that one.
   double refit(double offsetHz) const;
+  // Whether the last `fit` found luminance of middle tones only: its multiple is then a guess
+  // from where such pictures usually lie, however clearly it fits best.
+  bool middleTonesOnly() const { return middleTonesOnly_; }
 
  private:
   static constexpr int kGroups = 3;  // luminance, red and blue difference
@@ -59,6 +62,7 @@ class PictureLevels {
   int frames_ = 0;
   std::array<std::size_t, kGroups> chosenShape_{};
   double noiseWidth_ = 0.0;  // [picture units] of one value
+  bool middleTonesOnly_ = false;
 };
 
 }  // namespace mosaic

@@ -25,6 +25,7 @@ constexpr double kMinCoherence = 0.3;
 constexpr double kMultipleSearchHz = 10.0;  // how far from the coarse estimate to look
 constexpr double kMaxClockPpm = 300.0;
 constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a sure multiple
+constexpr double kMiddleTonesSure = 0.5;    // the most that a guess from middle tones is sure
 constexpr double kMinLinkAgreement = 0.5;
 constexpr double kClockEvidence = 1.1;  // power of the links' agreement against no clock error
 
@@ -229,12 +230,13 @@ void TuningEstimator::solve() {
       second = fit;
     }
   }
-  // Odds of the best multiple against the next best.
   // How much better the best multiple fits than the next, per value: a picture that reaches
   // black, white or full colour somewhere tells the multiples apart by a few hundredths and
-  // more; one of middle tones only hardly does.
+  // more. For one of middle tones only the choice rests on where such pictures usually lie
+  // (centred, neutral parts at 0), which a picture with a colour cast can miss by a multiple.
   const double perValue = levels_.values() > 0.0 ? (best - second) / levels_.values() : 0.0;
-  const double multipleSure = 1.0 - std::exp(-std::max(perValue, 0.0) / kClearFitPerValue);
+  double multipleSure = 1.0 - std::exp(-std::max(perValue, 0.0) / kClearFitPerValue);
+  if (levels_.middleTonesOnly()) multipleSure = std::min(multipleSure, kMiddleTonesSure);
 
   estimate_.confidence = std::clamp(linkAgreement * multipleSure, 0.0, 1.0);
   // Locked: the frame links agree, so the offset is right to a few hundredths of a hertz up to
