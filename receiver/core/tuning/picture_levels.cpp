@@ -73,6 +73,14 @@ bool reachesEnds(const std::vector<double>& counts, double binUnits, double widt
   return (highest - lowest) * binUnits - noiseSpread >= kEndsReachedSpan * rangeUnits;
 }
 
+void occupiedBins(const std::vector<double>& counts, int& low, int& high) {
+  const int bins = static_cast<int>(counts.size());
+  low = 0;
+  while (low < bins && counts[static_cast<std::size_t>(low)] == 0.0) ++low;
+  high = bins - 1;
+  while (high > low && counts[static_cast<std::size_t>(high)] == 0.0) --high;
+}
+
 }  // namespace
 
 std::size_t PictureLevels::sharesPerWidth(std::size_t g) {
@@ -115,7 +123,7 @@ void PictureLevels::reset() {
   for (auto& c : counts_) std::fill(c.begin(), c.end(), 0.0);
   frames_ = 0;
   noiseWidth_ = 0.0;
-  middleTonesOnly_ = false;
+  reachesEnds_.fill(false);
 }
 
 void PictureLevels::addFrame(std::span<const float> history, long long historyStart, int frameStart,
@@ -159,6 +167,10 @@ void PictureLevels::addFrame(std::span<const float> history, long long historySt
   };
   for (int k = kFirstLumaCarrier; k <= kLastLumaCarrier; ++k) addCarrier(k);
   for (int k = kFirstVCarrier; k <= kLastUCarrier; ++k) addCarrier(k);
+  for (std::size_t g = 0; g < kGroups; ++g) {
+    occupiedBins(counts_[g], occupied_[g].first, occupied_[g].second);
+    reachesEnds_[g] = reachesEnds(counts_[g], kBinUnits, noiseWidth_, kHigh[g] - kLow[g]);
+  }
   ++frames_;
 }
 
@@ -179,29 +191,19 @@ double logLikelihoodOf(const std::vector<double>& counts, const std::vector<floa
   return sum;
 }
 
-void occupiedBins(const std::vector<double>& counts, int& low, int& high) {
-  const int bins = static_cast<int>(counts.size());
-  low = 0;
-  while (low < bins && counts[static_cast<std::size_t>(low)] == 0.0) ++low;
-  high = bins - 1;
-  while (high > low && counts[static_cast<std::size_t>(high)] == 0.0) --high;
-}
-
 }  // namespace
 
 double PictureLevels::fit(double offsetHz) {
   const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
   double total = 0.0;
   for (std::size_t g = 0; g < kGroups; ++g) {
-    int low = 0, high = 0;
-    occupiedBins(counts_[g], low, high);
+    const auto [low, high] = occupied_[g];
     // Values of middle tones only fit anywhere well inside the range, and a share at an end
     // would draw their darkest or lightest tones onto it, several hertz off. So colour shares at
     // the ends count only where the values reach across the range, and luminance that does
     // not is blurred more: then it fits best roughly centred, and a large share of black or
     // white (a dark background) still shows at its end.
-    const bool ends = reachesEnds(counts_[g], kBinUnits, noiseWidth_, kHigh[g] - kLow[g]);
-    if (g == 0) middleTonesOnly_ = !ends;
+    const bool ends = reachesEnds_[g];
     const double blur = g == 0 && !ends ? std::max(noiseWidth_, kMiddleTonesWidth) : noiseWidth_;
     std::size_t width = 0;
     while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < blur) ++width;
@@ -233,8 +235,7 @@ double PictureLevels::refit(double offsetHz) const {
   const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
   double total = 0.0;
   for (std::size_t g = 0; g < kGroups; ++g) {
-    int low = 0, high = 0;
-    occupiedBins(counts_[g], low, high);
+    const auto [low, high] = occupied_[g];
     total +=
         logLikelihoodOf(counts_[g], logLikelihood_[g][chosenShape_[g]], shift, low, high, kBins);
   }

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace mosaic {
@@ -40,9 +41,9 @@ class PictureLevels {
   double fit(double offsetHz);
   // The same with the shapes of the last `fit`: cheaper, for offsets near that one.
   double refit(double offsetHz) const;
-  // Whether the last `fit` found luminance of middle tones only: its multiple is then a guess
-  // from where such pictures usually lie, however clearly it fits best.
-  bool middleTonesOnly() const { return middleTonesOnly_; }
+  // Whether the luminance values so far are of middle tones only: their multiple is then a
+  // guess from where such pictures usually lie, however clearly it fits best.
+  bool middleTonesOnly() const { return frames_ > 0 && !reachesEnds_[0]; }
 
  private:
   static constexpr int kGroups = 3;  // luminance, red and blue difference
@@ -62,7 +63,10 @@ class PictureLevels {
   int frames_ = 0;
   std::array<std::size_t, kGroups> chosenShape_{};
   double noiseWidth_ = 0.0;  // [picture units] of one value
-  bool middleTonesOnly_ = false;
+  // Per group, as of the last frame: the histogram's first and last occupied bins, and whether
+  // the values reach across most of the range.
+  std::array<std::pair<int, int>, kGroups> occupied_{};
+  std::array<bool, kGroups> reachesEnds_{};
 };
 
 }  // namespace mosaic
