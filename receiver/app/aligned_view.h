@@ -5,6 +5,7 @@
 
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/aligned_frame.h"
+#include "receiver/core/picture/smooth_scale.h"
 #include "receiver/core/receive_chain.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 
@@ -48,7 +49,11 @@ class AlignedView : public QWidget {
   FrameAlignment alignment_;
   AlignedPicture picture_;
   QImage frame_;
-  QImage shown_;  // the same in the form that is cheapest to draw
+  // The frame scaled to the panel, made once per frame or size and then only copied: a paint
+  // after an expose costs no scaling.
+  SmoothScaler scaler_;
+  QImage shown_;
+  bool shownCurrent_ = false;
 };
 
 }  // namespace mosaic
