@@ -46,14 +46,16 @@ class AlignedView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The rows of the picture in `target` that `dirty` reaches.
+  void drawPicture(QPainter& painter, QRect target, QRect dirty);
+
   FrameAlignment alignment_;
   AlignedPicture picture_;
   QImage frame_;
-  // The frame scaled to the panel, made once per frame or size and then only copied: a paint
-  // after an expose costs no scaling.
+  // The frame scaled to the panel, a strip of rows at a time.
+  static constexpr int kStripRows = 16;
   SmoothScaler scaler_;
-  QImage shown_;
-  bool shownCurrent_ = false;
+  QImage strip_;
 };
 
 }  // namespace mosaic

@@ -99,6 +99,35 @@ TEST(SmoothScale, EveryPixelAsThePlainBlendAtManySizes) {
   }
 }
 
+TEST(SmoothScale, StripsInAnyOrderMakeTheSamePicture) {
+  const int sw = 141, sh = 108, w = 1566, h = 1200;
+  const auto rgb = varied(sw, sh, 3);
+  const auto whole = scaled(rgb, sw, sh, w, h, w);
+  SmoothScaler scaler;
+  scaler.setSizes(sw, sh, w, h);
+  std::vector<std::uint32_t> strips(whole.size(), kUnwritten);
+  // Continuing strips of 7 rows; then the top half of another picture and the bottom half of
+  // the first, alone or said to continue: widened rows are used again only where they fit.
+  for (int y = 0; y < h; y += 7)
+    scaler.scaleRows(rgb.data(), y, 7, &strips[std::size_t(y * w)], w, y > 0);
+  EXPECT_EQ(strips, whole);
+  const auto other = varied(sw, sh, 4);
+  for (bool continuing : {false, true}) {
+    scaler.scaleRows(other.data(), 0, 600, strips.data(), w, false);
+    std::fill(strips.begin() + 600 * w, strips.end(), kUnwritten);
+    scaler.scaleRows(rgb.data(), 600, 600, &strips[std::size_t(600 * w)], w, continuing);
+    EXPECT_TRUE(std::equal(strips.begin() + 600 * w, strips.end(), whole.begin() + 600 * w));
+    EXPECT_FALSE(std::equal(strips.begin(), strips.begin() + 600 * w, whole.begin()));
+  }
+  // The same picture in the same place, changed: not said to continue, it is widened anew.
+  auto changed = rgb;
+  scaler.scaleRows(changed.data(), 0, 600, strips.data(), w, false);
+  changed = other;
+  scaler.scaleRows(changed.data(), 600, 600, &strips[std::size_t(600 * w)], w, false);
+  scaler.scaleRows(other.data(), 0, 600, strips.data(), w, false);
+  EXPECT_EQ(strips, scaled(other, sw, sh, w, h, w));
+}
+
 TEST(SmoothScale, WithinRoundingOfTheIdealBlend) {
   const int sw = 47, sh = 36, w = 1566, h = 1200;
   const auto rgb = varied(sw, sh, 7);

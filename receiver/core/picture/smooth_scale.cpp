@@ -108,11 +108,25 @@ void SmoothScaler::preparePair() {
 }
 
 void SmoothScaler::scale(const std::uint8_t* rgb, std::uint32_t* out, std::ptrdiff_t outStride) {
+  scaleRows(rgb, 0, height_, out, outStride, false);
+}
+
+void SmoothScaler::scaleRows(const std::uint8_t* rgb, int first, int count, std::uint32_t* out,
+                             std::ptrdiff_t outStride, bool continuing) {
   if (width_ <= 0) return;
-  int upperRow = -1;
-  int lowerRow = -1;
-  bool pairPrepared = false;
-  for (int y = 0; y < height_; ++y, out += outStride) {
+  first = std::clamp(first, 0, height_);
+  const int end = std::clamp(first + count, first, height_);
+  if (!continuing || first != nextRow_ || rgb != source_) {
+    upperRow_ = -1;
+    lowerRow_ = -1;
+    pairPrepared_ = false;
+  }
+  source_ = rgb;
+  nextRow_ = end;
+  int& upperRow = upperRow_;
+  int& lowerRow = lowerRow_;
+  bool& pairPrepared = pairPrepared_;
+  for (int y = first; y < end; ++y, out += outStride) {
     const int at = sourcePosition256(y, height_, sourceHeight_);
     const int top = at >> 8;
     const int bottom = std::min(top + 1, sourceHeight_ - 1);

@@ -26,6 +26,13 @@ class SmoothScaler {
   // whose rows lie `outStride` pixels apart.
   void scale(const std::uint8_t* rgb, std::uint32_t* out, std::ptrdiff_t outStride);
 
+  // Target rows first .. first + count - 1 into `out`, which holds row `first`: a picture made in
+  // strips that stay in the processor's cache while they are copied on. `continuing` says that
+  // these rows follow those of the previous call, from the same unchanged picture, so that the
+  // source rows widened for it serve again.
+  void scaleRows(const std::uint8_t* rgb, int first, int count, std::uint32_t* out,
+                 std::ptrdiff_t outStride, bool continuing);
+
   int width() const { return width_; }
   int height() const { return height_; }
 
@@ -47,6 +54,12 @@ class SmoothScaler {
   // Their levels as 256 upper + 128 and lower - upper, ready for blending.
   std::vector<std::uint16_t> base_;
   std::vector<std::uint16_t> step_;
+  // What they hold: source rows, whether base_ and step_ are made from them, the next row.
+  const std::uint8_t* source_ = nullptr;
+  int upperRow_ = -1;
+  int lowerRow_ = -1;
+  bool pairPrepared_ = false;
+  int nextRow_ = -1;
 };
 
 // Where target pixel `target` of `size` falls in a source of `sourceSize` pixels, in 256ths of a
