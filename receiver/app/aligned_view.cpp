@@ -23,9 +23,12 @@ void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& est
   if (!alignment_.found()) return;
   alignFrame(chain.bitmap(), alignment_.frameStart(), demod.windowOffsets, kAlignedViewScale,
              picture_);
+  const bool first = frame_.isNull();
   frame_ = alignedImage(picture_);
-  // Drawn now, as part of the buffer's handling; the bars around the picture stay as they are.
-  if (isVisible()) repaint(pictureRect(size()));
+  // Drawn now, as part of the buffer's handling; the bars around the picture stay as they are
+  // once the waiting text has gone.
+  if (isVisible() && first) repaint();
+  if (isVisible() && !first) repaint(pictureRect(size()));
   emit frameAligned();
 }
 
