@@ -5,6 +5,7 @@
 
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/aligned_frame.h"
+#include "receiver/core/picture/smooth_scale.h"
 #include "receiver/core/receive_chain.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 
@@ -45,10 +46,16 @@ class AlignedView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The rows of the picture in `target` that `dirty` reaches.
+  void drawPicture(QPainter& painter, QRect target, QRect dirty);
+
   FrameAlignment alignment_;
   AlignedPicture picture_;
   QImage frame_;
-  QImage shown_;  // the same in the form that is cheapest to draw
+  // The frame scaled to the panel, a strip of rows at a time.
+  static constexpr int kStripRows = 16;
+  SmoothScaler scaler_;
+  QImage strip_;
 };
 
 }  // namespace mosaic

@@ -125,6 +125,19 @@ TEST(AlignedWindow, ShowsTheFrameAsSentBesideControlsThatStayPut) {
   }
   rig.window.resize(1200, 700);
   QApplication::processEvents();
+  // The panel shows that frame scaled into the picture's place, black beside it.
+  const QImage panel = rig.view()->grab().toImage();
+  const QRect picture = rig.view()->pictureRect(rig.view()->size());
+  const QImage shown = panel.copy(picture);
+  for (double x : {0.05, 0.55})
+    for (double y : {0.05, 0.55})
+      EXPECT_NEAR(meanLevel(shown, x, y, x + 0.4, y + 0.4),
+                  meanLevel(frame, x, y, x + 0.4, y + 0.4), 2.0)
+          << x << ", " << y;
+  const QRect bars = picture.left() > 0 ? QRect(0, 0, picture.left(), panel.height())
+                                        : QRect(0, 0, panel.width(), picture.top());
+  ASSERT_FALSE(bars.isEmpty());
+  EXPECT_EQ(meanLevel(panel.copy(bars), 0, 0, 1, 1), 0.0);
   EXPECT_TRUE(rig.window.grab().save(QDir::temp().filePath("mosaic-aligned-view.png")));
 
   // "Small" puts the window back as it was, with the view gone.
