@@ -31,6 +31,7 @@ struct Condition {
   Fading fading;
   double toleranceHz;
   double mostSure = 1.0;  // the highest confidence that the estimate may claim
+  double clockTolerancePpm = 25.0;
 };
 
 // The estimate after `buffers` capture buffers of `received`.
@@ -64,7 +65,7 @@ void expectEstimates(const std::vector<Condition>& conditions, int seed,
     EXPECT_LT(std::abs(error), c.toleranceHz) << c.offsetHz << " Hz at " << c.snrDb << " dB";
     EXPECT_LE(e.confidence, c.mostSure);
     if (c.clockPpm != 0.0 && c.fading == Fading::None) {
-      EXPECT_NEAR(e.clockPpm, c.clockPpm, 25.0);
+      EXPECT_NEAR(e.clockPpm, c.clockPpm, c.clockTolerancePpm);
     }
   }
 }
@@ -135,6 +136,14 @@ TEST(AutoTune, PicturesOfMiddleTonesAreNotDrawnOntoBlackOrWhite) {
   expectEstimates(conditions, 4, sentStill(hazyLandscape()));
   // A black background is still taken for black.
   expectEstimates(conditions, 5, sentStill(faceOnBlack()));
+}
+
+TEST(AutoTune, AStillPictureGivesOffsetAndClockWithoutLeaningOnTheBoundary) {
+  // The boundary of a smooth picture is found tens of samples off, which turns the frame links;
+  // the frame-to-frame repeat of a still picture does not care.
+  expectEstimates({{-7.7, 20, -100, Fading::None, 0.03, 0.5, 3.0},
+                   {10.2, 20, 100, Fading::None, 0.03, 0.5, 3.0}},
+                  6, sentStill(hazyLandscape()));
 }
 
 TEST(AutoTune, FindsTheFrameStartsWhereTheTransmitterBeganThem) {

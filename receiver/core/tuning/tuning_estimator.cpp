@@ -29,7 +29,8 @@ constexpr double kMaxClockPpm = 300.0;
 constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a sure multiple
 constexpr double kMiddleTonesSure = 0.5;    // the most that a guess from middle tones is sure
 constexpr double kMinLinkAgreement = 0.5;
-constexpr double kClockEvidence = 1.1;  // power of the links' agreement against no clock error
+constexpr double kStillAgreement = 0.9;  // repeats agreeing this well are of a still picture
+constexpr double kClockEvidence = 1.1;   // power of the links' agreement against no clock error
 
 }  // namespace
 
@@ -48,6 +49,7 @@ void TuningEstimator::reset() {
   mixHz_ = 0.0;
   links_.fill({});
   frames_ = 0;
+  repeat_.reset();
   levels_.reset();
   estimate_ = {};
 }
@@ -157,6 +159,7 @@ void TuningEstimator::measureFrame(int start) {
   const double turn = -kTwoPi * std::fmod(mixHz_ * kLinkSeconds, 1.0);
   const std::complex<double> unmix(std::cos(turn), std::sin(turn));
   for (std::size_t i = 0; i < p.size(); ++i) links_[i] = kForgetting * links_[i] + p[i] * unmix;
+  repeat_.addFrame(w[0], historyStart + start, mixHz_, kForgetting);
   levels_.addFrame(history_, historyStart, start, mixHz_, estimate_.clockPpm, kForgetting);
   ++frames_;
 }
@@ -211,6 +214,13 @@ void TuningEstimator::solve() {
   // The fine offset modulo 0.78125 Hz: the links turn by -2 pi f0 1.28 s.
   double fraction = -std::arg(sum) / kTwoPi / kLinkSeconds;
   fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
+  // A still picture's repeats give the fraction and the clock error without leaning on the
+  // boundary's exact position, which the links do; a picture that changes scatters them.
+  const FrameRepeat::Fit still = repeat_.fit();
+  if (still.valid && still.agreement >= kStillAgreement) {
+    fraction = still.fractionHz;
+    bestPpm = still.clockPpm;
+  }
   // Which multiple: the best fit of the picture values, near the coarse estimate.
   double offset = coarseHz_;
   double best = -1e300;

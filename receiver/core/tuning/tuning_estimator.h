@@ -13,11 +13,14 @@
 // 3. fine: the common angle of the link products is the phase the offset turns between the
 //    windows (1.2533 s), known modulo 0.798 Hz to a few hundredths of a hertz, summed over
 //    frames; a clock error turns the links in proportion to the carrier and is fitted with it;
+//    a still picture's frame-to-frame repeat gives both without leaning on the boundary's exact
+//    position, and counts instead where it agrees (see frame_repeat.h);
 // 4. which multiple of 0.798 Hz: the one whose picture values fit their ranges best
 //    (see picture_levels.h), searched within 10 Hz of the coarse estimate.
 // Allocation happens once, when the estimator is made.
 
 #include "receiver/core/tuning/boundary_links.h"
+#include "receiver/core/tuning/frame_repeat.h"
 #include "receiver/core/tuning/picture_levels.h"
 #include "receiver/core/tuning/tuning_spectrum.h"
 #include "receiver/core/tuning/window_spectra.h"
@@ -78,6 +81,7 @@ class TuningEstimator {
   // The sum over frames (with forgetting) of the link products, turned to a mixer at 0 Hz.
   LinkProducts links_{};
   int frames_ = 0;
+  FrameRepeat repeat_;
   PictureLevels levels_;
 
   TuningEstimate estimate_;

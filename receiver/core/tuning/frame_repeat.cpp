@@ -1,0 +1,111 @@
+#include "receiver/core/tuning/frame_repeat.h"
+
+#include "signal/carrier_plan.h"
+#include "signal/timing.h"
+
+#include <cmath>
+
+namespace mosaic {
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586476925;
+constexpr double kFrameSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
+constexpr double kAmbiguityHz = 1.0 / kFrameSeconds;                         // 0.78125 Hz
+// A carrier k drifts k times as fast as the grid's first bin: per ppm of clock error, one bin's
+// phase over a frame turns by this many cycles.
+constexpr double kCyclesPerBinAndPpm = kFrameSeconds * kCarrierSpacingHz * 1e-6;
+// Windows measured with mixers further apart than this are not paired: the transform's phase
+// leans slightly on where the carrier lies in its bin.
+constexpr double kMaxMixerChangeHz = 0.1;
+constexpr double kMaxClockPpm = 300.0;
+
+int binOf(int carrier) {
+  const int luma = kLastLumaCarrier - kFirstLumaCarrier + 1;
+  return carrier < luma ? kFirstLumaCarrier + carrier : kFirstVCarrier + carrier - luma;
+}
+
+std::complex<double> turn(double cycles) {
+  const double angle = kTwoPi * (cycles - std::floor(cycles));
+  return {std::cos(angle), std::sin(angle)};
+}
+
+}  // namespace
+
+void FrameRepeat::reset() {
+  sums_.fill({});
+  havePrevious_ = false;
+  pairs_ = 0;
+}
+
+void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixHz, double keep) {
+  // Unmixed: the phases refer to the carriers' own frequencies and to the window's first sample.
+  const std::complex<double> unmix =
+      turn(-mixHz * static_cast<double>(start) / static_cast<double>(kRxSampleRateHz));
+  std::array<std::complex<double>, kCarriers> now{};
+  for (int c = 0; c < kCarriers; ++c)
+    now[static_cast<std::size_t>(c)] =
+        std::complex<double>(a[static_cast<std::size_t>(binOf(c))]) * unmix;
+
+  const long long distance = start - previousStart_;
+  const bool pair = havePrevious_ && std::abs(mixHz - previousMixHz_) < kMaxMixerChangeHz &&
+                    std::llabs(distance - kCaptureSamples) < kCaptureSamples / 8;
+  if (pair) {
+    // Between the windows carrier k turns by k (distance / 256) whole and fractional cycles on
+    // top of the offset (its bin completes k cycles in 256 samples); without that, and with the
+    // offset's turn taken over exactly one frame, the sums of all frames agree.
+    const double extra = static_cast<double>(distance - kCaptureSamples);
+    const std::complex<double> toOneFrame = turn(mixHz * extra / kRxSampleRateHz);
+    for (int c = 0; c < kCarriers; ++c) {
+      const auto at = static_cast<std::size_t>(c);
+      const std::complex<double> grid = turn(-binOf(c) * extra / kLinkWindowSamples);
+      sums_[at] = keep * sums_[at] + now[at] * std::conj(previous_[at]) * grid * toOneFrame;
+    }
+    ++pairs_;
+  } else if (havePrevious_) {
+    for (auto& s : sums_) s *= keep;
+  }
+  previous_ = now;
+  previousStart_ = start;
+  previousMixHz_ = mixHz;
+  havePrevious_ = true;
+}
+
+FrameRepeat::Fit FrameRepeat::fit() const {
+  Fit best;
+  if (pairs_ == 0) return best;
+  double total = 0.0;
+  for (const auto& s : sums_) total += std::abs(s);
+  if (total <= 0.0) return best;
+  auto sumAt = [this](double ppm) {
+    std::complex<double> sum;
+    for (int c = 0; c < kCarriers; ++c)
+      sum += sums_[static_cast<std::size_t>(c)] * turn(-ppm * kCyclesPerBinAndPpm * binOf(c));
+    return sum;
+  };
+  // Over the whole range, then closer: it costs little next to the transforms.
+  double bestPpm = 0.0;
+  double bestSize = -1.0;
+  for (double step : {10.0, 1.0}) {
+    const double centre = bestPpm;
+    const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
+    for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
+      const double size = std::abs(sumAt(ppm));
+      if (size > bestSize) {
+        bestSize = size;
+        bestPpm = ppm;
+      }
+    }
+  }
+  const std::complex<double> sum = sumAt(bestPpm);
+  // The repeats turn by -2 pi f0 1.28 s.
+  double fraction = -std::arg(sum) / kTwoPi / kFrameSeconds;
+  fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
+  best.valid = true;
+  best.fractionHz = fraction;
+  best.clockPpm = bestPpm;
+  best.agreement = bestSize / total;
+  return best;
+}
+
+}  // namespace mosaic

@@ -1,0 +1,52 @@
+#pragma once
+// The offset modulo 0.78125 Hz from a still picture sent again and again. Every carrier then
+// starts each frame at the same phase, so a window on the frame's first symbol sees, one frame
+// later, the same phases turned by the offset over the windows' distance. Unlike the frame links
+// (see boundary_links.h), which pair each carrier with its neighbour, this pairs every carrier
+// with itself: it does not lean on where exactly the boundary lies. (A boundary found a few
+// samples off turns every link alike, and the offset with it, by 0.003 Hz per sample; on a
+// smooth picture the links leave the boundary tens of samples uncertain.)
+//
+// A picture that changes, even by one row, moves the starting phases of every carrier made after
+// that row, which scatters the products: their poor agreement tells that the repeat is not there.
+
+#include "receiver/core/tuning/window_spectra.h"
+
+#include <array>
+#include <complex>
+
+namespace mosaic {
+
+class FrameRepeat {
+ public:
+  // What the repeats say: the offset modulo 0.78125 Hz in the sliders' convention, the clock
+  // error that makes them agree best, and how well they agree (0..1, near 1 for a still picture).
+  struct Fit {
+    bool valid = false;
+    double fractionHz = 0.0;  // 0 .. 0.78125
+    double clockPpm = 0.0;
+    double agreement = 0.0;
+  };
+
+  FrameRepeat() { reset(); }
+
+  // Window A of a frame (starting on its first sample, absolute sample `start`), mixed by
+  // `mixHz`; the sums of earlier frames count `keep` times.
+  void addFrame(const WindowSpectrum& a, long long start, double mixHz, double keep);
+  void reset();
+
+  // The best fit, with a clock error within +-300 ppm.
+  Fit fit() const;
+
+ private:
+  static constexpr int kCarriers = 49;
+
+  std::array<std::complex<double>, kCarriers> sums_{};
+  std::array<std::complex<double>, kCarriers> previous_{};  // the last window A, unmixed
+  long long previousStart_ = 0;
+  double previousMixHz_ = 0.0;
+  bool havePrevious_ = false;
+  int pairs_ = 0;
+};
+
+}  // namespace mosaic
