@@ -25,6 +25,11 @@ int binOf(int carrier) {
   return carrier < luma ? kFirstLumaCarrier + carrier : kFirstVCarrier + carrier - luma;
 }
 
+// a b, written out: the library's complex product checks for infinities every time.
+std::complex<double> times(std::complex<double> a, std::complex<double> b) {
+  return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
 std::complex<double> turn(double cycles) {
   const double angle = kTwoPi * (cycles - std::floor(cycles));
   return {std::cos(angle), std::sin(angle)};
@@ -45,7 +50,7 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
   std::array<std::complex<double>, kCarriers> now{};
   for (int c = 0; c < kCarriers; ++c)
     now[static_cast<std::size_t>(c)] =
-        std::complex<double>(a[static_cast<std::size_t>(binOf(c))]) * unmix;
+        times(std::complex<double>(a[static_cast<std::size_t>(binOf(c))]), unmix);
 
   const long long distance = start - previousStart_;
   const bool pair = havePrevious_ && std::abs(mixHz - previousMixHz_) < kMaxMixerChangeHz &&
@@ -59,7 +64,8 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
     for (int c = 0; c < kCarriers; ++c) {
       const auto at = static_cast<std::size_t>(c);
       const std::complex<double> grid = turn(-binOf(c) * extra / kLinkWindowSamples);
-      sums_[at] = keep * sums_[at] + now[at] * std::conj(previous_[at]) * grid * toOneFrame;
+      sums_[at] = keep * sums_[at] +
+                  times(times(now[at], std::conj(previous_[at])), times(grid, toOneFrame));
     }
     ++pairs_;
   } else if (havePrevious_) {
@@ -77,10 +83,16 @@ FrameRepeat::Fit FrameRepeat::fit() const {
   double total = 0.0;
   for (const auto& s : sums_) total += std::abs(s);
   if (total <= 0.0) return best;
+  // Each carrier turned back by its share of the clock's turn, stepped from bin to bin.
   auto sumAt = [this](double ppm) {
-    std::complex<double> sum;
-    for (int c = 0; c < kCarriers; ++c)
-      sum += sums_[static_cast<std::size_t>(c)] * turn(-ppm * kCyclesPerBinAndPpm * binOf(c));
+    const double perBin = -ppm * kCyclesPerBinAndPpm;
+    const std::complex<double> step = turn(perBin);
+    std::complex<double> sum, t;
+    for (int c = 0; c < kCarriers; ++c) {
+      const bool groupStart = c == 0 || binOf(c) != binOf(c - 1) + 1;
+      t = groupStart ? turn(perBin * binOf(c)) : times(t, step);
+      sum += times(sums_[static_cast<std::size_t>(c)], t);
+    }
     return sum;
   };
   // Over the whole range, then closer: it costs little next to the transforms.
