@@ -21,7 +21,14 @@ class RigctldKeying : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(daemon.start()) << "rigctld (libhamlib-utils) did not start";
-    ASSERT_TRUE(port.setComport(daemon.portText(), whyNot)) << whyNot;
+    // Hamlib gives up on a rigctld that is slow to answer its opening questions, as a just
+    // started one on a busy machine can be; a user would try again, and so does the test.
+    bool open = false;
+    for (int attempt = 0; attempt < 3 && !open; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      open = port.setComport(daemon.portText(), whyNot);
+    }
+    ASSERT_TRUE(open) << whyNot;
   }
 
   test::RigctldDaemon daemon;
