@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -72,10 +73,14 @@ void BM_AlignedView(benchmark::State& state) {
   QImage target(view.size(), QImage::Format_RGB32);
   view.render(&target);
   const QRect picture = view.pictureRect(view.size());
+  const int direct = view.directPaints();
   for (auto _ : state) {
     view.newBuffer(f.chain, f.estimate, f.demod);  // aligns and makes the image
     view.render(&target, picture.topLeft(), QRegion(picture));
   }
+  // 1 when every picture was written straight into the image, as into a window's backing store.
+  state.counters["direct"] = double(view.directPaints() - direct) /
+                             double(std::max<benchmark::IterationCount>(state.iterations(), 1));
   state.SetLabel(std::to_string(state.range(0)) + " x " + std::to_string(state.range(1)));
 }
 BENCHMARK(BM_AlignedView)
@@ -98,7 +103,10 @@ void BM_AlignedViewRepaint(benchmark::State& state) {
   QImage target(view.size(), QImage::Format_RGB32);
   view.newBuffer(f.chain, f.estimate, f.demod);
   view.render(&target);
+  const int direct = view.directPaints();
   for (auto _ : state) view.render(&target);
+  state.counters["direct"] = double(view.directPaints() - direct) /
+                             double(std::max<benchmark::IterationCount>(state.iterations(), 1));
   state.SetLabel(std::to_string(state.range(0)) + " x " + std::to_string(state.range(1)));
 }
 BENCHMARK(BM_AlignedViewRepaint)

@@ -4,11 +4,13 @@
 
 #include "receiver/app/aligned_pictures.h"
 #include "receiver/app/aligned_view.h"
+#include "receiver/app/direct_paint_target.h"
 #include "receiver/app/received_pictures_window.h"
 #include "receiver/app/saved_pictures.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/receiver_app/transmitted_audio.h"
 
+#include <QBackingStore>
 #include <QDateTime>
 #include <QDir>
 #include <QImageReader>
@@ -16,6 +18,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -23,7 +26,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -314,6 +319,137 @@ TEST(AlignedWindow, PicturesWaitInMemoryUntilAFolderTakesThemAndOnlyAWritableFol
   EXPECT_FALSE(gallery->problemLabel()->isVisible());
   EXPECT_EQ(gallery->list()->count(), int(waiting));
   EXPECT_EQ(closeNoteBoxes(), 0);
+}
+
+// The view's picture as the painter draws it (into an image that is not written directly), in
+// the screen's pixels.
+QImage paintedThroughPainter(AlignedView& view) {
+  const qreal ratio = view.devicePixelRatioF();
+  QImage image((QSizeF(view.size()) * ratio).toSize(), QImage::Format_RGB888);
+  image.setDevicePixelRatio(ratio);
+  const int direct = view.directPaints();
+  view.render(&image);
+  EXPECT_EQ(view.directPaints(), direct) << "written directly";
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The pixels of `image` that differ from `expected` within `rect`, where `expected` holds
+// `rect`'s top left at `from`.
+int differences(const QImage& image, QRect rect, const QImage& expected, QPoint from) {
+  int count = 0;
+  for (int y = 0; y < rect.height(); ++y)
+    for (int x = 0; x < rect.width(); ++x)
+      count +=
+          image.pixel(rect.x() + x, rect.y() + y) != expected.pixel(from.x() + x, from.y() + y);
+  return count;
+}
+
+constexpr QRgb kMarker = 0xff12f0e1u;
+
+// The pixels of `image` in `region` that are no longer `kMarker`.
+int unmarked(const QImage& image, const QRegion& region) {
+  int count = 0;
+  for (const QRect rect : region)
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+      for (int x = rect.left(); x <= rect.right(); ++x) count += image.pixel(x, y) != kMarker;
+  return count;
+}
+
+TEST(AlignedWindowPixels, ANewFrameIsWrittenIntoTheBackingStoreAsThePainterDrawsIt) {
+  // Run once more at twice the scale (QT_SCALE_FACTOR=2), as on a high-density screen.
+  AlignedRig rig;
+  rig.menu(kAlignedId);
+  rig.window.resize(rig.window.width() + 120, rig.window.height() + 40);
+  const auto audio = quarterSignal(6);
+  const auto buffers = std::ptrdiff_t(audio.size() / kCaptureSamples);
+  rig.receiveAll(std::vector<std::int16_t>(audio.begin(), audio.end() - kCaptureSamples));
+  QApplication::processEvents();
+  AlignedView& view = *rig.view();
+  ASSERT_FALSE(view.frame().isNull()) << "no frame boundary found";
+  ASSERT_GT(buffers, 1);
+
+  // The window's own image, marked all over; the next buffer repaints the picture only. (With
+  // scaling its image is made anew for each paint, over the same pixels.)
+  const auto storeImage = [&rig] {
+    return dynamic_cast<QImage*>(rig.window.backingStore()->paintDevice());
+  };
+  QImage* store = storeImage();
+  ASSERT_NE(store, nullptr);
+  const qreal ratio = store->devicePixelRatio();
+  EXPECT_EQ(ratio, view.devicePixelRatioF());
+  const QRect panel(view.mapTo(&rig.window, QPoint(0, 0)) * ratio, view.size() * ratio);
+  ASSERT_TRUE(store->rect().contains(panel));
+  const QRect logicalPicture = view.pictureRect(view.size());
+  const QRect picture(panel.topLeft() + logicalPicture.topLeft() * ratio,
+                      (QSizeF(logicalPicture.size()) * ratio).toSize());
+  // Written directly where the picture lies on whole pixels of the screen (at a scale of 1.5 it
+  // may not: then the painter draws it).
+  const QPointF viewAt = QPointF(view.mapTo(&rig.window, QPoint())) * ratio;
+  const QPointF pictureAt = QPointF(view.mapTo(&rig.window, logicalPicture.topLeft())) * ratio;
+  const int direct = view.directPaints();
+  const int perPaint = viewAt == viewAt.toPoint() && pictureAt == pictureAt.toPoint() ? 1 : 0;
+  EXPECT_TRUE(perPaint == 1 || ratio != std::round(ratio));
+  store->fill(kMarker);
+  rig.receive(std::vector<std::int16_t>(audio.end() - kCaptureSamples, audio.end()));
+  EXPECT_EQ(view.directPaints(), direct + perPaint);
+  store = storeImage();
+  const QImage painted = paintedThroughPainter(view);
+  const QPoint inPanel = picture.topLeft() - panel.topLeft();
+  EXPECT_EQ(differences(*store, picture, painted, inPanel), 0);
+  // Around it, the bars are left as they were.
+  EXPECT_EQ(unmarked(*store, QRegion(panel).subtracted(picture)), 0);
+
+  // A part of the panel exposed: only that part of the picture is written, at its place.
+  store->fill(kMarker);
+  const QRect exposed(logicalPicture.topLeft() + QPoint(logicalPicture.width() / 3, 5),
+                      QSize(logicalPicture.width(), logicalPicture.height() / 4));
+  view.repaint(exposed);
+  EXPECT_EQ(view.directPaints(), direct + 2 * perPaint);
+  store = storeImage();
+  const QRect written =
+      QRect(panel.topLeft() + exposed.topLeft() * ratio, exposed.size() * ratio) & panel & picture;
+  EXPECT_EQ(differences(*store, written, painted, written.topLeft() - panel.topLeft()), 0);
+  EXPECT_EQ(unmarked(*store, QRegion(panel).subtracted(written)), 0);
+  std::printf("[ direct ] picture %d x %d at (%d, %d) in a %d x %d store, ratio %.1f\n",
+              picture.width(), picture.height(), picture.x(), picture.y(), store->width(),
+              store->height(), ratio);
+}
+
+TEST(AlignedWindowPixels, OnlyAPainterThatWouldCopyPixelsUnchangedIsWrittenPast) {
+  test::app();
+  QImage image(100, 80, QImage::Format_ARGB32_Premultiplied);
+  const QRegion region = QRegion(10, 10, 50, 20) + QRegion(90, 60, 40, 40);
+  {
+    QPainter painter(&image);
+    painter.translate(5, -3);
+    const auto target = directPaintTarget(painter, region, 1.0);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->pixels, reinterpret_cast<const std::uint32_t*>(image.constBits()));
+    EXPECT_EQ(target->stride, 100);
+    // Moved with the painter and cut at the image's edge.
+    EXPECT_EQ(target->writable, QRegion(15, 7, 50, 20) + QRegion(95, 57, 5, 23));
+    EXPECT_EQ(devicePixel(painter, QPoint(1, 2)), QPoint(6, -1));
+    EXPECT_FALSE(directPaintTarget(painter, region, 2.0)) << "another density";
+  }
+  // Anything the painter would do to the pixels on the way: none.
+  const std::vector<std::function<void(QPainter&)>> changes = {
+      [](QPainter& p) { p.rotate(90); },
+      [](QPainter& p) { p.scale(2, 2); },
+      [](QPainter& p) { p.translate(0.5, 0); },
+      [](QPainter& p) { p.setClipRect(0, 0, 5, 5); },
+      [](QPainter& p) { p.setOpacity(0.5); },
+      [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Multiply); }};
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    QPainter painter(&image);
+    changes[i](painter);
+    EXPECT_FALSE(directPaintTarget(painter, region, 1.0)) << i;
+  }
+  for (const QImage::Format format : {QImage::Format_RGB888, QImage::Format_RGB16,
+                                      QImage::Format_ARGB32, QImage::Format_RGBA8888}) {
+    QImage other(100, 80, format);
+    QPainter painter(&other);
+    EXPECT_FALSE(directPaintTarget(painter, region, 1.0)) << format;
+  }
 }
 
 }  // namespace

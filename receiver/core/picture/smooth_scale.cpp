@@ -6,30 +6,6 @@
 
 namespace mosaic {
 
-namespace {
-
-// Where processors may have them, the blend is also made for 32-byte vectors, picked at start-up:
-// it runs about twice as fast as with 16-byte ones.
-#if defined(__x86_64__) && defined(__ELF__) && (defined(__GNUC__) || defined(__clang__))
-#define MOSAIC_WITH_AVX2 __attribute__((target_clones("avx2", "default")))
-#else
-#define MOSAIC_WITH_AVX2
-#endif
-
-// A target row between two widened rows a and b, weighted `weight` 256ths towards b, from their
-// levels prepared as `base` (256 a + 128) and `step` (b - a): one multiply and add per level.
-// The sum lies within 0..65408 and so is exact in 16-bit lanes that wrap, which compilers turn
-// into vector code doing eight or more levels at once.
-MOSAIC_WITH_AVX2 void blendRows(const std::uint16_t* base, const std::uint16_t* step,
-                                unsigned weight, std::uint8_t* out, int levels) {
-  for (int i = 0; i < levels; ++i) {
-    const auto sum = static_cast<std::uint16_t>(base[i] + step[i] * weight);
-    out[i] = static_cast<std::uint8_t>(sum >> 8);
-  }
-}
-
-}  // namespace
-
 int sourcePosition256(int target, int size, int sourceSize) {
   // The centre of target pixel t lies at (t + 1/2) * sourceSize / size source pixels, which is
   // half a pixel right of the source centre it is counted from.
@@ -113,9 +89,22 @@ void SmoothScaler::scale(const std::uint8_t* rgb, std::uint32_t* out, std::ptrdi
 
 void SmoothScaler::scaleRows(const std::uint8_t* rgb, int first, int count, std::uint32_t* out,
                              std::ptrdiff_t outStride, bool continuing) {
-  if (width_ <= 0) return;
-  first = std::clamp(first, 0, height_);
-  const int end = std::clamp(first + count, first, height_);
+  scaleInto(rgb, {first, count, 0, width_}, out, outStride, continuing, PixelStores::kCached);
+}
+
+void SmoothScaler::scaleBlock(const std::uint8_t* rgb, Block block, std::uint32_t* out,
+                              std::ptrdiff_t outStride, PixelStores stores) {
+  scaleInto(rgb, block, out, outStride, false, stores);
+  finishStores(stores);
+}
+
+void SmoothScaler::scaleInto(const std::uint8_t* rgb, Block block, std::uint32_t* out,
+                             std::ptrdiff_t outStride, bool continuing, PixelStores stores) {
+  const int left = block.left;
+  if (width_ <= 0 || left < 0 || left >= width_) return;
+  const int columns = std::clamp(block.columns, 0, width_ - left);
+  const int first = std::clamp(block.first, 0, height_);
+  const int end = std::clamp(first + block.count, first, height_);
   if (!continuing || first != nextRow_ || rgb != source_) {
     upperRow_ = -1;
     lowerRow_ = -1;
@@ -143,7 +132,7 @@ void SmoothScaler::scaleRows(const std::uint8_t* rgb, int first, int count, std:
       pairPrepared = false;
     }
     if (weight == 0) {
-      std::memcpy(out, upper_.data(), sizeof(std::uint32_t) * static_cast<std::size_t>(width_));
+      copyRow(upper_.data() + left, out, columns, stores);
       continue;
     }
     if (bottom != lowerRow) {
@@ -155,7 +144,8 @@ void SmoothScaler::scaleRows(const std::uint8_t* rgb, int first, int count, std:
       preparePair();
       pairPrepared = true;
     }
-    blendRows(base_.data(), step_.data(), weight, reinterpret_cast<std::uint8_t*>(out), 4 * width_);
+    blendRow(base_.data() + 4 * left, step_.data() + 4 * left, weight,
+             reinterpret_cast<std::uint8_t*>(out), 4 * columns, stores);
   }
 }
 
