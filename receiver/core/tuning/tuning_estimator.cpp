@@ -18,9 +18,7 @@ constexpr double kAmbiguityHz = 1.0 / kLinkSeconds;                         // 0
 // Windows on symbol 1 and 47 start this far after window A.
 constexpr int kSymbol1Lag = kBlockSamples / 2;
 constexpr int kSymbol47Lag = kCaptureSamples - kBlockSamples - kBlockSamples / 2;
-// [samples] between trial boundaries in the first search: windows a quarter symbol off the boundary
-// still fit clearly better than anywhere else.
-constexpr int kSearchStep = 128;
+constexpr int kSearchStep = 32;       // [samples] between trial boundaries in the first search
 constexpr double kForgetting = 0.85;  // per frame, so the estimate follows a slow drift
 // Below this the best fit is taken for noise or for no signal of this kind.
 constexpr double kMinCoherence = 0.3;
@@ -129,8 +127,7 @@ void TuningEstimator::findBoundary() {
   // Closer in two steps: every 4 samples, then every sample.
   for (int step : {4, 1}) {
     trials.clear();
-    // After the first search, half its step either side and a little more.
-    const int reach = (step == 4 && !estimate_.locked) ? kSearchStep / (2 * step) + 1 : 3;
+    const int reach = (step == 4 && !estimate_.locked) ? 7 : 3;
     for (int q = start - reach * step; q <= start + reach * step; q += step) addTrial(q);
     double c = -1.0;
     const int q = bestBoundary(trials, c);
