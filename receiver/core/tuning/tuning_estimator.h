@@ -60,7 +60,8 @@ class TuningEstimator {
   long long buffers() const { return buffers_; }
 
  private:
-  void findBoundary();
+  // Near the last boundary, or over the whole frame when `wholeFrame`.
+  void findBoundary(bool wholeFrame);
   // The trial frame start (in the history) whose windows fit best, and how well.
   int bestBoundary(std::span<const int> trials, double& coherence);
   void measureFrame(int start);
@@ -85,6 +86,9 @@ class TuningEstimator {
   PictureLevels levels_;
 
   TuningEstimate estimate_;
+  bool stillClock_ = false;  // the clock error is a still picture's, not the links' own
+  bool searchedWithClock_ = false;
+  double searchedAtPpm_ = 0.0;  // the clock error the last whole-frame search turned back
 };
 
 }  // namespace mosaic
