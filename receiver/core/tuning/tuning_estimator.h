@@ -9,7 +9,8 @@
 //    symbol either side, and starts the frame at the phase at which the previous carrier in the
 //    generation order ends it; the half symbols after one boundary and before the next one
 //    fit together only there (see boundary_links.h), so the best fit over all positions is the
-//    boundary;
+//    boundary; a clock error turns the links apart, and once a still picture's repeats give it,
+//    it is turned back and the whole frame searched again;
 // 3. fine: the common angle of the link products is the phase the offset turns between the
 //    windows (1.2533 s), known modulo 0.798 Hz to a few hundredths of a hertz, summed over
 //    frames; a clock error turns the links in proportion to the carrier and is fitted with it;
