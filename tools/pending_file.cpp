@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +63,29 @@ void releaseSlot(int slot) {
   if (slot < 0) return;
   gReady[slot].store(false);
   gClaimed[slot].store(false);
+}
+
+// Twelve random letters and digits, from the kernel's random source.
+std::string randomLetters() {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char bytes[12];
+  std::size_t got = 0;
+  while (got < sizeof bytes) {
+    const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n > 0)
+      got += static_cast<std::size_t>(n);
+    else if (errno != EINTR)
+      break;
+  }
+  if (got < sizeof bytes) {
+    std::random_device device;  // the same source by another road
+    for (std::size_t i = got; i < sizeof bytes; ++i)
+      bytes[i] = static_cast<unsigned char>(device());
+  }
+  std::string letters;
+  for (unsigned char b : bytes) letters += kLetters[b % (sizeof kLetters - 1)];
+  return letters;
 }
 
 // The mode a new file gets from the user's umask.
@@ -150,24 +175,33 @@ bool PendingFile::open(std::string& error) {
     mode = existing.st_mode & 07777;
   }
   const std::filesystem::path final(finalPath_);
-  std::string pattern =
-      (final.parent_path() / ("." + final.filename().string() + ".XXXXXX")).string();
-  if (final.parent_path().empty()) pattern = "." + final.filename().string() + ".XXXXXX";
+  std::string stem = (final.parent_path() / ("." + final.filename().string() + ".")).string();
+  if (final.parent_path().empty()) stem = "." + final.filename().string() + ".";
   installHandlers();
-  // mkostemp makes the name unpredictable and creates the file with O_CREAT | O_EXCL, which never
-  // follows a link planted at that name.
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) {
-    error = failed("create", errno);
-    return false;
+  // The name is listed for removal before the file is made, so that a signal at any moment
+  // leaves nothing behind (removing a name that is not there yet does no harm). O_EXCL with
+  // O_NOFOLLOW never opens a file or follows a link planted at that name, and the random part
+  // makes the name unpredictable.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = stem + randomLetters();
+    const int slot = takeSlot(name);
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      fd_ = fd;
+      tempPath_ = name;
+      slot_ = slot;
+      ::fchmod(fd_, mode);
+      return true;
+    }
+    const int why = errno;
+    releaseSlot(slot);
+    if (why != EEXIST) {
+      error = failed("create", why);
+      return false;
+    }
   }
-  fd_ = fd;
-  tempPath_ = name.data();
-  slot_ = takeSlot(tempPath_);
-  ::fchmod(fd_, mode);
-  return true;
+  error = failed("create", EEXIST);
+  return false;
 }
 
 bool PendingFile::write(const void* data, std::size_t size, std::string& error) {
