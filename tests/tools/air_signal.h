@@ -71,6 +71,22 @@ inline std::vector<float> sentTestCard(int frames, int leadSamples = 0) {
   });
 }
 
+// Grey ramps, rising from left to right and falling in turn, in bands 40 lines high: every
+// column differs from its neighbours but is alike down each band, and the levels stay clear of
+// black and white, which the receiver's contrast would clip.
+inline QImage rampBands() {
+  testCard();  // the application object that pictures need
+  QImage picture(320, 240, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      const int rising = 40 + x * 175 / (picture.width() - 1);
+      const int level = (y / 40) % 2 == 0 ? rising : 255 - rising;
+      picture.setPixel(x, y, qRgb(level, level, level));
+    }
+  }
+  return picture;
+}
+
 // The plain test card, the same in every frame; `sentPlanes` as for `sentPictures`.
 inline std::vector<float> sentStillTestCard(int frames, int leadSamples,
                                             PicturePlanes* sentPlanes) {

@@ -14,8 +14,9 @@ namespace {
 constexpr double kMinBoundaryCoherence = 0.3;
 constexpr int kFirstLumaSlot = 10;
 // [samples] kept between a window pair and the frame's boundaries where the sub-columns allow:
-// more than the boundary estimate is off by with the sending clock 100 ppm fast (it comes about
-// 50 samples early), by a pair no further than kFurthestMove from the column's own place.
+// more than the boundary estimate can be off by in the first frames after it locks, before a
+// still picture's repeats give the clock error (some 50 samples early with the sending clock
+// 100 ppm fast), by a pair no further than kFurthestMove from the column's own place.
 constexpr int kKeptFromBoundary = 64;
 constexpr double kFurthestMove = 160.0;
 // Bitmap row of the lowest luminance slot's primary row (slot 10).

@@ -29,6 +29,9 @@ constexpr double kMiddleTonesSure = 0.5;    // the most that a guess from middle
 constexpr double kMinLinkAgreement = 0.5;
 constexpr double kStillAgreement = 0.9;  // repeats agreeing this well are of a still picture
 constexpr double kClockEvidence = 1.1;   // power of the links' agreement against no clock error
+// [ppm] a change of the clock estimate that calls for a new search of the whole frame: the links
+// turned back by a clock error this far off still fit within a fraction of a percent.
+constexpr double kResearchClockPpm = 20.0;
 
 }  // namespace
 
@@ -50,6 +53,9 @@ void TuningEstimator::reset() {
   repeat_.reset();
   levels_.reset();
   estimate_ = {};
+  stillClock_ = false;
+  searchedWithClock_ = false;
+  searchedAtPpm_ = 0.0;
 }
 
 void TuningEstimator::addBuffer(const std::int16_t* samples) {
@@ -73,10 +79,19 @@ void TuningEstimator::addBuffer(const std::int16_t* samples) {
   if (!estimate_.locked) estimate_.offsetHz = coarseHz_;
 
   if (buffers_ < 2) return;
-  findBoundary();
+  findBoundary(!estimate_.locked);
   if (estimate_.boundaryCoherence < kMinCoherence) return;
   measureFrame(estimate_.frameStartInHistory);
   solve();
+  // The boundary found before the clock was known may be off by half a symbol and more: look
+  // again over the whole frame, with the clock turned back, once a still picture's repeats
+  // give it, and again when that estimate has moved.
+  if (estimate_.locked && stillClock_ &&
+      (!searchedWithClock_ || std::abs(estimate_.clockPpm - searchedAtPpm_) > kResearchClockPpm)) {
+    findBoundary(true);
+    searchedWithClock_ = true;
+    searchedAtPpm_ = estimate_.clockPpm;
+  }
 }
 
 int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence) {
@@ -85,11 +100,25 @@ int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence
   for (int t : trials) starts_.push_back(t + kWindowBLag);
   const std::span<WindowSpectrum> windows(windows_.data(), starts_.size());
   spectra_.compute(history_, (buffers_ - 2) * kCaptureSamples, starts_, mixHz_, windows);
+  // A clock error turns the links in proportion to the carrier, which lowers their fit at the
+  // boundary more than at some places beside it: 100 ppm moved the best fit by tens of samples,
+  // and for a still picture of the same value down each column (which fits almost as well
+  // anywhere in the frame) by more than half a symbol. A clock error that the links did not
+  // give themselves (a still picture's repeats) is turned back; one fitted to the links taken
+  // at this boundary, as under fading, is not trusted for it.
+  std::array<std::complex<double>, kLinkCount> unturn;
+  const double cyclesPerBin =
+      estimate_.locked && stillClock_
+          ? estimate_.clockPpm * 1e-6 * kCarrierSpacingHz * kWindowBLag / kRxSampleRateHz
+          : 0.0;
+  for (int i = 0; i < kLinkCount; ++i)
+    unturn[static_cast<std::size_t>(i)] = clockTurn(i, cyclesPerBin);
   int best = -1;
   coherence = -1.0;
   LinkProducts p;
   for (std::size_t t = 0; t < trials.size(); ++t) {
     linkProducts(windows[t], windows[t + trials.size()], p);
+    for (std::size_t i = 0; i < p.size(); ++i) p[i] *= unturn[i];
     const double c = linkCoherence(p);
     if (c > coherence) {
       coherence = c;
@@ -99,7 +128,7 @@ int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence
   return best;
 }
 
-void TuningEstimator::findBoundary() {
+void TuningEstimator::findBoundary(bool wholeFrame) {
   std::vector<int>& trials = trials_;
   trials.clear();
   double coherence = -1.0;
@@ -113,13 +142,14 @@ void TuningEstimator::findBoundary() {
     trials.push_back(q);
   };
   // Once locked, the boundary stays where it was but for the clock's drift: look near it first.
-  if (estimate_.locked && estimate_.frameStartInHistory >= 0) {
+  if (!wholeFrame && estimate_.frameStartInHistory >= 0) {
     for (int q = estimate_.frameStartInHistory - 48; q <= estimate_.frameStartInHistory + 48;
          q += 16)
       addTrial(q);
     start = bestBoundary(trials, coherence);
   }
   if (coherence < kMinCoherence) {
+    wholeFrame = true;
     trials.clear();
     for (int q = 0; q <= kCaptureSamples; q += kSearchStep) trials.push_back(q);
     start = bestBoundary(trials, coherence);
@@ -127,7 +157,7 @@ void TuningEstimator::findBoundary() {
   // Closer in two steps: every 4 samples, then every sample.
   for (int step : {4, 1}) {
     trials.clear();
-    const int reach = (step == 4 && !estimate_.locked) ? 7 : 3;
+    const int reach = (step == 4 && wholeFrame) ? 7 : 3;
     for (int q = start - reach * step; q <= start + reach * step; q += step) addTrial(q);
     double c = -1.0;
     const int q = bestBoundary(trials, c);
@@ -214,7 +244,8 @@ void TuningEstimator::solve() {
   // A still picture's repeats give the fraction and the clock error without leaning on the
   // boundary's exact position, which the links do; a picture that changes scatters them.
   const FrameRepeat::Fit still = repeat_.fit();
-  if (still.valid && still.agreement >= kStillAgreement) {
+  stillClock_ = still.valid && still.agreement >= kStillAgreement;
+  if (stillClock_) {
     fraction = still.fractionHz;
     bestPpm = still.clockPpm;
   }

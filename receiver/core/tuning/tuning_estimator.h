@@ -9,7 +9,8 @@
 //    symbol either side, and starts the frame at the phase at which the previous carrier in the
 //    generation order ends it; the half symbols after one boundary and before the next one
 //    fit together only there (see boundary_links.h), so the best fit over all positions is the
-//    boundary;
+//    boundary; a clock error turns the links apart, and once a still picture's repeats give it,
+//    it is turned back and the whole frame searched again;
 // 3. fine: the common angle of the link products is the phase the offset turns between the
 //    windows (1.2533 s), known modulo 0.798 Hz to a few hundredths of a hertz, summed over
 //    frames; a clock error turns the links in proportion to the carrier and is fitted with it;
@@ -60,7 +61,8 @@ class TuningEstimator {
   long long buffers() const { return buffers_; }
 
  private:
-  void findBoundary();
+  // Near the last boundary, or over the whole frame when `wholeFrame`.
+  void findBoundary(bool wholeFrame);
   // The trial frame start (in the history) whose windows fit best, and how well.
   int bestBoundary(std::span<const int> trials, double& coherence);
   void measureFrame(int start);
@@ -85,6 +87,9 @@ class TuningEstimator {
   PictureLevels levels_;
 
   TuningEstimate estimate_;
+  bool stillClock_ = false;  // the clock error is a still picture's, not the links' own
+  bool searchedWithClock_ = false;
+  double searchedAtPpm_ = 0.0;  // the clock error the last whole-frame search turned back
 };
 
 }  // namespace mosaic
