@@ -111,14 +111,23 @@ int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence
       estimate_.locked && stillClock_
           ? estimate_.clockPpm * 1e-6 * kCarrierSpacingHz * kWindowBLag / kRxSampleRateHz
           : 0.0;
-  for (int i = 0; i < kLinkCount; ++i)
-    unturn[static_cast<std::size_t>(i)] = clockTurn(i, cyclesPerBin);
+  if (cyclesPerBin != 0.0) {
+    for (int i = 0; i < kLinkCount; ++i)
+      unturn[static_cast<std::size_t>(i)] = clockTurn(i, cyclesPerBin);
+  }
   int best = -1;
   coherence = -1.0;
   LinkProducts p;
   for (std::size_t t = 0; t < trials.size(); ++t) {
     linkProducts(windows[t], windows[t + trials.size()], p);
-    for (std::size_t i = 0; i < p.size(); ++i) p[i] *= unturn[i];
+    if (cyclesPerBin != 0.0) {
+      for (std::size_t i = 0; i < p.size(); ++i) {
+        // p unturn, written out: the library's complex product checks for infinities.
+        const std::complex<double> a = p[i], b = unturn[i];
+        p[i] = {a.real() * b.real() - a.imag() * b.imag(),
+                a.real() * b.imag() + a.imag() * b.real()};
+      }
+    }
     const double c = linkCoherence(p);
     if (c > coherence) {
       coherence = c;
