@@ -1,5 +1,7 @@
 #include "receiver/core/tuning/frame_repeat.h"
 
+#include "receiver/core/tuning/complex_product.h"
+
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
 
@@ -23,11 +25,6 @@ constexpr double kMaxClockPpm = 300.0;
 int binOf(int carrier) {
   const int luma = kLastLumaCarrier - kFirstLumaCarrier + 1;
   return carrier < luma ? kFirstLumaCarrier + carrier : kFirstVCarrier + carrier - luma;
-}
-
-// a b, written out: the library's complex product checks for infinities every time.
-std::complex<double> times(std::complex<double> a, std::complex<double> b) {
-  return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
 }
 
 std::complex<double> turn(double cycles) {

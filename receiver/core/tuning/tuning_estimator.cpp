@@ -1,5 +1,7 @@
 #include "receiver/core/tuning/tuning_estimator.h"
 
+#include "receiver/core/tuning/complex_product.h"
+
 #include "signal/carrier_plan.h"
 
 #include <algorithm>
@@ -121,12 +123,7 @@ int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence
   for (std::size_t t = 0; t < trials.size(); ++t) {
     linkProducts(windows[t], windows[t + trials.size()], p);
     if (cyclesPerBin != 0.0) {
-      for (std::size_t i = 0; i < p.size(); ++i) {
-        // p unturn, written out: the library's complex product checks for infinities.
-        const std::complex<double> a = p[i], b = unturn[i];
-        p[i] = {a.real() * b.real() - a.imag() * b.imag(),
-                a.real() * b.imag() + a.imag() * b.real()};
-      }
+      for (std::size_t i = 0; i < p.size(); ++i) p[i] = times(p[i], unturn[i]);
     }
     const double c = linkCoherence(p);
     if (c > coherence) {
