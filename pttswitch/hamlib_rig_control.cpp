@@ -3,8 +3,10 @@
 #include <hamlib/rig.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <string>
+#include <thread>
 
 namespace mosaic {
 
@@ -35,6 +37,17 @@ std::string placeName(const RigAddress& address) {
   return address.model == kRigctldModel
              ? "rigctld at " + address.pathname
              : "rig model " + std::to_string(address.model) + " on " + address.pathname;
+}
+
+// A rigctld that has only just started, or has just seen another client leave, can drop a new
+// connection at its first question; one more attempt a moment later then finds it ready.
+int openRig(RIG* rig, bool throughRigctld) {
+  int result = rig_open(rig);
+  if (throughRigctld && isConnectionError(result)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    result = rig_open(rig);
+  }
+  return result;
 }
 
 }  // namespace
@@ -71,7 +84,7 @@ bool HamlibRigControl::open(const RigAddress& address, std::string& whyNot) {
   }
   // Every question goes to the rig: a remembered answer would hide a lost connection.
   rig_set_cache_timeout_ms(rig, HAMLIB_CACHE_ALL, 0);
-  if (const int result = rig_open(rig); result != RIG_OK) {
+  if (const int result = openRig(rig, address.model == kRigctldModel); result != RIG_OK) {
     whyNot = "Hamlib cannot open " + placeName(address) + ": " + errorText(result) + ".";
     rig_cleanup(rig);
     return false;
