@@ -304,6 +304,55 @@ TEST(AlignedFrame, TakesOnlyBoundariesThatFittedOnceLocked) {
   EXPECT_FALSE(f.found());
 }
 
+// What the estimator reports after buffer `b` for a boundary at `history` in that buffer's
+// history, locked and fitted.
+TuningEstimate boundaryAt(int b, double history, double ppm = 0.0) {
+  TuningEstimate e;
+  e.locked = true;
+  e.boundaryCoherence = 0.9;
+  e.clockPpm = ppm;
+  e.frameStartInHistory = static_cast<int>(std::lround(history));
+  e.frameStartSample = (b - 1LL) * kCaptureSamples + e.frameStartInHistory;
+  return e;
+}
+
+// Under noise the boundary found in each buffer wanders, on pictures that fit it almost anywhere
+// for several buffers in a row; the one used stays near the true one, also while the clock
+// carries it across the history, and another station's boundary is taken within a few buffers.
+TEST(AlignedFrame, TheBoundaryUsedIsTheMedianOfTheLastOnesFound) {
+  const double ppm = 100.0;
+  const double drift = -kCaptureSamples * ppm * 1e-6;  // [samples per buffer]
+  FrameAlignment f;
+  double truth = 400.0;
+  int worst = 0;
+  for (int b = 0; b < 400; ++b) {
+    // The clock carries the boundary over the history's start once.
+    truth += drift;
+    if (truth < 0) truth += kCaptureSamples;
+    // Seven buffers in every 25 wander 90..150 samples late; the rest lie within 20.
+    const int phase = b % 25;
+    const double wander = phase >= 10 && phase < 17 ? 90 + 10 * (phase - 10) : (b * 37 % 41) - 20;
+    double found = truth + wander;
+    if (found > kCaptureSamples) found -= kCaptureSamples;
+    f.update(boundaryAt(b, found, ppm));
+    if (b < 10) continue;
+    int error = f.frameStart() - static_cast<int>(std::lround(truth));
+    error -= kCaptureSamples * static_cast<int>(std::lround(double(error) / kCaptureSamples));
+    worst = std::max(worst, std::abs(error));
+  }
+  EXPECT_LE(worst, 25);
+  // Another sender whose frames start 3000 samples later: its boundary is used once three
+  // buffers agree on it.
+  for (int b = 400; b < 403; ++b) f.update(boundaryAt(b, 5000 + (b % 2) * 10));
+  EXPECT_NEAR(f.frameStart(), 5005, 10);
+  // After a lost lock, the first boundary found is used as it is.
+  TuningEstimate lost = boundaryAt(403, 9000);
+  lost.locked = false;
+  f.update(lost);
+  f.update(boundaryAt(404, 9000));
+  EXPECT_EQ(f.frameStart(), 9000);
+}
+
 TEST(AlignedFrame, DecodeWritesTheAlignedFrameAtTheChosenScale) {
   QTemporaryDir dir;
   PicturePlanes sent;

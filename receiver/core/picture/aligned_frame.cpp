@@ -18,6 +18,12 @@ constexpr int kFirstLumaSlot = 10;
 // still picture's repeats give the clock error (some 50 samples early with the sending clock
 // 100 ppm fast), by a pair no further than kFurthestMove from the column's own place.
 constexpr int kKeptFromBoundary = 64;
+// [samples] a median this far from the newest boundaries, which lie within kAgreeing of each
+// other over the last kNewStationBuffers, belongs to another sender: farther than the estimate
+// of one sender's boundary ever wanders.
+constexpr double kNewStation = 1024.0;
+constexpr double kAgreeing = 32.0;
+constexpr int kNewStationBuffers = 3;
 constexpr double kFurthestMove = 160.0;
 // Bitmap row of the lowest luminance slot's primary row (slot 10).
 constexpr int kFirstLumaRow = kRowsPerSlot * kFirstLumaSlot - 2;
@@ -31,9 +37,71 @@ void reserveAligned(AlignedPicture& picture) {
 
 void FrameAlignment::update(const TuningEstimate& estimate) {
   const int start = estimate.frameStartInHistory;
+  // Boundaries found before a lost lock may be another station's.
+  if (!estimate.locked) forget();
   if (!estimate.locked || start < 0 || start > kCaptureSamples) return;
   if (estimate.boundaryCoherence < kMinBoundaryCoherence) return;
-  start_ = start;
+  const long long absolute = estimate.frameStartSample;
+  if (absolute < 0) {
+    start_ = start;
+    return;
+  }
+  starts_[static_cast<std::size_t>(next_)] = absolute;
+  next_ = (next_ + 1) % kRemembered;
+  count_ = std::min(count_ + 1, kRemembered);
+  // A frame at the receiver lasts one buffer less the sending clock's error.
+  const double frame = kCaptureSamples / (1.0 + estimate.clockPpm * 1e-6);
+  shiftsFrom(absolute, frame);
+  double shift = medianShift();
+  if (std::abs(shift) > kNewStation && count_ > kNewStationBuffers) {
+    const auto agreeing = [this](int i) { return std::abs(shifts_[std::size_t(i)]) < kAgreeing; };
+    bool moved = true;
+    for (int i = count_ - kNewStationBuffers; i < count_; ++i) moved = moved && agreeing(i);
+    if (moved) {
+      // Only the agreeing boundaries are kept, the newest last.
+      std::array<long long, kNewStationBuffers> newest{};
+      for (int i = 0; i < kNewStationBuffers; ++i)
+        newest[std::size_t(i)] =
+            starts_[std::size_t((next_ - kNewStationBuffers + i + kRemembered) % kRemembered)];
+      std::copy(newest.begin(), newest.end(), starts_.begin());
+      count_ = kNewStationBuffers;
+      next_ = count_ % kRemembered;
+      shiftsFrom(absolute, frame);
+      shift = medianShift();
+    }
+  }
+  int smoothed = start + static_cast<int>(std::lround(shift));
+  // The newest complete frame: one that starts before the history does is the next one.
+  if (smoothed < 0) smoothed += kCaptureSamples;
+  if (smoothed > kCaptureSamples) smoothed -= kCaptureSamples;
+  start_ = smoothed;
+}
+
+void FrameAlignment::reset() {
+  start_ = -1;
+  forget();
+}
+
+void FrameAlignment::forget() {
+  count_ = 0;
+  next_ = 0;
+}
+
+void FrameAlignment::shiftsFrom(long long newest, double frameSamples) {
+  // Oldest first: the ring's slots from `next_` on, when it is full.
+  const int first = count_ < kRemembered ? 0 : next_;
+  for (int i = 0; i < count_; ++i) {
+    const auto found = static_cast<double>(starts_[std::size_t((first + i) % kRemembered)]);
+    const double frames = std::nearbyint((static_cast<double>(newest) - found) / frameSamples);
+    shifts_[std::size_t(i)] = found + frames * frameSamples - static_cast<double>(newest);
+  }
+}
+
+double FrameAlignment::medianShift() {
+  std::array<double, kRemembered> sorted = shifts_;
+  const auto middle = sorted.begin() + count_ / 2;
+  std::nth_element(sorted.begin(), middle, sorted.begin() + count_);
+  return *middle;
 }
 
 SymbolColumn symbolForColumn(double column, int frameStart, const std::array<int, 2>& offsets) {

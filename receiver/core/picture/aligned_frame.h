@@ -36,16 +36,33 @@ void reserveAligned(AlignedPicture& picture);
 // never makes them do) and only when it fitted; until one is taken there is no aligned picture.
 // Since a frame lasts exactly one buffer, a kept boundary stays where it is in the next history but
 // for the sending clock's drift, which the estimator follows buffer by buffer.
+// Each buffer's boundary is found on one frame alone, and under noise it wanders by tens of
+// samples, for some pictures over several buffers in a row; the frames' starts are fixed by the
+// sender, so the boundary used is the newest one moved by the median of how far the last ones,
+// carried forward by whole frames, lie from it. A lost lock, or the newest boundaries agreeing
+// far from that median (another station), starts the median afresh.
 class FrameAlignment {
  public:
+  static constexpr int kRemembered = 21;  // [buffers] whose boundaries the median takes in
+
   // The estimator's state after the buffer that the picture shows.
   void update(const TuningEstimate& estimate);
-  void reset() { start_ = -1; }
+  void reset();
   bool found() const { return start_ >= 0; }
   int frameStart() const { return start_; }
 
  private:
+  void forget();
+  // How far each remembered boundary lies from `newest` [samples], frames of `frameSamples`,
+  // the newest last.
+  void shiftsFrom(long long newest, double frameSamples);
+  double medianShift();
+
   int start_ = -1;
+  std::array<long long, kRemembered> starts_{};  // absolute samples of the boundaries found
+  int count_ = 0;
+  int next_ = 0;
+  std::array<double, kRemembered> shifts_{};  // for the median, reused
 };
 
 // Symbol t (1..95) and sub-column p (0..2) whose differential value measures the sent column
