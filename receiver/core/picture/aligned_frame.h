@@ -43,7 +43,7 @@ void reserveAligned(AlignedPicture& picture);
 // far from that median (another station), starts the median afresh.
 class FrameAlignment {
  public:
-  static constexpr int kRemembered = 21;  // [buffers] whose boundaries the median takes in
+  static constexpr int kRemembered = 41;  // [buffers] whose boundaries the median takes in
 
   // The estimator's state after the buffer that the picture shows.
   void update(const TuningEstimate& estimate);
