@@ -281,6 +281,38 @@ TEST(AlignedFrame, LaysTheColumnsOutLeftToRightAndTheRowsTopDownAtAnyScale) {
   EXPECT_EQ(a.width, 47 * kMaxAlignedScale);
 }
 
+// Where the receiver's windows lie decides how well each sub-column's values come out: at some
+// positions, with some pictures, one jitters from column to column. The aligned picture reads the
+// smoothest sub-column near the columns and blends whole columns when it is larger.
+TEST(AlignedFrame, ReadsTheSmoothestSubColumnAndBlendsItsColumnsWhenLarger) {
+  PictureBitmap bitmap;
+  // A grey ramp along the symbols; sub-column 0 (on the columns at frame start 0) jitters
+  // strongly, sub-column 2 a little, sub-column 1 (85 samples later) not at all.
+  const int jitter[kSubColumns] = {30, 0, 4};
+  for (int t = 0; t < kBlocksPerRun; ++t) {
+    for (int p = 0; p < kSubColumns; ++p) {
+      const int grey = 40 + 3 * std::min(t, 50) + (t % 2 ? jitter[p] : -jitter[p]) + 10 * p;
+      for (int y = 0; y < kPictureRowsHeld; ++y) {
+        std::uint8_t* pixel = bitmap.pixel(pictureColumn(t, p), y);
+        pixel[kRed] = pixel[kGreen] = pixel[kBlue] = static_cast<std::uint8_t>(grey);
+      }
+    }
+  }
+  EXPECT_EQ(smoothestSubColumn(bitmap, 0, kHalfPixelOffsets), 1);
+  EXPECT_EQ(smoothestSubColumn(bitmap, 0, {0, 0}), -1);
+  AlignedPicture a;
+  reserveAligned(a);
+  alignFrame(bitmap, 0, kHalfPixelOffsets, 1, a);
+  // Column 20 (x = 27) is symbol 20 of sub-column 1, whose pair is 85 samples late.
+  EXPECT_EQ(a.rgb[3 * 27], 40 + 3 * 20 + 10);
+  for (int x = 1; x < kAlignedColumns - 1; ++x)
+    EXPECT_EQ(a.rgb[3 * x], 40 + 3 * (kAlignedColumns - x) + 10) << x;
+  // Twice as large: each output column between two sent ones, blended in proportion.
+  alignFrame(bitmap, 0, kHalfPixelOffsets, 2, a);
+  EXPECT_EQ(a.rgb[3 * 54], 111);  // column 20.25 (47.5 - 54.5 / 2): 110 and 113, 3 : 1
+  EXPECT_EQ(a.rgb[3 * 55], 109);  // column 19.75: 107 and 110, 1 : 3
+}
+
 TEST(AlignedFrame, TakesOnlyBoundariesThatFittedOnceLocked) {
   const auto estimate = [](bool locked, int start, double coherence) {
     TuningEstimate e;

@@ -73,7 +73,15 @@ struct SymbolColumn {
   int t;
   int p;
 };
-SymbolColumn symbolForColumn(double column, int frameStart, const std::array<int, 2>& offsets);
+// A pair of the `preferred` sub-column near the column, where there is one, comes first.
+SymbolColumn symbolForColumn(double column, int frameStart, const std::array<int, 2>& offsets,
+                             int preferred = -1);
+
+// The sub-column (0..2) whose pairs lie nearest the inner columns' symbols, give or take a third
+// of a symbol, and whose picture in `bitmap` is smoothest from column to column; -1 without
+// "+ half pixel".
+int smoothestSubColumn(const PictureBitmap& bitmap, int frameStart,
+                       const std::array<int, 2>& offsets);
 
 // The frame starting at `frameStart` (0..12288) in the history that `bitmap` shows, scale
 // (1..16) pixels per column and per luminance row: 47 * scale by 36 * scale.
