@@ -11,6 +11,7 @@
 #include <string>
 
 #include "pttswitch/ptt_port.h"
+#include "tests/support/dropping_proxy.h"
 #include "tests/support/fake_serial_lines.h"
 #include "tests/support/rigctld_daemon.h"
 
@@ -94,6 +95,25 @@ TEST(HamlibRigControl, SaysWhyARigCannotBeOpened) {
   EXPECT_EQ(whyNot, "There is no device /dev/mosaic-no-such-port.");
   EXPECT_FALSE(rig.isOpen());
   EXPECT_EQ(rig.readPtt(), PttReading::Unreachable);
+}
+
+// A rigctld that has just seen a client leave can reset the next connection at its first
+// question; the opening asks once more and gets through.
+TEST(HamlibRigControl, ARigctldThatDropsTheFirstConnectionIsOpenedAtTheNextAttempt) {
+  test::RigctldDaemon daemon;
+  ASSERT_TRUE(daemon.start());
+  test::DroppingProxy proxy(daemon.port());
+  HamlibRigControl rig;
+  std::string whyNot;
+  ASSERT_TRUE(rig.open({kRigctldModel, "127.0.0.1:" + std::to_string(proxy.port()), 0}, whyNot))
+      << whyNot;
+  EXPECT_EQ(proxy.connections(), 2);
+  std::string refusal;
+  EXPECT_TRUE(rig.setPtt(true, refusal));
+  EXPECT_EQ(daemon.radioKeyed(), true);
+  EXPECT_TRUE(rig.setPtt(false, refusal));
+  EXPECT_EQ(daemon.radioKeyed(), false);
+  rig.close();
 }
 
 TEST(HamlibRigControl, ARigctldThatCannotKeySaysWhy) {

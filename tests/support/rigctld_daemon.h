@@ -56,6 +56,7 @@ class RigctldDaemon {
   // "rigctld:127.0.0.1:PORT", as typed into the port box.
   std::string portText() const { return "rigctld:127.0.0.1:" + std::to_string(port_); }
   std::string hostAndPort() const { return "127.0.0.1:" + std::to_string(port_); }
+  int port() const { return port_; }
 
   // Asks rigctld whether the rig transmits ("t"); nothing when it does not answer.
   std::optional<bool> radioKeyed() const {
