@@ -167,6 +167,29 @@ TEST(AutoTune, FindsTheFrameStartsWhereTheTransmitterBeganThem) {
   EXPECT_GT(e.boundaryCoherence, 0.8);
 }
 
+// A gap in the sender's sound moves its frames for good. For a still picture, a place near the
+// old boundary still fits the links a little, which used to hold the estimate there until the
+// lock was lost, up to 13 buffers later. A gap of a symbol or less is followed by the search
+// near the boundary, a longer one found in the first whole frame after it.
+TEST(AutoTune, FindsTheFramesAgainAfterAGapInTheSendersSound) {
+  for (int gap : {192, 700, 3000}) {  // [samples at 9600 Hz]
+    PicturePlanes sent;
+    std::vector<float> air = test::sentStillTestCard(16, 0, &sent);
+    air.erase(air.begin() + 8 * kFrameSamples, air.begin() + 8 * kFrameSamples + 5 * gap);
+    ChannelSettings channel;
+    channel.snrDb = 20;
+    const auto received = test::receivedAt9600(air, channel);
+    auto estimator = std::make_unique<TuningEstimator>();
+    // The gap lies in buffer 8; buffer 9 holds the first whole frame after it, buffer 11 the
+    // third.
+    for (int b = 0; b < 12; ++b) estimator->addBuffer(received.data() + b * kCaptureSamples);
+    const TuningEstimate& e = estimator->estimate();
+    EXPECT_TRUE(e.locked) << gap;
+    const long long want = 10LL * kCaptureSamples + kCaptureSamples - gap;
+    EXPECT_NEAR(static_cast<double>(e.frameStartSample), static_cast<double>(want), 12.0) << gap;
+  }
+}
+
 // A still picture alike down each column fits the frame links almost as well anywhere within
 // half a symbol and more of the boundary; a clock error, unless turned back, tips the best fit
 // away from it (by 150 samples at -100 ppm, 50 at +100 ppm for some starts).

@@ -24,6 +24,13 @@ constexpr int kSearchStep = 32;       // [samples] between trial boundaries in t
 constexpr double kForgetting = 0.85;  // per frame, so the estimate follows a slow drift
 // Below this the best fit is taken for noise or for no signal of this kind.
 constexpr double kMinCoherence = 0.3;
+// A fit near the last boundary below this share of the last one's calls for a search of the
+// whole frame, whose best is taken when it fits this much better.
+constexpr double kFallenFit = 0.6;
+constexpr double kClearlyBetterFit = 1.3;
+// Per buffer: how the fit a boundary had is remembered, so that a fit that stays lower (a
+// weaker signal) soon stops calling for searches of the whole frame.
+constexpr double kSteadyFitMemory = 0.8;
 constexpr double kMultipleSearchHz = 10.0;  // how far from the coarse estimate to look
 constexpr double kMaxClockPpm = 300.0;
 constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a sure multiple
@@ -58,6 +65,7 @@ void TuningEstimator::reset() {
   stillClock_ = false;
   searchedWithClock_ = false;
   searchedAtPpm_ = 0.0;
+  steadyFit_ = 0.0;
 }
 
 void TuningEstimator::addBuffer(const std::int16_t* samples) {
@@ -154,11 +162,23 @@ void TuningEstimator::findBoundary(bool wholeFrame) {
       addTrial(q);
     start = bestBoundary(trials, coherence);
   }
-  if (coherence < kMinCoherence) {
+  // Near the last boundary the fit fell far below what it was: the sender's frames may have
+  // moved (a gap in its sound), and a place near the old boundary can still fit a little for a
+  // still picture. The whole frame is searched, and a clearly better fit there taken.
+  const bool fellAway =
+      !wholeFrame && coherence >= kMinCoherence && coherence < kFallenFit * steadyFit_;
+  if (coherence < kMinCoherence || fellAway) {
+    const int nearStart = start;
+    const double nearCoherence = coherence;
     wholeFrame = true;
     trials.clear();
     for (int q = 0; q <= kCaptureSamples; q += kSearchStep) trials.push_back(q);
     start = bestBoundary(trials, coherence);
+    if (fellAway && coherence < kClearlyBetterFit * nearCoherence) {
+      wholeFrame = false;
+      start = nearStart;
+      coherence = nearCoherence;
+    }
   }
   // Closer in two steps: every 4 samples, then every sample.
   for (int step : {4, 1}) {
@@ -173,6 +193,7 @@ void TuningEstimator::findBoundary(bool wholeFrame) {
     }
   }
   estimate_.boundaryCoherence = coherence;
+  steadyFit_ = std::max(coherence, kSteadyFitMemory * steadyFit_);
   estimate_.frameStartInHistory = start;
   estimate_.frameStartSample = (buffers_ - 2) * kCaptureSamples + start;
 }

@@ -90,6 +90,7 @@ class TuningEstimator {
   bool stillClock_ = false;  // the clock error is a still picture's, not the links' own
   bool searchedWithClock_ = false;
   double searchedAtPpm_ = 0.0;  // the clock error the last whole-frame search turned back
+  double steadyFit_ = 0.0;      // the boundaries' recent best fit, slowly forgotten
 };
 
 }  // namespace mosaic
