@@ -18,12 +18,13 @@ constexpr int kFirstLumaSlot = 10;
 // still picture's repeats give the clock error (some 50 samples early with the sending clock
 // 100 ppm fast), by a pair no further than kFurthestMove from the column's own place.
 constexpr int kKeptFromBoundary = 64;
-// [samples] a median this far from the newest boundaries, which lie within kAgreeing of each
-// other over the last kNewStationBuffers, belongs to another sender: farther than the estimate
-// of one sender's boundary ever wanders.
-constexpr double kNewStation = 1024.0;
-constexpr double kAgreeing = 32.0;
-constexpr int kNewStationBuffers = 3;
+// The last kMovedBuffers boundaries, lying within kAgreeing [samples] of their own median and
+// more than kMoved from the median of all, say that the sender's frames have moved: a gap in its
+// sound, or another station. Wandering under noise, which the median is there for, is not as
+// steady as that.
+constexpr int kMovedBuffers = 5;
+constexpr double kAgreeing = 24.0;
+constexpr double kMoved = 96.0;
 constexpr double kFurthestMove = 160.0;
 // [samples] Away from the edges every sent column has a pair of each sub-column within this of
 // it but one; of those, the sub-column whose picture is smoothest from column to column is read.
@@ -59,24 +60,18 @@ void FrameAlignment::update(const TuningEstimate& estimate) {
   // A frame at the receiver lasts one buffer less the sending clock's error.
   const double frame = kCaptureSamples / (1.0 + estimate.clockPpm * 1e-6);
   shiftsFrom(absolute, frame);
-  double shift = medianShift();
-  if (std::abs(shift) > kNewStation && count_ > kNewStationBuffers) {
-    const auto agreeing = [this](int i) { return std::abs(shifts_[std::size_t(i)]) < kAgreeing; };
-    bool moved = true;
-    for (int i = count_ - kNewStationBuffers; i < count_; ++i) moved = moved && agreeing(i);
-    if (moved) {
-      // Only the agreeing boundaries are kept, the newest last.
-      std::array<long long, kNewStationBuffers> newest{};
-      for (int i = 0; i < kNewStationBuffers; ++i)
-        newest[std::size_t(i)] =
-            starts_[std::size_t((next_ - kNewStationBuffers + i + kRemembered) % kRemembered)];
-      std::copy(newest.begin(), newest.end(), starts_.begin());
-      count_ = kNewStationBuffers;
-      next_ = count_ % kRemembered;
-      shiftsFrom(absolute, frame);
-      shift = medianShift();
-    }
+  if (framesMoved()) {
+    // The newest boundaries are kept, the newest last.
+    std::array<long long, kMovedBuffers> newest{};
+    for (int i = 0; i < kMovedBuffers; ++i)
+      newest[std::size_t(i)] =
+          starts_[std::size_t((next_ - kMovedBuffers + i + kRemembered) % kRemembered)];
+    std::copy(newest.begin(), newest.end(), starts_.begin());
+    count_ = kMovedBuffers;
+    next_ = count_ % kRemembered;
+    shiftsFrom(absolute, frame);
   }
+  const double shift = medianShift(0, count_);
   int smoothed = start + static_cast<int>(std::lround(shift));
   // The newest complete frame: one that starts before the history does is the next one.
   if (smoothed < 0) smoothed += kCaptureSamples;
@@ -104,11 +99,19 @@ void FrameAlignment::shiftsFrom(long long newest, double frameSamples) {
   }
 }
 
-double FrameAlignment::medianShift() {
+double FrameAlignment::medianShift(int first, int end) const {
   std::array<double, kRemembered> sorted = shifts_;
-  const auto middle = sorted.begin() + count_ / 2;
-  std::nth_element(sorted.begin(), middle, sorted.begin() + count_);
+  const auto middle = sorted.begin() + (first + end) / 2;
+  std::nth_element(sorted.begin() + first, middle, sorted.begin() + end);
   return *middle;
+}
+
+bool FrameAlignment::framesMoved() const {
+  if (count_ <= kMovedBuffers) return false;
+  const double recent = medianShift(count_ - kMovedBuffers, count_);
+  for (int i = count_ - kMovedBuffers; i < count_; ++i)
+    if (std::abs(shifts_[std::size_t(i)] - recent) > kAgreeing) return false;
+  return std::abs(recent - medianShift(0, count_)) > kMoved;
 }
 
 SymbolColumn symbolForColumn(double column, int frameStart, const std::array<int, 2>& offsets,

@@ -40,7 +40,7 @@ void reserveAligned(AlignedPicture& picture);
 // samples, for some pictures over several buffers in a row; the frames' starts are fixed by the
 // sender, so the boundary used is the newest one moved by the median of how far the last ones,
 // carried forward by whole frames, lie from it. A lost lock, or the newest boundaries agreeing
-// far from that median (another station), starts the median afresh.
+// far from that median (the sender's frames moved), starts the median afresh.
 class FrameAlignment {
  public:
   static constexpr int kRemembered = 41;  // [buffers] whose boundaries the median takes in
@@ -56,7 +56,9 @@ class FrameAlignment {
   // How far each remembered boundary lies from `newest` [samples], frames of `frameSamples`,
   // the newest last.
   void shiftsFrom(long long newest, double frameSamples);
-  double medianShift();
+  // The median of `shifts_` [first, end).
+  double medianShift(int first, int end) const;
+  bool framesMoved() const;
 
   int start_ = -1;
   std::array<long long, kRemembered> starts_{};  // absolute samples of the boundaries found
