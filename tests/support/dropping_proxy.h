@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "tests/support/loopback_address.h"
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -40,14 +42,6 @@ class DroppingProxy {
   int connections() const { return connections_; }
 
  private:
-  static sockaddr_in loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-  }
-
   void acceptAll() {
     while (!stop_) {
       const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);

@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/loopback_address.h"
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -116,14 +118,6 @@ class RigctldDaemon {
     }
     ::close(fd);
     return reply;
-  }
-
-  static sockaddr_in loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
   }
 
   // A port that nothing listens on now (the kernel's choice for port 0).
