@@ -4,8 +4,8 @@
 // queued buffers in order; each full buffer is reported with a queued call on the thread that
 // opened the input. Every opening connects to the server afresh (see PulseStream).
 
+#include "devices/audio_input.h"
 #include "platform/hand_over_clock.h"
-#include "receiver/core/capture/audio_input.h"
 
 #include <QObject>
 

@@ -4,8 +4,8 @@
 // so the window's thread only queues buffers; each played buffer is returned with a queued call on
 // the thread that opened the output. Every opening connects to the server afresh (see PulseStream).
 
+#include "devices/audio_output.h"
 #include "platform/hand_over_clock.h"
-#include "transmitter/core/audio_output.h"
 
 #include <QObject>
 

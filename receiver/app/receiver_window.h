@@ -5,11 +5,11 @@
 // movie recorder, in that order; every button, check box and menu command goes through one
 // dispatch by its numeric id.
 
+#include "devices/audio_input.h"
 #include "platform/sound_keeper.h"
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/slider_settings.h"
-#include "receiver/core/capture/audio_input.h"
 #include "receiver/core/capture/capture.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/movie/movie_recorder.h"
