@@ -16,7 +16,7 @@ jobs="${MOSAIC_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+  qt6-base-dev libqt6opengl6-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
   libsndfile1-dev libsamplerate0-dev libpulse-dev
   fonts-liberation fontconfig

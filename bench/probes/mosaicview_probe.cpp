@@ -4,7 +4,7 @@
 //   mosaicview_probe OUT_DIR [SECONDS]
 // Not a test: it prints figures and writes pictures for a person to look at.
 
-#include "platform/qt_audio_input.h"
+#include "platform/sound_server_input.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
@@ -45,13 +45,13 @@ class TimedInput : public AudioInput {
   void reset() override { inner_.reset(); }
   void close() override { inner_.close(); }
 
-  const QtAudioInput& device() const { return inner_; }
+  const SoundServerInput& device() const { return inner_; }
 
   std::vector<double> handlingMs;
   std::function<void()> afterBuffer;
 
  private:
-  QtAudioInput inner_;
+  SoundServerInput inner_;
 };
 
 }  // namespace
@@ -71,8 +71,12 @@ int main(int argc, char* argv[]) {
   const QString movie = out.filePath(QStringLiteral("probe.49"));
   ReceiverWindow window(
       input, files,
-      ReceiverServices{
-          [movie](QWidget*, const QString&) { return std::optional(movie); }, [] {}, {}, {}});
+      ReceiverServices{[movie](QWidget*, const QString&) { return std::optional(movie); },
+                       [] {},
+                       {},
+                       {},
+                       {},
+                       {}});
   window.show();
   window.dispatchCommand(rx::kOpenFileId);
   window.dispatchCommand(rx::kSaveId);

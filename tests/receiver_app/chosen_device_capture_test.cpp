@@ -2,7 +2,7 @@
 // after the start, unplugged and plugged in again (the test suite starts a private PulseAudio
 // server; without it the test is skipped).
 
-#include "platform/qt_audio_input.h"
+#include "platform/sound_server_input.h"
 #include "platform/status_banner.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
@@ -29,7 +29,7 @@ TEST(ChosenInputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTak
   remembered.soundDevice = SoundDeviceName{radio.name().toStdString(), "RadioRX"};
   saveUserReceiverSettings(remembered);
 
-  QtAudioInput input;
+  SoundServerInput input;
   testing::FakeMovieFiles files;
   ReceiverWindow window(input, files, desktopServices(true));
   const auto banner = [&] { return window.statusBanner()->text(); };

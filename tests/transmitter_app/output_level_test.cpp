@@ -3,7 +3,7 @@
 // the output is down; and on a real sound server, the level of the frames the program sends.
 
 #include "platform/level_display.h"
-#include "platform/qt_audio_output.h"
+#include "platform/sound_server_output.h"
 #include "tests/transmitter_app/window_fixture.h"
 #include "transmitter/app/command_ids.h"
 #include "transmitter/app/picture_grab.h"
@@ -49,7 +49,7 @@ TEST_F(OutputLevelTest, TheFrameOnTheAirIsShownBelowTheControlsAndNothingWhileTh
 TEST(OutputLevelSound, TheLevelOfTheFramesSentIsShown) {
   app();
   if (!std::getenv("MOSAIC_SOUND_SERVER")) GTEST_SKIP() << "no sound server";
-  QtAudioOutput output;
+  SoundServerOutput output;
   TransmitterWindow window(programServices(output, false));
   window.initialiseWindow();
   ComposedVideoArea area;

@@ -3,9 +3,9 @@
 // exit.
 
 #include "platform/program_arguments.h"
-#include "platform/qt_audio_output.h"
 #include "platform/remembered_values.h"
 #include "platform/shutdown_signal_watcher.h"
+#include "platform/sound_server_output.h"
 #include "transmitter/app/transmitter_services.h"
 #include "transmitter/app/transmitter_window.h"
 
@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
     return *status;
   QApplication app(argc, argv);
   mosaic::nameProgramForSettings("mosaiccast");
-  mosaic::QtAudioOutput audio;
+  mosaic::SoundServerOutput audio;
   mosaic::TransmitterWindow window(
       mosaic::programServices(audio, !mosaic::startsWithDefaults(argc, argv)));
   // Ended by a signal, the program still closes its window and its sound output in order.

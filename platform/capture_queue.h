@@ -1,8 +1,8 @@
 #pragma once
 // The receiver's queued capture buffers, filled in order from the recorded stream on the sound
-// thread while the window's thread queues them again. Samples that arrive while no buffer is
-// queued wait in a backlog and go into the next buffer queued, so a window that hands a buffer
-// back late loses nothing, up to the backlog's length.
+// server's client thread while the owner's thread queues them again. Samples that arrive while no
+// buffer is queued wait in a backlog and go into the next buffer queued, so an owner that hands a
+// buffer back late loses nothing, up to the backlog's length.
 
 #include <cstdint>
 #include <deque>
@@ -11,10 +11,10 @@
 
 namespace mosaic {
 
-class CaptureBuffers {
+class CaptureQueue {
  public:
   // Keeps up to `backlogSamples` samples while no buffer is queued.
-  explicit CaptureBuffers(int backlogSamples);
+  explicit CaptureQueue(int backlogSamples);
 
   // Queues caller-owned memory behind the other buffers and fills it from the backlog first.
   // Returns the ids of the buffers now full, in order.

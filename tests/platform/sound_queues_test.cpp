@@ -1,10 +1,14 @@
-// The receiver's capture buffers between the sound thread and the window's thread: filled in
-// the order queued, and nothing lost while the window holds both buffers, up to the backlog.
+// The queues between the sound server's client thread and the thread that owns the device. The
+// transmitter's buffers: played back to back and returned only once played. The receiver's:
+// filled in the order queued, and nothing lost while the owner holds both buffers, up to the
+// backlog.
 
-#include "platform/capture_buffers.h"
+#include "platform/capture_queue.h"
+#include "platform/playback_queue.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <mutex>
 #include <numeric>
@@ -20,8 +24,43 @@ std::vector<std::int16_t> ramp(int from, int count) {
   return v;
 }
 
-TEST(CaptureBuffers, FillsInQueueOrderAndKeepsWhatArrivesWhileNoBufferIsFree) {
-  CaptureBuffers buffers(10);
+TEST(PlaybackQueue, ReadsBuffersBackToBackAndReturnsThemOnlyOncePlayed) {
+  PlaybackQueue queue;
+  const std::array<std::int16_t, 3> a{1, 2, 3};
+  const std::array<std::int16_t, 2> b{4, 5};
+  queue.enqueue(a.data(), 3);
+  queue.enqueue(b.data(), 2);
+  std::array<std::int16_t, 4> out{};
+  ASSERT_EQ(queue.read(out.data(), 4), 4u);
+  EXPECT_EQ(out, (std::array<std::int16_t, 4>{1, 2, 3, 4}));
+  // Read is not played: a buffer comes back once the play position has passed its end.
+  EXPECT_EQ(queue.takePlayed(2), 0);
+  EXPECT_EQ(queue.takePlayed(3), 1);
+  EXPECT_EQ(queue.takePlayed(100), 0);  // b is not read in full yet
+  // An empty queue gives nothing rather than silence of its own.
+  out = {};
+  ASSERT_EQ(queue.read(out.data(), 4), 1u);
+  EXPECT_EQ(out[0], 5);
+  EXPECT_EQ(queue.read(out.data(), 4), 0u);
+  EXPECT_EQ(queue.takePlayed(5), 1);
+  EXPECT_EQ(queue.queued(), 0);
+  // A buffer queued later follows the last one without a gap in the stream's count.
+  queue.enqueue(a.data(), 3);
+  ASSERT_EQ(queue.read(out.data(), 4), 3u);
+  EXPECT_EQ(queue.takePlayed(7), 0);
+  EXPECT_EQ(queue.takePlayed(8), 1);
+  // Cleared, nothing is read or returned, and a new stream counts from its start.
+  queue.enqueue(b.data(), 2);
+  queue.clear();
+  EXPECT_EQ(queue.read(out.data(), 4), 0u);
+  EXPECT_EQ(queue.takePlayed(1000), 0);
+  queue.enqueue(a.data(), 3);
+  ASSERT_EQ(queue.read(out.data(), 4), 3u);
+  EXPECT_EQ(queue.takePlayed(3), 1);
+}
+
+TEST(CaptureQueue, FillsInQueueOrderAndKeepsWhatArrivesWhileNoBufferIsFree) {
+  CaptureQueue buffers(10);
   std::vector<std::int16_t> one(4), two(4);
   EXPECT_TRUE(buffers.queue(1, one.data(), 4).empty());
   EXPECT_TRUE(buffers.queue(2, two.data(), 4).empty());
@@ -46,8 +85,8 @@ TEST(CaptureBuffers, FillsInQueueOrderAndKeepsWhatArrivesWhileNoBufferIsFree) {
   EXPECT_EQ(buffers.lost(), 0);
 }
 
-TEST(CaptureBuffers, CountsWhatAFullBacklogLosesAndWrapsAroundIt) {
-  CaptureBuffers buffers(5);
+TEST(CaptureQueue, CountsWhatAFullBacklogLosesAndWrapsAroundIt) {
+  CaptureQueue buffers(5);
   const auto r = ramp(0, 7);
   EXPECT_TRUE(buffers.record(r.data(), 7).empty());
   EXPECT_EQ(buffers.backlog(), 5);
@@ -70,9 +109,9 @@ TEST(CaptureBuffers, CountsWhatAFullBacklogLosesAndWrapsAroundIt) {
   EXPECT_EQ(d, (std::vector<std::int16_t>{-1, -1}));
 }
 
-TEST(CaptureBuffers, ASoundThreadAndAWindowThreadTogetherLoseAndReorderNothing) {
+TEST(CaptureQueue, ASoundThreadAndAWindowThreadTogetherLoseAndReorderNothing) {
   constexpr int kBuffer = 96, kBuffers = 400;
-  CaptureBuffers buffers(kBuffer * 8);
+  CaptureQueue buffers(kBuffer * 8);
   std::vector<std::vector<std::int16_t>> memory(2, std::vector<std::int16_t>(kBuffer));
   buffers.queue(0, memory[0].data(), kBuffer);
   buffers.queue(1, memory[1].data(), kBuffer);

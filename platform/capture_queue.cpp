@@ -1,14 +1,14 @@
-#include "platform/capture_buffers.h"
+#include "platform/capture_queue.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace mosaic {
 
-CaptureBuffers::CaptureBuffers(int backlogSamples)
+CaptureQueue::CaptureQueue(int backlogSamples)
     : ring_(static_cast<std::size_t>(std::max(backlogSamples, 1))) {}
 
-std::vector<int> CaptureBuffers::queue(int bufferId, std::int16_t* samples, int count) {
+std::vector<int> CaptureQueue::queue(int bufferId, std::int16_t* samples, int count) {
   std::vector<int> done;
   if (!samples || count <= 0) return done;
   std::lock_guard<std::mutex> hold(lock_);
@@ -17,7 +17,7 @@ std::vector<int> CaptureBuffers::queue(int bufferId, std::int16_t* samples, int 
   return done;
 }
 
-void CaptureBuffers::drainBacklog(std::vector<int>& done) {
+void CaptureQueue::drainBacklog(std::vector<int>& done) {
   const int capacity = static_cast<int>(ring_.size());
   while (backlog_ > 0 && !queue_.empty()) {
     Queued& head = queue_.front();
@@ -34,7 +34,7 @@ void CaptureBuffers::drainBacklog(std::vector<int>& done) {
   }
 }
 
-std::vector<int> CaptureBuffers::record(const std::int16_t* samples, int count) {
+std::vector<int> CaptureQueue::record(const std::int16_t* samples, int count) {
   std::vector<int> done;
   std::lock_guard<std::mutex> hold(lock_);
   // Older samples first: whatever waits in the backlog goes in before these.
@@ -67,19 +67,19 @@ std::vector<int> CaptureBuffers::record(const std::int16_t* samples, int count) 
   return done;
 }
 
-void CaptureBuffers::clear() {
+void CaptureQueue::clear() {
   std::lock_guard<std::mutex> hold(lock_);
   queue_.clear();
   head_ = 0;
   backlog_ = 0;
 }
 
-int CaptureBuffers::backlog() const {
+int CaptureQueue::backlog() const {
   std::lock_guard<std::mutex> hold(lock_);
   return backlog_;
 }
 
-std::int64_t CaptureBuffers::lost() const {
+std::int64_t CaptureQueue::lost() const {
   std::lock_guard<std::mutex> hold(lock_);
   return lost_;
 }
