@@ -153,8 +153,12 @@ class StationWebServer::Serving {
     }
   }
 
+  // Called once the request's headers are in, and again for its body, if any. A request to
+  // change anything is refused at once (and its connection closed after the answer); a read is
+  // answered on the second call, since the library closes a connection answered on the first.
   static MHD_Result onRequest(void* self, MHD_Connection* connection, const char* url,
-                              const char* method, const char*, const char*, std::size_t*, void**) {
+                              const char* method, const char*, const char*, std::size_t*,
+                              void** request) {
     auto& serving = *static_cast<Serving*>(self);
     if (std::strcmp(method, MHD_HTTP_METHOD_GET) != 0 &&
         std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0) {
@@ -163,6 +167,10 @@ class StationWebServer::Serving {
       refusal.body = "The station's page can only be read.";
       refusal.contentType = "text/plain; charset=utf-8";
       return send(connection, std::move(refusal));
+    }
+    if (*request == nullptr) {
+      *request = &serving;
+      return MHD_YES;
     }
     const char* page = MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "page");
     return send(connection, serving.site_.reply(url, page ? page : ""));
