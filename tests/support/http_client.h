@@ -109,7 +109,7 @@ class HttpConnection {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     pollfd p{fd_, POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+    if (::poll(&p, 1, static_cast<int>(std::max<long>(0, left.count()))) <= 0) return false;
     char chunk[65536];
     const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
     if (n <= 0) {

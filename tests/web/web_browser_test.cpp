@@ -92,6 +92,12 @@ TEST_F(StationWebBrowser, LivePictureAppearsAndIsRenewedWithoutReloading) {
   save("mosaic-2026-12-07-121539Z.png", pictures[3],
        {{"Received", "2026-12-07T12:15:39Z"}, {"SNR", "18.2 dB in 3000 Hz"}});
   EXPECT_TRUE(browser.waitFor("document.querySelectorAll('.pictures li').length === 3", 10000));
+  status.folderTrouble = "Cannot write in the folder: no space left on the device";
+  server_.publishStatus(status);
+  EXPECT_TRUE(
+      browser.waitFor("!document.getElementById('trouble').hidden && "
+                      "document.getElementById('trouble').textContent.includes('no space left')",
+                      10000));
   keepScreenshot(browser, "station-page.png");
 
   browser.evaluate("location.href = document.querySelector('.pictures a').href");

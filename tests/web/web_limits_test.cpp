@@ -82,17 +82,20 @@ TEST_F(StationWebLimits, IdleConnectionsAreBoundedAndDroppedWhilePublishingGoesO
   std::vector<std::unique_ptr<HttpConnection>> idle;
   for (int i = 0; i < 40; ++i) idle.push_back(std::make_unique<HttpConnection>(server_.port()));
   // Beyond the per-address limit the server closes them at once; another host is still served.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   int refused = 0;
-  for (auto& connection : idle) refused += connection->closedByServer(100);
+  for (auto& connection : idle) refused += connection->closedByServer(1);
   EXPECT_GE(refused, 40 - int(testLimits().connectionsPerAddress));
   HttpConnection otherHost(server_.port(), "127.0.0.2");
   const auto answer = otherHost.get("/status.json");
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->status, 200);
 
+  // Publishing never waits for the clients: were it to wait for each to time out, twenty
+  // pictures would take forty seconds.
   const Clock::time_point publishing = Clock::now();
-  for (int i = 0; i < 100; ++i) server_.publishPicture(receivedPictures()[i % 2]);
-  EXPECT_LT(secondsSince(publishing), 1.0);
+  for (int i = 0; i < 20; ++i) server_.publishPicture(receivedPictures()[i % 2]);
+  EXPECT_LT(secondsSince(publishing), 5.0);
 
   const Clock::time_point start = Clock::now();
   for (auto& connection : idle) EXPECT_TRUE(connection->closedByServer(8000));

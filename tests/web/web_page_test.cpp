@@ -38,11 +38,12 @@ TEST_F(StationWebPage, LivePictureAndStatusFollowWhatTheStationPublishes) {
   status.rig = "14.230 MHz \"USB\"\n";
   status.folderTrouble = "No space left on the device";
   server_.publishStatus(status);
+  HttpConnection page(server_.port());  // kept open from poll to poll, as a browser does
   for (int n = 1; n <= 2; ++n) {
     server_.publishPicture(pictures[n - 1]);
-    const QJsonObject json = statusOf(get("/status.json"));
+    const QJsonObject json = statusOf(page.get("/status.json"));
     EXPECT_EQ(json["picture"].toInt(), n);
-    const auto live = get("/live.png");
+    const auto live = page.get("/live.png?n=" + std::to_string(n));
     EXPECT_EQ(live->header("Cache-Control"), "no-store");
     EXPECT_EQ(imageOf(live), pictures[n - 1]) << "picture " << n;
   }
