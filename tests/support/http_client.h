@@ -45,14 +45,12 @@ class HttpConnection {
     sockaddr_in source = loopback(0);
     ::inet_pton(AF_INET, from, &source.sin_addr);
     const sockaddr_in server = loopback(port);
-    connected_ = ::bind(fd_, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0 &&
-                 ::connect(fd_, reinterpret_cast<const sockaddr*>(&server), sizeof server) == 0;
+    ::bind(fd_, reinterpret_cast<const sockaddr*>(&source), sizeof source);
+    ::connect(fd_, reinterpret_cast<const sockaddr*>(&server), sizeof server);
   }
   ~HttpConnection() { ::close(fd_); }
   HttpConnection(const HttpConnection&) = delete;
   HttpConnection& operator=(const HttpConnection&) = delete;
-
-  bool connected() const { return connected_; }
 
   bool send(std::string_view bytes) {
     return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
@@ -121,7 +119,6 @@ class HttpConnection {
   }
 
   int fd_ = -1;
-  bool connected_ = false;
   bool closed_ = false;
   std::string pending_;
 };
