@@ -68,8 +68,8 @@ MHD_Result send(MHD_Connection* connection, WebReply reply) {
 
 }  // namespace
 
-// The HTTP server's daemon and the thread that runs it. Everything here but the constructor,
-// the destructor and stop() runs on that thread.
+// The HTTP server's daemon and the thread that runs it. Everything here but construction,
+// start() and destruction runs on that thread.
 class StationWebServer::Serving {
  public:
   Serving(StationSite& site, const WebLimits& limits) : site_(site), limits_(limits) {}
