@@ -22,6 +22,7 @@ packages=(
   fonts-liberation fontconfig
   pulseaudio pulseaudio-utils xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils
+  libmicrohttpd-dev chromium
   clang-format clang libclang-rt-14-dev
   desktop-file-utils appstream help2man dpkg-dev file
 )
