@@ -179,7 +179,7 @@ int runMonitor(const std::vector<std::string>& argv) {
   station::JsonLine stopped;
   stopped.text("reason", stopReason())
       .integer("pictures_saved", station.picturesSaved())
-      .number("received_s", station.seconds(), 1);
+      .number("received_s", station.seconds(), 2);
   if (queue.droppedBuffers() > 0) stopped.integer("buffers_dropped", queue.droppedBuffers());
   log.write("stopped", stopped);
   if (const std::string failed = source->failure(); !failed.empty()) return failure(failed);

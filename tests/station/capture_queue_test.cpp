@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -60,39 +59,31 @@ TEST(CaptureQueue, PiecesOfAnySizeMakeWholeBuffersInOrderWithTheEventsBetween) {
   EXPECT_EQ(queue.droppedBuffers(), 0);
 }
 
-TEST(CaptureQueue, ALiveSourceAheadOfTheLoopDropsTheOldestBuffers) {
-  CaptureQueue queue(3, CaptureQueue::WhenFull::DropOldest);
-  const auto samples = counting(5 * kCaptureSamples);
-  ASSERT_TRUE(queue.pushSamples(samples.data(), samples.size()));
-  EXPECT_EQ(queue.droppedBuffers(), 2);
-  for (int b = 2; b < 5; ++b) {
-    const auto item = queue.take(milliseconds(100));
-    ASSERT_TRUE(item && item->kind == Kind::Buffer);
-    EXPECT_EQ(item->samples[0], samples[static_cast<std::size_t>(b) * kCaptureSamples]) << b;
-  }
-}
-
-TEST(CaptureQueue, AFileSourceWaitsForRoomAndCancellingEndsBothSides) {
-  CaptureQueue queue(2, CaptureQueue::WhenFull::Wait);
+TEST(CaptureQueue, WhenTheLoopFallsBehindALiveSourceDropsTheOldestAndAFileSourceWaits) {
   const auto samples = counting(6 * kCaptureSamples);
+  CaptureQueue live(3, CaptureQueue::WhenFull::DropOldest);
+  ASSERT_TRUE(live.pushSamples(samples.data(), samples.size()));
+  EXPECT_EQ(live.droppedBuffers(), 3);
+  EXPECT_EQ(live.take(milliseconds(100))->samples[0], samples[3 * kCaptureSamples]);
+
+  CaptureQueue file(2, CaptureQueue::WhenFull::Wait);
   std::atomic<bool> pushed{false};
-  std::thread source([&] { pushed = queue.pushSamples(samples.data(), samples.size()); });
-  for (int b = 0; b < 6; ++b) {
-    const auto item = queue.take(milliseconds(2000));
+  std::thread source([&] { pushed = file.pushSamples(samples.data(), samples.size()); });
+  for (std::size_t b = 0; b < 6; ++b) {
+    const auto item = file.take(milliseconds(2000));
     ASSERT_TRUE(item) << b;
     EXPECT_EQ(item->samples[kCaptureSamples - 1], samples[(b + 1) * kCaptureSamples - 1]);
   }
   source.join();
   EXPECT_TRUE(pushed);
-  EXPECT_EQ(queue.droppedBuffers(), 0);
-
+  EXPECT_EQ(file.droppedBuffers(), 0);
   // A source waiting for room, and a loop waiting for buffers, both stop at a cancel.
-  std::thread blocked([&] { pushed = queue.pushSamples(samples.data(), samples.size()); });
+  std::thread blocked([&] { pushed = file.pushSamples(samples.data(), samples.size()); });
   std::this_thread::sleep_for(milliseconds(50));
-  queue.cancel();
+  file.cancel();
   blocked.join();
   EXPECT_FALSE(pushed);
-  EXPECT_FALSE(queue.take(milliseconds(1000)));
+  EXPECT_FALSE(file.take(milliseconds(1000)));
 }
 
 }  // namespace
