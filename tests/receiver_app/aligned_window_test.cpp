@@ -6,7 +6,7 @@
 #include "receiver/app/aligned_view.h"
 #include "receiver/app/direct_paint_target.h"
 #include "receiver/app/received_pictures_window.h"
-#include "receiver/app/saved_pictures.h"
+#include "receiver/pictures/saved_pictures.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/receiver_app/transmitted_audio.h"
 

@@ -29,18 +29,20 @@ namespace mosaic::test {
 
 // `frames` frames of the transmitter's sound at 48000 Hz for the pictures `pictureOf(f)`,
 // starting `leadSamples` into a frame; `sentPlanes`, when given, receives the last frame's
-// planes as they went on the air.
+// planes as they went on the air. A `crawlText` runs in the crawl line.
 template <typename PictureOf>
 std::vector<float> sentPictures(int frames, int leadSamples, PictureOf pictureOf,
-                                PicturePlanes* sentPlanes = nullptr) {
+                                PicturePlanes* sentPlanes = nullptr,
+                                const std::string& crawlText = {}) {
   ComposedVideoArea area;
   CrawlState crawl;
+  crawl.crawlOn = !crawlText.empty();
   TransmitChain chain;
   std::vector<std::int16_t> frame(kFrameSamples);
   std::vector<float> sound;
   for (int f = 0; f < frames; ++f) {
     area.setSourcePicture(pictureOf(f));
-    buildComposedFrame(chain, area, crawl, std::string(), frame.data());
+    buildComposedFrame(chain, area, crawl, crawlText, frame.data());
     sound.insert(sound.end(), frame.begin(), frame.end());
   }
   if (sentPlanes) *sentPlanes = chain.planes();

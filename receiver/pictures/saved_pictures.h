@@ -1,6 +1,7 @@
 #pragma once
 // Received pictures kept on disk: the aligned frame as PNG, named by the UTC time it was
-// received, with the receiver's estimates in the file's text chunks.
+// received, with the receiver's estimates in the file's text chunks. Mosaicview and the monitor
+// write them alike.
 
 #include "receiver/core/tuning/tuning_estimator.h"
 
@@ -9,13 +10,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace mosaic {
+
+// Pixels per sent column and luminance row of a saved picture (141 x 108).
+inline constexpr int kSavedPictureScale = 3;
 
 // The estimates written with a picture.
 struct PictureDetails {
   QDateTime receivedUtc;
   TuningEstimate tuning;
-  double snrDb = 0.0;  // [dB in 3000 Hz] over the two buffers that hold the frame
+  double snrDb = 0.0;      // [dB in 3000 Hz] over the two buffers that hold the frame
+  int framesCombined = 1;  // received frames that went into the picture
+  // Where the radio was tuned, when it could be asked.
+  std::optional<double> dialFrequencyHz;
+  QString dialMode;
 };
 
 // Where pictures go unless the user chose otherwise: "Mosaic TV" in the user's Pictures folder.
@@ -26,7 +36,8 @@ QString pictureFileName(const QDateTime& utc);
 
 // The text chunks of a saved picture: "Received" (ISO 8601 UTC), "Tuning" (Hz, the tuning
 // that centres the carriers), "Clock" (ppm, the sending clock's error), "SNR" (dB in 3000 Hz),
-// "Tuning confidence", "Frame boundary fit" and "Software".
+// "Tuning confidence", "Frame boundary fit", "Frames combined" and "Software"; with a reading
+// of the radio, "Dial frequency" (MHz, to the hertz) and "Mode" (Hamlib's name, such as "USB").
 void addPictureDetails(QImage& image, const PictureDetails& details);
 
 // Writes `picture` with its details into `folder` (made when missing) under its UTC name, never

@@ -1,14 +1,20 @@
-#include "receiver/app/saved_pictures.h"
+#include "receiver/pictures/saved_pictures.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace mosaic {
@@ -38,8 +44,48 @@ void addPictureDetails(QImage& image, const PictureDetails& details) {
                 QString::asprintf("%.2f", details.tuning.confidence));
   image.setText(QStringLiteral("Frame boundary fit"),
                 QString::asprintf("%.2f", details.tuning.boundaryCoherence));
+  image.setText(QStringLiteral("Frames combined"), QString::number(details.framesCombined));
+  if (details.dialFrequencyHz) {
+    image.setText(QStringLiteral("Dial frequency"),
+                  QString::asprintf("%.6f MHz", *details.dialFrequencyHz / 1e6));
+  }
+  if (!details.dialMode.isEmpty()) image.setText(QStringLiteral("Mode"), details.dialMode);
   image.setText(QStringLiteral("Software"), QStringLiteral("Mosaic TV receiver"));
 }
+
+namespace {
+
+// The name for the `n`th picture of the same second: the plain name, then "-2", "-3", ...
+QString numberedName(const QString& name, int n) {
+  if (n == 1) return name;
+  return QString(name).replace(QStringLiteral(".png"), QStringLiteral("-%1.png").arg(n));
+}
+
+// Gives the written file `from` the name `to` unless a file of that name exists, in one step,
+// so that a picture never replaces another, also when two programs save into one folder at
+// once. False with errno EEXIST when the name is taken.
+bool nameWithoutReplacing(const QString& from, const QString& to) {
+  const QByteArray source = QFile::encodeName(from);
+  const QByteArray target = QFile::encodeName(to);
+#ifdef __linux__
+  if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+      0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+  // File systems without that kind of rename: a second name for the file fails when the name
+  // is taken; the temporary name goes with the file object.
+  if (::link(source.constData(), target.constData()) == 0) return true;
+  if (errno == EEXIST) return false;
+  // File systems without links either (FAT on a memory card): look, then rename.
+  if (QFileInfo::exists(to)) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(source.constData(), target.constData()) == 0;
+}
+
+}  // namespace
 
 QString savePicture(const QImage& picture, const QString& folder, const PictureDetails& details,
                     QString& error) {
@@ -52,20 +98,30 @@ QString savePicture(const QImage& picture, const QString& folder, const PictureD
     error = QStringLiteral("Cannot create the folder %1.").arg(folder);
     return {};
   }
-  const QString name = pictureFileName(details.receivedUtc);
-  QString path = dir.filePath(name);
-  for (int n = 2; QFileInfo::exists(path); ++n)
-    path = dir.filePath(
-        QString(name).replace(QStringLiteral(".png"), QStringLiteral("-%1.png").arg(n)));
   QImage image = picture;
   addPictureDetails(image, details);
-  QSaveFile file(path);
+  // Written whole under a hidden name first, so that a full disk or a crash never leaves a
+  // partial picture under a picture's name.
+  QTemporaryFile file(dir.filePath(QStringLiteral(".mosaic-XXXXXX.part")));
   QImageWriter writer(&file, "png");
-  if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit()) {
-    error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+  if (!file.open() || !writer.write(image) || !file.flush() || ::fsync(file.handle()) != 0) {
+    error = QStringLiteral("Cannot write a picture in %1: %2")
+                .arg(folder, writer.error() != QImageWriter::UnknownError ? writer.errorString()
+                                                                          : file.errorString());
     return {};
   }
-  return path;
+  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                      QFileDevice::ReadOther);
+  const QString name = pictureFileName(details.receivedUtc);
+  for (int n = 1;; ++n) {
+    const QString path = dir.filePath(numberedName(name, n));
+    if (nameWithoutReplacing(file.fileName(), path)) return path;
+    if (errno != EEXIST) {
+      error =
+          QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+      return {};
+    }
+  }
 }
 
 namespace {
