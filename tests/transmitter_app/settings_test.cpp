@@ -29,13 +29,13 @@ TEST_F(TransmitterSettingsTest, TheNextWindowShowsWhatTheLastOneEndedWith) {
   const QString clip = makeVideo(QStringLiteral("clip.mkv"), 30);
   open(clip);
   window->onPositionScroll(ScrollCode::ThumbTrack, 12);
-  window->dispatchCommand(kCrawlToggleId);
-  window->dispatchCommand(kCameraId);
+  command(*window, kCrawlToggleId);
+  command(*window, kCameraId);
   nextDevice = "/dev/video7";
-  window->dispatchCommand(kVideoSourceId);
+  command(*window, kVideoSourceId);
   nextSize = FrameSize{320, 240};
-  window->dispatchCommand(kVideoFormatId);
-  window->dispatchCommand(kExitId);
+  command(*window, kVideoFormatId);
+  command(*window, kExitId);
 
   cameraLog.connects = 0;
   startWindow();
@@ -51,14 +51,14 @@ TEST_F(TransmitterSettingsTest, TheNextWindowShowsWhatTheLastOneEndedWith) {
   EXPECT_EQ(cameraLog.lastSettings.height, 240);
 
   // Back to the file: the remembered frame, as the operator left it.
-  window->dispatchCommand(kAviId);
+  command(*window, kAviId);
   EXPECT_EQ(window->videoState().position, 12);
   EXPECT_EQ(window->windowTitle(), QStringLiteral("clip.mkv"));
 }
 
 TEST_F(TransmitterSettingsTest, ADamagedFileGivesItsUsableValuesAndStartValuesForTheRest) {
   const QString clip = makeVideo(QStringLiteral("short.mkv"), 10);
-  window->dispatchCommand(kExitId);
+  command(*window, kExitId);
 
   // A missing file, a source and crawl switch that mean nothing, a frame size out of range.
   place.writeFile("[video]\nfile=" + dir.filePath(QStringLiteral("gone.mkv")).toUtf8() +
@@ -69,10 +69,10 @@ TEST_F(TransmitterSettingsTest, ADamagedFileGivesItsUsableValuesAndStartValuesFo
   EXPECT_FALSE(window->videoState().cameraMode);
   EXPECT_FALSE(window->crawlState().crawlOn);
   EXPECT_TRUE(failures.isEmpty());
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video3");
   EXPECT_EQ(cameraLog.lastSettings.width, 0);
-  window->dispatchCommand(kExitId);
+  command(*window, kExitId);
 
   // A frame beyond the end of the file: the file opens at its first frame.
   place.writeFile("[video]\nfile=" + clip.toUtf8() + "\nposition=500\nsource=file\n");
