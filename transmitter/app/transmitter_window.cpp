@@ -106,9 +106,15 @@ void TransmitterWindow::buildMenuBar() {
   item(menuBar_, QStringLiteral("&AVI"), kAviId, &TransmitterWindow::onSelectFile);
 }
 
-void TransmitterWindow::initialiseWindow() {
-  const TransmitterSettings remembered =
+void TransmitterWindow::initialiseWindow(const std::optional<QString>& file) {
+  TransmitterSettings remembered =
       services_.loadSettings ? services_.loadSettings() : TransmitterSettings{};
+  if (file) {
+    // As "Open" would: this file at its first frame, stopped, in file mode.
+    remembered.videoFile = *file;
+    remembered.position.reset();
+    remembered.cameraMode = false;
+  }
   applySettings(remembered);
   // Transmit from now on: two silent buffers, then a frame for every buffer returned.
   output_ = std::make_unique<TransmitOutput>(*services_.audio,
@@ -132,8 +138,8 @@ void TransmitterWindow::initialiseWindow() {
   soundKeeper_->start();
 }
 
-int TransmitterWindow::run() {
-  initialiseWindow();
+int TransmitterWindow::run(const std::optional<QString>& file) {
+  initialiseWindow(file);
   return exec();
 }
 

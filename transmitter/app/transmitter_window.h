@@ -40,9 +40,10 @@ class TransmitterWindow : public QDialog {
   ~TransmitterWindow() override;
 
   // Initialisation: the start values, the grab, and the sound output with two silent buffers.
-  void initialiseWindow();
+  // A `file` given to the program is opened as "Open" opens it, in place of the remembered one.
+  void initialiseWindow(const std::optional<QString>& file = std::nullopt);
   // Initialises, then runs the window until it ends.
-  int run();
+  int run(const std::optional<QString>& file = std::nullopt);
 
   // The position bar moved: a scroll code and the thumb position.
   void onPositionScroll(ScrollCode code, int thumbPosition);
