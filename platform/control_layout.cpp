@@ -19,7 +19,7 @@ namespace {
 
 constexpr char kPlaceProperty[] = "mosaicPlace";
 constexpr char kWidestTextsProperty[] = "mosaicWidestTexts";
-constexpr int kGap = 2;  // [px] between a control that grew and one it moved aside
+constexpr int kGap = 4;  // [px] between a control that grew and one it moved aside
 // Controls only ever move right and down, so fitting settles; this bounds a layout in which
 // moves keep setting off others.
 constexpr int kMostPasses = 64;
