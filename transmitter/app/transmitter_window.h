@@ -34,8 +34,8 @@ class VideoAreaWidget;
 class TransmitterWindow : public QDialog {
   Q_OBJECT
  public:
-  // Start-up before the window is shown: icons, button 408, the position bar, the menu bar and
-  // an empty video area.
+  // Start-up before the window is shown: icons, the play/pause button, the position bar, the menu
+  // bar and an empty video area.
   explicit TransmitterWindow(TransmitterServices services, QWidget* parent = nullptr);
   ~TransmitterWindow() override;
 
@@ -94,7 +94,7 @@ class TransmitterWindow : public QDialog {
   void onSelectCamera();
   // "&AVI": back to the file at the position and stepping state it had.
   void onSelectFile();
-  // Button 408: start or stop the one-second steps.
+  // The play/pause button: start or stop the one-second steps.
   void onPlayPause();
   // "Sound &device...": the operator's choice goes to the sound output's keeper.
   void onSoundDevice();
@@ -122,9 +122,10 @@ class TransmitterWindow : public QDialog {
   void destroyControl(int id);
   // Disconnects and drops the camera and removes its buttons.
   void leaveCameraMode();
-  // Button 408 and the position bar of file mode, showing the source's state.
+  // The play/pause button and the position bar of file mode, showing the source's state.
   void showFileControls();
-  // Button 408 and the step timer as the source says: "4" and running, or ";" and stopped.
+  // The play/pause button and the step timer as the source says: "4" and running, or ";" and
+  // stopped.
   void showSteppingState();
   // Shows the file at `position` and moves the bar there.
   void seekFile();

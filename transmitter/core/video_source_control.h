@@ -65,7 +65,7 @@ class VideoSourceControl {
   bool cameraWatch();
   // The caption of camera mode: live video only while the camera sends it.
   std::string cameraCaption() const;
-  // Button 408: steps on or off.
+  // The play/pause button: steps on or off.
   void togglePlayPause() { state_.stepping = !state_.stepping; }
   // Moves `frames` (1 or more) positions on, as the step timer does once a second; past the
   // position equal to the length (which shows the last frame again) it starts over at 0.
