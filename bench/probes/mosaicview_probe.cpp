@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 
@@ -78,8 +79,8 @@ int main(int argc, char* argv[]) {
                        {},
                        {}});
   window.show();
-  window.dispatchCommand(rx::kOpenFileId);
-  window.dispatchCommand(rx::kSaveId);
+  window.menuAction(rx::kOpenFileId)->trigger();
+  qobject_cast<QPushButton*>(window.control(rx::kSaveId))->click();
 
   auto save = [&](const char* name, const QPixmap& pixmap) {
     pixmap.save(out.filePath(QString::fromLatin1(name)));
@@ -90,10 +91,10 @@ int main(int argc, char* argv[]) {
     const std::size_t n = input.handlingMs.size();
     if (n == 4) {
       save("small.png", window.grab());
-      window.dispatchCommand(rx::kLargeId);
+      window.menuAction(rx::kLargeId)->trigger();
     } else if (n == 6) {
       save("large.png", window.grab());
-      window.dispatchCommand(rx::kSmallId);
+      window.menuAction(rx::kSmallId)->trigger();
       save("small-blacked.png", window.grab());
     } else if (n == 7) {
       save("small-again.png", window.grab());
@@ -101,12 +102,12 @@ int main(int argc, char* argv[]) {
       qobject_cast<QSlider*>(window.control(rx::kBalanceId))->setSliderPosition(200);
     } else if (n == 9) {
       save("small-balance0.png", window.grab());
-      window.dispatchCommand(rx::kLargeId);
+      window.menuAction(rx::kLargeId)->trigger();
     } else if (n == 11) {
       save("large-balance0.png", window.grab());
       window.resize(480, window.height());  // the controls beyond the layout's width
       save("widened.png", window.grab());
-      window.dispatchCommand(rx::kHelpId);
+      window.menuAction(rx::kHelpId)->trigger();
       QTimer::singleShot(500, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
           if (w->isVisible() && w->windowTitle() == QLatin1String("HELP notes"))

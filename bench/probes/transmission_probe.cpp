@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -86,7 +87,7 @@ int main(int argc, char* argv[]) {
   window.show();
   QElapsedTimer opening;
   opening.start();
-  window.dispatchCommand(kOpenId);
+  window.menuAction(kOpenId)->trigger();
   const double openCallMs = static_cast<double>(opening.nsecsElapsed()) / 1e6;
 
   // The window thread's stalls: how late a 10 ms timer fires.
@@ -111,7 +112,7 @@ int main(int argc, char* argv[]) {
     ++ticks;
     if (!stepping && window.videoState().length > 0) {
       openedAfterS = opening.elapsed() / 1000.0;
-      window.dispatchCommand(kPlayPauseId);
+      qobject_cast<QPushButton*>(window.control(kPlayPauseId))->click();
       stepping = true;
     }
     if (stepping && ticks % 70 == 0)

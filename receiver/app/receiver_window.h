@@ -2,10 +2,11 @@
 // The receiver's window: the picture area, the sliders, check boxes and buttons, and the menu
 // bar. It holds the receiver's settings and forwards everything else: each filled sound buffer
 // goes through the receive chain (demodulation and picture), is drawn, and is offered to the
-// movie recorder, in that order; every button, check box and menu command goes through one
-// dispatch by its numeric id.
+// movie recorder, in that order; every button, check box and menu command has a handler of its
+// own.
 
 #include "devices/audio_input.h"
+#include "platform/scroll_code.h"
 #include "platform/sound_keeper.h"
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
@@ -17,7 +18,6 @@
 #include "receiver/core/receive_chain.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 #include "receiver/core/tuning/tuning_spectrum.h"
-#include "signal/scroll_code.h"
 #include "signal/sound_level.h"
 
 #include <QMainWindow>
@@ -47,14 +47,12 @@ class ReceiverWindow : public QMainWindow {
                  QWidget* parent = nullptr);
   ~ReceiverWindow() override;
 
-  // Carries out the command of the control or menu item with this id; other ids are ignored.
-  void dispatchCommand(int id);
-
   // Stops reception and completes the movie file. Closing the window does this; it may be
   // called more than once.
   void shutDown();
 
-  // The control with this id (null when there is none), and the menu command with this id.
+  // The control with this id (null when there is none), and the menu command with this id (null
+  // as well): tests and probes drive the window through them.
   QWidget* control(int id) const;
   QAction* menuAction(int id) const;
   PictureView* pictureView() const { return picture_; }
@@ -75,10 +73,13 @@ class ReceiverWindow : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A new font fits the controls to their captions afresh.
+  void changeEvent(QEvent* event) override;
   // Watches the window's exposures, which repaint the picture area.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Every button, check box and menu action to its handler below, the sliders to onSlider.
   void connectControls();
   // Sets the settings' defaults and shows them in the controls.
   void initialise();
@@ -91,10 +92,39 @@ class ReceiverWindow : public QMainWindow {
   // A slider notification; a thumb track carries its position, the others read the slider.
   void onSlider(int id, ScrollCode code, int messagePosition);
   void updateValueLabels();
-  void setNoiseStrength(NoiseWeights weights, const char* checkBoxText);
-  // "Small": every window of the program is repainted, which blacks the picture area.
-  void repaintAllWindows();
+
+  // The handlers of the buttons, check boxes and menu commands.
+  // "Open file to save" and "&Open": choose and open a movie file.
   void openMovieFile();
+  // "Start save" / "Pause save" / "Resume".
+  void toggleSaving();
+  void closeMovieFile();
+  void toggleNoiseFilter();
+  void toggleHorizontalFilter();
+  void toggleVerticalInterpolation();
+  void toggleHalfPixelOffset();
+  // "Small": every window of the program is repainted, which blacks the picture area.
+  void showSmall();
+  void showLarge();
+  void showAligned() { showAlignedView(true); }
+  void savePicture();
+  void toggleAutoSave();
+  void showReceivedPictures();
+  void exitProgram() { close(); }
+  void adjustInput();
+  // "Light filter", "Medium filter", "Heavy filter": the strength only, not whether it is on.
+  void chooseLightFilter() { setNoiseStrength(kLightNoiseFilter, kLightFilterCaption); }
+  void chooseMediumFilter() { setNoiseStrength(kMediumNoiseFilter, kMediumFilterCaption); }
+  void chooseHeavyFilter() { setNoiseStrength(kHeavyNoiseFilter, kHeavyFilterCaption); }
+  // "Auto tune", from its check box or its menu item.
+  void toggleAutoTune() { setAutoTune(!autoTune_); }
+  void tuneNow();
+  void toggleTuningDisplay();
+  void showHelp();
+  void showAbout();
+
+  void setNoiseStrength(NoiseWeights weights, const char* checkBoxText);
+  void repaintAllWindows();
   void showRecorderControls();
   void reportRecorderProblem(const std::string& message);
   void keepNoteBox(QMessageBox* box);
@@ -111,6 +141,8 @@ class ReceiverWindow : public QMainWindow {
   // Puts the sliders at the positions nearest to `offsetHz`.
   void tuneTo(double offsetHz);
   void showTuningDisplay(bool shown);
+  // Fits the controls to their captions in the window's font and the window to the controls:
+  // the specified 260 x 300 dialog units, or more where the controls reach further.
   void fitWindowToClient();
   // The aligned view beside the controls, or not; the window grows to make room for it.
   void showAlignedView(bool shown);

@@ -12,6 +12,7 @@
 #include "tests/support/private_sound_loop.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/wav_files.h"
+#include "tests/support/window_commands.h"
 #include "tests/tools/tool_runner.h"
 
 #include <QFile>
@@ -115,8 +116,8 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
                        {},
                        {}});
   window.show();
-  window.dispatchCommand(rx::kOpenFileId);
-  window.dispatchCommand(rx::kSaveId);
+  test::command(window, rx::kOpenFileId);
+  test::command(window, rx::kSaveId);
 
   QProcess player;
   player.setStandardInputFile(signal);

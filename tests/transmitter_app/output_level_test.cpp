@@ -27,8 +27,9 @@ TEST_F(OutputLevelTest, TheFrameOnTheAirIsShownBelowTheControlsAndNothingWhileTh
   EXPECT_EQ(shown.text(), "No output");
   window->initialiseWindow();
   window->show();
-  // In the strip below the controls of either source: nothing moves, the window keeps its size.
-  EXPECT_EQ(window->clientArea()->size(), QSize(159, 174));
+  // In the strip below the controls of either source: nothing moves, and the window keeps its
+  // size, 107 dialog units high and as wide as the video area and the position bar.
+  EXPECT_EQ(window->clientArea()->size(), QSize(160, 174));
   EXPECT_GT(shown.geometry().top(), window->control(kPlayPauseId)->geometry().bottom());
   EXPECT_LT(shown.geometry().bottom(), window->clientArea()->height());
   EXPECT_TRUE(runUntil([&] { return shown.text() == "Output silent"; }, 1000));
