@@ -10,8 +10,6 @@ namespace mosaic {
 
 namespace {
 
-// Below this the estimator's best fit is as likely noise as a boundary.
-constexpr double kMinBoundaryCoherence = 0.3;
 constexpr int kFirstLumaSlot = 10;
 // [samples] kept between a window pair and the frame's boundaries where the sub-columns allow:
 // more than the boundary estimate can be off by in the first frames after it locks, before a
