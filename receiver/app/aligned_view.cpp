@@ -18,12 +18,12 @@ AlignedView::AlignedView(QWidget* parent) : QWidget(parent) {
   setMinimumWidth(kAlignedPanelMinWidth);
 }
 
-void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
-                            const DemodSettings& demod) {
-  alignment_.update(estimate);
-  if (!alignment_.found()) return;
-  alignFrame(chain.bitmap(), alignment_.frameStart(), demod.windowOffsets, kAlignedViewScale,
-             picture_);
+void AlignedView::newBuffer(const ReceiverEngine& engine) {
+  if (!engine.report().aligned) return;
+  const AlignedPicture& aligned = engine.alignedPicture();
+  picture_.width = aligned.width;
+  picture_.height = aligned.height;
+  picture_.rgb.assign(aligned.rgb.begin(), aligned.rgb.end());
   const bool first = frame_.isNull();
   frame_ = alignedImage(picture_);
   // Drawn now, as part of the buffer's handling; the bars around the picture stay as they are
@@ -31,12 +31,6 @@ void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& est
   if (isVisible() && first) repaint();
   if (isVisible() && !first) repaint(pictureRect(size()));
   emit frameAligned();
-}
-
-void AlignedView::reset() {
-  alignment_.reset();
-  frame_ = QImage();
-  update();
 }
 
 QRect AlignedView::pictureRect(QSize size) const {

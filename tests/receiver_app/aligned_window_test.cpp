@@ -206,7 +206,7 @@ TEST(AlignedWindow, AutoSaveKeepsEveryLockedFrameAndTheGalleryListsThemNewestFir
   for (std::size_t at = 0; at + kCaptureSamples <= audio.size(); at += kCaptureSamples) {
     rig.receive(std::vector<std::int16_t>(audio.begin() + std::ptrdiff_t(at),
                                           audio.begin() + std::ptrdiff_t(at + kCaptureSamples)));
-    if (worthAutoSaving(rig.window.tuningEstimator().estimate(),
+    if (worthAutoSaving(rig.window.engine().tuning(),
                         rig.window.alignedPictures()->signalToNoise().snrDb,
                         kDefaultAutoSaveSnrDb) &&
         !rig.view()->frame().isNull())
