@@ -11,7 +11,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -91,14 +90,10 @@ void BM_AlignedView(benchmark::State& state) {
   QImage target(view.size(), QImage::Format_RGB32);
   view.render(&target);
   const QRect picture = view.pictureRect(view.size());
-  const int direct = view.directPaints();
   for (auto _ : state) {
     view.newBuffer(*f.engine);  // makes the image
     view.render(&target, picture.topLeft(), QRegion(picture));
   }
-  // 1 when every picture was written straight into the image, as into a window's backing store.
-  state.counters["direct"] = double(view.directPaints() - direct) /
-                             double(std::max<benchmark::IterationCount>(state.iterations(), 1));
   state.SetLabel(std::to_string(state.range(0)) + " x " + std::to_string(state.range(1)));
 }
 BENCHMARK(BM_AlignedView)
@@ -121,10 +116,7 @@ void BM_AlignedViewRepaint(benchmark::State& state) {
   QImage target(view.size(), QImage::Format_RGB32);
   view.newBuffer(*f.engine);
   view.render(&target);
-  const int direct = view.directPaints();
   for (auto _ : state) view.render(&target);
-  state.counters["direct"] = double(view.directPaints() - direct) /
-                             double(std::max<benchmark::IterationCount>(state.iterations(), 1));
   state.SetLabel(std::to_string(state.range(0)) + " x " + std::to_string(state.range(1)));
 }
 BENCHMARK(BM_AlignedViewRepaint)

@@ -32,9 +32,6 @@ class AlignedView : public QWidget {
   const QImage& frame() const { return frame_; }
   // `frame()` fitted into `size` keeping its aspect, centred.
   QRect pictureRect(QSize size) const;
-  // How many paints wrote the picture straight into the image being painted (the window's
-  // backing store) rather than through the painter.
-  int directPaints() const { return directPaints_; }
 
  signals:
   void frameAligned();
@@ -43,12 +40,7 @@ class AlignedView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // The size of the picture in `target` in device pixels.
-  QSize picturePixels(QRect target) const;
-  // The picture's pixels in `target` that `region` reaches, written into the painter's image
-  // when it may be (false when not).
-  bool writePicture(QPainter& painter, QRect target, const QRegion& region);
-  // The rows of the picture in `target` that `dirty` reaches, through the painter.
+  // The rows of the picture in `target` that `dirty` reaches.
   void drawPicture(QPainter& painter, QRect target, QRect dirty);
 
   AlignedPicture picture_;  // the frame, kept for painting
@@ -57,7 +49,6 @@ class AlignedView : public QWidget {
   static constexpr int kStripRows = 16;
   SmoothScaler scaler_;
   QImage strip_;
-  int directPaints_ = 0;
 };
 
 }  // namespace mosaic
