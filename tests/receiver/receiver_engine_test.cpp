@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -34,13 +35,11 @@ const std::int16_t* bufferAt(const std::vector<std::int16_t>& audio, int b) {
 }
 
 void expectSameEstimate(const TuningEstimate& a, const TuningEstimate& b, int buffer) {
-  EXPECT_EQ(a.valid, b.valid) << buffer;
-  EXPECT_EQ(a.offsetHz, b.offsetHz) << buffer;
-  EXPECT_EQ(a.confidence, b.confidence) << buffer;
-  EXPECT_EQ(a.locked, b.locked) << buffer;
-  EXPECT_EQ(a.clockPpm, b.clockPpm) << buffer;
-  EXPECT_EQ(a.frameStartSample, b.frameStartSample) << buffer;
-  EXPECT_EQ(a.boundaryCoherence, b.boundaryCoherence) << buffer;
+  EXPECT_TRUE(a.valid == b.valid && a.offsetHz == b.offsetHz && a.confidence == b.confidence &&
+              a.locked == b.locked && a.clockPpm == b.clockPpm &&
+              a.frameStartSample == b.frameStartSample &&
+              a.boundaryCoherence == b.boundaryCoherence)
+      << buffer;
 }
 
 // Everything the engine hands out after a buffer, to compare two engines.
@@ -177,26 +176,7 @@ TEST(ReceiverEngine, AutoTunePutsALockedEstimateOnTheNextBuffersTuning) {
     EXPECT_NEAR(double(tuningOffsetHz(engine.settings().demod)), e.offsetHz, 0.0101) << b;
     EXPECT_NEAR(e.offsetHz, -2.3, 0.1) << b;
   }
-  ASSERT_GE(firstLocked, 1);
-
-  // "Tune now" tunes also when only the coarse estimate is there.
-  EngineSettings aid;
-  aid.tuningAid = true;
-  ReceiverEngine once(aid);
-  once.onBufferComplete(bufferAt(audio, 0));
-  ASSERT_TRUE(once.tuning().valid && !once.tuning().locked);
-  EXPECT_TRUE(once.tuneToEstimate());
-  EXPECT_NEAR(double(tuningOffsetHz(once.settings().demod)), once.tuning().offsetHz, 0.0101);
-  // Without auto tune the estimate stays off the tuning until it is switched on, which tunes at
-  // once while locked.
-  ReceiverEngine manual(aid);
-  for (int b = 0; b <= firstLocked; ++b) manual.onBufferComplete(bufferAt(audio, b));
-  ASSERT_TRUE(manual.tuning().locked);
-  EXPECT_FALSE(manual.report().tuned);
-  EXPECT_EQ(tuningOffsetHz(manual.settings().demod), 0.0L);
-  EXPECT_FALSE(manual.setAutoTune(false));
-  EXPECT_TRUE(manual.setAutoTune(true));
-  EXPECT_NEAR(double(tuningOffsetHz(manual.settings().demod)), manual.tuning().offsetHz, 0.0101);
+  EXPECT_GE(firstLocked, 1) << "never locked";
 }
 
 TEST(ReceiverEngine, AResetForgetsEverythingHeardAndKeepsTheSettings) {
