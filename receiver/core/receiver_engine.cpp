@@ -97,10 +97,13 @@ void ReceiverEngine::onBufferComplete(const std::int16_t* samples,
   ++report.run;
   if (recorder_) recorder_->frameFinished(movieFrame());
 
+  // What the settings ask for besides the picture; what they do not ask for is reported empty.
+  report.tuning = {};
   report.tuned = false;
-  if (run_.estimatesTuning()) followTuning();
   report.aligned = false;
   report.frameStart = -1;
+  report.snr = {};
+  if (run_.estimatesTuning()) followTuning();
   if (run_.alignedScale > 0) alignNewestFrame();
   // Over the whole history, which holds the aligned frame.
   if (run_.measureSnr) report.snr = h.snr->measure(h.history.samples);
