@@ -31,16 +31,15 @@ AlignedPictures::~AlignedPictures() {
   if (gallery_) delete gallery_.data();
 }
 
-void AlignedPictures::newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
-                                const DemodSettings& demod) {
-  view_->newBuffer(chain, estimate, demod);
-  estimate_ = estimate;
-  // Over the whole history, which holds the frame that is shown.
-  const double snrDb = snr_.measure(chain.history().samples).snrDb;
-  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snrDb);
+void AlignedPictures::newBuffer(const ReceiverEngine& engine) {
+  view_->newBuffer(engine);
+  estimate_ = engine.tuning();
+  snr_ = engine.report().snr;
+  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snr_.snrDb);
   // Every buffer brings a new complete frame once the boundary is known.
-  if (autoSave_ && !view_->frame().isNull() && worthAutoSaving(estimate, snrDb, autoSaveSnrDb_))
-    save(estimate);
+  if (autoSave_ && !view_->frame().isNull() &&
+      worthAutoSaving(estimate_, snr_.snrDb, autoSaveSnrDb_))
+    save(estimate_);
 }
 
 void AlignedPictures::setShown(bool shown) {
@@ -121,8 +120,7 @@ void AlignedPictures::showReceivedPictures() {
   gallery_->setFolder(folder_);
   gallery_->setThreshold(autoSaveSnrDb_);
   gallery_->showProblem(problem_);
-  if (snr_.latest().signalPower > 0.0 || snr_.latest().noisePower > 0.0)
-    gallery_->showSignal(snr_.latest().snrDb);
+  if (snr_.signalPower > 0.0 || snr_.noisePower > 0.0) gallery_->showSignal(snr_.snrDb);
   gallery_->show();
   gallery_->raise();
 }

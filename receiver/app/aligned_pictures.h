@@ -1,13 +1,12 @@
 #pragma once
 // The receiver window's aligned frames: the aligned view beside the controls, "Save picture",
 // "Auto-save" and the "Received pictures" window. The window forwards each buffer and the
-// commands; this keeps the rest: the signal-to-noise estimate that auto-save goes by, the
-// pictures folder, and the pictures that could not be written yet.
+// commands; this keeps the rest: the signal-to-noise ratio and estimate that auto-save goes by,
+// the pictures folder, and the pictures that could not be written yet.
 
 #include "receiver/app/received_pictures_window.h"
-#include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/quality/signal_to_noise.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 #include "receiver/pictures/saved_pictures.h"
 #include "receiver/pictures/waiting_pictures.h"
@@ -36,9 +35,8 @@ class AlignedPictures : public QObject {
   AlignedPictures(QWidget* client, std::function<void(const QString&)> report);
   ~AlignedPictures() override;
 
-  // After each buffer, once the tuning estimator has heard it.
-  void newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
-                 const DemodSettings& demod);
+  // After each buffer: its aligned frame, estimate and signal-to-noise ratio.
+  void newBuffer(const ReceiverEngine& engine);
 
   // Shows or hides the view; the window grows to make room for it.
   void setShown(bool shown);
@@ -53,7 +51,7 @@ class AlignedPictures : public QObject {
   // The signal-to-noise ratio [dB in 3000 Hz] a frame needs to be saved automatically.
   void setAutoSaveSnrDb(int snrDb);
   int autoSaveSnrDb() const { return autoSaveSnrDb_; }
-  const SignalToNoise& signalToNoise() const { return snr_.latest(); }
+  const SignalToNoise& signalToNoise() const { return snr_; }
   void showReceivedPictures();
 
   // The folder pictures go to, as remembered or set by a test; not checked until a picture is
@@ -95,7 +93,7 @@ class AlignedPictures : public QObject {
   QString lastSaved_;
   QString problem_;  // what keeps pictures from being written; empty: nothing
   TuningEstimate estimate_;
-  SnrMeter snr_;
+  SignalToNoise snr_;
   WaitingPictures waiting_;
   int autoSaveSnrDb_ = kDefaultAutoSaveSnrDb;
   bool autoSave_ = false;

@@ -8,13 +8,13 @@
 #include "platform/scroll_actions.h"
 #include "platform/status_banner.h"
 #include "receiver/app/aligned_pictures.h"
+#include "receiver/app/aligned_view.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/tuning_panel.h"
 #include "receiver/app/value_labels.h"
-#include "receiver/core/tuning/slider_offset.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,18 +41,28 @@ constexpr int kClientWidthDu = 260;
 constexpr int kClientHeightDu = 300;
 // Below the saturation slider's caption, left of the frame counter.
 const QRect kInputLevelRect(1, 374, 199, 18);  // [px]
+
+// The window shows the tuning aid and the aligned frame (also while its view is hidden, so that a
+// saved picture is the current one), and auto-save goes by the signal-to-noise ratio.
+EngineSettings engineSettings() {
+  EngineSettings settings;
+  settings.tuningAid = true;
+  settings.alignedScale = kAlignedViewScale;
+  settings.measureSnr = true;
+  return settings;
+}
 }  // namespace
 
 ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,
                                QWidget* parent)
     : QMainWindow(parent),
       services_(std::move(services)),
-      chain_(std::make_unique<ReceiveChain>()),
-
+      engine_(std::make_unique<ReceiverEngine>(engineSettings())),
       recorder_(files, [this](const std::string& message) { reportRecorderProblem(message); }),
       capture_(input, [this](const std::int16_t* samples, const std::function<void()>& handBack) {
         onBufferComplete(samples, handBack);
       }) {
+  engine_->attachRecorder(&recorder_);
   setWindowTitle(QStringLiteral("Multi-carrier Colour/Monochrome TV receiver (Voxlane+)"));
   setWindowIcon(programIcon(IconProgram::Receiver));
   setFont(dialogFont());
@@ -223,7 +233,7 @@ void ReceiverWindow::adjustInput() {
 }
 
 void ReceiverWindow::tuneNow() {
-  if (tuning_->estimate().valid) tuneTo(tuning_->estimate().offsetHz);
+  if (engine_->tuneToEstimate()) showEngineTuning();
 }
 
 void ReceiverWindow::toggleTuningDisplay() { showTuningDisplay(!tuningPanel_->isVisibleTo(this)); }
@@ -238,16 +248,15 @@ void ReceiverWindow::showAbout() {
 
 void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
                                       const std::function<void()>& handBack) {
-  // Measured before the chain hands the buffer back to the device.
-  inputMeter_.measure(samples, kCaptureSamples);
-  inputLevel_->showLevel(inputMeter_.latest(), inputMeter_.clipWarning());
-  const DisplaySettings display = display_;  // the settings as they are when the run starts
-  chain_->onBufferComplete(samples, demod_, display, handBack);
-  picture_->showPicture(pictureImage(chain_->bitmap(), display.screenSize));
-  recorder_.frameFinished(chain_->movieFrame());
+  engine_->setDemod(demod_);
+  engine_->setDisplay(display_);
+  engine_->onBufferComplete(samples, handBack);
+  const BufferReport& report = engine_->report();
+  inputLevel_->showLevel(report.level, report.clipWarning);
+  picture_->showPicture(pictureImage(engine_->bitmap(), engine_->runSettings().display.screenSize));
   showRecorderControls();
-  updateTuning();
-  aligned_->newBuffer(*chain_, tuning_->estimate(), demod_);
+  showTuning();
+  aligned_->newBuffer(*engine_);
 }
 
 void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
@@ -258,7 +267,7 @@ void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
   if (isHorizontalSlider(id)) updateValueLabels();
   if (id == kCoarseTuneId || id == kFineTuneId) {
     // The operator takes over: following the estimate stops.
-    if (autoTune_) setAutoTune(false);
+    if (autoTuning()) setAutoTune(false);
     tuningPanel_->showTuning(static_cast<double>(tuningOffsetHz(demod_)));
   }
 }
@@ -315,7 +324,7 @@ void ReceiverWindow::keepNoteBox(QMessageBox* box) {
 }
 
 bool ReceiverWindow::openInput() {
-  if (chain_->runs() > 0) chain_ = std::make_unique<ReceiveChain>();
+  if (engine_->runs() > 0) engine_->reset();
   return capture_.start();
 }
 
@@ -324,8 +333,11 @@ void ReceiverWindow::showInputStatus(const std::string& status) {
   // A note about the chosen device leaves the picture and the level live.
   const bool noInput = !soundKeeper_->link().live();
   picture_->setNoInput(noInput);
-  if (noInput) inputMeter_.clear();
-  inputLevel_->showLevel(inputMeter_.latest(), inputMeter_.clipWarning());
+  if (noInput) {
+    inputLevel_->showLevel(SoundLevel{}, false);
+  } else {
+    inputLevel_->showLevel(engine_->report().level, engine_->report().clipWarning);
+  }
 }
 
 void ReceiverWindow::shutDown() {

@@ -1,9 +1,9 @@
 #pragma once
 // The receiver's window: the picture area, the sliders, check boxes and buttons, and the menu
 // bar. It holds the receiver's settings and forwards everything else: each filled sound buffer
-// goes through the receive chain (demodulation and picture), is drawn, and is offered to the
-// movie recorder, in that order; every button, check box and menu command has a handler of its
-// own.
+// goes to the receiver engine with the settings (demodulation, picture, the movie recorder's step,
+// tuning aid, aligned frame), and what it gave is shown; every button, check box and menu command
+// has a handler of its own.
 
 #include "devices/audio_input.h"
 #include "platform/scroll_code.h"
@@ -15,10 +15,7 @@
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/movie/movie_recorder.h"
 #include "receiver/core/picture/display_settings.h"
-#include "receiver/core/receive_chain.h"
-#include "receiver/core/tuning/tuning_estimator.h"
-#include "receiver/core/tuning/tuning_spectrum.h"
-#include "signal/sound_level.h"
+#include "receiver/core/receiver_engine.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -58,11 +55,10 @@ class ReceiverWindow : public QMainWindow {
   PictureView* pictureView() const { return picture_; }
   TuningPanel* tuningPanel() const { return tuningPanel_; }
   AlignedPictures* alignedPictures() const { return aligned_; }
-  const TuningEstimator& tuningEstimator() const { return *tuning_; }
-  bool autoTuning() const { return autoTune_; }
+  bool autoTuning() const { return engine_->settings().autoTune; }
   const DemodSettings& demodSettings() const { return demod_; }
   const DisplaySettings& displaySettings() const { return display_; }
-  const ReceiveChain& chain() const { return *chain_; }
+  const ReceiverEngine& engine() const { return *engine_; }
   const MovieRecorder& recorder() const { return recorder_; }
   // The recording device's state, and what the window says about it.
   SoundKeeper& soundKeeper() { return *soundKeeper_; }
@@ -87,7 +83,7 @@ class ReceiverWindow : public QMainWindow {
   void applySettings(const ReceiverSettings& remembered);
   // The settings as the controls show them now, to remember.
   ReceiverSettings currentSettings() const;
-  // One filled sound buffer: demodulation, picture, drawing, then the recorder.
+  // One filled sound buffer through the engine, then what it gave shown.
   void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
   // A slider notification; a thumb track carries its position, the others read the slider.
   void onSlider(int id, ScrollCode code, int messagePosition);
@@ -128,18 +124,17 @@ class ReceiverWindow : public QMainWindow {
   void showRecorderControls();
   void reportRecorderProblem(const std::string& message);
   void keepNoteBox(QMessageBox* box);
-  // Opens the input afresh: a new receive chain, so that no sound from before a loss is mixed
-  // with the new.
+  // Opens the input afresh: the engine forgets what it heard, so that no sound from before a loss
+  // is mixed with the new.
   bool openInput();
   // "Sound &device...": the operator's choice goes to the sound input's keeper.
   void onSoundDevice();
   void showInputStatus(const std::string& status);
-  // The tuning aid: the estimate and spectrum of each buffer, shown and, while following,
-  // put on the sliders.
-  void updateTuning();
+  // The tuning aid: the estimate and spectrum of each buffer, and the tuning auto tune set.
+  void showTuning();
   void setAutoTune(bool on);
-  // Puts the sliders at the positions nearest to `offsetHz`.
-  void tuneTo(double offsetHz);
+  // Puts the engine's tuning on the sliders.
+  void showEngineTuning();
   void showTuningDisplay(bool shown);
   // Fits the controls to their captions in the window's font and the window to the controls:
   // the specified 260 x 300 dialog units, or more where the controls reach further.
@@ -150,7 +145,7 @@ class ReceiverWindow : public QMainWindow {
   ReceiverServices services_;
   DemodSettings demod_;
   DisplaySettings display_;
-  std::unique_ptr<ReceiveChain> chain_;
+  std::unique_ptr<ReceiverEngine> engine_;
   MovieRecorder recorder_;
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
@@ -158,16 +153,10 @@ class ReceiverWindow : public QMainWindow {
   QString movieFolder_;  // of the last movie file chosen; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
   AlignedPictures* aligned_ = nullptr;
-  std::unique_ptr<TuningEstimator> tuning_ = std::make_unique<TuningEstimator>();
-  std::unique_ptr<TuningSpectrum> tuningSpectrum_ = std::make_unique<TuningSpectrum>();
-  std::vector<float> newestSamples_ = std::vector<float>(kZoomSamples);
-  bool autoTune_ = false;
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;
   StatusBanner* banner_ = nullptr;
-  // A clipping warning stays for three buffers, about four seconds.
-  LevelMeter inputMeter_{3};
   LevelDisplay* inputLevel_ = nullptr;
   Capture capture_;  // late, so that it stops first
   std::unique_ptr<SoundKeeper> soundKeeper_;

@@ -43,7 +43,7 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.noiseStrength = display_.noiseWeights;
   now.screenSize = display_.screenSize;
   if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
-  now.autoTune = autoTune_;
+  now.autoTune = autoTuning();
   now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
   now.alignedView = aligned_->shown();
   now.autoSave = aligned_->autoSave();

@@ -49,8 +49,8 @@ TEST(ChosenInputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTak
   EXPECT_TRUE(on(radio.name(), 10000)) << names();
   EXPECT_TRUE(runUntil([&] { return banner().isEmpty(); }, 1000)) << banner().toStdString();
   // The chosen device's sound reaches the window: a buffer takes 1.28 s.
-  const int runsBefore = window.chain().runs();
-  EXPECT_TRUE(runUntil([&] { return window.chain().runs() > runsBefore; }, 4000));
+  const int runsBefore = window.engine().runs();
+  EXPECT_TRUE(runUntil([&] { return window.engine().runs() > runsBefore; }, 4000));
 
   radio.unplug();
   EXPECT_TRUE(on(QStringLiteral("loopin"), 10000)) << names();

@@ -4,7 +4,7 @@
 
 #include "platform/dialog_units.h"
 #include "receiver/app/picture_image.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "tests/receiver/test_signals.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/support/whole_controls.h"
@@ -36,13 +36,13 @@ const std::vector<std::int16_t>& colourfulAudio() {
   return audio;
 }
 
-// The picture that the receive chain alone gives for `audio` under these settings.
+// The picture that the receiver engine alone gives for `audio` under these settings.
 QImage chainPicture(const std::vector<std::int16_t>& audio, const DemodSettings& demod,
                     const DisplaySettings& display) {
-  ReceiveChain chain;
+  ReceiverEngine engine(pictureSettings(demod, display));
   for (std::size_t at = 0; at + kCaptureSamples <= audio.size(); at += kCaptureSamples)
-    chain.onBufferComplete(audio.data() + at, demod, display);
-  return pictureImage(chain.bitmap(), display.screenSize);
+    engine.onBufferComplete(audio.data() + at);
+  return pictureImage(engine.bitmap(), display.screenSize);
 }
 
 bool isBlack(const QImage& image) {
@@ -211,7 +211,7 @@ TEST(ReceiverWindow, SettingsReachTheNextPictureAndSaturationZeroIsGrey) {
       ASSERT_TRUE(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p)) << x << "," << y;
     }
 
-  // Every control's setting arrives: compare with the chain run on the same settings.
+  // Every control's setting arrives: compare with the engine run on the same settings.
   ReceiverRig other;
   QTest::keyClick(other.slider(kContrastId), Qt::Key_Up);
   other.slider(kBalanceId)->setSliderPosition(150);
@@ -283,9 +283,9 @@ TEST(ReceiverWindow, HelpAndAboutOpenBesideTheWindowAndPicturesKeepComing) {
       about->text().startsWith("Multicarrier NBTV receiver, 48x48 pixels at 0.9fps\r\n\r\n"));
   EXPECT_EQ(about->text().split("\r\n").size(), 6);
 
-  const long long before = rig.window.chain().runs();
+  const long long before = rig.window.engine().runs();
   EXPECT_TRUE(rig.receive(colourfulAudio()));
-  EXPECT_EQ(rig.window.chain().runs(), before + 1);
+  EXPECT_EQ(rig.window.engine().runs(), before + 1);
 
   rig.window.close();  // the notes go with the window
   QApplication::processEvents();

@@ -46,7 +46,7 @@ TEST(TuningWindow, ShowsTheEstimateAndLeavesTheSlidersAloneUntilAsked) {
   ASSERT_TRUE(panel->isVisible());
   rig.receiveAll(mistunedSignal(5));
 
-  const TuningEstimate& e = rig.window.tuningEstimator().estimate();
+  const TuningEstimate& e = rig.window.engine().tuning();
   ASSERT_TRUE(e.locked);
   EXPECT_NEAR(e.offsetHz, -kArrivesHighHz, 0.1);
   EXPECT_TRUE(panel->estimateLabel()->text().startsWith(QStringLiteral("Estimate -6.")))

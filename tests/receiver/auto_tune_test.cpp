@@ -1,28 +1,23 @@
-// Automatic tuning: the offset, clock error and frame starts that the estimator finds in the
-// transmitter's signal after a radio channel, within 8 frames, and mosaic decode --auto-tune.
+// Automatic tuning: the offset, clock error and frame starts that the receiver engine's tuning aid
+// finds in the transmitter's signal after a radio channel, within 8 frames.
 
-#include "tools/auto_tune.h"
-#include "air_signal.h"
-#include "receiver/core/tuning/tuning_estimator.h"
-#include "tool_runner.h"
-#include "tools/sound_writer.h"
+#include "receiver/core/buffer_feeder.h"
+#include "tests/support/air_signal.h"
 
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
 namespace mosaic {
 namespace {
-
-using test::runTool;
 
 struct Condition {
   double offsetHz;  // the channel moves every frequency by this much: centred by -offsetHz
@@ -34,12 +29,19 @@ struct Condition {
   double clockTolerancePpm = 25.0;
 };
 
+// An engine that follows the tuning and nothing else.
+std::unique_ptr<ReceiverEngine> tuningEngine() {
+  EngineSettings settings;
+  settings.tuningAid = true;
+  return std::make_unique<ReceiverEngine>(settings);
+}
+
 // The estimate after `buffers` capture buffers of `received`.
 TuningEstimate estimateAfter(const std::vector<std::int16_t>& received, int buffers) {
-  auto estimator = std::make_unique<TuningEstimator>();
-  for (int b = 0; b < buffers && (b + 1) * kCaptureSamples <= int(received.size()); ++b)
-    estimator->addBuffer(received.data() + b * kCaptureSamples);
-  return estimator->estimate();
+  auto engine = tuningEngine();
+  const auto samples = std::min(received.size(), std::size_t(buffers) * kCaptureSamples);
+  BufferFeeder(*engine, {}).feed(received.data(), samples);
+  return engine->tuning();
 }
 
 // Nine frames sent, starting part-way into one: eight whole buffers reach the receiver.
@@ -154,14 +156,14 @@ TEST(AutoTune, FindsTheFrameStartsWhereTheTransmitterBeganThem) {
   channel.snrDb = 15;
   channel.offsetHz = -2.2;
   const auto received = test::receivedAt9600(sent, channel);
-  auto estimator = std::make_unique<TuningEstimator>();
+  auto engine = tuningEngine();
   for (int b = 0; b < 4; ++b) {
-    estimator->addBuffer(received.data() + b * kCaptureSamples);
+    engine->onBufferComplete(received.data() + b * kCaptureSamples);
     if (b == 0) {
-      EXPECT_EQ(estimator->estimate().frameStartSample, -1);
+      EXPECT_EQ(engine->tuning().frameStartSample, -1);
     }
   }
-  const TuningEstimate& e = estimator->estimate();
+  const TuningEstimate& e = engine->tuning();
   EXPECT_NEAR(static_cast<double>(e.frameStartSample), 2 * kCaptureSamples + 8288, 3.0);
   EXPECT_NEAR(e.frameStartInHistory, 8288, 3);
   EXPECT_GT(e.boundaryCoherence, 0.8);
@@ -179,11 +181,9 @@ TEST(AutoTune, FindsTheFramesAgainAfterAGapInTheSendersSound) {
     ChannelSettings channel;
     channel.snrDb = 20;
     const auto received = test::receivedAt9600(air, channel);
-    auto estimator = std::make_unique<TuningEstimator>();
     // The gap lies in buffer 8; buffer 9 holds the first whole frame after it, buffer 11 the
     // third.
-    for (int b = 0; b < 12; ++b) estimator->addBuffer(received.data() + b * kCaptureSamples);
-    const TuningEstimate& e = estimator->estimate();
+    const TuningEstimate e = estimateAfter(received, 12);
     EXPECT_TRUE(e.locked) << gap;
     const long long want = 10LL * kCaptureSamples + kCaptureSamples - gap;
     EXPECT_NEAR(static_cast<double>(e.frameStartSample), static_cast<double>(want), 12.0) << gap;
@@ -223,54 +223,6 @@ TEST(AutoTune, NoiseAloneGivesNoLock) {
   const TuningEstimate e = estimateAfter(test::receivedAt9600(noise, ChannelSettings{}), 5);
   EXPECT_FALSE(e.locked);
   EXPECT_LT(e.confidence, 0.5);
-}
-
-TEST(AutoTune, TuningLineHasSignAndTwoDecimals) {
-  EXPECT_EQ(tool::tuningLine(-7.3), "tuning: -7.30 Hz");
-  EXPECT_EQ(tool::tuningLine(12.345678), "tuning: +12.35 Hz");
-  EXPECT_EQ(tool::tuningLine(-0.001), "tuning: +0.00 Hz");
-  EXPECT_EQ(tool::tuningLine(0.0), "tuning: +0.00 Hz");
-}
-
-TEST(AutoTune, DecodePrintsOneTuningLineAndDecodesWithIt) {
-  QTemporaryDir dir;
-  const auto sent = test::sentTestCard(6, 7000);
-  ChannelSettings channel;
-  channel.snrDb = 20;
-  channel.offsetHz = 5.37;  // centred by -5.37
-  const std::vector<float> air = applyChannel(sent, kTxSampleRateHz, channel);
-  std::vector<std::int16_t> samples(air.size());
-  for (std::size_t i = 0; i < air.size(); ++i) samples[i] = roundToSample(air[i]);
-  const QString wav = dir.filePath(QStringLiteral("mistuned.wav"));
-  std::string error;
-  tool::WavWriter writer(wav.toStdString(), kTxSampleRateHz);
-  ASSERT_TRUE(writer.open(error) && writer.write(samples.data(), long(samples.size()), error) &&
-              writer.finish(error))
-      << error;
-
-  const auto run = runTool({QStringLiteral("decode"), wav, QStringLiteral("--auto-tune"),
-                            QStringLiteral("-o"), dir.filePath(QStringLiteral("p.png"))});
-  ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
-  const QStringList lines = run.standardOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  ASSERT_EQ(lines.size(), 1) << run.standardOutput.toStdString();
-  ASSERT_TRUE(lines[0].startsWith(QStringLiteral("tuning: -5.")) && lines[0].endsWith(" Hz"))
-      << lines[0].toStdString();
-  EXPECT_NEAR(lines[0].mid(8, 5).toDouble(), -5.37, 0.1);
-
-  // The picture is the one decoded with the sliders at the estimate.
-  const auto tuned =
-      runTool({QStringLiteral("decode"), wav, QStringLiteral("--coarse"), QStringLiteral("-5.4"),
-               QStringLiteral("--fine"), QStringLiteral("0.02"), QStringLiteral("-o"),
-               dir.filePath(QStringLiteral("q.png"))});
-  ASSERT_EQ(tuned.exitCode, 0);
-  if (std::abs(lines[0].mid(8, 5).toDouble() + 5.38) < 0.011) {
-    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("p.png"))),
-              QImage(dir.filePath(QStringLiteral("q.png"))));
-  }
-
-  const auto both = runTool({QStringLiteral("decode"), wav, QStringLiteral("--auto-tune"),
-                             QStringLiteral("--fine"), QStringLiteral("1")});
-  EXPECT_EQ(both.exitCode, 2);
 }
 
 }  // namespace
