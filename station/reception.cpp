@@ -12,40 +12,35 @@ constexpr double kLeastColourShare = 0.1;
 constexpr double kMostColourShare = 0.7;
 }  // namespace
 
-Reception::Reception(const ReceptionSettings& settings)
-    : settings_(settings),
-      chain_(std::make_unique<ReceiveChain>()),
-      estimator_(std::make_unique<TuningEstimator>()) {
-  reserveAligned(aligned_);
+Reception::Reception(const ReceptionSettings& settings) : settings_(settings) {
+  EngineSettings engine = pictureSettings(settings.demod, settings.display);
+  engine.tuningAid = true;
+  engine.alignedScale = settings.scale;
+  engine.measureSnr = true;
+  // Auto tune is done here rather than by the engine, so that only a lock that passes the
+  // colour-share check moves the tuning.
+  engine_ = std::make_unique<ReceiverEngine>(engine);
 }
 
 const ReceivedBuffer& Reception::addBuffer(const std::int16_t* samples) {
-  latest_.tuningHz = static_cast<double>(tuningOffsetHz(settings_.demod));
-  chain_->onBufferComplete(samples, settings_.demod, settings_.display);
-  const auto& history = chain_->history().samples;
-  estimator_->addBuffer(history.data() + kCaptureSamples);
-  const TuningEstimate& estimate = estimator_->estimate();
-  const SignalToNoise& snr = snr_.measure(history);
+  latest_.tuningHz = static_cast<double>(tuningOffsetHz(engine_->settings().demod));
+  engine_->onBufferComplete(samples);
+  const BufferReport& report = engine_->report();
+  const TuningEstimate& estimate = report.tuning;
+  const SignalToNoise& snr = report.snr;
   latest_.snrDb = snr.snrDb;
   latest_.colourShare = snr.signalPower > 0.0 ? snr.colourPower / snr.signalPower : 0.0;
   latest_.locked = estimate.locked && latest_.colourShare >= kLeastColourShare &&
                    latest_.colourShare <= kMostColourShare;
   // The next buffer is decoded with the tuning found, as the window's "Auto tune" does it.
-  if (settings_.autoTune && latest_.locked)
-    applyTuningPositions(tuningPositions(estimate.offsetHz), settings_.demod);
-  alignment_.update(estimate);
+  if (settings_.autoTune && latest_.locked) engine_->tuneTo(estimate.offsetHz);
   latest_.estimate = estimate;
-  latest_.aligned = alignment_.found();
-  if (latest_.aligned) {
-    alignFrame(chain_->bitmap(), alignment_.frameStart(), settings_.demod.windowOffsets,
-               settings_.scale, aligned_);
-  }
+  latest_.aligned = report.aligned;
   return latest_;
 }
 
 void Reception::restart() {
-  estimator_->reset();
-  alignment_.reset();
+  engine_->reset();
   latest_.aligned = false;
 }
 

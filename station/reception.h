@@ -1,14 +1,14 @@
 #pragma once
-// Reception as the monitor runs it, buffer by buffer: the receive chain, the tuning estimate
-// (put on the tuning as soon as it locks, when tuning automatically), the frame boundary, the
-// newest complete frame the way it was sent, and the signal-to-noise ratio. This is the one
-// place where the monitor meets the receiver's stages.
+// Reception as the monitor runs it, buffer by buffer, through the receiver engine: the picture, the
+// tuning estimate (put on the tuning as soon as it locks, when tuning automatically), the frame
+// boundary, the newest complete frame the way it was sent, and the signal-to-noise ratio. This is
+// the one place where the monitor meets the receiver's stages.
 
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/aligned_frame.h"
 #include "receiver/core/picture/display_settings.h"
 #include "receiver/core/quality/signal_to_noise.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 
 #include <cstdint>
@@ -48,15 +48,11 @@ class Reception {
   void restart();
   const ReceivedBuffer& latest() const { return latest_; }
   // The newest complete frame, while `latest().aligned`.
-  const AlignedPicture& alignedPicture() const { return aligned_; }
+  const AlignedPicture& alignedPicture() const { return engine_->alignedPicture(); }
 
  private:
   ReceptionSettings settings_;
-  std::unique_ptr<ReceiveChain> chain_;
-  std::unique_ptr<TuningEstimator> estimator_;
-  FrameAlignment alignment_;
-  AlignedPicture aligned_;
-  SnrMeter snr_;
+  std::unique_ptr<ReceiverEngine> engine_;
   ReceivedBuffer latest_;
 };
 

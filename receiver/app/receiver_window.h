@@ -113,7 +113,7 @@ class ReceiverWindow : public QMainWindow {
   void chooseMediumFilter() { setNoiseStrength(kMediumNoiseFilter, kMediumFilterCaption); }
   void chooseHeavyFilter() { setNoiseStrength(kHeavyNoiseFilter, kHeavyFilterCaption); }
   // "Auto tune", from its check box or its menu item.
-  void toggleAutoTune() { setAutoTune(!autoTune_); }
+  void toggleAutoTune() { setAutoTune(!autoTuning()); }
   void tuneNow();
   void toggleTuningDisplay();
   void showHelp();

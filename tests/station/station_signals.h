@@ -4,7 +4,7 @@
 // has them and at 9600 Hz as the station receives them.
 
 #include "station/reception.h"
-#include "tests/tools/air_signal.h"
+#include "tests/support/air_signal.h"
 
 #include <QImage>
 #include <QPainter>

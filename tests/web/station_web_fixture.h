@@ -4,7 +4,7 @@
 
 #include "station/web/station_web_server.h"
 #include "tests/support/http_client.h"
-#include "tests/tools/air_signal.h"
+#include "tests/support/air_signal.h"
 #include "tests/tools/tool_runner.h"
 
 #include <QDir>
