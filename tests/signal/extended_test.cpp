@@ -146,8 +146,10 @@ TEST(Extended, RoundsToNearestWithTiesToEven) {
   // 2^63 + 1 needs 64 bits; + 1/2 makes a tie, which goes to the even neighbour.
   const Extended odd = Extended(static_cast<long long>(INT64_MAX)) + one;  // 2^63 exactly
   EXPECT_EQ(odd, big * Extended(2));
-  const Extended tie = (big + big + one) + Extended(0.5);  // 2^63 + 1.5 -> 2^63 + 2
-  EXPECT_EQ(tie - big - big, Extended(2));
+  const Extended up = (big + big + one) + Extended(0.5);  // 2^63 + 1.5 -> 2^63 + 2
+  EXPECT_EQ(up - big - big, Extended(2));
+  const Extended down = (big + big) + Extended(0.5);  // 2^63 + 0.5 -> 2^63
+  EXPECT_EQ(down - big - big, Extended());
   const Extended third = one / Extended(3);
   EXPECT_EQ(third.significand(), 0xaaaaaaaaaaaaaaabull);
   EXPECT_EQ(third.exponent(), -2);
