@@ -35,6 +35,8 @@ class Extended {
   // Nearest, ties to even, with the smaller formats' subnormal numbers and infinities.
   double toDouble() const;
   float toFloat() const;
+  explicit operator double() const { return toDouble(); }
+  explicit operator float() const { return toFloat(); }
 
   // The nearest whole number, ties to even; and the largest whole number not above.
   Extended nearestInteger() const;

@@ -4,11 +4,14 @@
 
 namespace mosaic {
 
-float mixerTwoPi() { return static_cast<float>(8.0L * std::atan(1.0L)); }
+float mixerTwoPi() { return static_cast<float>(8.0 * std::atan(1.0)); }
 
-void mixToBaseband(const std::int16_t* history, long double tuningOffsetHz, MixedSignal& out) {
+void mixToBaseband(const std::int16_t* history, const Extended& tuningOffsetHz, MixedSignal& out) {
   const float twoPi = mixerTwoPi();
-  const long double step = tuningOffsetHz * twoPi / kRxSampleRateHz;  // [rad per sample]
+  // [rad per sample], in extended precision; each step rounds the sum to extended precision,
+  // then to single. The wrap subtracts two floats of the same binade: exact in any precision.
+  const Extended step = tuningOffsetHz * Extended(twoPi) / Extended(kRxSampleRateHz);
+  const bool still = step.isZero();
   // sin and cos of the phase follow it by rotation: the phase moves by the exact difference of
   // two single-precision values, and the few distinct differences have their sin and cos
   // computed once. A fresh evaluation at the start of every block keeps the rotation within
@@ -22,8 +25,8 @@ void mixToBaseband(const std::int16_t* history, long double tuningOffsetHz, Mixe
   double sinTurn = 0.0;
   double cosTurn = 1.0;
   for (int n = 0; n < kMixedSamples; ++n) {
-    phase = static_cast<float>(phase + step);
-    if (phase > twoPi) phase = static_cast<float>(static_cast<long double>(phase) - twoPi);
+    if (!still) phase = (Extended(phase) + step).toFloat();
+    if (phase > twoPi) phase -= twoPi;
     if (n % kFreshEvery == 0) {
       sinPhase = std::sin(static_cast<double>(phase));
       cosPhase = std::cos(static_cast<double>(phase));
