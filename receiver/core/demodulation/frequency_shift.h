@@ -21,6 +21,17 @@ struct MixedSignal {
   std::array<float, kMixedBufferSamples> q{};
 };
 
+// One step of the mixer's phase: phase + step rounded to extended precision, then to single.
+class MixerPhaseStep {
+ public:
+  explicit MixerPhaseStep(const Extended& step);
+  float after(float phase) const;
+
+ private:
+  Extended step_;
+  double high_, low_;  // the step exactly, as a pair of doubles
+};
+
 // 2 pi as the single-precision constant 8 arctan 1 that the mixer accumulates with.
 float mixerTwoPi();
 
