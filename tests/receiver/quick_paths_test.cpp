@@ -58,6 +58,17 @@ TEST(QuickPaths, MixerStepsAreTheExtendedPrecisionOnes) {
       differing += quick.after(p) != (X(p) + step).toFloat();
     }
   }
+  // Sums a hair either side of a midpoint between two floats, and on it.
+  std::uniform_int_distribution<int> odd(0, 200), hair(24, 80);
+  for (int i = 0; i < 30000; ++i) {
+    const float p = phase(rng);
+    int e = 0;
+    std::frexp(p, &e);
+    const double half = std::ldexp(1.0, e - 25);  // half the spacing of floats at p
+    const X step = X(half * (2 * odd(rng) + 1)) +
+                   (i % 3 == 0 ? X() : X(std::ldexp(i % 2 ? half : -half, -hair(rng))));
+    differing += MixerPhaseStep(step).after(p) != (X(p) + step).toFloat();
+  }
   EXPECT_EQ(differing, 0);
 }
 
