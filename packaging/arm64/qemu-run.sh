@@ -1,0 +1,16 @@
+#!/bin/sh
+# Runs an arm64 program on another machine under qemu-user, with the libraries of the arm64
+# sysroot that packaging/arm64/sysroot.sh makes, and the exec shim beside it (see
+# qemu_exec_shim.c), so that the program can start other arm64 programs in turn.
+#
+#   qemu-run.sh SYSROOT PROGRAM [ARGS...]
+set -e
+sysroot="$1"
+shift
+export QEMU_LD_PREFIX="$sysroot"
+export MOSAIC_QEMU="${MOSAIC_QEMU:-$(command -v qemu-aarch64)}"
+shim="$(dirname "$sysroot")/qemu-exec-shim.so"
+if [ -f "$shim" ]; then
+  export QEMU_SET_ENV="LD_PRELOAD=$shim"
+fi
+exec "$MOSAIC_QEMU" "$@"
