@@ -151,7 +151,7 @@ excluded_tests='^(sound_server_restart_|packaging_installation)'
 run_checks() {
   local started=$SECONDS
   prepare
-  configure -DMOSAIC_BUILD_TESTS=ON
+  configure -DMOSAIC_BUILD_TESTS=ON -DMOSAIC_BUILD_BENCH=OFF
   echo "arm64: cross-building the tests"
   cmake --build "$cross" -j "$jobs"
   echo "arm64: running the tests under qemu"

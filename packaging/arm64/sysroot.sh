@@ -74,5 +74,13 @@ while IFS= read -r link; do
   [[ "$target" == /* ]] || continue
   ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$sysroot$target")" "$link"
 done < <(find "$sysroot" -type l)
+# Libraries that the alternatives system links into place when a package is installed (BLAS and
+# LAPACK, which FFmpeg's filters pull in).
+lib="$sysroot/usr/lib/aarch64-linux-gnu"
+for alternative in "$lib"/blas/lib*.so.* "$lib"/lapack/lib*.so.*; do
+  [ -e "$alternative" ] || continue
+  link="$lib/$(basename "$alternative")"
+  [ -e "$link" ] || ln -s "$(basename "$(dirname "$alternative")")/$(basename "$alternative")" "$link"
+done
 echo "${packages[*]}" > "$stamp"
 echo "arm64: the sysroot is in $sysroot"
