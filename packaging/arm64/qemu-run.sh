@@ -9,8 +9,11 @@ sysroot="$1"
 shift
 export QEMU_LD_PREFIX="$sysroot"
 export MOSAIC_QEMU="${MOSAIC_QEMU:-$(command -v qemu-aarch64)}"
+# Qt finds its plugins by file system calls that qemu does not look up in the sysroot first.
+guest_env="QT_PLUGIN_PATH=$sysroot/usr/lib/aarch64-linux-gnu/qt6/plugins"
 shim="$(dirname "$sysroot")/qemu-exec-shim.so"
 if [ -f "$shim" ]; then
-  export QEMU_SET_ENV="LD_PRELOAD=$shim"
+  guest_env="$guest_env,LD_PRELOAD=$shim"
 fi
+export QEMU_SET_ENV="$guest_env"
 exec "$MOSAIC_QEMU" "$@"
