@@ -57,7 +57,7 @@ for deb in "$state"/archives/*.deb; do
   dpkg-deb -x "$deb" "$sysroot"
   { dpkg-deb -f "$deb" | grep -v '^Status:'; echo "Status: install ok installed"; echo; } \
     >> "$root/dpkg/status"
-  info="$root/dpkg/info/$name:$(dpkg-deb -f "$deb" Architecture)"
+  info="$root/dpkg/info/$name"  # a database of dpkg's first layout: names without architecture
   dpkg-deb -c "$deb" | awk -v root="$sysroot" '{sub(/^\./, "", $6); if ($6 != "/") print root $6}' \
     | sed 's| ->.*||' > "$info.list"
   rm -rf "$control"/*
