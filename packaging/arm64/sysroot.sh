@@ -13,13 +13,15 @@ sysroot="$root/sysroot"
 state="$root/apt"
 stamp="$sysroot/.complete"
 
-# What the build links against and what the tests load at run time (the platform plugins).
+# What the build links against and what the programs load at run time (the platform plugins, and
+# the fonts that the package depends on, which qemu finds here rather than on this machine).
 packages=(
   libc6-dev libstdc++-12-dev
   qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev qt6-qpa-plugins
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
   libsndfile1-dev libsamplerate0-dev libpulse-dev libsoxr-dev libhamlib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation
 )
 # Pulled in by the packages above but never linked nor loaded by the programs: the graphics
 # drivers and their compiler, and the interpreters of package scripts.
