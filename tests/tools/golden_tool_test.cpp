@@ -98,7 +98,8 @@ class GoldenTool : public ::testing::Test {
     dir_ = new QTemporaryDir;
     ASSERT_TRUE(paintedPicture().save(path("painted.png")));
     // Five frames of the painted picture with the crawl, then a 9600 Hz recording of them with
-    // noise (every fifth sample kept) and a 48000 Hz one that the tool resamples.
+    // noise (every fifth sample kept). Recordings at other rates are left out: the resampler's
+    // last bits differ between processors, and so may the bytes decoded from them.
     const auto run = test::runTool({"encode", path("painted.png"), "-o", path("sent.wav"),
                                     "--frames", "5", "--crawl", "CQ CQ de MOSAIC TV"});
     ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
@@ -111,13 +112,10 @@ class GoldenTool : public ::testing::Test {
         sum += static_cast<int>((state = state * 1664525u + 1013904223u) >> 21) - 1024;
       return sum / 2;
     };
-    std::vector<std::int16_t> slow(sent.size() / 5), fast(sent.size());
+    std::vector<std::int16_t> slow(sent.size() / 5);
     for (std::size_t n = 0; n < slow.size(); ++n)
       slow[n] = static_cast<std::int16_t>(sent[5 * n + 3] / 2 + noise());
-    for (std::size_t n = 0; n < fast.size(); ++n)
-      fast[n] = static_cast<std::int16_t>(sent[n] / 2 + noise());
     ASSERT_TRUE(test::writeWav(path("heard-9600.wav"), slow, 9600));
-    ASSERT_TRUE(test::writeWav(path("heard-48000.wav"), fast, 48000));
   }
   static void TearDownTestSuite() { delete dir_; }
 
@@ -200,12 +198,6 @@ TEST_F(GoldenTool, DecodedPicturesAndMoviesAreTheRecordedOnes) {
        0x358edf0f1e834ee6,
        0x43f80e6df5e1a45d,
        0x198d5f1c21cca10e},
-      {"resampled from 48000 Hz",
-       "heard-48000.wav",
-       {"--balance", "120"},
-       0xa5bdad576beaa960,
-       0x89f70cc03445a39e,
-       0x2fdc4eaf9ece0159},
       {"aligned",
        "heard-9600.wav",
        {"--aligned", "--scale", "3"},
