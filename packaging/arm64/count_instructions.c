@@ -14,14 +14,14 @@ typedef struct qemu_info_t qemu_info_t;
 enum qemu_plugin_op { QEMU_PLUGIN_INLINE_ADD_U64 };
 
 extern void qemu_plugin_register_vcpu_tb_trans_cb(qemu_plugin_id_t id,
-                                                   void (*cb)(qemu_plugin_id_t,
-                                                              struct qemu_plugin_tb*));
+                                                  void (*cb)(qemu_plugin_id_t,
+                                                             struct qemu_plugin_tb*));
 extern size_t qemu_plugin_tb_n_insns(const struct qemu_plugin_tb* tb);
 extern void qemu_plugin_register_vcpu_tb_exec_inline(struct qemu_plugin_tb* tb,
                                                      enum qemu_plugin_op op, void* ptr,
                                                      uint64_t imm);
-extern void qemu_plugin_register_atexit_cb(qemu_plugin_id_t id,
-                                           void (*cb)(qemu_plugin_id_t, void*), void* userdata);
+extern void qemu_plugin_register_atexit_cb(qemu_plugin_id_t id, void (*cb)(qemu_plugin_id_t, void*),
+                                           void* userdata);
 
 __attribute__((visibility("default"))) int qemu_plugin_version = 1;
 

@@ -240,9 +240,8 @@ TEST(Demodulator, NegativeTuningNearlyEqualsAPhaseKeptModuloTwoPi) {
   auto mixed = std::make_unique<MixedSignal>();
   double phase = 0.0;
   for (int n = 0; n < kHistorySamples; ++n) {
-    phase = std::fmod(
-        phase + f0 * testing::kTwoPi / kRxSampleRateHz + testing::kTwoPi,
-        testing::kTwoPi);
+    phase = std::fmod(phase + f0 * testing::kTwoPi / kRxSampleRateHz + testing::kTwoPi,
+                      testing::kTwoPi);
     mixed->i[n] = static_cast<float>(-r.history->samples[n] * std::sin(phase));
     mixed->q[n] = static_cast<float>(-r.history->samples[n] * std::cos(phase));
   }
