@@ -1,5 +1,6 @@
 // A qemu-user plugin that counts the guest instructions a program executes, for estimating how
-// long its work takes on a real arm64 processor:
+// long its work takes on a real arm64 processor. Built for this machine, not for arm64:
+//   cc -shared -fPIC -O2 -o count-instructions.so count_instructions.c
 //   qemu-aarch64 -plugin ./count-instructions.so PROGRAM ARGS...   prints "instructions: N"
 // Only the few entry points of qemu's plugin interface (version 1, qemu 7) that it needs are
 // declared here.
