@@ -164,7 +164,7 @@ TEST(ReceiverEngine, AutoTunePutsALockedEstimateOnTheNextBuffersTuning) {
     const TuningEstimate& e = engine.tuning();
     EXPECT_EQ(engine.report().tuned, e.locked) << b;
     if (!e.locked) {
-      EXPECT_EQ(tuningOffsetHz(engine.settings().demod), 0.0L) << b;
+      EXPECT_EQ(double(tuningOffsetHz(engine.settings().demod)), 0.0) << b;
       continue;
     }
     if (firstLocked < 0) firstLocked = b;
