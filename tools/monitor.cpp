@@ -19,7 +19,7 @@ namespace mosaic::tool {
 
 namespace {
 
-using station::CaptureQueue;
+using station::ReceptionQueue;
 
 // Capture buffers between a source and the loop: about ten seconds of a live stream, or enough
 // of a file to keep the loop busy.
@@ -112,8 +112,9 @@ int runMonitor(const std::vector<std::string>& argv) {
   }
 
   const bool file = o.source == MonitorOptions::Source::File;
-  CaptureQueue queue(file ? kFilePlaces : kLivePlaces,
-                     file ? CaptureQueue::WhenFull::Wait : CaptureQueue::WhenFull::DropOldest);
+  ReceptionQueue queue(
+      file ? kFilePlaces : kLivePlaces,
+      file ? ReceptionQueue::WhenFull::Wait : ReceptionQueue::WhenFull::DropOldest);
   std::unique_ptr<MonitorSource> source;
   if (file) {
     auto reader = std::make_unique<FileMonitorSource>(queue, o.realtime);
@@ -155,18 +156,18 @@ int runMonitor(const std::vector<std::string>& argv) {
   while (stopSignal.load() == 0) {
     const auto item = queue.take(kLoopWait);
     if (!item) continue;
-    if (item->kind == CaptureQueue::Kind::Ended) break;
+    if (item->kind == ReceptionQueue::Kind::Ended) break;
     switch (item->kind) {
-      case CaptureQueue::Kind::Buffer:
+      case ReceptionQueue::Kind::Buffer:
         station.addBuffer(item->samples);
         break;
-      case CaptureQueue::Kind::Stopped:
+      case ReceptionQueue::Kind::Stopped:
         station.streamStopped();
         break;
-      case CaptureQueue::Kind::Resumed:
+      case ReceptionQueue::Kind::Resumed:
         station.streamResumed();
         break;
-      case CaptureQueue::Kind::Ended:
+      case ReceptionQueue::Kind::Ended:
         break;
     }
   }
