@@ -262,8 +262,8 @@ TEST(AutoTune, TheSameSoundAtAnotherRateGivesNoLock) {
   // 9600 Hz samples taken for 48000 Hz: five times too fast.
   std::vector<std::int16_t> fast;
   std::string error;
-  tool::Resampler(kTxSampleRateHz)
-      .convert(repeated.data(), static_cast<long>(repeated.size()), true, fast, error);
+  Resampler(kTxSampleRateHz, kRxSampleRateHz)
+      .convert(repeated.data(), repeated.size(), true, fast, error);
   // 48000 Hz samples taken for 9600 Hz: five times too slow.
   const std::vector<float> air = applyChannel(test::sentTestCard(3), kTxSampleRateHz, channel);
   std::vector<std::int16_t> slow;
