@@ -34,6 +34,8 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
   if (remembered.autoSave && *remembered.autoSave != aligned_->autoSave()) toggleAutoSave();
   if (remembered.pictureFolder) aligned_->setFolder(*remembered.pictureFolder);
   if (remembered.autoSaveSnrDb) aligned_->setAutoSaveSnrDb(*remembered.autoSaveSnrDb);
+  if (remembered.autoSaveEveryFrame)
+    aligned_->setAutoSaveEveryFrame(*remembered.autoSaveEveryFrame);
 }
 
 ReceiverSettings ReceiverWindow::currentSettings() const {
@@ -49,6 +51,7 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.autoSave = aligned_->autoSave();
   now.pictureFolder = aligned_->chosenFolder();
   now.autoSaveSnrDb = aligned_->autoSaveSnrDb();
+  now.autoSaveEveryFrame = aligned_->autoSaveEveryFrame();
   // The choice, not the device in use: a device that is away now is still the one wanted.
   now.soundDevice = soundKeeper_->chosen();
   return now;

@@ -3,10 +3,13 @@
 // defaults.
 
 #include "receiver/app/aligned_pictures.h"
+#include "receiver/app/received_pictures_window.h"
 #include "receiver/app/receiver_settings_store.h"
 #include "receiver/app/tuning_panel.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/support/private_settings.h"
+
+#include <QCheckBox>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +40,7 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   values.tuningDisplayShown = false;
   values.alignedView = true;
   values.autoSave = true;
+  values.autoSaveEveryFrame = true;
   values.pictureFolder = place.folder() + QStringLiteral("/not made yet");
   values.autoSaveSnrDb = 22;
   saveUserReceiverSettings(values);
@@ -51,6 +55,7 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_EQ(back.tuningDisplayShown, false);
   EXPECT_EQ(back.alignedView, true);
   EXPECT_EQ(back.autoSave, true);
+  EXPECT_EQ(back.autoSaveEveryFrame, true);
   EXPECT_EQ(back.pictureFolder, values.pictureFolder);
   EXPECT_EQ(back.autoSaveSnrDb, 22);
 
@@ -60,8 +65,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_TRUE(none.sliderPositions.empty());
   EXPECT_TRUE(none.checkBoxes.empty());
   EXPECT_FALSE(none.noiseStrength || none.screenSize || none.movieFolder || none.autoTune ||
-               none.tuningDisplayShown || none.alignedView || none.autoSave || none.pictureFolder ||
-               none.autoSaveSnrDb);
+               none.tuningDisplayShown || none.alignedView || none.autoSave ||
+               none.autoSaveEveryFrame || none.pictureFolder || none.autoSaveSnrDb);
 }
 
 TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
@@ -145,6 +150,8 @@ void changeEverything(ReceiverRig& rig, const QString& movieFile) {
       [movieFile](QWidget*, const QString&) { return QFileInfo(movieFile).absolutePath(); });
   rig.window.alignedPictures()->chooseFolder();
   rig.window.alignedPictures()->setAutoSaveSnrDb(9);
+  rig.window.alignedPictures()->showReceivedPictures();
+  rig.window.alignedPictures()->receivedPicturesWindow()->everyFrameBox()->click();
   rig.dialogAnswers.push_back(movieFile);
   rig.menu(kOpenFileId);
   rig.button(kCloseFileId)->click();
@@ -172,6 +179,7 @@ TEST(ReceiverSettingsWindow, SettingsChangedInTheWindowAreThereAfterANormalClose
   EXPECT_TRUE(second.window.menuAction(kAutoSaveId)->isChecked());
   EXPECT_EQ(second.window.alignedPictures()->folder(), QFileInfo(movieFile).absolutePath());
   EXPECT_EQ(second.window.alignedPictures()->autoSaveSnrDb(), 9);
+  EXPECT_TRUE(second.window.alignedPictures()->autoSaveEveryFrame());
   second.menu(kOpenFileId);  // cancelled
   EXPECT_EQ(second.dialogFolder, place.folder() + QStringLiteral("/movies"));
 }
