@@ -54,5 +54,6 @@ inline constexpr int kSavePictureId = 446;       // menu item "Save picture" (Ct
 inline constexpr int kAutoSaveId = 447;          // menu item "Auto-save"
 inline constexpr int kReceivedPicturesId = 448;  // menu item "Received pictures"
 inline constexpr int kSoundDeviceId = 450;       // menu item "Sound &device..."
+inline constexpr int kRecordSoundId = 451;       // menu item "Record sound..."
 
 }  // namespace mosaic::rx
