@@ -4,6 +4,7 @@
 #include "transmitter/core/phase_steps.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -25,6 +26,11 @@ constexpr int kBlock = 4;          // offsets are written four at a time
 constexpr double kMargin = 0x1p-32;
 
 using Block = float __attribute__((vector_size(sizeof(float) * kBlock)));
+
+// The power of two at or below a positive double.
+double binadeStart(double x) {
+  return std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) & 0xfff0000000000000u);
+}
 
 // Whole numbers in range, rounded down and up, without the library calls.
 int floorToInt(double x) {
@@ -72,16 +78,17 @@ class TurnRecord {
   int add(std::int32_t start, double inc, const float* phases, int steps) {
     if (steps > kMaxTurnSteps || steps < 2) return -1;
     const float from = static_cast<float>(start) * kRadiansPerUnit;
-    auto sum = [&](int i) { return (i == 0 ? from : phases[i - 1]) + inc; };
-    // Each sum phase + inc must stay in its binade. The sums rise through the turn, so for each
-    // power of two only the sums on either side of it bind. Shifts [rad] between below and above
-    // keep them all; no start moves by a whole radian.
+    // Each sum phase + inc must stay in its binade [2^k, 2^(k+1)); the top binade [4, 8) has no
+    // upper edge within reach. Shifts [rad] between below and above keep them all; no start
+    // moves by a whole radian.
     double below = -1.0, above = 1.0;
-    int under = 0;  // the number of sums under the boundary
-    for (double boundary = 0x1p-4; boundary < 8.0; boundary *= 2) {
-      while (under < steps && sum(under) < boundary) ++under;
-      if (under > 0) above = std::min(above, boundary - sum(under - 1));
-      if (under < steps) below = std::max(below, boundary - sum(under));
+    double phase = from;
+    for (int i = 0; i < steps; ++i) {
+      const double sum = phase + inc;
+      const double edge = binadeStart(sum);
+      below = std::max(below, edge - sum);
+      if (edge < 4.0) above = std::min(above, 2.0 * edge - sum);
+      phase = phases[i];
     }
     // The same in units, with the margin; a turn starts above 0.
     int low = std::max(1 - start, ceilToInt((below + kMargin) * kUnitsPerRadian));
