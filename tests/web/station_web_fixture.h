@@ -3,8 +3,8 @@
 // beside the folder that no request may reach, and real received pictures to publish.
 
 #include "station/web/station_web_server.h"
-#include "tests/support/http_client.h"
 #include "tests/support/air_signal.h"
+#include "tests/support/http_client.h"
 #include "tests/tools/tool_runner.h"
 
 #include <QDir>
