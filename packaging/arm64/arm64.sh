@@ -160,8 +160,12 @@ compare_with_native() {
 # Tests left out under qemu, and why: the sound server restart tests and the installation test
 # start the programs from shell scripts, which cannot run arm64 programs here (the package check
 # below stands for the latter); ProgramSound times the transmitter's start-up (first sound within
-# 3.5 s of the launch), which emulation stretches to 6-10 s.
+# 3.5 s of the launch), which emulation stretches to 6-10 s. Until resampling gives the same
+# bits on every processor, the aligned receiver's boundary-crossing test is left out too: the
+# channel's clock-error stage (libsoxr) gives slightly different samples on arm64, which moves
+# the boundary found by a few samples, enough to change whether it crosses the history's end.
 excluded_tests='sound_server_restart_|packaging_installation|ProgramSound\.'
+excluded_tests+='|AlignedFrame\.FollowsTheBoundaryAcrossTheHistory'
 # Left out unless MOSAIC_ARM64_SLOW_TESTS=1, to keep the check within CI's time: statistical
 # sweeps of the receiver that take minutes each under emulation, over the same arithmetic whose
 # outputs, auto-tuning included, the recorded digests (GoldenReception, GoldenTool) hold bit for
