@@ -4,6 +4,9 @@
 //   clone() with CLONE_PIDFD; answering the probe as an older kernel would makes Qt use fork().
 // - Without the kernel's help (binfmt_misc), an arm64 program cannot be executed directly: each
 //   exec of one becomes an exec of qemu with the program as its argument.
+// - qemu catches SIGTERM on the host from its own start, so the host cannot see when the
+//   program takes SIGTERM over. Where MOSAIC_SIGTERM_MARKS names a folder, a file named after
+//   the process id is made there once the program installs a SIGTERM handler of its own.
 // The preload itself is given to qemu for its guest only (QEMU_SET_ENV), so it is taken out of
 // the environment of every program started from here.
 #define _GNU_SOURCE
@@ -12,7 +15,9 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/syscall.h>
@@ -38,6 +43,26 @@ long syscall(long number, ...) {
   static long (*real)(long, ...);
   if (!real) real = (long (*)(long, ...))dlsym(RTLD_NEXT, "syscall");
   return real(number, a[0], a[1], a[2], a[3], a[4], a[5]);
+}
+
+static void markSigtermTaken(void) {
+  const char* folder = getenv("MOSAIC_SIGTERM_MARKS");
+  if (!folder) return;
+  char path[PATH_MAX];
+  if (snprintf(path, sizeof path, "%s/%ld", folder, (long)getpid()) >= (int)sizeof path) return;
+  const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd >= 0) close(fd);
+}
+
+int sigaction(int sig, const struct sigaction* act, struct sigaction* old) {
+  static int (*real)(int, const struct sigaction*, struct sigaction*);
+  if (!real)
+    real = (int (*)(int, const struct sigaction*, struct sigaction*))dlsym(RTLD_NEXT, "sigaction");
+  const int result = real(sig, act, old);
+  if (result == 0 && sig == SIGTERM && act && act->sa_handler != SIG_DFL &&
+      act->sa_handler != SIG_IGN)
+    markSigtermTaken();
+  return result;
 }
 
 static int isArm64Program(const char* path) {

@@ -8,7 +8,7 @@
 #   sysroot.sh DIR      makes DIR/sysroot (DIR/apt keeps the lists and downloaded packages)
 set -euo pipefail
 
-root="$1"
+root="$(realpath -m "$1")"  # apt takes its folders as absolute paths
 sysroot="$root/sysroot"
 state="$root/apt"
 stamp="$sysroot/.complete"

@@ -2,10 +2,12 @@
 // A windowed program run as a process of its own and ended by SIGTERM once it is running, as
 // the end of a session or `kill` ends it.
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,8 +19,11 @@
 
 namespace mosaic::test {
 
-// True once the process has a handler for SIGTERM, i.e. it is past its start-up.
-inline bool catchesSigterm(qint64 pid) {
+// True once the process has a handler for SIGTERM, i.e. it is past its start-up. Under qemu-user
+// (MOSAIC_QEMU, see packaging/arm64/qemu-run.sh) qemu itself catches SIGTERM from the start, so
+// its exec shim leaves a file named after the process in `marks` when the program takes it over.
+inline bool catchesSigterm(qint64 pid, const QString& marks = {}) {
+  if (!marks.isEmpty()) return QFileInfo::exists(marks + QLatin1Char('/') + QString::number(pid));
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
     if (line.rfind("SigCgt:", 0) == 0)
@@ -36,14 +41,19 @@ inline void runAndTerminate(
   QProcess process;
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+  QTemporaryDir marks;
+  const bool underQemu = environment.contains(QStringLiteral("MOSAIC_QEMU"));
+  if (underQemu) environment.insert(QStringLiteral("MOSAIC_SIGTERM_MARKS"), marks.path());
   process.setProcessEnvironment(environment);
   process.start(program, arguments);
   ASSERT_TRUE(process.waitForStarted(5000));
 
-  for (int i = 0; i < 1000 && !catchesSigterm(process.processId()); ++i) {
+  const QString marksPath = underQemu ? marks.path() : QString();
+  const auto taken = [&] { return catchesSigterm(process.processId(), marksPath); };
+  for (int i = 0; i < 1000 && !taken(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  ASSERT_TRUE(catchesSigterm(process.processId())) << "the program never took over SIGTERM";
+  ASSERT_TRUE(taken()) << "the program never took over SIGTERM";
   std::this_thread::sleep_for(std::chrono::milliseconds(runningMs));
 
   process.terminate();  // SIGTERM

@@ -39,11 +39,14 @@ TEST(PhaseTurns, LeaveOddStartsAndIncrementsToSingleSteps) {
   EXPECT_FALSE(turnsApply(std::nextafter(twoPiSingle(), 8.0f), inc));
   EXPECT_FALSE(turnsApply(0.0f, Extended(1.0)));
   EXPECT_FALSE(turnsApply(0.0f, Extended(0.05)));
-  // A multiple of 2^-22 can put a sum in [4, 8) midway between two floats.
+  // A multiple of 2^-22 can put a sum in [4, 8) midway between two floats; its nearest
+  // neighbours cannot, and their turns must still round as single steps do.
   const Extended multiple(0x1p-22 * 2900000);
   EXPECT_FALSE(turnsApply(0.0f, multiple));
-  EXPECT_FALSE(turnsApply(0.0f, multiple + Extended(0x1p-62)));
-  EXPECT_TRUE(turnsApply(0.0f, multiple + Extended(0x1p-56)));
+  for (double beside : {0x1p-62, -0x1p-62, 0x1p-56}) {
+    EXPECT_TRUE(turnsApply(0.0f, multiple + Extended(beside))) << beside;
+    EXPECT_EQ(firstDifference(0.0f, multiple + Extended(beside), 640), -1) << beside;
+  }
 }
 
 TEST(PhaseTurns, MatchSingleStepsFromEveryKindOfStart) {

@@ -20,7 +20,7 @@ Extended phaseIncrement(float f);
 // (phase_turns.h), the rest step by step.
 void advancePhase(float& phase, const Extended& inc, int steps, float* out);
 
-// The same, one step after the other, in whole numbers of 2^-60 rad.
+// The same, one step after the other, by the faster exact means of phase_steps.h.
 void stepPhase(float& phase, const Extended& inc, int steps, float* out);
 
 // The same, one plainly written step at a time; the reference for the fast versions above.

@@ -13,11 +13,11 @@ namespace mosaic {
 
 // True when `advancePhaseInTurns` gives exactly the single steps for this start and increment:
 // the phase lies in [0, twoPi], the increment is large enough for a turn to fit the record and
-// no sum in [4, 8) can fall midway between two single-precision values.
+// no sum in [4, 8) can fall midway between two single-precision values (where a shift by 2^-21
+// would change which way it rounds).
 bool turnsApply(float phase, const Extended& inc);
 
-// The accumulator as `advancePhase`, for a start and increment that `turnsApply` accepts; steps
-// that are not part of a known turn are taken one at a time with `stepPhase`.
+// The accumulator as `advancePhase`, for a start and increment that `turnsApply` accepts.
 void advancePhaseInTurns(float& phase, const Extended& inc, int steps, float* out);
 
 }  // namespace mosaic
