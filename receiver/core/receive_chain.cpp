@@ -17,9 +17,19 @@ void ReceiveChain::onBufferComplete(const std::int16_t* samples, const DemodSett
   updateHistory(*history_, samples);
   demodulator_->transformHistory(*history_, demodSettings);
   if (handBack) handBack();
-  demodulator_->finishRun(*planes_, *runBytes_);
+  demodulator_->finishRun(*planes_, *runBytes_, combiner_.get());
   renderPicture(*planes_, display, bitmap_);
   ++runs_;
+}
+
+void ReceiveChain::setCombining(const CombiningSettings& settings) {
+  if (!combiner_ && !settings.on) return;
+  if (!combiner_) combiner_ = std::make_unique<FrameCombiner>();
+  combiner_->setSettings(settings);
+}
+
+void ReceiveChain::setSender(const SenderEstimate& sender) {
+  if (combiner_) combiner_->setSender(sender);
 }
 
 }  // namespace mosaic

@@ -4,6 +4,7 @@
 // audio and settings. Everything is allocated once, when the chain is made.
 
 #include "receiver/core/capture/sample_history.h"
+#include "receiver/core/combining/frame_combiner.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/demodulation/demodulator.h"
 #include "receiver/core/demodulation/symbol_planes.h"
@@ -29,6 +30,13 @@ class ReceiveChain {
                         const DisplaySettings& displaySettings,
                         const std::function<void()>& handBack = {});
 
+  // Combining the repeated frames of a still picture, off at start; read at the next buffer.
+  void setCombining(const CombiningSettings& settings);
+  // What the tuning estimator knows of the sender, for the combiner.
+  void setSender(const SenderEstimate& sender);
+  // The combiner, once combining has been switched on.
+  const FrameCombiner* combiner() const { return combiner_.get(); }
+
   const SampleHistory& history() const { return *history_; }
   const SymbolPlanes& planes() const { return *planes_; }
   const PictureBitmap& bitmap() const { return bitmap_; }
@@ -46,6 +54,7 @@ class ReceiveChain {
   std::unique_ptr<Demodulator> demodulator_;
   std::unique_ptr<SymbolPlanes> planes_;
   std::unique_ptr<RunBytes> runBytes_;
+  std::unique_ptr<FrameCombiner> combiner_;  // made when combining is first switched on
   PictureBitmap bitmap_;
   long long runs_ = 0;
 };
