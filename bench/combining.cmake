@@ -6,7 +6,7 @@ mosaic_add_bench(combiner_bench
 
 if(TARGET mosaic_tool_lib)
   add_executable(combining_figures combining_figures.cpp)
-  target_link_libraries(combining_figures PRIVATE mosaic_tool_lib)
+  target_link_libraries(combining_figures PRIVATE mosaic_tool_lib mosaicview_picture)
   target_include_directories(combining_figures PRIVATE ${PROJECT_SOURCE_DIR})
   mosaic_app_warnings(combining_figures)
 endif()

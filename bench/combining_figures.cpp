@@ -2,19 +2,22 @@
 // (the transmitter's pictures and transmit chain, the radio channel, the receiver with its tuning
 // estimator) and printed for people, never asserted.
 //
-//   combining_figures [--quick] [SECTION...]
+//   combining_figures [--quick] [-o DIR] [SECTION...]
 // Sections: usable (usable-down-to SNR per channel, frames combined and sending clock, and the
 // errors behind it, 30 dB included), clock (the sending clock followed or not), change (how soon
 // a new picture is usable), still (false restarts on a still picture), crawl (the crawl line
-// running), lock (the SNR down to which the tuning estimator locks).
+// running), lock (the SNR down to which the tuning estimator locks), moving (moving pictures,
+// combined and not), pictures (strips of received pictures, written to DIR).
 
 #include "channel/channel_model.h"
+#include "receiver/app/picture_image.h"
 #include "receiver/core/combining/frame_combiner.h"
 #include "receiver/core/tuning/tuning_estimator.h"
 #include "signal/timing.h"
 #include "tools/quality/combined_decoding.h"
 #include "tools/quality/parallel_for.h"
 #include "tools/quality/picture_error.h"
+#include "tools/quality/picture_strip.h"
 #include "tools/quality/sent_signals.h"
 #include "tools/quality/sweep_plan.h"
 #include "tools/quality/usable_limit.h"
@@ -24,6 +27,7 @@
 #include "transmitter/core/transmit_chain.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 
 #include <algorithm>
 #include <array>
@@ -48,6 +52,7 @@ constexpr std::array<int, 3> kWindows = {4, 8, 16};
 
 struct Options {
   bool quick = false;
+  std::string pictures;  // where the picture strips go; none when empty
   std::set<std::string> sections;
   bool wants(const std::string& s) const { return sections.empty() || sections.count(s) > 0; }
 };
@@ -554,6 +559,102 @@ void lockSection(const SentSignals& sent, const Options& options) {
   std::fflush(stdout);
 }
 
+// ---- moving pictures --------------------------------------------------------------------------
+
+// A moving picture: the landscape panning two pixels a frame, or a box moving over the test
+// card, at 9600 Hz after `lead` silence.
+std::vector<float> movingPicture(bool pan, int frames, int lead) {
+  const QImage landscape = sweepPictures()[1].picture;
+  const QImage card = sweepPictures()[0].picture;
+  std::vector<float> out(static_cast<std::size_t>(lead), 0.0f);
+  for (int f = 0; f < frames; ++f) {
+    QImage picture = pan ? landscape.copy(0, 0, landscape.width(), landscape.height()) : card;
+    QPainter painter(&picture);
+    if (pan) {
+      painter.drawImage(2 * f - 60, 0, landscape);
+      painter.drawImage(2 * f - 60 - landscape.width(), 0, landscape);
+    } else {
+      painter.fillRect(40 + (6 * f) % 80, 40, 20, 20, Qt::white);
+    }
+    painter.end();
+    const auto one = transmittedAt9600(picture, 1);
+    out.insert(out.end(), one.begin(), one.end());
+  }
+  return out;
+}
+
+void movingSection(const Options& options) {
+  constexpr int kFrames = 12;
+  const int seeds = options.quick ? 1 : 3;
+  std::printf(
+      "\n## Moving pictures: the luminance error of the newest frame, runs 2..%d, against "
+      "the receiver's decoding of the clean signal (white noise, %d seeds)\n\n"
+      "| picture | SNR | one frame | combined, 8 frames |\n|---|--:|--:|--:|\n",
+      kFrames - 1, seeds);
+  const DemodSettings demod = sweepReceiverSettings();
+  for (bool pan : {true, false})
+    for (double snr : {30.0, 15.0, 9.0, 6.0}) {
+      double single = 0.0, combined = 0.0;
+      for (int seed = 0; seed < seeds; ++seed) {
+        const int lead = SentSignals::kLeads[static_cast<std::size_t>(seed) % 4];
+        const auto clean = movingPicture(pan, kFrames, lead);
+        const RunList perfect = decodeRuns(toSamples(clean), demod);
+        const auto heard =
+            heardThrough(clean, channelAt(Fading::None, snr, seedOf({seed, int(snr), pan})));
+        const RunList one = decodeRuns(heard, demod);
+        const RunList eight = combinedRuns(heard, demod, combiningOf(8));
+        PictureErrorSum a, b;
+        for (std::size_t r = 2; r < kFrames; ++r) {
+          a.add(newerHalf(one[r]), newerHalf(perfect[r]));
+          b.add(newerHalf(eight[r]), newerHalf(perfect[r]));
+        }
+        single += a.mean().luma / seeds;
+        combined += b.mean().luma / seeds;
+      }
+      std::printf("| %s | %g dB | %.1f | %.1f |\n", pan ? "landscape panning" : "moving box", snr,
+                  single, combined);
+    }
+  std::fflush(stdout);
+}
+
+// ---- picture strips --------------------------------------------------------------------------
+
+void picturesSection(const SentSignals& sent, const Options& options) {
+  if (options.pictures.empty()) return;
+  constexpr int kRun = 10;  // after ten frames
+  const std::vector<double> snrs = {30, 9, 6, 3, 0};
+  const DemodSettings demod = sweepReceiverSettings();
+  for (const ChannelKind& channel : {kChannels[0], kChannels[1]})
+    for (int frames : {0, 8, 16}) {
+      std::vector<StripColumn> columns;
+      columns.push_back({"perfect", {}});
+      for (int q = 0; q < sent.pictures(); ++q)
+        columns.back().rows.push_back(sent.perfectPicture(q));
+      for (double snr : snrs) {
+        char caption[32];
+        std::snprintf(caption, sizeof caption, "%g dB", snr);
+        columns.push_back({caption, {}});
+        for (int q = 0; q < sent.pictures(); ++q) {
+          const auto heard = heardThrough(
+              sent.signal(q, 0, 0.0), channelAt(channel.fading, snr, seedOf({q, int(snr), 21})));
+          QImage picture;
+          int run = 0;
+          decodeCombined(heard, demod, frames > 0 ? combiningOf(frames) : CombiningSettings{}, true,
+                         [&](const ReceiveChain& chain) {
+                           if (run++ == kRun)
+                             picture = pictureImage(chain.bitmap(), ScreenSize::Large);
+                         });
+          columns.back().rows.push_back(picture);
+        }
+      }
+      const std::string name = options.pictures + "/combining-" +
+                               (channel.fading == Fading::None ? "white" : "moderate") + "-" +
+                               (frames > 0 ? std::to_string(frames) : "one") + ".png";
+      drawPictureStrip(columns, 288, 192).save(QString::fromStdString(name));
+      std::printf("wrote %s\n", name.c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -564,6 +665,8 @@ int main(int argc, char** argv) {
     const std::string a = argv[i];
     if (a == "--quick")
       options.quick = true;
+    else if (a == "-o" && i + 1 < argc)
+      options.pictures = argv[++i];
     else
       options.sections.insert(a);
   }
@@ -576,6 +679,8 @@ int main(int argc, char** argv) {
   if (options.wants("still")) stillSection(sent, options);
   if (options.wants("crawl")) crawlSection(options);
   if (options.wants("lock")) lockSection(sent, options);
+  if (options.wants("moving")) movingSection(options);
+  if (options.wants("pictures")) picturesSection(sent, options);
   std::printf("\n%.0f s\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   return 0;

@@ -37,8 +37,8 @@ int symbolOfPosition(int position, const WindowShift& shift) {
 FrameCombiner::FrameCombiner()
     : ring_(std::make_unique<std::array<FrameCells, kRing>>()),
       sums_(std::make_unique<FrameSums>()),
-      newest_(std::make_unique<std::array<double, kFrameCells>>()),
-      previous_(std::make_unique<std::array<double, kFrameCells>>()) {}
+      newest_(std::make_unique<NewerHalf>()),
+      previous_(std::make_unique<NewerHalf>()) {}
 
 FrameCombiner::~FrameCombiner() = default;
 
@@ -224,10 +224,15 @@ void FrameCombiner::formValues(const DemodSettings& demod, SymbolPlanes& planes,
   std::array<double, kUsedSlots> slope;
   for (int s = 0; s < kUsedSlots; ++s)
     slope[static_cast<std::size_t>(s)] = demod.balance * (kFirstUsedSlot + s) / kBalanceScale;
-  const auto write = [&](int t, int slot, const double* raw) {
+  // Writes the values of one slot of symbol t (all sub-columns) from `newer`, where they are not
+  // the receiver's own.
+  const auto write = [&](int t, int slot, const NewerHalf& newer) {
     const double sloped = slope[static_cast<std::size_t>(slot - kFirstUsedSlot)];
+    const int position = t < kFramePositions ? t : t - kFramePositions;
     for (int p = 0; p < kSubColumns; ++p) {
-      const double d = raw[p] + sloped;
+      const std::size_t cell = cellIndex(position, slot, p);
+      if (newer.receiversOwn[cell] || (t < kFramePositions && newer.ownInOlderHalf[cell])) continue;
+      const double d = newer.raw[cell] + sloped;
       planes.luma[static_cast<std::size_t>(p)][SymbolPlanes::index(t, slot)] = d;
       bytes[runByteIndex(t, slot, p)] = valueByte(d);
     }
@@ -235,19 +240,24 @@ void FrameCombiner::formValues(const DemodSettings& demod, SymbolPlanes& planes,
   // The older half shows what the newer half showed one run before, if there was one.
   if (frames_ >= 2) {
     for (int t = 1; t < kFramePositions; ++t)
-      for (int slot = kFirstUsedSlot; slot <= kLastUsedSlot; ++slot)
-        write(t, slot, &(*previous_)[cellIndex(t, slot, 0)]);
+      for (int slot = kFirstUsedSlot; slot <= kLastUsedSlot; ++slot) write(t, slot, *previous_);
   }
   const FrameCells& now = frame(0);
+  NewerHalf& newer = *newest_;
   for (int j = 0; j < kFramePositions; ++j) {
     const int t = symbolOfPosition(j, shift_);
     for (int slot = kFirstUsedSlot; slot <= kLastUsedSlot; ++slot) {
       const int patch = patchOf(rowBandOfSlot(slot), j);
       const PatchState& state = state_[static_cast<std::size_t>(patch)];
       const double noise = noise_ * framesCombined(patch);
-      double* raw = &(*newest_)[cellIndex(t - kFramePositions, slot, 0)];
       for (int p = 0; p < kSubColumns; ++p) {
         const std::size_t i = cellIndex(j, slot, p);
+        const std::size_t cell = cellIndex(t - kFramePositions, slot, p);
+        // Where a pair was left out, the receiver's own value stands; and in the older half,
+        // where the receiver then reads the whole window, where its window reached into the
+        // silence after the history.
+        newer.receiversOwn[cell] = products_.leftOut(p, j);
+        newer.ownInOlderHalf[cell] = products_.pastHistory(p, j);
         double re, im, a2, b2;
         if (state.stray) {
           re = now[i].re, im = now[i].im, a2 = now[i].a2, b2 = now[i].b2;
@@ -257,9 +267,9 @@ void FrameCombiner::formValues(const DemodSettings& demod, SymbolPlanes& planes,
         }
         const std::complex<double> turned(re * tuning.real() - im * tuning.imag(),
                                           re * tuning.imag() + im * tuning.real());
-        raw[p] = combinedValue(turned, a2, b2, noise);
+        newer.raw[cell] = combinedValue(turned, a2, b2, noise);
       }
-      write(t, slot, raw);
+      write(t, slot, newer);
     }
   }
   std::swap(newest_, previous_);

@@ -89,10 +89,16 @@ class FrameCombiner {
   // How far the newest frame strays, per patch, from the sums and from the frame before.
   std::array<StrayScore, kPatches> fromSums_{};
   std::array<StrayScore, kPatches> fromPrevious_{};
-  // Values before the balance slope, by product position of the newer half: this run's, and
-  // the last run's for the older half.
-  std::unique_ptr<std::array<double, kFrameCells>> newest_;
-  std::unique_ptr<std::array<double, kFrameCells>> previous_;
+  // The values of a run's newer half before the balance slope, by symbol 48 + position: this
+  // run's, and the last run's for the older half.
+  struct NewerHalf {
+    std::array<double, kFrameCells> raw{};
+    // Left as the demodulator made them, in this half, and in the older half one run later.
+    std::array<bool, kFrameCells> receiversOwn{};
+    std::array<bool, kFrameCells> ownInOlderHalf{};
+  };
+  std::unique_ptr<NewerHalf> newest_;
+  std::unique_ptr<NewerHalf> previous_;
 
   long long frames_ = 0;  // frames taken since the start; the newest is frames_ - 1
   std::array<int, kSubColumns> offsets_{};

@@ -9,12 +9,13 @@ namespace {
 constexpr int kFirstNewBlock = kFramePositions;  // 48: the pair 47/48 is the newest frame's first
 constexpr int kNoiseWindows = Fft256::kBatch;
 
-// Where the window B of the pair ending on `block` starts in the history: a window that would
-// reach past the history is taken one frame earlier.
+// Where the window B of the pair ending on `block` starts in the history.
 int windowB(int block, int offset, int shiftSamples) {
-  const int start = block * kBlockSamples + offset + shiftSamples;
-  return start + kBlockSamples > kHistorySamples ? start - kCaptureSamples : start;
+  return block * kBlockSamples + offset + shiftSamples;
 }
+
+// The mixed signal holds a block of silence after the history, as the receiver reads it.
+bool fitsMixedSignal(int start) { return start + kBlockSamples <= kMixedBufferSamples; }
 
 ProductCell productCell(std::complex<float> a, std::complex<float> b, std::complex<double> turn) {
   const double ar = a.real(), ai = a.imag(), br = b.real(), bi = b.imag();
@@ -46,45 +47,48 @@ int productPosition(int block, const WindowShift& shift) {
 }
 
 FrameProducts::FrameProducts() {
-  starts_.reserve(kSubColumns * 2 * kFramePositions);
-  bins_.resize(kSubColumns * 2 * kFramePositions);
+  starts_.reserve(kSubColumns * (kFramePositions + 1));
+  bins_.resize(kSubColumns * (kFramePositions + 1));
 }
 
 void FrameProducts::measure(const SpectrumStore& store, const MixedSignal& mixed,
                             const std::array<int, kSubColumns>& offsets, const WindowShift& shift,
                             const SlotTurns& turns, FrameCells& cells) {
+  for (int p = 0; p < kSubColumns; ++p)
+    for (int block = kFirstNewBlock; block < kBlocksPerRun; ++block) {
+      const int b = windowB(block, offsets[static_cast<std::size_t>(p)], shift.samples);
+      const auto j = static_cast<std::size_t>(productPosition(block, shift));
+      pastHistory_[static_cast<std::size_t>(p)][j] = b + kBlockSamples > kHistorySamples;
+      leftOut_[static_cast<std::size_t>(p)][j] = !fitsMixedSignal(b);
+    }
   if (shift.samples != 0) transformShifted(mixed, offsets, shift);
+
   for (int p = 0; p < kSubColumns; ++p) {
-    const int offset = offsets[static_cast<std::size_t>(p)];
+    const auto up = static_cast<std::size_t>(p);
+    const int offset = offsets[up];
     int same = -1;
     for (int earlier = 0; earlier < p; ++earlier)
       if (offsets[static_cast<std::size_t>(earlier)] == offset) same = earlier;
     for (int block = kFirstNewBlock; block < kBlocksPerRun; ++block) {
       const int j = productPosition(block, shift);
-      if (same >= 0) {
-        for (int slot = kFirstUsedSlot; slot <= kLastUsedSlot; ++slot)
-          cells[cellIndex(j, slot, p)] = cells[cellIndex(j, slot, same)];
-      } else if (shift.samples != 0) {
-        // The shifted windows, transformed here.
-        const auto i =
-            static_cast<std::size_t>(pairStart_[static_cast<std::size_t>(p)]
-                                               [static_cast<std::size_t>(block - kFirstNewBlock)]);
-        for (int s = 0; s < kUsedSlots; ++s) {
-          const auto us = static_cast<std::size_t>(s);
-          cells[cellIndex(j, kFirstUsedSlot + s, p)] =
-              productCell(bins_[i][us], bins_[i + 1][us], turns[us]);
-        }
-      } else {
-        // On the demodulator's grid: its spectra hold every window.
-        const auto& re = store.re[static_cast<std::size_t>(p)];
-        const auto& im = store.im[static_cast<std::size_t>(p)];
-        const int b = (windowB(block, offset, 0) - offset) / kBlockSamples;
-        for (int slot = kFirstUsedSlot; slot <= kLastUsedSlot; ++slot) {
-          const std::size_t at = SpectrumStore::index(b - 1, slot);
-          const std::size_t bt = SpectrumStore::index(b, slot);
-          cells[cellIndex(j, slot, p)] =
-              productCell({re[at], im[at]}, {re[bt], im[bt]},
-                          turns[static_cast<std::size_t>(slot - kFirstUsedSlot)]);
+      const int transformed = newestPair_[up][static_cast<std::size_t>(block - kFirstNewBlock)];
+      for (int slot = kFirstUsedSlot; slot <= kLastUsedSlot; ++slot) {
+        const auto s = static_cast<std::size_t>(slot - kFirstUsedSlot);
+        ProductCell& cell = cells[cellIndex(j, slot, p)];
+        if (leftOut_[up][static_cast<std::size_t>(j)]) {
+          cell = ProductCell{};
+        } else if (same >= 0) {
+          cell = cells[cellIndex(j, slot, same)];
+        } else if (shift.samples != 0) {
+          // The shifted windows, transformed here.
+          const auto i = static_cast<std::size_t>(transformed);
+          cell = productCell(bins_[i][s], bins_[i + 1][s], turns[s]);
+        } else {
+          // On the demodulator's grid: its spectra hold every window.
+          const std::size_t a = SpectrumStore::index(block - 1, slot);
+          const std::size_t b = SpectrumStore::index(block, slot);
+          cell = productCell({store.re[up][a], store.im[up][a]}, {store.re[up][b], store.im[up][b]},
+                             turns[s]);
         }
       }
     }
@@ -95,7 +99,7 @@ void FrameProducts::transformShifted(const MixedSignal& mixed,
                                      const std::array<int, kSubColumns>& offsets,
                                      const WindowShift& shift) {
   // Every sub-column's windows in one list, so that the transforms' batches are full.
-  // Consecutive pairs share a window, except where a pair was taken one frame earlier.
+  // Consecutive pairs share a window.
   starts_.clear();
   for (int p = 0; p < kSubColumns; ++p) {
     const int offset = offsets[static_cast<std::size_t>(p)];
@@ -103,12 +107,11 @@ void FrameProducts::transformShifted(const MixedSignal& mixed,
     for (int earlier = 0; earlier < p; ++earlier)
       same = same || offsets[static_cast<std::size_t>(earlier)] == offset;
     if (same) continue;
-    bool first = true;
     for (int block = kFirstNewBlock; block < kBlocksPerRun; ++block) {
       const int b = windowB(block, offset, shift.samples);
-      if (first || starts_.back() != b - kBlockSamples) starts_.push_back(b - kBlockSamples);
-      first = false;
-      pairStart_[static_cast<std::size_t>(p)][static_cast<std::size_t>(block - kFirstNewBlock)] =
+      if (!fitsMixedSignal(b)) break;
+      if (block == kFirstNewBlock) starts_.push_back(b - kBlockSamples);
+      newestPair_[static_cast<std::size_t>(p)][static_cast<std::size_t>(block - kFirstNewBlock)] =
           static_cast<int>(starts_.size()) - 1;
       starts_.push_back(b);
     }

@@ -6,6 +6,9 @@
 // moves its frames against the buffers by a little every frame; the windows then follow it by
 // whole samples. A shift of whole blocks only renumbers the positions; the rest (-128..127
 // samples) moves the windows, which are then transformed here, off the demodulator's grid.
+// The later windows of the last pairs of sub-columns 1 and 2 reach past the history; the
+// receiver reads silence there, and so do these. A window that would reach past even that block
+// of silence is left out: its cells stay zero.
 
 #include "receiver/core/combining/frame_cells.h"
 #include "receiver/core/combining/window_transforms.h"
@@ -38,8 +41,6 @@ class FrameProducts {
 
   // The newest frame's cells, every product turned by its slot's turn. With no shift the
   // demodulator's block spectra serve; otherwise the shifted windows are transformed.
-  // A window that would reach past the history is taken one frame earlier, where a still
-  // picture holds the same.
   void measure(const SpectrumStore& store, const MixedSignal& mixed,
                const std::array<int, kSubColumns>& offsets, const WindowShift& shift,
                const SlotTurns& turns, FrameCells& cells);
@@ -48,7 +49,19 @@ class FrameProducts {
   // newest buffer.
   double noisePower(const MixedSignal& mixed);
 
+  // Whether the latest measure() left the pair at this sub-column and position out, and
+  // whether its later window reached past the history.
+  bool leftOut(int p, int position) const {
+    return leftOut_[static_cast<std::size_t>(p)][static_cast<std::size_t>(position)];
+  }
+  bool pastHistory(int p, int position) const {
+    return pastHistory_[static_cast<std::size_t>(p)][static_cast<std::size_t>(position)];
+  }
+
  private:
+  using PerPair = std::array<std::array<int, kFramePositions>, kSubColumns>;
+  using PairFlags = std::array<std::array<bool, kFramePositions>, kSubColumns>;
+
   // Transforms the shifted windows of every sub-column into bins_.
   void transformShifted(const MixedSignal& mixed, const std::array<int, kSubColumns>& offsets,
                         const WindowShift& shift);
@@ -56,8 +69,11 @@ class FrameProducts {
   WindowTransforms transforms_;
   std::vector<int> starts_;
   std::vector<CarrierBins> bins_;
-  // Per sub-column and pair (ending on block 48..95), where its window A lies in bins_.
-  std::array<std::array<int, kFramePositions>, kSubColumns> pairStart_{};
+  // Where the transformed windows A of the newest frame's pairs (per sub-column and block
+  // 48..95) lie in bins_.
+  PerPair newestPair_{};
+  PairFlags pastHistory_{};  // per sub-column and position
+  PairFlags leftOut_{};
 };
 
 }  // namespace mosaic
