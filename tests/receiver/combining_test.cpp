@@ -273,22 +273,32 @@ TEST(FrameCombining, ValueFromTheSumsIsTheReceiversOwnForOneCleanFrame) {
   EXPECT_TRUE(std::isnan(combinedValue({0.0, 0.0}, 0.0, 0.0, 1.0)));
 }
 
-TEST(FrameCombining, FewerFramesOrOtherWindowsTakeEffectWithTheNextBuffer) {
-  const auto audio = stillPicture(12, {.noise = 1000.0});
+TEST(FrameCombining, SettingsTakeEffectWithTheNextBuffer) {
+  const auto audio = stillPicture(14, {.noise = 1000.0});
+  const auto clean = stillPicture(14);
   auto chain = std::make_unique<ReceiveChain>();
+  auto tuned = std::make_unique<ReceiveChain>();    // the clean signal at the same settings
+  auto untuned = std::make_unique<ReceiveChain>();  // and at the sliders' start
   DemodSettings demod = noBalance();
-  for (int b = 0; b < 12; ++b) {
-    chain->setCombining({true, b < 9 ? 8 : 3});
-    if (b == 11) toggleHalfPixel(demod);
+  for (int b = 0; b < 14; ++b) {
+    chain->setCombining({true, b < 11 ? 8 : 3});
+    // The fine tuning moves, as an operator sets the brightness with it: the sums go on, and
+    // the values move as the receiver's do.
+    if (b == 5) demod.fineHz = 1.0f;
+    if (b == 13) toggleHalfPixel(demod);
     chain->onBufferComplete(audio.data() + b * kCaptureSamples, demod, DisplaySettings{});
+    tuned->onBufferComplete(clean.data() + b * kCaptureSamples, demod, DisplaySettings{});
+    untuned->onBufferComplete(clean.data() + b * kCaptureSamples, noBalance(), DisplaySettings{});
     const int most = chain->combiner()->mostFramesCombined();
-    if (b == 8) {
+    if (b == 10) {
       EXPECT_EQ(most, 8);
+      EXPECT_LT(2.0 * newestError(chain->runBytes(), tuned->runBytes()),
+                newestError(chain->runBytes(), untuned->runBytes()));
     }
-    if (b == 9 || b == 10) {
+    if (b == 11 || b == 12) {
       EXPECT_EQ(most, 3);
     }
-    if (b == 11) {
+    if (b == 13) {
       EXPECT_EQ(most, 1);  // other windows, other products: start afresh
     }
   }

@@ -10,8 +10,8 @@ namespace mosaic {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586476925;
-// A region whose change score (see change_regions.h) exceeds this has strayed from its sums:
-// noise alone keeps it below 1.4 but for one region frame in thousands, and fading below 1.6.
+// An area or a column whose stray score (see change_regions.h) exceeds this has changed: on a
+// still picture, noise alone keeps it below 1.4 but once in thousands, and fading below 1.6.
 constexpr double kChangeScore = 1.5;
 constexpr double kBalanceScale = 5000.0;
 
@@ -54,6 +54,7 @@ void FrameCombiner::reset() {
   shift_ = {};
 }
 
+// The frame `age` runs old; only frames taken since the start are asked for.
 FrameCells& FrameCombiner::frame(long long age) const {
   return (*ring_)[static_cast<std::size_t>((frames_ - 1 - age) % kRing)];
 }
