@@ -5,6 +5,9 @@
 #   ./setup.sh test    install what is needed, build, run the whole test suite
 #   ./setup.sh build   install what is needed and build only
 #   ./setup.sh package install what is needed, build, and make the Debian package in the build folder
+#   ./setup.sh package-arm64          cross-build for 64-bit ARM (Raspberry Pi) and write the
+#                                     arm64 Debian package into the build folder
+#   ./setup.sh run-arm64 PROGRAM ...  run one of the arm64 programs here under qemu-user
 #
 # Installing uses apt-get (as root, or through sudo) and is skipped when everything is there.
 set -euo pipefail
@@ -16,12 +19,13 @@ jobs="${MOSAIC_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+  qt6-base-dev libqt6opengl6-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
   libsndfile1-dev libsamplerate0-dev libpulse-dev
   fonts-liberation fontconfig
   pulseaudio pulseaudio-utils xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils
+  libmicrohttpd-dev chromium
   clang-format clang libclang-rt-14-dev
   desktop-file-utils appstream help2man dpkg-dev file
 )
@@ -114,6 +118,11 @@ run_tests() {
   MOSAIC_FUZZ_BUILD_DIR="$build_dir-fuzz" MOSAIC_JOBS="$jobs" "$here/fuzz/run-fuzzers.sh"
 }
 
+# The arm64 build under qemu: its tests, and its package's encode and decode against this build's.
+run_arm64_checks() {
+  "$here/packaging/arm64/arm64.sh" check "$build_dir"
+}
+
 case "${1:-}" in
   demo)
     install_packages
@@ -133,8 +142,26 @@ case "${1:-}" in
     configure_and_build "$build_dir"
     make_package "$build_dir"
     ;;
+  package-arm64)
+    if [ "$(dpkg --print-architecture)" = arm64 ]; then  # on the Pi itself: the native package
+      install_packages
+      configure_and_build "$build_dir"
+      make_package "$build_dir"
+    else
+      "$here/packaging/arm64/arm64.sh" package "$build_dir"
+    fi
+    ;;
+  run-arm64)
+    shift
+    "$here/packaging/arm64/arm64.sh" run "$build_dir" "$@"
+    ;;
+  arm64-checks)
+    install_packages
+    configure_and_build "$build_dir"
+    run_arm64_checks
+    ;;
   *)
-    echo "usage: $0 demo|test|build|package" >&2
+    echo "usage: $0 demo|test|build|package|package-arm64|run-arm64 PROGRAM [ARGS...]" >&2
     exit 2
     ;;
 esac

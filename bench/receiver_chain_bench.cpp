@@ -1,9 +1,10 @@
-// Speed of the receive chain per capture buffer (1.28 s of audio): demodulation, picture
-// reconstruction, and the whole chain as the receiver runs it.
+// Speed of the receiver per capture buffer (1.28 s of audio): demodulation, picture
+// reconstruction, and the receiver engine as the front-ends run it: the picture alone (mosaic
+// decode) and with everything the window asks for (tuning aid, aligned frame, signal-to-noise).
 
 #include "receiver/core/demodulation/demodulator.h"
 #include "receiver/core/picture/render_picture.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -84,36 +85,47 @@ void BM_RenderPicture(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderPicture)->ArgName("filters")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-void BM_ReceiveChainPerBuffer(benchmark::State& state) {
+void BM_EnginePerBuffer(benchmark::State& state) {
   const auto audio = sampleAudio(kCaptureSamples);
-  ReceiveChain chain;
-  const DemodSettings settings = settingsFor(state);
+  auto engine = std::make_unique<ReceiverEngine>(pictureSettings(settingsFor(state)));
   for (auto _ : state) {
-    chain.onBufferComplete(audio.data(), settings, DisplaySettings{});
-    benchmark::DoNotOptimize(chain.bitmap().bytes.data());
+    engine->onBufferComplete(audio.data());
+    benchmark::DoNotOptimize(engine->bitmap().bytes.data());
   }
   state.counters["x_real_time"] = benchmark::Counter(1.28 * static_cast<double>(state.iterations()),
                                                      benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_ReceiveChainPerBuffer)
-    ->ArgName("tuned")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnginePerBuffer)->ArgName("tuned")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// As the receiver window runs it. The same buffer again and again never lets the estimator lock,
+// so it searches every frame: the most the tuning aid costs.
+void BM_EngineAsTheWindowRunsIt(benchmark::State& state) {
+  const auto audio = sampleAudio(kCaptureSamples);
+  EngineSettings settings;
+  settings.tuningAid = true;
+  settings.alignedScale = 3;
+  settings.measureSnr = true;
+  auto engine = std::make_unique<ReceiverEngine>(settings);
+  for (auto _ : state) {
+    engine->onBufferComplete(audio.data());
+    benchmark::DoNotOptimize(engine->bitmap().bytes.data());
+  }
+}
+BENCHMARK(BM_EngineAsTheWindowRunsIt)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 namespace {
 
 // A receiver listening to a silent input: every carrier is missing, every value not-a-number.
-void BM_ReceiveChainSilentInput(benchmark::State& state) {
+void BM_EngineSilentInput(benchmark::State& state) {
   const std::vector<std::int16_t> silence(kCaptureSamples, 0);
-  ReceiveChain chain;
+  auto engine = std::make_unique<ReceiverEngine>();
   for (auto _ : state) {
-    chain.onBufferComplete(silence.data(), DemodSettings{}, DisplaySettings{});
-    benchmark::DoNotOptimize(chain.bitmap().bytes.data());
+    engine->onBufferComplete(silence.data());
+    benchmark::DoNotOptimize(engine->bitmap().bytes.data());
   }
 }
-BENCHMARK(BM_ReceiveChainSilentInput)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineSilentInput)->Unit(benchmark::kMillisecond);
 
 }  // namespace

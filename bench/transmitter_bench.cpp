@@ -43,21 +43,21 @@ BENCHMARK(BM_FrameSynthesis)->Unit(benchmark::kMillisecond);
 
 // The phase accumulator alone over one frame's symbols, with the increments of a random picture:
 // the part of the synthesis that is one long chain of dependent steps.
-template <void (*advance)(float&, long double, int, float*)>
+template <void (*advance)(float&, const mosaic::Extended&, int, float*)>
 void BM_PhaseChain(benchmark::State& state) {
   auto planes = std::make_unique<mosaic::PicturePlanes>();
   mosaic::reduceGrab(*randomGrab(), *planes);
-  std::vector<long double> increments;
+  std::vector<mosaic::Extended> increments;
   for (int k : mosaic::generationOrder()) {
     for (int s = 0; s < mosaic::kSymbolsPerFrame; ++s) {
       const float f = mosaic::carrierStepFrequency(*planes, k, s);
-      increments.push_back(static_cast<long double>(f) * mosaic::twoPiSingle() / 19200.0L);
+      increments.push_back(mosaic::phaseIncrement(f));
     }
   }
   std::vector<float> out(mosaic::kStepsPerSymbol);
   for (auto _ : state) {
     float phase = 0.0f;
-    for (long double inc : increments) advance(phase, inc, mosaic::kStepsPerSymbol, out.data());
+    for (const auto& inc : increments) advance(phase, inc, mosaic::kStepsPerSymbol, out.data());
     benchmark::DoNotOptimize(phase);
   }
   reportRealTime(state);
@@ -69,8 +69,7 @@ BENCHMARK(BM_PhaseChain<mosaic::stepPhase>)->Unit(benchmark::kMillisecond);
 void BM_CarrierSum(benchmark::State& state) {
   std::vector<float> phase(mosaic::kStepsPerFrame);
   float p = 0.0f;
-  mosaic::advancePhase(p, 1700.0L * mosaic::twoPiSingle() / 19200.0L, mosaic::kStepsPerFrame,
-                       phase.data());
+  mosaic::advancePhase(p, mosaic::phaseIncrement(1700), mosaic::kStepsPerFrame, phase.data());
   std::vector<std::int32_t> acc(mosaic::kStepsPerFrame);
   for (auto _ : state) {
     for (int k = 0; k < mosaic::kCarrierCount; ++k) {

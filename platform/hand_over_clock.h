@@ -1,5 +1,5 @@
 #pragma once
-// How long the sound threads' reports wait before the window's thread takes them: the time from
+// How long the sound streams' reports wait before the owner's thread takes them: the time from
 // a buffer finishing (played, or filled) to its handling, worst case and last, for probes.
 
 #include <algorithm>
@@ -11,7 +11,7 @@ class HandOverClock {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // A report made on the sound thread at `finishedAt` is handled now.
+  // A report made on the stream's thread at `finishedAt` is handled now.
   void handled(Clock::time_point finishedAt) {
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - finishedAt).count();
     last_ = ms;

@@ -18,13 +18,13 @@ constexpr std::size_t kBytesPerSample = 2;
 
 PulseStream::~PulseStream() { close(); }
 
-bool PulseStream::open(const Setup& setup, Fill fill, Take take, Failed failed,
-                       std::string& error) {
+bool PulseStream::open(const Setup& setup, Handlers handlers, std::string& error) {
   close();
-  fill_ = std::move(fill);
-  take_ = std::move(take);
-  failed_ = std::move(failed);
+  handlers_ = std::move(handlers);
+  direction_ = setup.direction;
   sampleRateHz_ = setup.sampleRateHz;
+  tickMs_ = setup.tickMs;
+  taken_ = 0;
   live_ = reported_ = timedOut_ = false;
   mainloop_ = pa_threaded_mainloop_new();
   if (!mainloop_) {
@@ -45,6 +45,11 @@ bool PulseStream::open(const Setup& setup, Fill fill, Take take, Failed failed,
   const bool connected = connect(setup, error);
   if (timer) api->time_free(timer);
   live_ = connected;
+  if (connected && tickMs_ > 0 && handlers_.tick) {
+    timeval first;
+    pa_timeval_add(pa_gettimeofday(&first), static_cast<pa_usec_t>(tickMs_) * PA_USEC_PER_MSEC);
+    ticker_ = api->time_new(api, &first, &PulseStream::onTick, this);
+  }
   pa_threaded_mainloop_unlock(mainloop_);
   if (!connected) close();
   return connected;
@@ -88,7 +93,7 @@ bool PulseStream::connect(const Setup& setup, std::string& error) {
       (setup.device.empty() ? 0 : PA_STREAM_DONT_MOVE));
   const char* device = setup.device.empty() ? nullptr : setup.device.c_str();
   int connected;
-  if (setup.direction == Direction::Playback) {
+  if (setup.direction == SoundDirection::Playback) {
     attr.tlength = bufferBytes;
     // One sample starts playing, also after the queue ran dry: nothing waits for more.
     attr.prebuf = kBytesPerSample;
@@ -137,6 +142,11 @@ void PulseStream::close() {
   if (!mainloop_) return;
   pa_threaded_mainloop_lock(mainloop_);
   live_ = false;
+  if (ticker_) {
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop_);
+    api->time_free(ticker_);
+    ticker_ = nullptr;
+  }
   if (stream_) {
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
     pa_stream_set_write_callback(stream_, nullptr, nullptr);
@@ -164,19 +174,16 @@ void PulseStream::fillNow() {
   pa_threaded_mainloop_unlock(mainloop_);
 }
 
-std::int64_t PulseStream::playedSamples() {
-  if (!mainloop_) return -1;
-  pa_threaded_mainloop_lock(mainloop_);
+std::int64_t PulseStream::position() const {
+  if (direction_ == SoundDirection::Recording) return taken_;
   pa_usec_t usec = 0;
-  const bool known = live_ && pa_stream_get_time(stream_, &usec) >= 0;
+  if (!stream_ || pa_stream_get_time(stream_, &usec) < 0) return -1;
   // The position runs on between the server's reports, also past the end of a queue that ran
   // dry: never more than was written.
-  const pa_timing_info* timing = known ? pa_stream_get_timing_info(stream_) : nullptr;
+  const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
   if (timing && !timing->write_index_corrupt && timing->write_index >= 0)
     usec = std::min(usec, pa_bytes_to_usec(static_cast<std::uint64_t>(timing->write_index),
                                            pa_stream_get_sample_spec(stream_)));
-  pa_threaded_mainloop_unlock(mainloop_);
-  if (!known) return -1;
   return static_cast<std::int64_t>(usec * static_cast<pa_usec_t>(sampleRateHz_) / PA_USEC_PER_SEC);
 }
 
@@ -208,8 +215,16 @@ void PulseStream::onDeadline(pa_mainloop_api*, pa_time_event*, const timeval*, v
   pa_threaded_mainloop_signal(me->mainloop_, 0);
 }
 
+void PulseStream::onTick(pa_mainloop_api* api, pa_time_event* event, const timeval*, void* self) {
+  auto* me = static_cast<PulseStream*>(self);
+  timeval next;
+  pa_timeval_add(pa_gettimeofday(&next), static_cast<pa_usec_t>(me->tickMs_) * PA_USEC_PER_MSEC);
+  api->time_restart(event, &next);
+  if (me->live_) me->handlers_.tick(me->position());
+}
+
 void PulseStream::writeWhatFits() {
-  if (!stream_ || !fill_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+  if (!stream_ || !handlers_.fill || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
   std::size_t room = pa_stream_writable_size(stream_);
   if (room == static_cast<std::size_t>(-1)) return;
   while (room >= kBytesPerSample) {
@@ -217,7 +232,8 @@ void PulseStream::writeWhatFits() {
     std::size_t bytes = room;
     if (pa_stream_begin_write(stream_, &memory, &bytes) < 0 || !memory) return;
     bytes = std::min(bytes, room) / kBytesPerSample * kBytesPerSample;
-    const std::size_t samples = fill_(static_cast<std::int16_t*>(memory), bytes / kBytesPerSample);
+    const std::size_t samples =
+        handlers_.fill(static_cast<std::int16_t*>(memory), bytes / kBytesPerSample);
     if (samples == 0) {
       pa_stream_cancel_write(stream_);
       return;
@@ -237,17 +253,18 @@ void PulseStream::readAll() {
     if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0) return;
     const std::size_t samples = bytes / kBytesPerSample;
     if (data) {
-      if (take_) take_(static_cast<const std::int16_t*>(data), samples);
-    } else if (take_) {
+      if (handlers_.take) handlers_.take(static_cast<const std::int16_t*>(data), samples);
+    } else if (handlers_.take) {
       // A hole in the recording (the server lost data): silence of the same length keeps
       // the time line.
       static const std::array<std::int16_t, 1024> kSilence{};
       for (std::size_t done = 0; done < samples;) {
         const std::size_t n = std::min(kSilence.size(), samples - done);
-        take_(kSilence.data(), n);
+        handlers_.take(kSilence.data(), n);
         done += n;
       }
     }
+    taken_ += static_cast<std::int64_t>(samples);
     pa_stream_drop(stream_);
   }
 }
@@ -255,7 +272,7 @@ void PulseStream::readAll() {
 void PulseStream::fail(const std::string& why) {
   if (!live_ || reported_) return;
   reported_ = true;
-  if (failed_) failed_(why);
+  if (handlers_.failed) handlers_.failed(why);
 }
 
 std::string PulseStream::lastError() const {

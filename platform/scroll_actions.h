@@ -1,7 +1,7 @@
 #pragma once
 // Qt's slider actions read as scroll codes, for every slider and scroll bar of the programs.
 
-#include "signal/scroll_code.h"
+#include "platform/scroll_code.h"
 
 #include <optional>
 

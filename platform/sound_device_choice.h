@@ -4,18 +4,13 @@
 // The choice itself is never dropped for a device's absence. Plain C++, so that every course
 // can be run with made-up device lists.
 
+#include "platform/sound_device_name.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace mosaic {
-
-// A device as the sound system names it (`id`) and as the operator knows it (`description`).
-struct SoundDeviceName {
-  std::string id;
-  std::string description;
-  bool operator==(const SoundDeviceName&) const = default;
-};
 
 class SoundDeviceChoice {
  public:

@@ -1,5 +1,7 @@
 #include "platform/sound_device_dialog.h"
 
+#include "platform/sound_server_probe.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>

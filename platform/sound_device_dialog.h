@@ -3,7 +3,6 @@
 // default" first, then the devices that open in the program's format. It only hands back the
 // choice; the window passes it on to the sound device's keeper.
 
-#include "platform/qt_audio_device.h"
 #include "platform/sound_device_choice.h"
 
 #include <QDialog>

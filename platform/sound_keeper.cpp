@@ -1,7 +1,5 @@
 #include "platform/sound_keeper.h"
 
-#include <QMediaDevices>
-
 namespace mosaic {
 
 namespace {
@@ -22,13 +20,9 @@ SoundKeeper::SoundKeeper(SoundDirection direction, SoundLink::Actions actions, Q
                if (actions_.close) actions_.close();
              },
              [this](const std::string& status) { linkStatus_ = status; },
-             [this] { return actions_.whyNot ? actions_.whyNot() : std::string(); }}),
-      mediaDevices_(new QMediaDevices(this)) {
+             [this] { return actions_.whyNot ? actions_.whyNot() : std::string(); }}) {
   retryTimer_.setInterval(kRetrySeconds * 1000);
   connect(&retryTimer_, &QTimer::timeout, this, &SoundKeeper::retry);
-  // Both lists: some systems list a device the wrong way round.
-  connect(mediaDevices_, &QMediaDevices::audioOutputsChanged, this, &SoundKeeper::retry);
-  connect(mediaDevices_, &QMediaDevices::audioInputsChanged, this, &SoundKeeper::retry);
 }
 
 SoundKeeper::~SoundKeeper() { stop(); }
@@ -102,8 +96,7 @@ bool SoundKeeper::openDevice(const std::string& id) {
 }
 
 void SoundKeeper::followState() {
-  // With a device chosen, the retries also watch the list for it going and coming back: the
-  // desktop's change notifications do not come from every sound system.
+  // With a device chosen, the retries also watch the list for it going and coming back.
   if (link_.state() == SoundLink::State::Down || (link_.live() && choice_.chosen())) {
     if (!retryTimer_.isActive()) retryTimer_.start();
   } else {

@@ -1,11 +1,10 @@
 #pragma once
-// Drives a SoundLink from the desktop: a retry every few seconds while the device is down, and
-// one at once whenever the system's list of sound devices changes (a device plugged in, the
-// sound server back). With a device chosen by the operator it opens that one while it is
-// listed, the system default while it is not, and moves back when the chosen one returns; the
-// retries then go on all the time, as not every sound system reports changes to its list.
+// Drives a SoundLink with Qt's event loop: a retry every few seconds while the device is down.
+// With a device chosen by the operator it opens that one while it is listed, the system default
+// while it is not, and moves back when the chosen one returns; the retries then go on all the
+// time, watching the list for it. Needs an event loop, no windows: a program without any (a
+// QCoreApplication) keeps its sound device with it just as the windows do.
 
-#include "platform/qt_audio_device.h"
 #include "platform/sound_device_choice.h"
 #include "platform/sound_link.h"
 
@@ -16,8 +15,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-class QMediaDevices;
 
 namespace mosaic {
 
@@ -33,8 +30,8 @@ class SoundKeeper : public QObject {
     std::function<void(const std::string& id)> use;
   };
 
-  // `actions.show` receives what the window is to say: the device's trouble first, else a note
-  // about the chosen device; empty when all is well.
+  // `actions.show` receives what the operator is to be told: the device's trouble first, else a
+  // note about the chosen device; empty when all is well.
   SoundKeeper(SoundDirection direction, SoundLink::Actions actions, QObject* parent = nullptr);
   ~SoundKeeper() override;
 
@@ -49,7 +46,7 @@ class SoundKeeper : public QObject {
   void lost(const std::string& why);
   void stop();
   // Tries a device that is down again now, and a chosen device that has come back (the timer
-  // and the device list do this).
+  // does this).
   void retry();
   const SoundLink& link() const { return link_; }
   // The id of the device open now; empty: the default.
@@ -71,7 +68,6 @@ class SoundKeeper : public QObject {
   std::string inUse_;
   std::string named_;  // the device last named to the device object
   QTimer retryTimer_;
-  QMediaDevices* mediaDevices_ = nullptr;
 };
 
 }  // namespace mosaic

@@ -130,4 +130,15 @@ std::vector<bool> soundServerOpens(SoundDirection direction, int sampleRateHz,
   return opens;
 }
 
+std::vector<SoundDeviceName> usableSoundDevices(SoundDirection direction, int sampleRateHz) {
+  const std::vector<SoundDeviceName> listed = soundServerDevices();
+  std::vector<std::string> ids;
+  for (const auto& device : listed) ids.push_back(device.id);
+  const std::vector<bool> opens = soundServerOpens(direction, sampleRateHz, ids);
+  std::vector<SoundDeviceName> usable;
+  for (std::size_t i = 0; i < listed.size(); ++i)
+    if (opens[i]) usable.push_back(listed[i]);
+  return usable;
+}
+
 }  // namespace mosaic

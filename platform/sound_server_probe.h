@@ -1,11 +1,11 @@
 #pragma once
-// Asks the sound server itself whether a device takes the programs' stream: mono, signed
-// 16-bit at the given rate. Each device is tried with a real stream that is started paused and
-// closed at once, so nothing is heard. The desktop's device lists are not trusted for this:
-// they may list a device the wrong way round, and opening such a device through them may
-// never return.
+// Asks the sound server itself which devices it has and whether a device takes the programs'
+// stream: mono, signed 16-bit at the given rate. Each device is tried with a real stream that is
+// started paused and closed at once, so nothing is heard. The desktop's device lists are not
+// trusted for this: they may list a device the wrong way round, and stop following a server that
+// was away for more than a few seconds.
 
-#include "platform/qt_audio_device.h"
+#include "platform/sound_device_name.h"
 
 #include <string>
 #include <vector>
@@ -21,5 +21,8 @@ std::vector<SoundDeviceName> soundServerDevices();
 // server answers; each answer is awaited for two seconds at most.
 std::vector<bool> soundServerOpens(SoundDirection direction, int sampleRateHz,
                                    const std::vector<std::string>& ids);
+
+// Of the devices the server has, those that open in that direction at that rate.
+std::vector<SoundDeviceName> usableSoundDevices(SoundDirection direction, int sampleRateHz);
 
 }  // namespace mosaic

@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
   // A signal ends the program as "&Close" does (which unkeys the radio), and also leaves any
   // message box that is open at that moment.
   mosaic::ShutdownSignalWatcher signalWatcher([&window] {
-    window.dispatchCommand(mosaic::kCloseId);
+    window.reject();
     QCoreApplication::exit(0);
   });
 

@@ -2,26 +2,14 @@
 // Which device the operator means by the text typed into the port box: a serial port whose DTR
 // and RTS lines key the transceiver, or a transceiver that Hamlib keys with its own commands.
 
+#include "rig/rig_address.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 
 namespace mosaic {
-
-// Hamlib's rig model for a running rigctld reached over the network.
-inline constexpr int kRigctldModel = 2;
-inline constexpr char kRigctldDefaultHost[] = "localhost";
-inline constexpr int kRigctldDefaultPort = 4532;
-
-// A transceiver keyed through Hamlib: its rig model, the device or "host:port" it is reached on,
-// and the serial speed (0 leaves the rig model's own).
-struct RigAddress {
-  int model = 0;
-  std::string pathname;
-  int baudRate = 0;
-  bool operator==(const RigAddress&) const = default;
-};
 
 // A serial device whose DTR and RTS lines key the transceiver.
 struct SerialAddress {
@@ -40,8 +28,7 @@ std::optional<std::string> devicePathForPortText(std::string_view text);
 
 // The port for the typed text, also taken exactly as typed:
 //   the serial names above;
-//   "rigctld" or "rigctld:HOST[:PORT]"    -> a running rigctld (localhost and 4532 when left out);
-//   "hamlib:MODEL@DEVICE[,BAUD]"          -> that rig model on DEVICE, at BAUD if given.
+//   the rig names of rigAddressForText: "rigctld[:HOST[:PORT]]", "hamlib:MODEL@DEVICE[,BAUD]".
 // Anything else gives nothing.
 std::optional<PortAddress> portAddressForText(std::string_view text);
 

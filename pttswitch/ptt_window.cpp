@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <cstdio>
 
+#include "platform/control_layout.h"
+#include "platform/control_names.h"
 #include "platform/dialog_units.h"
 
 namespace mosaic {
@@ -19,6 +21,9 @@ namespace mosaic {
 namespace {
 
 // The desktop's generic program icon, or the style's stand-in where no icon theme is installed.
+constexpr int kClientWidthDu = 80;
+constexpr int kClientHeightDu = 75;
+
 QIcon standardApplicationIcon() {
   return QIcon::fromTheme(QStringLiteral("application-x-executable"),
                           QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
@@ -35,18 +40,17 @@ PttWindow::PttWindow(PttPort& port, OpenFailureReport reportOpenFailure, QWidget
   setWindowTitle(QStringLiteral("PTT toggle"));
   setWindowIcon(standardApplicationIcon());
   setFont(dialogFont());
-  setFixedSize(dialogUnitsToPixelsX(80), dialogUnitsToPixelsY(75));
 
   // Created in this order, which is also the order of the Tab key.
-  portText_ = new QLineEdit(QStringLiteral("1"), this);
-  portText_->setGeometry(dialogRect(60, 45, 20, 14));
-  controls_[kPortTextId] = portText_;
-  addButton(kCloseId, "&Close", dialogRect(0, 60, 80, 14), true);
-  tx_ = addButton(kTxId, "TX", dialogRect(0, 0, 40, 40), false);
-  rx_ = addButton(kRxId, "RX", dialogRect(40, 0, 40, 40), false);
-  addButton(kSetComportId, "Set comport", dialogRect(0, 45, 60, 14), true);
+  portText_ = withId(new QLineEdit(QStringLiteral("1"), this), kPortTextId);
+  placeControl(portText_, dialogRect(60, 45, 20, 14));
+  addButton(kCloseId, "&Close", dialogRect(0, 60, 80, 14), true, &PttWindow::reject);
+  tx_ = addButton(kTxId, "TX", dialogRect(0, 0, 40, 40), false, &PttWindow::transmit);
+  rx_ = addButton(kRxId, "RX", dialogRect(40, 0, 40, 40), false, &PttWindow::receive);
+  addButton(kSetComportId, "Set comport", dialogRect(0, 45, 60, 14), true, &PttWindow::setComport);
   // "TX" shows the radio's confirmed state; a press only asks for it (see showKeying).
   tx_->setCheckable(true);
+  fitToControls();
 
   auto* timeoutAction = new QAction(QStringLiteral("Transmit time-out..."), this);
   connect(timeoutAction, &QAction::triggered, this, &PttWindow::chooseTimeout);
@@ -57,45 +61,42 @@ PttWindow::PttWindow(PttPort& port, OpenFailureReport reportOpenFailure, QWidget
   connect(&safety_, &KeyingSafety::notice, this, &PttWindow::showNotice);
 }
 
-QPushButton* PttWindow::addButton(int id, const char* text, QRect rect, bool enabled) {
-  auto* button = new QPushButton(QString::fromLatin1(text), this);
-  button->setGeometry(rect);
+QPushButton* PttWindow::addButton(int id, const char* text, QRect rect, bool enabled,
+                                  void (PttWindow::*handler)()) {
+  auto* button = withId(new QPushButton(QString::fromLatin1(text), this), id);
+  placeControl(button, rect);
   button->setEnabled(enabled);
   // No button is the default: Enter in the port box must not press one (least of all "&Close").
   button->setAutoDefault(false);
-  connect(button, &QPushButton::clicked, this, [this, id] { dispatchCommand(id); });
-  controls_[id] = button;
+  connect(button, &QPushButton::clicked, this, handler);
   return button;
 }
 
-void PttWindow::dispatchCommand(int id) {
-  switch (id) {
-    case kSetComportId:
-      setComport();
-      break;
-    case kTxId:
-      port_.transmit();
-      safety_.keyed();
-      showKeying();
-      if (!port_.refusal().empty()) showNotice(QString::fromStdString(port_.refusal()));
-      break;
-    case kRxId:
-      port_.receive();
-      safety_.unkeyed();
-      showKeying();
-      if (!port_.refusal().empty()) showNotice(QString::fromStdString(port_.refusal()));
-      break;
-    case kCloseId:
-      done(QDialog::Rejected);
-      break;
-    default:
-      break;
-  }
+void PttWindow::transmit() {
+  port_.transmit();
+  safety_.keyed();
+  showKeying();
+  if (!port_.refusal().empty()) showNotice(QString::fromStdString(port_.refusal()));
 }
 
-QWidget* PttWindow::control(int id) const {
-  const auto found = controls_.find(id);
-  return found == controls_.end() ? nullptr : found->second;
+void PttWindow::receive() {
+  port_.receive();
+  safety_.unkeyed();
+  showKeying();
+  if (!port_.refusal().empty()) showNotice(QString::fromStdString(port_.refusal()));
+}
+
+QWidget* PttWindow::control(int id) const { return findControl(this, id); }
+
+void PttWindow::fitToControls() {
+  setFixedSize(fitControls(this).expandedTo(
+      {dialogUnitsToPixelsX(kClientWidthDu), dialogUnitsToPixelsY(kClientHeightDu)}));
+}
+
+void PttWindow::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // The font is set before the controls are made; they are fitted once they all are.
+  if (event->type() == QEvent::FontChange && rx_) fitToControls();
 }
 
 QString PttWindow::noticeText() const {
@@ -111,7 +112,7 @@ void PttWindow::chooseTimeout() {
   if (ok) safety_.setTimeoutMinutes(minutes);
 }
 
-void PttWindow::reject() { dispatchCommand(kCloseId); }
+void PttWindow::reject() { done(QDialog::Rejected); }
 
 void PttWindow::done(int result) {
   if (!port_.shutdown()) {

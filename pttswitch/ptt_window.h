@@ -1,13 +1,12 @@
 #pragma once
 // The window of the push-to-talk switch, "PTT toggle": two large buttons that key and unkey the
-// transceiver, a box for the port, "Set comport" and "&Close". Every control forwards to one
-// dispatch function by its numeric id; the work is done by PttPort. The "TX" button stays down
+// transceiver, a box for the port, "Set comport" and "&Close". Each button has a handler of its
+// own; the work is done by PttPort. The "TX" button stays down
 // while the radio confirms that it is transmitting. The window's context menu sets the transmit
 // time-out.
 
 #include <QDialog>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "pttswitch/keying_safety.h"
@@ -19,7 +18,7 @@ class QPushButton;
 
 namespace mosaic {
 
-// The controls' numeric ids.
+// The controls' numeric ids, each control's object name.
 inline constexpr int kCloseId = 2;
 inline constexpr int kTxId = 1000;
 inline constexpr int kRxId = 1001;
@@ -35,9 +34,6 @@ class PttWindow : public QDialog {
 
   PttWindow(PttPort& port, OpenFailureReport reportOpenFailure, QWidget* parent = nullptr);
 
-  // Carries out the command of the control with this id; unknown ids are ignored.
-  void dispatchCommand(int id);
-
   // The control with this id, or null.
   QWidget* control(int id) const;
 
@@ -50,7 +46,7 @@ class PttWindow : public QDialog {
   // Asks for the transmit time-out in minutes (0 switches it off).
   void chooseTimeout();
 
-  // Escape and the close box end the program as "&Close" does.
+  // "&Close", Escape and the close box end the program.
   void reject() override;
 
   // Ending the window releases the port, unkeyed.
@@ -59,13 +55,23 @@ class PttWindow : public QDialog {
  protected:
   // Enter presses the focused button and nothing else (never "&Close" from the port box).
   void keyPressEvent(QKeyEvent* event) override;
+  // A new font fits the controls to their captions afresh.
+  void changeEvent(QEvent* event) override;
 
  private:
-  // Creates a push button with its id, text, place in dialog units and start state.
-  QPushButton* addButton(int id, const char* text, QRect rect, bool enabled);
+  // Creates a push button with its id, text, place in dialog units, start state and handler.
+  QPushButton* addButton(int id, const char* text, QRect rect, bool enabled,
+                         void (PttWindow::*handler)());
+
+  // Fits the buttons to their captions in the window's font, and the window, of fixed size, to
+  // the buttons: the specified 80 x 75 dialog units, or more where the captions need it.
+  void fitToControls();
 
   // "Set comport": opens the typed port; on success "TX" and "RX" become usable.
   void setComport();
+  // "TX" and "RX": key and unkey, and show what the radio confirms.
+  void transmit();
+  void receive();
 
   // Holds "TX" down exactly when the radio confirms that it is transmitting.
   void showKeying();
@@ -76,7 +82,6 @@ class PttWindow : public QDialog {
   PttPort& port_;
   OpenFailureReport reportOpenFailure_;
   KeyingSafety safety_;
-  std::map<int, QWidget*> controls_;
   QLineEdit* portText_ = nullptr;
   QPushButton* tx_ = nullptr;
   QPushButton* rx_ = nullptr;

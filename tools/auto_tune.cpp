@@ -4,28 +4,20 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
-#include <vector>
 
 namespace mosaic::tool {
 
-bool estimateRecordingTuning(const std::string& path, ChannelChoice channel,
-                             TuningEstimate& estimate, std::string& error) {
+bool tuneToRecording(const std::string& path, ChannelChoice channel, EngineSettings& settings,
+                     TuningEstimate& estimate, std::string& error) {
   RecordingReader reader;
   if (!reader.open(path, channel, error)) return false;
-  auto estimator = std::make_unique<TuningEstimator>();
-  std::vector<std::int16_t> buffer;
-  std::vector<std::int16_t> piece;
-  for (;;) {
-    if (!reader.next(piece, error)) return false;
-    if (piece.empty()) break;
-    buffer.insert(buffer.end(), piece.begin(), piece.end());
-    std::size_t used = 0;
-    for (; buffer.size() - used >= kCaptureSamples; used += kCaptureSamples)
-      estimator->addBuffer(buffer.data() + used);
-    buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(used));
-  }
-  estimate = estimator->estimate();
+  EngineSettings listening = pictureSettings(settings.demod, settings.display);
+  listening.tuningAid = true;
+  ReceiverEngine engine(listening);
+  BufferFeeder feeder(engine, {});
+  if (!feedRecording(reader, feeder, error)) return false;
+  estimate = engine.tuning();
+  if (engine.tuneToEstimate()) settings.demod = engine.settings().demod;
   return true;
 }
 

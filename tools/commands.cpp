@@ -11,6 +11,7 @@ int runDecode(const std::vector<std::string>& args);
 int runChannel(const std::vector<std::string>& args);
 int runPlay(const std::vector<std::string>& args);
 int runQuality(const std::vector<std::string>& args);
+int runMonitor(const std::vector<std::string>& args);
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> all = {
@@ -37,6 +38,13 @@ const std::vector<Command>& commands() {
       {"quality", "quality [--quick] -o DIR",
        "picture quality over noisy, fading and mistuned channels: tables, plots and pictures",
        runQuality},
+      {"monitor",
+       "monitor (--udp [HOST:]PORT [--rate HZ] | --input FILE [--realtime]) [--coarse HZ] "
+       "[--fine HZ] [--balance N] [--pictures DIR] [--threshold DB] [--every SECONDS] "
+       "[--on-picture CMD] "
+       "[--log FILE|-] [--rig SPEC]",
+       "a receiving station that runs by itself: saves, logs and hands on the pictures it hears",
+       runMonitor},
   };
   return all;
 }

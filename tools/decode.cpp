@@ -1,12 +1,10 @@
-// mosaic decode: a recording through the receiver's chain, buffer by buffer as the receiver runs
+// mosaic decode: a recording through the receiver engine, buffer by buffer as the receiver runs
 // it from start-up: the last picture, one picture per buffer, and the movie file.
 
 #include "receiver/app/aligned_image.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/core/movie/disk_movie_files.h"
-#include "receiver/core/picture/aligned_frame.h"
 #include "receiver/core/slider_scales.h"
-#include "receiver/core/tuning/slider_offset.h"
 #include "signal/timing.h"
 #include "tools/arguments.h"
 #include "tools/auto_tune.h"
@@ -146,14 +144,13 @@ int runDecode(const std::vector<std::string>& argv) {
   if (auto status = parse(argv, o)) return *status;
 
   std::string error;
+  EngineSettings settings = pictureSettings(o.demod, o.display);
+  settings.alignedScale = o.aligned ? o.scale : 0;
   std::optional<TuningEstimate> tuning;
   if (o.autoTune) {
     TuningEstimate estimate;
-    if (!estimateRecordingTuning(o.input, o.channel, estimate, error)) return failure(error);
-    if (estimate.valid) {
-      applyTuningPositions(tuningPositions(estimate.offsetHz), o.demod);
-      tuning = estimate;
-    }
+    if (!tuneToRecording(o.input, o.channel, settings, estimate, error)) return failure(error);
+    if (estimate.valid) tuning = estimate;
   }
   RecordingReader reader;
   if (!reader.open(o.input, o.channel, error)) return failure(error);
@@ -169,41 +166,26 @@ int runDecode(const std::vector<std::string>& argv) {
   }
 
   int buffers = 0;
-  // The aligned frames: the frame boundary from the tuning estimator, which hears every buffer.
-  std::unique_ptr<TuningEstimator> estimator;
-  if (o.aligned) estimator = std::make_unique<TuningEstimator>();
-  FrameAlignment alignment;
-  AlignedPicture aligned;
-  reserveAligned(aligned);
-  BufferFeeder feeder(o.demod, o.display, [&](const ReceiveChain& chain) {
+  ReceiverEngine engine(settings);
+  BufferFeeder feeder(engine, [&](const ReceiverEngine& received) {
     ++buffers;
-    if (estimator) {
-      estimator->addBuffer(chain.history().samples.data() + kCaptureSamples);
-      alignment.update(estimator->estimate());
-      if (alignment.found())
-        alignFrame(chain.bitmap(), alignment.frameStart(), o.demod.windowOffsets, o.scale, aligned);
-    }
-    if (movie && movie->appendFrames(chain.movieFrame().data(), 1, error) != 1) {
+    if (movie && movie->appendFrames(received.movieFrame().data(), 1, error) != 1) {
       error = "cannot write " + o.movie + ": " + error;
       return false;
     }
-    if (!o.framesDir.empty() && estimator) {
-      return !alignment.found() ||
-             writeImage(alignedImage(aligned), numberedPicturePath(o.framesDir, buffers), error);
+    if (!o.framesDir.empty() && o.aligned) {
+      return !received.report().aligned ||
+             writeImage(alignedImage(received.alignedPicture()),
+                        numberedPicturePath(o.framesDir, buffers), error);
     }
     if (!o.framesDir.empty()) {
-      return writeImage(pictureImage(chain.bitmap(), o.display.screenSize),
+      return writeImage(pictureImage(received.bitmap(), o.display.screenSize),
                         numberedPicturePath(o.framesDir, buffers), error);
     }
     return true;
   });
 
-  std::vector<std::int16_t> piece;
-  for (;;) {
-    if (!reader.next(piece, error)) return failure(error);
-    if (piece.empty()) break;
-    if (!feeder.feed(piece.data(), piece.size())) return failure(error);
-  }
+  if (!feedRecording(reader, feeder, error)) return failure(error);
   if (feeder.leftOver() > 0) {
     std::fprintf(
         stderr,
@@ -217,13 +199,12 @@ int runDecode(const std::vector<std::string>& argv) {
     if (!movie->close(error)) return failure("cannot write " + o.movie + ": " + error);
     if (!movieFile->commit(error)) return failure(error);
   }
-  if (estimator && !alignment.found()) {
+  if (o.aligned && !engine.report().aligned) {
     return failure("no frame boundary found in " + o.input + "; no aligned picture written");
-  } else if (estimator && !o.picture.empty()) {
-    if (!writeImage(alignedImage(aligned), o.picture, error)) return failure(error);
+  } else if (o.aligned && !o.picture.empty()) {
+    if (!writeImage(alignedImage(engine.alignedPicture()), o.picture, error)) return failure(error);
   } else if (!o.picture.empty() &&
-             !writeImage(pictureImage(feeder.chain().bitmap(), o.display.screenSize), o.picture,
-                         error)) {
+             !writeImage(pictureImage(engine.bitmap(), o.display.screenSize), o.picture, error)) {
     return failure(error);
   }
   if (tuning) {

@@ -93,29 +93,13 @@ bool RecordingReader::next(std::vector<std::int16_t>& out, std::string& error) {
   return resampler_->convert(mono_.data(), got, last, out, error);
 }
 
-BufferFeeder::BufferFeeder(const DemodSettings& demod, const DisplaySettings& display,
-                           AfterBuffer afterBuffer)
-    : demod_(demod),
-      display_(display),
-      afterBuffer_(std::move(afterBuffer)),
-      chain_(std::make_unique<ReceiveChain>()),
-      buffer_(kCaptureSamples) {}
-
-bool BufferFeeder::feed(const std::int16_t* samples, std::size_t count) {
-  while (count > 0) {
-    const std::size_t take =
-        std::min<std::size_t>(count, static_cast<std::size_t>(kCaptureSamples - filled_));
-    std::copy_n(samples, take, buffer_.begin() + filled_);
-    filled_ += static_cast<int>(take);
-    samples += take;
-    count -= take;
-    if (filled_ == kCaptureSamples) {
-      filled_ = 0;
-      chain_->onBufferComplete(buffer_.data(), demod_, display_);
-      if (afterBuffer_ && !afterBuffer_(*chain_)) return false;
-    }
+bool feedRecording(RecordingReader& reader, BufferFeeder& feeder, std::string& error) {
+  std::vector<std::int16_t> piece;
+  for (;;) {
+    if (!reader.next(piece, error)) return false;
+    if (piece.empty()) return true;
+    if (!feeder.feed(piece.data(), piece.size())) return false;
   }
-  return true;
 }
 
 DecodedRecording decodeRecording(const std::vector<std::int16_t>& samples, int rateHz,
@@ -132,16 +116,17 @@ DecodedRecording decodeRecording(const std::vector<std::int16_t>& samples, int r
       resampler.convert(input.data(), static_cast<long>(input.size()), true, at9600, error);
     }
   }
-  BufferFeeder feeder(demod, display, [&result](const ReceiveChain& chain) {
-    const auto frame = chain.movieFrame();
+  ReceiverEngine engine(pictureSettings(demod, display));
+  BufferFeeder feeder(engine, [&result](const ReceiverEngine& received) {
+    const auto frame = received.movieFrame();
     result.movie.insert(result.movie.end(), frame.begin(), frame.end());
     ++result.buffers;
     return true;
   });
   feeder.feed(at9600.data(), at9600.size());
   result.droppedSamples = feeder.leftOver();
-  result.lastRun.assign(feeder.chain().runBytes().begin(), feeder.chain().runBytes().end());
-  result.picture = pictureImage(feeder.chain().bitmap(), display.screenSize);
+  result.lastRun.assign(engine.runBytes().begin(), engine.runBytes().end());
+  result.picture = pictureImage(engine.bitmap(), display.screenSize);
   return result;
 }
 

@@ -1,16 +1,15 @@
 #pragma once
 // Decoding recordings the way the receiver hears them: any sound file, one channel or the mix,
-// brought to 9600 Hz 16-bit, then fed buffer by buffer through the receive chain.
+// brought to 9600 Hz 16-bit, then fed buffer by buffer to the receiver engine.
 
+#include "receiver/core/buffer_feeder.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/display_settings.h"
-#include "receiver/core/receive_chain.h"
 #include "tools/sound_reader.h"
 
 #include <QImage>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,28 +64,9 @@ class RecordingReader {
   std::vector<float> mono_;
 };
 
-// Runs 9600 Hz samples through the receive chain in 12288-sample buffers, as the receiver does
-// from start-up; a last partial buffer waits for more samples and is left over at the end.
-class BufferFeeder {
- public:
-  using AfterBuffer = std::function<bool(const ReceiveChain& chain)>;
-
-  BufferFeeder(const DemodSettings& demod, const DisplaySettings& display, AfterBuffer afterBuffer);
-
-  // Feeds samples; false as soon as `afterBuffer` returns false.
-  bool feed(const std::int16_t* samples, std::size_t count);
-  // Samples waiting for a full buffer.
-  int leftOver() const { return filled_; }
-  const ReceiveChain& chain() const { return *chain_; }
-
- private:
-  DemodSettings demod_;
-  DisplaySettings display_;
-  AfterBuffer afterBuffer_;
-  std::unique_ptr<ReceiveChain> chain_;
-  std::vector<std::int16_t> buffer_;
-  int filled_ = 0;
-};
+// Feeds everything `reader` still holds to `feeder`; false with `error` set when it cannot be read,
+// or when the feeder's reader of the engine stops it (which sets `error` itself).
+bool feedRecording(RecordingReader& reader, BufferFeeder& feeder, std::string& error);
 
 // What decoding a whole recording gives.
 struct DecodedRecording {

@@ -1,13 +1,17 @@
-// mosaic: the command-line tool over the Mosaic TV core. It needs no display.
+// mosaic: the command-line tool over the Mosaic TV core. It needs no display: the commands that
+// draw text do it off screen, and the monitor, which runs on machines without any, does not even
+// load the drawing parts.
 
 #include "tools/command.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QString>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,12 +34,18 @@ void printHelp(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Pictures and text are drawn off screen; never ask for a display.
-  qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
   qInstallMessageHandler(quietMessages);
-  QGuiApplication app(argc, argv);
+  // The monitor writes pictures, which needs no platform at all; the other commands draw text,
+  // off screen: never ask for a display.
+  std::unique_ptr<QCoreApplication> app;
+  if (argc > 1 && std::strcmp(argv[1], "monitor") == 0) {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  } else {
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
 
-  const QStringList qargs = QGuiApplication::arguments();
+  const QStringList qargs = QCoreApplication::arguments();
   std::vector<std::string> args;
   for (int i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
 

@@ -139,8 +139,8 @@ void stillSection(const SentSignals& sent, const Options& options) {
                        channelAt(c.channel.fading, c.snr, seedOf({t.picture, int(c.snr), 77})));
       int run = 0;
       long long restartsBefore = 0, straysBefore = 0;
-      decodeCombined(heard, sweepReceiverSettings(), combiningOf(8), true,
-                     [&](const ReceiveChain& chain) {
+      decodeCombined(heard, sweepReceiverSettings(), combiningOf(8),
+                     [&](const ReceiverEngine& chain) {
                        const FrameCombiner& f = *chain.combiner();
                        if (++run == 4) {
                          restartsBefore = f.restarts();

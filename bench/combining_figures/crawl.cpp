@@ -64,7 +64,7 @@ void crawlSection(const Options& options) {
           heardThrough(clean, channelAt(Fading::None, snr, seedOf({seed, int(snr), 5})));
       const RunList single = decodeRuns(heard, demod);
       RunList combined;
-      decodeCombined(heard, demod, combiningOf(8), true, [&](const ReceiveChain& chain) {
+      decodeCombined(heard, demod, combiningOf(8), [&](const ReceiverEngine& chain) {
         combined.emplace_back(chain.runBytes().begin(), chain.runBytes().end());
         if (static_cast<int>(combined.size()) == kFrames)
           for (int patch = 0; patch < kPatches; ++patch) {

@@ -47,6 +47,11 @@ CombiningSettings combiningOf(int frames) {
   return c;
 }
 
+CombiningSettings clockUnknown(CombiningSettings combining) {
+  combining.followClock = false;
+  return combining;
+}
+
 std::string snrText(std::optional<double> db) {
   if (!db) return "> grid";
   char text[16];

@@ -53,6 +53,8 @@ tool::PictureError runsError(const RunList& runs, const RunList& perfect, std::s
 // The bytes of the newer half of a run (symbols 48..95): the newest frame.
 std::span<const std::uint8_t> newerHalf(const std::vector<std::uint8_t>& run);
 CombiningSettings combiningOf(int frames);
+// The same, but the combiner is never told the sender's clock.
+CombiningSettings clockUnknown(CombiningSettings combining);
 std::string snrText(std::optional<double> db);
 
 // The kinds of figure, each printed as a section of Markdown.

@@ -33,8 +33,8 @@ void picturesSection(const SentSignals& sent, const Options& options) {
               sent.signal(q, 0, 0.0), channelAt(channel.fading, snr, seedOf({q, int(snr), 21})));
           QImage picture;
           int run = 0;
-          decodeCombined(heard, demod, frames > 0 ? combiningOf(frames) : CombiningSettings{}, true,
-                         [&](const ReceiveChain& chain) {
+          decodeCombined(heard, demod, frames > 0 ? combiningOf(frames) : CombiningSettings{},
+                         [&](const ReceiverEngine& chain) {
                            if (run++ == kRun)
                              picture = pictureImage(chain.bitmap(), ScreenSize::Large);
                          });

@@ -141,8 +141,8 @@ void clockSection(const SentSignals& sent, const Options& options) {
         t.followed =
             runsError(combinedRuns(heard, demod, combiningOf(kWindow)), perfect, last, last + 2)
                 .luma;
-        t.unaware = runsError(combinedRuns(heard, demod, combiningOf(kWindow), false), perfect,
-                              last, last + 2)
+        t.unaware = runsError(combinedRuns(heard, demod, clockUnknown(combiningOf(kWindow))),
+                              perfect, last, last + 2)
                         .luma;
       });
       Task mean{};

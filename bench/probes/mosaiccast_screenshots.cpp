@@ -103,19 +103,19 @@ int main(int argc, char* argv[]) {
     window.show();
     save(window, out, QStringLiteral("startup"));
     if (!video.isEmpty()) {
-      window.dispatchCommand(kOpenId);
+      window.menuAction(kOpenId)->trigger();
       window.onPositionScroll(ScrollCode::ThumbTrack, 3);
     }
     audio.finishOne();
     save(window, out, QStringLiteral("file-mode"));
-    window.dispatchCommand(kCrawlToggleId);
+    window.menuAction(kCrawlToggleId)->trigger();
     for (int i = 0; i < 3; ++i) audio.finishOne();
     save(window, out, QStringLiteral("crawl-on"));
   }
   TransmitterWindow window(services(audio, out, video));
   window.initialiseWindow();
   window.show();
-  window.dispatchCommand(kCameraId);
+  window.menuAction(kCameraId)->trigger();
   settle(1500);
   audio.finishOne();
   save(window, out, QStringLiteral("camera-mode"));

@@ -4,7 +4,7 @@
 //   mosaicview_probe OUT_DIR [SECONDS]
 // Not a test: it prints figures and writes pictures for a person to look at.
 
-#include "platform/qt_audio_input.h"
+#include "platform/sound_server_input.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 
@@ -45,13 +46,13 @@ class TimedInput : public AudioInput {
   void reset() override { inner_.reset(); }
   void close() override { inner_.close(); }
 
-  const QtAudioInput& device() const { return inner_; }
+  const SoundServerInput& device() const { return inner_; }
 
   std::vector<double> handlingMs;
   std::function<void()> afterBuffer;
 
  private:
-  QtAudioInput inner_;
+  SoundServerInput inner_;
 };
 
 }  // namespace
@@ -71,11 +72,15 @@ int main(int argc, char* argv[]) {
   const QString movie = out.filePath(QStringLiteral("probe.49"));
   ReceiverWindow window(
       input, files,
-      ReceiverServices{
-          [movie](QWidget*, const QString&) { return std::optional(movie); }, [] {}, {}, {}});
+      ReceiverServices{[movie](QWidget*, const QString&) { return std::optional(movie); },
+                       [] {},
+                       {},
+                       {},
+                       {},
+                       {}});
   window.show();
-  window.dispatchCommand(rx::kOpenFileId);
-  window.dispatchCommand(rx::kSaveId);
+  window.menuAction(rx::kOpenFileId)->trigger();
+  qobject_cast<QPushButton*>(window.control(rx::kSaveId))->click();
 
   auto save = [&](const char* name, const QPixmap& pixmap) {
     pixmap.save(out.filePath(QString::fromLatin1(name)));
@@ -86,10 +91,10 @@ int main(int argc, char* argv[]) {
     const std::size_t n = input.handlingMs.size();
     if (n == 4) {
       save("small.png", window.grab());
-      window.dispatchCommand(rx::kLargeId);
+      window.menuAction(rx::kLargeId)->trigger();
     } else if (n == 6) {
       save("large.png", window.grab());
-      window.dispatchCommand(rx::kSmallId);
+      window.menuAction(rx::kSmallId)->trigger();
       save("small-blacked.png", window.grab());
     } else if (n == 7) {
       save("small-again.png", window.grab());
@@ -97,12 +102,12 @@ int main(int argc, char* argv[]) {
       qobject_cast<QSlider*>(window.control(rx::kBalanceId))->setSliderPosition(200);
     } else if (n == 9) {
       save("small-balance0.png", window.grab());
-      window.dispatchCommand(rx::kLargeId);
+      window.menuAction(rx::kLargeId)->trigger();
     } else if (n == 11) {
       save("large-balance0.png", window.grab());
       window.resize(480, window.height());  // the controls beyond the layout's width
       save("widened.png", window.grab());
-      window.dispatchCommand(rx::kHelpId);
+      window.menuAction(rx::kHelpId)->trigger();
       QTimer::singleShot(500, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
           if (w->isVisible() && w->windowTitle() == QLatin1String("HELP notes"))

@@ -8,17 +8,16 @@
 // Without VIDEO it makes one (testsrc2, 1920 x 1080, 400 frames) in the temporary folder.
 
 #include "bench/probes/lavfi_video.h"
-#include "platform/qt_audio_output.h"
+#include "platform/sound_server_output.h"
+#include "tests/support/sound_recorder.h"
 #include "transmitter/app/command_ids.h"
 #include "transmitter/app/transmitter_services.h"
 #include "transmitter/app/transmitter_window.h"
 
 #include <QApplication>
-#include <QAudioFormat>
-#include <QAudioSource>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QMediaDevices>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -47,7 +46,7 @@ class TimedOutput : public AudioOutput {
   void reset() override { inner.reset(); }
   void close() override { inner.close(); }
 
-  QtAudioOutput inner;
+  SoundServerOutput inner;
   std::vector<double> grabLatencyMs, buildMs;
 };
 
@@ -77,20 +76,8 @@ int main(int argc, char* argv[]) {
   }
 
   // A recording of what reaches the sink.
-  QAudioFormat format;
-  format.setSampleRate(48000);
-  format.setChannelCount(1);
-  format.setSampleFormat(QAudioFormat::Int16);
-  QAudioSource recorder(QMediaDevices::defaultAudioInput(), format);
-  recorder.setBufferSize(48000 / 10 * 2);
-  QIODevice* recording = recorder.start();
+  test::SoundRecorder recorder;
   std::vector<std::int16_t> heard;
-  if (recording)
-    QObject::connect(recording, &QIODevice::readyRead, [&] {
-      const QByteArray bytes = recording->readAll();
-      const auto* s = reinterpret_cast<const std::int16_t*>(bytes.constData());
-      heard.insert(heard.end(), s, s + bytes.size() / 2);
-    });
 
   TimedOutput output;
   TransmitterServices services = programServices(output);
@@ -100,7 +87,7 @@ int main(int argc, char* argv[]) {
   window.show();
   QElapsedTimer opening;
   opening.start();
-  window.dispatchCommand(kOpenId);
+  window.menuAction(kOpenId)->trigger();
   const double openCallMs = static_cast<double>(opening.nsecsElapsed()) / 1e6;
 
   // The window thread's stalls: how late a 10 ms timer fires.
@@ -125,7 +112,7 @@ int main(int argc, char* argv[]) {
     ++ticks;
     if (!stepping && window.videoState().length > 0) {
       openedAfterS = opening.elapsed() / 1000.0;
-      window.dispatchCommand(kPlayPauseId);
+      qobject_cast<QPushButton*>(window.control(kPlayPauseId))->click();
       stepping = true;
     }
     if (stepping && ticks % 70 == 0)
@@ -134,7 +121,7 @@ int main(int argc, char* argv[]) {
   driver.start(100);
   QTimer::singleShot(seconds * 1000, [&] { window.done(0); });
   app.exec();
-  recorder.stop();
+  recorder.takeInto(heard);
 
   std::printf("open call %.1f ms on the window thread; file opened and counted after %.1f s\n",
               openCallMs, openedAfterS);

@@ -2,7 +2,7 @@
 
 #include "receiver/app/aligned_view.h"
 #include "receiver/app/received_pictures_window.h"
-#include "receiver/app/saved_pictures.h"
+#include "receiver/pictures/saved_pictures.h"
 
 #include <QDateTime>
 #include <QEvent>
@@ -31,16 +31,15 @@ AlignedPictures::~AlignedPictures() {
   if (gallery_) delete gallery_.data();
 }
 
-void AlignedPictures::newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
-                                const DemodSettings& demod) {
-  view_->newBuffer(chain, estimate, demod);
-  estimate_ = estimate;
-  // Over the whole history, which holds the frame that is shown.
-  const double snrDb = snr_.measure(chain.history().samples).snrDb;
-  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snrDb);
+void AlignedPictures::newBuffer(const ReceiverEngine& engine) {
+  view_->newBuffer(engine);
+  estimate_ = engine.tuning();
+  snr_ = engine.report().snr;
+  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snr_.snrDb);
   // Every buffer brings a new complete frame once the boundary is known.
-  if (autoSave_ && !view_->frame().isNull() && worthAutoSaving(estimate, snrDb, autoSaveSnrDb_))
-    save(estimate);
+  if (autoSave_ && !view_->frame().isNull() &&
+      worthAutoSaving(estimate_, snr_.snrDb, autoSaveSnrDb_))
+    save(estimate_);
 }
 
 void AlignedPictures::setShown(bool shown) {
@@ -71,36 +70,28 @@ bool AlignedPictures::saveNow() {
 }
 
 bool AlignedPictures::save(const TuningEstimate& estimate) {
-  waiting_.push_back(
-      {view_->frame(), {QDateTime::currentDateTimeUtc(), estimate, signalToNoise().snrDb}});
-  if (waiting_.size() > kMostWaiting) {
-    waiting_.pop_front();
-    ++dropped_;
-  }
+  waiting_.add(view_->frame(),
+               {QDateTime::currentDateTimeUtc(), estimate, signalToNoise().snrDb, 1, {}, {}});
   return writeWaiting();
 }
 
 bool AlignedPictures::writeWaiting() {
   const bool any = !waiting_.empty();
-  while (!waiting_.empty()) {
-    QString error;
-    const QString path =
-        savePicture(waiting_.front().picture, folder_, waiting_.front().details, error);
-    if (path.isEmpty()) {
-      QString problem = error;
-      problem += waiting_.size() == 1
-                     ? QStringLiteral("\nThe picture waits in memory")
-                     : QStringLiteral("\n%1 pictures wait in memory").arg(waiting_.size());
-      problem += QStringLiteral(
-          " until the folder can take them or another is chosen with "
-          "\"Change folder...\" in \"Received pictures\".");
-      if (dropped_ > 0)
-        problem += QStringLiteral(" %1 older ones were given up for room.").arg(dropped_);
-      showProblem(problem);
-      return false;
-    }
-    lastSaved_ = path;
-    waiting_.pop_front();
+  QString error;
+  if (!waiting_.writeInto(folder_, error, [this](const QString& path, const PictureDetails&) {
+        lastSaved_ = path;
+      })) {
+    QString problem = error;
+    problem += waiting_.size() == 1
+                   ? QStringLiteral("\nThe picture waits in memory")
+                   : QStringLiteral("\n%1 pictures wait in memory").arg(waiting_.size());
+    problem += QStringLiteral(
+        " until the folder can take them or another is chosen with "
+        "\"Change folder...\" in \"Received pictures\".");
+    if (waiting_.dropped() > 0)
+      problem += QStringLiteral(" %1 older ones were given up for room.").arg(waiting_.dropped());
+    showProblem(problem);
+    return false;
   }
   showProblem(QString());
   if (any && gallery_ && gallery_->isVisible()) gallery_->refresh();
@@ -129,8 +120,7 @@ void AlignedPictures::showReceivedPictures() {
   gallery_->setFolder(folder_);
   gallery_->setThreshold(autoSaveSnrDb_);
   gallery_->showProblem(problem_);
-  if (snr_.latest().signalPower > 0.0 || snr_.latest().noisePower > 0.0)
-    gallery_->showSignal(snr_.latest().snrDb);
+  if (snr_.signalPower > 0.0 || snr_.noisePower > 0.0) gallery_->showSignal(snr_.snrDb);
   gallery_->show();
   gallery_->raise();
 }

@@ -1,22 +1,21 @@
 #pragma once
 // The receiver window's aligned frames: the aligned view beside the controls, "Save picture",
 // "Auto-save" and the "Received pictures" window. The window forwards each buffer and the
-// commands; this keeps the rest: the signal-to-noise estimate that auto-save goes by, the
-// pictures folder, and the pictures that could not be written yet.
+// commands; this keeps the rest: the signal-to-noise ratio and estimate that auto-save goes by,
+// the pictures folder, and the pictures that could not be written yet.
 
 #include "receiver/app/received_pictures_window.h"
-#include "receiver/app/saved_pictures.h"
-#include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/quality/signal_to_noise.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "receiver/core/tuning/tuning_estimator.h"
+#include "receiver/pictures/saved_pictures.h"
+#include "receiver/pictures/waiting_pictures.h"
 
 #include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
-#include <deque>
 #include <functional>
 #include <optional>
 
@@ -31,17 +30,13 @@ class AlignedPictures : public QObject {
  public:
   // Asks the user for a folder, starting at `folder`; empty when cancelled.
   using FolderChooser = std::function<QString(QWidget* parent, const QString& folder)>;
-  // Pictures kept in memory while none can be written: about two minutes of frames.
-  static constexpr std::size_t kMostWaiting = 100;
-
   // The view goes into `client`, right of everything else in it; `report` shows a problem the
   // user can act on in the window.
   AlignedPictures(QWidget* client, std::function<void(const QString&)> report);
   ~AlignedPictures() override;
 
-  // After each buffer, once the tuning estimator has heard it.
-  void newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
-                 const DemodSettings& demod);
+  // After each buffer: its aligned frame, estimate and signal-to-noise ratio.
+  void newBuffer(const ReceiverEngine& engine);
 
   // Shows or hides the view; the window grows to make room for it.
   void setShown(bool shown);
@@ -56,7 +51,7 @@ class AlignedPictures : public QObject {
   // The signal-to-noise ratio [dB in 3000 Hz] a frame needs to be saved automatically.
   void setAutoSaveSnrDb(int snrDb);
   int autoSaveSnrDb() const { return autoSaveSnrDb_; }
-  const SignalToNoise& signalToNoise() const { return snr_.latest(); }
+  const SignalToNoise& signalToNoise() const { return snr_; }
   void showReceivedPictures();
 
   // The folder pictures go to, as remembered or set by a test; not checked until a picture is
@@ -76,16 +71,12 @@ class AlignedPictures : public QObject {
   const QString& lastSaved() const { return lastSaved_; }
   // Pictures not written yet, oldest first; and how many were given up for room.
   std::size_t waitingPictures() const { return waiting_.size(); }
-  int droppedPictures() const { return dropped_; }
+  int droppedPictures() const { return waiting_.dropped(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Waiting {
-    QImage picture;
-    PictureDetails details;
-  };
   // Keeps the current frame to write, then writes every waiting picture in order.
   bool save(const TuningEstimate& estimate);
   // Writes the waiting pictures; false at the first that cannot be written.
@@ -102,9 +93,8 @@ class AlignedPictures : public QObject {
   QString lastSaved_;
   QString problem_;  // what keeps pictures from being written; empty: nothing
   TuningEstimate estimate_;
-  SnrMeter snr_;
-  std::deque<Waiting> waiting_;
-  int dropped_ = 0;
+  SignalToNoise snr_;
+  WaitingPictures waiting_;
   int autoSaveSnrDb_ = kDefaultAutoSaveSnrDb;
   bool autoSave_ = false;
   bool reported_ = false;  // the problem was reported once, not for every frame

@@ -1,7 +1,6 @@
 #include "receiver/app/aligned_view.h"
 
 #include "receiver/app/aligned_image.h"
-#include "receiver/app/direct_paint_target.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -18,12 +17,12 @@ AlignedView::AlignedView(QWidget* parent) : QWidget(parent) {
   setMinimumWidth(kAlignedPanelMinWidth);
 }
 
-void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
-                            const DemodSettings& demod) {
-  alignment_.update(estimate);
-  if (!alignment_.found()) return;
-  alignFrame(chain.bitmap(), alignment_.frameStart(), demod.windowOffsets, kAlignedViewScale,
-             picture_);
+void AlignedView::newBuffer(const ReceiverEngine& engine) {
+  if (!engine.report().aligned) return;
+  const AlignedPicture& aligned = engine.alignedPicture();
+  picture_.width = aligned.width;
+  picture_.height = aligned.height;
+  picture_.rgb.assign(aligned.rgb.begin(), aligned.rgb.end());
   const bool first = frame_.isNull();
   frame_ = alignedImage(picture_);
   // Drawn now, as part of the buffer's handling; the bars around the picture stay as they are
@@ -31,12 +30,6 @@ void AlignedView::newBuffer(const ReceiveChain& chain, const TuningEstimate& est
   if (isVisible() && first) repaint();
   if (isVisible() && !first) repaint(pictureRect(size()));
   emit frameAligned();
-}
-
-void AlignedView::reset() {
-  alignment_.reset();
-  frame_ = QImage();
-  update();
 }
 
 QRect AlignedView::pictureRect(QSize size) const {
@@ -64,49 +57,14 @@ void AlignedView::paintEvent(QPaintEvent* event) {
   painter.fillRect(
       QRect(target.right() + 1, target.top(), width() - target.right() - 1, target.height()),
       Qt::black);
-  if (!writePicture(painter, target, event->region())) {
-    drawPicture(painter, target, event->rect() & target);
-  }
-}
-
-QSize AlignedView::picturePixels(QRect target) const {
-  return (QSizeF(target.size()) * devicePixelRatioF()).toSize();
-}
-
-bool AlignedView::writePicture(QPainter& painter, QRect target, const QRegion& region) {
-  // Made where it is shown: a new frame costs one pass over the picture's memory, not a pass
-  // to make it and two more for the painter to copy it on.
-  const auto device = directPaintTarget(painter, region, devicePixelRatioF());
-  if (!device) return false;
-  const auto origin = devicePixel(painter, target.topLeft());
-  if (!origin) return false;
-  const QSize pixels = picturePixels(target);
-  ++directPaints_;
-  if (pixels.isEmpty()) return true;
-  scaler_.setSizes(picture_.width, picture_.height, pixels.width(), pixels.height());
-  const QRegion parts = device->writable & QRect(*origin, pixels);
-  // A picture that would fill much of the processor's cache goes past it to memory: the
-  // processor then does not read every line before overwriting it, and a 4K picture is made in
-  // about half the time. A smaller one stays, for the window system to read from the cache.
-  constexpr long long kStreamedPixels = 2'000'000;
-  long long area = 0;
-  for (const QRect& part : parts) area += static_cast<long long>(part.width()) * part.height();
-  const PixelStores stores = area > kStreamedPixels ? PixelStores::kStreamed : PixelStores::kCached;
-  for (const QRect& part : parts) {
-    const QPoint at = part.topLeft() - *origin;
-    scaler_.scaleBlock(picture_.rgb.data(), {at.y(), part.height(), at.x(), part.width()},
-                       device->pixels + part.top() * device->stride + part.left(), device->stride,
-                       stores);
-  }
-  return true;
+  drawPicture(painter, target, event->rect() & target);
 }
 
 void AlignedView::drawPicture(QPainter& painter, QRect target, QRect dirty) {
-  // For painters that cannot be written to directly. Made in the screen's own pixels, so that it
-  // is copied on without scaling, and in strips of rows that stay in the processor's cache from
-  // being made to being copied.
+  // Made in the screen's own pixels, so that it is copied on without scaling, and in strips of
+  // rows that stay in the processor's cache from being made to being copied.
   const qreal ratio = devicePixelRatioF();
-  const QSize pixels = picturePixels(target);
+  const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
   if (pixels.isEmpty() || dirty.isEmpty()) return;
   scaler_.setSizes(picture_.width, picture_.height, pixels.width(), pixels.height());
   if (strip_.width() != pixels.width() || strip_.devicePixelRatio() != ratio) {

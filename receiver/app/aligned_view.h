@@ -3,11 +3,9 @@
 // the window's controls that grows with the window. The picture keeps its 47:36 aspect and is
 // scaled smoothly; the controls stay where they are.
 
-#include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/aligned_frame.h"
 #include "receiver/core/picture/smooth_scale.h"
-#include "receiver/core/receive_chain.h"
-#include "receiver/core/tuning/tuning_estimator.h"
+#include "receiver/core/receiver_engine.h"
 
 #include <QImage>
 #include <QWidget>
@@ -26,21 +24,14 @@ class AlignedView : public QWidget {
  public:
   explicit AlignedView(QWidget* parent = nullptr);
 
-  // After each buffer: the boundary from `estimate`, then the frame from the chain's picture.
-  // Cheap enough for every buffer, also while the view is hidden, so that a saved picture is
-  // the current one whatever the view.
-  void newBuffer(const ReceiveChain& chain, const TuningEstimate& estimate,
-                 const DemodSettings& demod);
-  // Forgets the boundary, as after a change of station.
-  void reset();
+  // After each buffer: the engine's aligned frame, once it makes one. Kept also while the view is
+  // hidden, so that a saved picture is the current one whatever the view.
+  void newBuffer(const ReceiverEngine& engine);
 
   // The current aligned frame (null until a frame boundary has been found).
   const QImage& frame() const { return frame_; }
   // `frame()` fitted into `size` keeping its aspect, centred.
   QRect pictureRect(QSize size) const;
-  // How many paints wrote the picture straight into the image being painted (the window's
-  // backing store) rather than through the painter.
-  int directPaints() const { return directPaints_; }
 
  signals:
   void frameAligned();
@@ -49,22 +40,15 @@ class AlignedView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // The size of the picture in `target` in device pixels.
-  QSize picturePixels(QRect target) const;
-  // The picture's pixels in `target` that `region` reaches, written into the painter's image
-  // when it may be (false when not).
-  bool writePicture(QPainter& painter, QRect target, const QRegion& region);
-  // The rows of the picture in `target` that `dirty` reaches, through the painter.
+  // The rows of the picture in `target` that `dirty` reaches.
   void drawPicture(QPainter& painter, QRect target, QRect dirty);
 
-  FrameAlignment alignment_;
-  AlignedPicture picture_;
+  AlignedPicture picture_;  // the frame, kept for painting
   QImage frame_;
   // The frame scaled to the panel, a strip of rows at a time.
   static constexpr int kStripRows = 16;
   SmoothScaler scaler_;
   QImage strip_;
-  int directPaints_ = 0;
 };
 
 }  // namespace mosaic

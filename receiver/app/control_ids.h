@@ -1,5 +1,6 @@
 #pragma once
-// The receiver window's numeric control and menu ids. Commands are told apart by these alone.
+// The receiver window's numeric control and menu ids, each control's and menu action's object
+// name.
 
 namespace mosaic::rx {
 
@@ -53,8 +54,5 @@ inline constexpr int kSavePictureId = 446;       // menu item "Save picture" (Ct
 inline constexpr int kAutoSaveId = 447;          // menu item "Auto-save"
 inline constexpr int kReceivedPicturesId = 448;  // menu item "Received pictures"
 inline constexpr int kSoundDeviceId = 450;       // menu item "Sound &device..."
-
-// The property under which every control and menu action carries its id.
-inline constexpr char kIdProperty[] = "controlId";
 
 }  // namespace mosaic::rx

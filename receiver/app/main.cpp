@@ -2,9 +2,9 @@
 // with a recorder for movie files.
 
 #include "platform/program_arguments.h"
-#include "platform/qt_audio_input.h"
 #include "platform/remembered_values.h"
 #include "platform/shutdown_signal_watcher.h"
+#include "platform/sound_server_input.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/receiver_window.h"
 #include "receiver/core/movie/disk_movie_files.h"
@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   mosaic::nameProgramForSettings("mosaicview");
 
-  mosaic::QtAudioInput input;
+  mosaic::SoundServerInput input;
   mosaic::DiskMovieFiles files;
   mosaic::ReceiverWindow window(input, files,
                                 mosaic::desktopServices(!mosaic::startsWithDefaults(argc, argv)));

@@ -1,6 +1,6 @@
 #include "receiver/app/received_pictures_window.h"
 
-#include "receiver/app/saved_pictures.h"
+#include "receiver/pictures/saved_pictures.h"
 
 #include <QDesktopServices>
 #include <QDir>

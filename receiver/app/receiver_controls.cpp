@@ -1,19 +1,21 @@
 #include "receiver/app/receiver_controls.h"
 
+#include "platform/control_layout.h"
+#include "platform/control_names.h"
 #include "platform/dialog_units.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/slider_settings.h"
+#include "receiver/app/value_labels.h"
+#include "receiver/core/movie/movie_recorder.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QKeySequence>
 #include <QLabel>
-
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
-#include <algorithm>
 
 namespace mosaic {
 
@@ -21,48 +23,43 @@ using namespace rx;
 
 namespace {
 
-void tag(QObject* object, int id) { object->setProperty(kIdProperty, id); }
+// A button, label or check box at its place in dialog units; the captions it may show besides
+// its first are named in `widest`, so that fitting leaves room for every one.
+template <typename Control>
+Control* add(QWidget* client, int id, const char* text, QRect du, const QStringList& widest = {}) {
+  auto* control = new Control(QString::fromLatin1(text), client);
+  placeControl(control, du, widest);
+  if (id != 0) withId(control, id);  // 0: a caption without an id
+  return control;
+}
 
-QPushButton* addButton(ReceiverControls& c, QWidget* client, int id, const char* text, QRect du,
-                       bool enabled) {
-  auto* button = new QPushButton(QString::fromLatin1(text), client);
-  button->setGeometry(du);
+QPushButton* addButton(QWidget* client, int id, const char* text, QRect du, bool enabled,
+                       const QStringList& widest = {}) {
+  auto* button = add<QPushButton>(client, id, text, du, widest);
   button->setEnabled(enabled);
   button->setAutoDefault(false);
-  tag(button, id);
-  c.byId[id] = button;
   return button;
 }
 
-// Left-aligned static text; `id` 0 for a caption without an id.
-QLabel* addLabel(ReceiverControls& c, QWidget* client, int id, const char* text, QRect du) {
-  auto* label = new QLabel(QString::fromLatin1(text), client);
-  // Never narrower than its caption where there is room: a clipped caption helps nobody.
-  // `keepCaptionsOffControls` cuts it back where a control follows.
-  label->setGeometry(du.x(), du.y(), std::max(du.width(), label->sizeHint().width()), du.height());
+// Left-aligned static text.
+QLabel* addLabel(QWidget* client, int id, const char* text, QRect du,
+                 const QStringList& widest = {}) {
+  auto* label = add<QLabel>(client, id, text, du, widest);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  if (id != 0) {
-    tag(label, id);
-    c.byId[id] = label;
-  }
   return label;
 }
 
-QCheckBox* addCheckBox(ReceiverControls& c, QWidget* client, int id, const char* text, QRect du) {
-  auto* box = new QCheckBox(QString::fromLatin1(text), client);
-  box->setGeometry(du);
-  tag(box, id);
-  c.byId[id] = box;
-  c.checkBoxes[id] = box;
-  return box;
+QCheckBox* addCheckBox(ReceiverControls& c, QWidget* client, int id, const char* text, QRect du,
+                       const QStringList& widest = {}) {
+  return c.checkBoxes[id] = add<QCheckBox>(client, id, text, du, widest);
 }
 
 QSlider* addSlider(ReceiverControls& c, QWidget* client, int id) {
   const SliderLayout* layout = nullptr;
   for (const auto& s : kSliderLayouts)
     if (s.id == id) layout = &s;
-  auto* slider = new QSlider(layout->vertical ? Qt::Vertical : Qt::Horizontal, client);
-  slider->setGeometry(layout->pixels);
+  auto* slider = withId(new QSlider(layout->vertical ? Qt::Vertical : Qt::Horizontal, client), id);
+  placeControl(slider, layout->pixels);
   slider->setRange(0, layout->maximum);
   slider->setSingleStep(1);
   slider->setPageStep(layout->maximum / 5);  // a fifth of the range per page
@@ -75,30 +72,27 @@ QSlider* addSlider(ReceiverControls& c, QWidget* client, int id) {
   } else {
     slider->setValue(200);
   }
-  tag(slider, id);
-  c.byId[id] = slider;
-  c.sliders[id] = slider;
-  return slider;
+  return c.sliders[id] = slider;
 }
 
-// A caption that has grown over a control to its right would hide part of it and swallow its
-// clicks: it ends where the control begins, and its letters close up until the text fits.
-void keepCaptionsOffControls(QWidget* client) {
-  const auto labels = client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-  for (QLabel* label : labels) {
-    QRect area = label->geometry();
-    for (QWidget* other : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (qobject_cast<QLabel*>(other) || !other->geometry().intersects(area)) continue;
-      if (other->x() > area.x()) area.setRight(other->x() - 1);
-    }
-    label->setGeometry(area);
-    QFont font = label->font();
-    for (int spacing = 100; spacing >= 70 && label->sizeHint().width() > area.width();
-         spacing -= 2) {
-      font.setLetterSpacing(QFont::PercentageSpacing, spacing);
-      label->setFont(font);
-    }
-  }
+// The widest texts that the value labels show, at the ends of their sliders.
+QString widestTuningText() {
+  DemodSettings farthest;
+  farthest.coarseHz = -20.0f;
+  farthest.fineHz = -4.0f;
+  return tuningText(farthest);
+}
+
+QString widestSaturationText() {
+  DisplaySettings fullest;
+  fullest.saturation = 400;
+  return saturationText(fullest);
+}
+
+QString widestBalanceText() {
+  DemodSettings lowest;
+  lowest.balance = -200;
+  return balanceText(lowest);
 }
 
 }  // namespace
@@ -106,41 +100,44 @@ void keepCaptionsOffControls(QWidget* client) {
 ReceiverControls createControls(QWidget* client) {
   ReceiverControls c;
   c.openFile =
-      addButton(c, client, kOpenFileId, "Open file to save", dialogRect(135, 210, 65, 17), true);
-  c.closeFile =
-      addButton(c, client, kCloseFileId, "Close file", dialogRect(200, 210, 35, 17), false);
-  c.save = addButton(c, client, kSaveId, "Start save", dialogRect(235, 210, 45, 17), false);
-  c.counter = addLabel(c, client, kCounterId, "0 frames saved", dialogRect(135, 228, 170, 14));
+      addButton(client, kOpenFileId, "Open file to save", dialogRect(135, 210, 65, 17), true);
+  c.closeFile = addButton(client, kCloseFileId, "Close file", dialogRect(200, 210, 35, 17), false);
+  c.save = addButton(client, kSaveId, "Start save", dialogRect(235, 210, 45, 17), false,
+                     {QStringLiteral("Pause save"), QStringLiteral("Resume")});
+  // Room for the counts of a recording of a day and more.
+  c.counter = addLabel(client, kCounterId, "0 frames saved", dialogRect(135, 228, 170, 14),
+                       {QString::fromStdString(counterText(99999))});
   addSlider(c, client, kCoarseTuneId);
-  addLabel(c, client, kCoarseCaptionId, "----Coarse Tune----", dialogRect(205, 138, 60, 10));
+  addLabel(client, kCoarseCaptionId, "----Coarse Tune----", dialogRect(205, 138, 60, 10));
   addSlider(c, client, kFineTuneId);
-  addLabel(c, client, kFineCaptionId, "-----Fine Tune-----", dialogRect(35, 138, 60, 10));
-  c.tuningValue = addLabel(c, client, kTuningValueId, "0Hz", dialogRect(135, 125, 30, 10));
-  addCheckBox(c, client, kNoiseFilterId, "Noise filter", dialogRect(195, 36, 90, 14));
+  addLabel(client, kFineCaptionId, "-----Fine Tune-----", dialogRect(35, 138, 60, 10));
+  c.tuningValue =
+      addLabel(client, kTuningValueId, "0Hz", dialogRect(135, 125, 30, 10), {widestTuningText()});
+  addCheckBox(c, client, kNoiseFilterId, "Noise filter", dialogRect(195, 36, 90, 14),
+              {kLightFilterCaption, kMediumFilterCaption, kHeavyFilterCaption});
   addCheckBox(c, client, kHorizontalFilterId, "Filter horizontal pix", dialogRect(195, 24, 90, 14));
   addCheckBox(c, client, kVerticalInterpolationId, "Interpolate vertical pix",
               dialogRect(195, 12, 90, 14));
   addCheckBox(c, client, kHalfPixelId, "+ half pixel", dialogRect(195, 0, 70, 14));
   addSlider(c, client, kBrightnessId);
   addSlider(c, client, kContrastId);
-  addLabel(c, client, 0, "Brightness", dialogRect(200, 105, 35, 14));
-  addLabel(c, client, 0, "Contrast", dialogRect(240, 105, 35, 14));
+  addLabel(client, 0, "Brightness", dialogRect(200, 105, 35, 14));
+  addLabel(client, 0, "Contrast", dialogRect(240, 105, 35, 14));
   addSlider(c, client, kBalanceId);
-  addLabel(c, client, 0, "----Colour Balance----", dialogRect(25, 178, 80, 10));
-  c.balanceValue = addLabel(c, client, kBalanceValueId, "0", dialogRect(135, 160, 60, 10));
+  addLabel(client, 0, "----Colour Balance----", dialogRect(25, 178, 80, 10));
+  c.balanceValue =
+      addLabel(client, kBalanceValueId, "0", dialogRect(135, 160, 60, 10), {widestBalanceText()});
   addSlider(c, client, kSaturationId);
-  addLabel(c, client, 0, "MONO<---------Saturation--------->COLOUR", dialogRect(0, 218, 130, 10));
-  c.saturationValue = addLabel(c, client, kSaturationValueId, "100%", dialogRect(135, 198, 60, 10));
-  keepCaptionsOffControls(client);
+  addLabel(client, 0, "MONO<---------Saturation--------->COLOUR", dialogRect(0, 218, 130, 10));
+  c.saturationValue = addLabel(client, kSaturationValueId, "100%", dialogRect(135, 198, 60, 10),
+                               {widestSaturationText()});
   return c;
 }
 
 std::map<int, QAction*> createMenus(QMenuBar* bar) {
   std::map<int, QAction*> actions;
   auto item = [&actions](QMenu* menu, int id, const char* text) {
-    QAction* action = menu->addAction(QString::fromLatin1(text));
-    tag(action, id);
-    actions[id] = action;
+    actions[id] = withId(menu->addAction(QString::fromLatin1(text)), id);
   };
   QMenu* file = bar->addMenu(QStringLiteral("&File"));
   item(file, kOpenFileId, "&Open");
@@ -165,9 +162,7 @@ std::map<int, QAction*> createMenus(QMenuBar* bar) {
   actions[kAlignedId]->setCheckable(true);
 
   // A command on the bar itself, without a menu.
-  QAction* adjust = bar->addAction(QStringLiteral("&Adjust input"));
-  tag(adjust, kAdjustInputId);
-  actions[kAdjustInputId] = adjust;
+  actions[kAdjustInputId] = withId(bar->addAction(QStringLiteral("&Adjust input")), kAdjustInputId);
 
   QMenu* noise = bar->addMenu(QStringLiteral("Noise filter"));
   item(noise, kLightFilterId, "Light filter");

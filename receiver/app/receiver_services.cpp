@@ -1,6 +1,7 @@
 #include "receiver/app/receiver_services.h"
 
 #include "platform/mixer_launcher.h"
+#include "platform/sound_server_probe.h"
 #include "signal/timing.h"
 
 #include <QDir>
@@ -23,7 +24,7 @@ ReceiverServices desktopServices(bool rememberSettings) {
   ReceiverServices services;
   services.chooseMovieFile = chooseMovieFileWithDialog;
   services.startMixer = [] { launchMixerOrExplain(MixerView::Recording); };
-  services.listSoundDevices = listedSoundDevices;
+  services.listSoundDevices = soundServerDevices;
   services.chooseSoundDevice = [](QWidget* parent, const SoundDeviceSettings& current) {
     return askForSoundDevice(parent, SoundDirection::Recording, kRxSampleRateHz, current);
   };

@@ -2,8 +2,8 @@
 
 #include "platform/remembered_values.h"
 #include "receiver/app/control_ids.h"
-#include "receiver/app/saved_pictures.h"
 #include "receiver/app/slider_settings.h"
+#include "receiver/pictures/saved_pictures.h"
 
 #include <QDir>
 #include <QFileInfo>

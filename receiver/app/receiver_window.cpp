@@ -1,18 +1,20 @@
 #include "receiver/app/receiver_window.h"
 
+#include "platform/control_layout.h"
+#include "platform/control_names.h"
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
 #include "platform/level_display.h"
 #include "platform/scroll_actions.h"
 #include "platform/status_banner.h"
 #include "receiver/app/aligned_pictures.h"
+#include "receiver/app/aligned_view.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/tuning_panel.h"
 #include "receiver/app/value_labels.h"
-#include "receiver/core/tuning/slider_offset.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,18 +41,28 @@ constexpr int kClientWidthDu = 260;
 constexpr int kClientHeightDu = 300;
 // Below the saturation slider's caption, left of the frame counter.
 const QRect kInputLevelRect(1, 374, 199, 18);  // [px]
+
+// The window shows the tuning aid and the aligned frame (also while its view is hidden, so that a
+// saved picture is the current one), and auto-save goes by the signal-to-noise ratio.
+EngineSettings engineSettings() {
+  EngineSettings settings;
+  settings.tuningAid = true;
+  settings.alignedScale = kAlignedViewScale;
+  settings.measureSnr = true;
+  return settings;
+}
 }  // namespace
 
 ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverServices services,
                                QWidget* parent)
     : QMainWindow(parent),
       services_(std::move(services)),
-      chain_(std::make_unique<ReceiveChain>()),
-
+      engine_(std::make_unique<ReceiverEngine>(engineSettings())),
       recorder_(files, [this](const std::string& message) { reportRecorderProblem(message); }),
       capture_(input, [this](const std::int16_t* samples, const std::function<void()>& handBack) {
         onBufferComplete(samples, handBack);
       }) {
+  engine_->attachRecorder(&recorder_);
   setWindowTitle(QStringLiteral("Multi-carrier Colour/Monochrome TV receiver (Voxlane+)"));
   setWindowIcon(programIcon(IconProgram::Receiver));
   setFont(dialogFont());
@@ -58,16 +70,17 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   auto* client = new QWidget(this);
   setCentralWidget(client);
   picture_ = new PictureView(client);
+  placeControl(picture_, picture_->geometry());
   controls_ = createControls(client);
   tuningPanel_ = new TuningPanel(client);
-  tuningPanel_->setGeometry(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight);
+  placeControl(tuningPanel_, QRect(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight));
   actions_ = createMenus(menuBar());
   aligned_ = new AlignedPictures(client, [this](const QString& message) {
     showNoteBox(QMessageBox::Warning, QStringLiteral("Received pictures"), message);
   });
   connectControls();
   inputLevel_ = new LevelDisplay(LevelDisplay::Side::Input, client);
-  inputLevel_->setGeometry(kInputLevelRect);
+  placeControl(inputLevel_, kInputLevelRect);
 
   fitWindowToClient();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -95,13 +108,11 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
 ReceiverWindow::~ReceiverWindow() { shutDown(); }
 
 void ReceiverWindow::fitWindowToClient() {
-  // The layout's size is the client area's, grown by the tuning display when it is shown; the
-  // menu bar comes on top of it.
-  const int width = dialogUnitsToPixelsX(kClientWidthDu);
-  int height = dialogUnitsToPixelsY(kClientHeightDu);
-  if (tuningPanel_->isVisibleTo(this))
-    height = std::max(height, kTuningPanelTop + kTuningPanelHeight);
-  resize(width, height + menuBar()->sizeHint().height());
+  // The menu bar comes on top of the client area; in a narrow window it may take two lines.
+  const QSize client = fitControls(centralWidget())
+                           .expandedTo({dialogUnitsToPixelsX(kClientWidthDu),
+                                        dialogUnitsToPixelsY(kClientHeightDu)});
+  resize(client.width(), client.height() + menuBar()->heightForWidth(client.width()));
 }
 
 void ReceiverWindow::showAlignedView(bool shown) {
@@ -112,20 +123,42 @@ void ReceiverWindow::showAlignedView(bool shown) {
 }
 
 void ReceiverWindow::connectControls() {
-  connect(tuningPanel_->autoTuneBox(), &QCheckBox::clicked, this,
-          [this] { dispatchCommand(kAutoTuneId); });
-  connect(tuningPanel_->tuneNowButton(), &QPushButton::clicked, this,
-          [this] { dispatchCommand(kTuneNowId); });
-  for (QPushButton* button : {controls_.openFile, controls_.closeFile, controls_.save}) {
-    const int id = button->property(kIdProperty).toInt();
-    connect(button, &QPushButton::clicked, this, [this, id] { dispatchCommand(id); });
-  }
-  for (const auto& [id, box] : controls_.checkBoxes) {
-    connect(box, &QCheckBox::clicked, this, [this, id = id] { dispatchCommand(id); });
-  }
-  for (const auto& [id, action] : actions_) {
-    connect(action, &QAction::triggered, this, [this, id = id] { dispatchCommand(id); });
-  }
+  using Handler = void (ReceiverWindow::*)();
+  const std::pair<int, Handler> menuCommands[] = {
+      {kOpenFileId, &ReceiverWindow::openMovieFile},
+      {kSavePictureId, &ReceiverWindow::savePicture},
+      {kAutoSaveId, &ReceiverWindow::toggleAutoSave},
+      {kReceivedPicturesId, &ReceiverWindow::showReceivedPictures},
+      {kSoundDeviceId, &ReceiverWindow::onSoundDevice},
+      {kExitId, &ReceiverWindow::exitProgram},
+      {kSmallId, &ReceiverWindow::showSmall},
+      {kLargeId, &ReceiverWindow::showLarge},
+      {kAlignedId, &ReceiverWindow::showAligned},
+      {kAdjustInputId, &ReceiverWindow::adjustInput},
+      {kLightFilterId, &ReceiverWindow::chooseLightFilter},
+      {kMediumFilterId, &ReceiverWindow::chooseMediumFilter},
+      {kHeavyFilterId, &ReceiverWindow::chooseHeavyFilter},
+      {kAutoTuneId, &ReceiverWindow::toggleAutoTune},
+      {kTuneNowId, &ReceiverWindow::tuneNow},
+      {kTuningDisplayId, &ReceiverWindow::toggleTuningDisplay},
+      {kHelpId, &ReceiverWindow::showHelp},
+      {kAboutId, &ReceiverWindow::showAbout},
+  };
+  for (const auto& [id, handler] : menuCommands)
+    connect(actions_.at(id), &QAction::triggered, this, handler);
+  const std::pair<int, Handler> checkBoxes[] = {
+      {kNoiseFilterId, &ReceiverWindow::toggleNoiseFilter},
+      {kHorizontalFilterId, &ReceiverWindow::toggleHorizontalFilter},
+      {kVerticalInterpolationId, &ReceiverWindow::toggleVerticalInterpolation},
+      {kHalfPixelId, &ReceiverWindow::toggleHalfPixelOffset},
+  };
+  for (const auto& [id, handler] : checkBoxes)
+    connect(controls_.checkBoxes.at(id), &QCheckBox::clicked, this, handler);
+  connect(controls_.openFile, &QPushButton::clicked, this, &ReceiverWindow::openMovieFile);
+  connect(controls_.closeFile, &QPushButton::clicked, this, &ReceiverWindow::closeMovieFile);
+  connect(controls_.save, &QPushButton::clicked, this, &ReceiverWindow::toggleSaving);
+  connect(tuningPanel_->autoTuneBox(), &QCheckBox::clicked, this, &ReceiverWindow::toggleAutoTune);
+  connect(tuningPanel_->tuneNowButton(), &QPushButton::clicked, this, &ReceiverWindow::tuneNow);
   for (const auto& [id, slider] : controls_.sliders) {
     connect(slider, &QSlider::sliderMoved, this,
             [this, id = id](int position) { onSlider(id, ScrollCode::ThumbTrack, position); });
@@ -144,7 +177,7 @@ void ReceiverWindow::initialise() {
   controls_.checkBoxes.at(kNoiseFilterId)->setChecked(false);
   controls_.checkBoxes.at(kHorizontalFilterId)->setChecked(false);
   controls_.checkBoxes.at(kVerticalInterpolationId)->setChecked(false);
-  controls_.checkBoxes.at(kNoiseFilterId)->setText(QStringLiteral("Noise filter (light)"));
+  controls_.checkBoxes.at(kNoiseFilterId)->setText(QString::fromLatin1(kLightFilterCaption));
   for (const auto& [id, slider] : controls_.sliders) {
     slider->setValue(sliderPosition(id, demod_, display_));
   }
@@ -152,105 +185,78 @@ void ReceiverWindow::initialise() {
   showRecorderControls();
 }
 
-void ReceiverWindow::dispatchCommand(int id) {
-  switch (id) {
-    case kOpenFileId:
-      openMovieFile();
-      break;
-    case kSaveId:
-      recorder_.toggleSaving();
-      showRecorderControls();
-      break;
-    case kCloseFileId:
-      recorder_.closeFile();
-      showRecorderControls();
-      break;
-    case kNoiseFilterId:
-      display_.noiseFilter = !display_.noiseFilter;
-      break;
-    case kHorizontalFilterId:
-      display_.horizontalFilter = !display_.horizontalFilter;
-      break;
-    case kVerticalInterpolationId:
-      display_.verticalInterpolation = !display_.verticalInterpolation;
-      break;
-    case kHalfPixelId:
-      toggleHalfPixel(demod_);
-      break;
-    case kExitId:
-      close();
-      break;
-    case kSmallId:
-      showAlignedView(false);
-      repaintAllWindows();
-      display_.screenSize = ScreenSize::Small;
-      picture_->windowRepainted(display_.screenSize);  // the repaint comes after the switch
-      break;
-    case kLargeId:
-      showAlignedView(false);
-      display_.screenSize = ScreenSize::Large;
-      break;
-    case kAlignedId:
-      showAlignedView(true);
-      break;
-    case kSavePictureId:
-      aligned_->saveNow();
-      break;
-    case kAutoSaveId:
-      aligned_->setAutoSave(!aligned_->autoSave());
-      actions_.at(kAutoSaveId)->setChecked(aligned_->autoSave());
-      break;
-    case kReceivedPicturesId:
-      aligned_->showReceivedPictures();
-      break;
-    case kAdjustInputId:
-      if (services_.startMixer) services_.startMixer();
-      break;
-    case kSoundDeviceId:
-      onSoundDevice();
-      break;
-    case kLightFilterId:
-      setNoiseStrength(kLightNoiseFilter, "Noise filter (light)");
-      break;
-    case kMediumFilterId:
-      setNoiseStrength(kMediumNoiseFilter, "Noise filter (medium)");
-      break;
-    case kHeavyFilterId:
-      setNoiseStrength(kHeavyNoiseFilter, "Noise filter (heavy)");
-      break;
-    case kAutoTuneId:
-      setAutoTune(!autoTune_);
-      break;
-    case kTuneNowId:
-      if (tuning_->estimate().valid) tuneTo(tuning_->estimate().offsetHz);
-      break;
-    case kTuningDisplayId:
-      showTuningDisplay(!tuningPanel_->isVisibleTo(this));
-      break;
-    case kHelpId:
-      keepNoteBox(
-          showNoteBox(QMessageBox::Information, QStringLiteral("HELP notes"), helpNotesText()));
-      break;
-    case kAboutId:
-      keepNoteBox(showNoteBox(QMessageBox::Information, QStringLiteral("Mosaic TV"), aboutText()));
-      break;
-    default:
-      break;
-  }
+void ReceiverWindow::toggleSaving() {
+  recorder_.toggleSaving();
+  showRecorderControls();
+}
+
+void ReceiverWindow::closeMovieFile() {
+  recorder_.closeFile();
+  showRecorderControls();
+}
+
+void ReceiverWindow::toggleNoiseFilter() { display_.noiseFilter = !display_.noiseFilter; }
+
+void ReceiverWindow::toggleHorizontalFilter() {
+  display_.horizontalFilter = !display_.horizontalFilter;
+}
+
+void ReceiverWindow::toggleVerticalInterpolation() {
+  display_.verticalInterpolation = !display_.verticalInterpolation;
+}
+
+void ReceiverWindow::toggleHalfPixelOffset() { toggleHalfPixel(demod_); }
+
+void ReceiverWindow::showSmall() {
+  showAlignedView(false);
+  repaintAllWindows();
+  display_.screenSize = ScreenSize::Small;
+  picture_->windowRepainted(display_.screenSize);  // the repaint comes after the switch
+}
+
+void ReceiverWindow::showLarge() {
+  showAlignedView(false);
+  display_.screenSize = ScreenSize::Large;
+}
+
+void ReceiverWindow::savePicture() { aligned_->saveNow(); }
+
+void ReceiverWindow::toggleAutoSave() {
+  aligned_->setAutoSave(!aligned_->autoSave());
+  actions_.at(kAutoSaveId)->setChecked(aligned_->autoSave());
+}
+
+void ReceiverWindow::showReceivedPictures() { aligned_->showReceivedPictures(); }
+
+void ReceiverWindow::adjustInput() {
+  if (services_.startMixer) services_.startMixer();
+}
+
+void ReceiverWindow::tuneNow() {
+  if (engine_->tuneToEstimate()) showEngineTuning();
+}
+
+void ReceiverWindow::toggleTuningDisplay() { showTuningDisplay(!tuningPanel_->isVisibleTo(this)); }
+
+void ReceiverWindow::showHelp() {
+  keepNoteBox(showNoteBox(QMessageBox::Information, QStringLiteral("HELP notes"), helpNotesText()));
+}
+
+void ReceiverWindow::showAbout() {
+  keepNoteBox(showNoteBox(QMessageBox::Information, QStringLiteral("Mosaic TV"), aboutText()));
 }
 
 void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
                                       const std::function<void()>& handBack) {
-  // Measured before the chain hands the buffer back to the device.
-  inputMeter_.measure(samples, kCaptureSamples);
-  inputLevel_->showLevel(inputMeter_.latest(), inputMeter_.clipWarning());
-  const DisplaySettings display = display_;  // the settings as they are when the run starts
-  chain_->onBufferComplete(samples, demod_, display, handBack);
-  picture_->showPicture(pictureImage(chain_->bitmap(), display.screenSize));
-  recorder_.frameFinished(chain_->movieFrame());
+  engine_->setDemod(demod_);
+  engine_->setDisplay(display_);
+  engine_->onBufferComplete(samples, handBack);
+  const BufferReport& report = engine_->report();
+  inputLevel_->showLevel(report.level, report.clipWarning);
+  picture_->showPicture(pictureImage(engine_->bitmap(), engine_->runSettings().display.screenSize));
   showRecorderControls();
-  updateTuning();
-  aligned_->newBuffer(*chain_, tuning_->estimate(), demod_);
+  showTuning();
+  aligned_->newBuffer(*engine_);
 }
 
 void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
@@ -261,7 +267,7 @@ void ReceiverWindow::onSlider(int id, ScrollCode code, int messagePosition) {
   if (isHorizontalSlider(id)) updateValueLabels();
   if (id == kCoarseTuneId || id == kFineTuneId) {
     // The operator takes over: following the estimate stops.
-    if (autoTune_) setAutoTune(false);
+    if (autoTuning()) setAutoTune(false);
     tuningPanel_->showTuning(static_cast<double>(tuningOffsetHz(demod_)));
   }
 }
@@ -318,7 +324,7 @@ void ReceiverWindow::keepNoteBox(QMessageBox* box) {
 }
 
 bool ReceiverWindow::openInput() {
-  if (chain_->runs() > 0) chain_ = std::make_unique<ReceiveChain>();
+  if (engine_->runs() > 0) engine_->reset();
   return capture_.start();
 }
 
@@ -327,8 +333,11 @@ void ReceiverWindow::showInputStatus(const std::string& status) {
   // A note about the chosen device leaves the picture and the level live.
   const bool noInput = !soundKeeper_->link().live();
   picture_->setNoInput(noInput);
-  if (noInput) inputMeter_.clear();
-  inputLevel_->showLevel(inputMeter_.latest(), inputMeter_.clipWarning());
+  if (noInput) {
+    inputLevel_->showLevel(SoundLevel{}, false);
+  } else {
+    inputLevel_->showLevel(engine_->report().level, engine_->report().clipWarning);
+  }
 }
 
 void ReceiverWindow::shutDown() {
@@ -343,15 +352,9 @@ void ReceiverWindow::shutDown() {
   }
 }
 
-QWidget* ReceiverWindow::control(int id) const {
-  const auto found = controls_.byId.find(id);
-  return found == controls_.byId.end() ? nullptr : found->second;
-}
+QWidget* ReceiverWindow::control(int id) const { return findControl(this, id); }
 
-QAction* ReceiverWindow::menuAction(int id) const {
-  const auto found = actions_.find(id);
-  return found == actions_.end() ? nullptr : found->second;
-}
+QAction* ReceiverWindow::menuAction(int id) const { return findMenuAction(this, id); }
 
 void ReceiverWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
@@ -366,6 +369,12 @@ void ReceiverWindow::closeEvent(QCloseEvent* event) {
   if (!shutDown_ && services_.saveSettings) services_.saveSettings(currentSettings());
   shutDown();
   event->accept();
+}
+
+void ReceiverWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // The font is set before the controls are made; they are fitted once they all are.
+  if (event->type() == QEvent::FontChange && inputLevel_) fitWindowToClient();
 }
 
 bool ReceiverWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -1,24 +1,21 @@
 #pragma once
 // The receiver's window: the picture area, the sliders, check boxes and buttons, and the menu
 // bar. It holds the receiver's settings and forwards everything else: each filled sound buffer
-// goes through the receive chain (demodulation and picture), is drawn, and is offered to the
-// movie recorder, in that order; every button, check box and menu command goes through one
-// dispatch by its numeric id.
+// goes to the receiver engine with the settings (demodulation, picture, the movie recorder's step,
+// tuning aid, aligned frame), and what it gave is shown; every button, check box and menu command
+// has a handler of its own.
 
+#include "devices/audio_input.h"
+#include "platform/scroll_code.h"
 #include "platform/sound_keeper.h"
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/slider_settings.h"
-#include "receiver/core/capture/audio_input.h"
 #include "receiver/core/capture/capture.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/movie/movie_recorder.h"
 #include "receiver/core/picture/display_settings.h"
-#include "receiver/core/receive_chain.h"
-#include "receiver/core/tuning/tuning_estimator.h"
-#include "receiver/core/tuning/tuning_spectrum.h"
-#include "signal/scroll_code.h"
-#include "signal/sound_level.h"
+#include "receiver/core/receiver_engine.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -47,24 +44,21 @@ class ReceiverWindow : public QMainWindow {
                  QWidget* parent = nullptr);
   ~ReceiverWindow() override;
 
-  // Carries out the command of the control or menu item with this id; other ids are ignored.
-  void dispatchCommand(int id);
-
   // Stops reception and completes the movie file. Closing the window does this; it may be
   // called more than once.
   void shutDown();
 
-  // The control with this id (null when there is none), and the menu command with this id.
+  // The control with this id (null when there is none), and the menu command with this id (null
+  // as well): tests and probes drive the window through them.
   QWidget* control(int id) const;
   QAction* menuAction(int id) const;
   PictureView* pictureView() const { return picture_; }
   TuningPanel* tuningPanel() const { return tuningPanel_; }
   AlignedPictures* alignedPictures() const { return aligned_; }
-  const TuningEstimator& tuningEstimator() const { return *tuning_; }
-  bool autoTuning() const { return autoTune_; }
+  bool autoTuning() const { return engine_->settings().autoTune; }
   const DemodSettings& demodSettings() const { return demod_; }
   const DisplaySettings& displaySettings() const { return display_; }
-  const ReceiveChain& chain() const { return *chain_; }
+  const ReceiverEngine& engine() const { return *engine_; }
   const MovieRecorder& recorder() const { return recorder_; }
   // The recording device's state, and what the window says about it.
   SoundKeeper& soundKeeper() { return *soundKeeper_; }
@@ -75,10 +69,13 @@ class ReceiverWindow : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A new font fits the controls to their captions afresh.
+  void changeEvent(QEvent* event) override;
   // Watches the window's exposures, which repaint the picture area.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Every button, check box and menu action to its handler below, the sliders to onSlider.
   void connectControls();
   // Sets the settings' defaults and shows them in the controls.
   void initialise();
@@ -86,31 +83,61 @@ class ReceiverWindow : public QMainWindow {
   void applySettings(const ReceiverSettings& remembered);
   // The settings as the controls show them now, to remember.
   ReceiverSettings currentSettings() const;
-  // One filled sound buffer: demodulation, picture, drawing, then the recorder.
+  // One filled sound buffer through the engine, then what it gave shown.
   void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
   // A slider notification; a thumb track carries its position, the others read the slider.
   void onSlider(int id, ScrollCode code, int messagePosition);
   void updateValueLabels();
-  void setNoiseStrength(NoiseWeights weights, const char* checkBoxText);
-  // "Small": every window of the program is repainted, which blacks the picture area.
-  void repaintAllWindows();
+
+  // The handlers of the buttons, check boxes and menu commands.
+  // "Open file to save" and "&Open": choose and open a movie file.
   void openMovieFile();
+  // "Start save" / "Pause save" / "Resume".
+  void toggleSaving();
+  void closeMovieFile();
+  void toggleNoiseFilter();
+  void toggleHorizontalFilter();
+  void toggleVerticalInterpolation();
+  void toggleHalfPixelOffset();
+  // "Small": every window of the program is repainted, which blacks the picture area.
+  void showSmall();
+  void showLarge();
+  void showAligned() { showAlignedView(true); }
+  void savePicture();
+  void toggleAutoSave();
+  void showReceivedPictures();
+  void exitProgram() { close(); }
+  void adjustInput();
+  // "Light filter", "Medium filter", "Heavy filter": the strength only, not whether it is on.
+  void chooseLightFilter() { setNoiseStrength(kLightNoiseFilter, kLightFilterCaption); }
+  void chooseMediumFilter() { setNoiseStrength(kMediumNoiseFilter, kMediumFilterCaption); }
+  void chooseHeavyFilter() { setNoiseStrength(kHeavyNoiseFilter, kHeavyFilterCaption); }
+  // "Auto tune", from its check box or its menu item.
+  void toggleAutoTune() { setAutoTune(!autoTuning()); }
+  void tuneNow();
+  void toggleTuningDisplay();
+  void showHelp();
+  void showAbout();
+
+  void setNoiseStrength(NoiseWeights weights, const char* checkBoxText);
+  void repaintAllWindows();
   void showRecorderControls();
   void reportRecorderProblem(const std::string& message);
   void keepNoteBox(QMessageBox* box);
-  // Opens the input afresh: a new receive chain, so that no sound from before a loss is mixed
-  // with the new.
+  // Opens the input afresh: the engine forgets what it heard, so that no sound from before a loss
+  // is mixed with the new.
   bool openInput();
   // "Sound &device...": the operator's choice goes to the sound input's keeper.
   void onSoundDevice();
   void showInputStatus(const std::string& status);
-  // The tuning aid: the estimate and spectrum of each buffer, shown and, while following,
-  // put on the sliders.
-  void updateTuning();
+  // The tuning aid: the estimate and spectrum of each buffer, and the tuning auto tune set.
+  void showTuning();
   void setAutoTune(bool on);
-  // Puts the sliders at the positions nearest to `offsetHz`.
-  void tuneTo(double offsetHz);
+  // Puts the engine's tuning on the sliders.
+  void showEngineTuning();
   void showTuningDisplay(bool shown);
+  // Fits the controls to their captions in the window's font and the window to the controls:
+  // the specified 260 x 300 dialog units, or more where the controls reach further.
   void fitWindowToClient();
   // The aligned view beside the controls, or not; the window grows to make room for it.
   void showAlignedView(bool shown);
@@ -118,7 +145,7 @@ class ReceiverWindow : public QMainWindow {
   ReceiverServices services_;
   DemodSettings demod_;
   DisplaySettings display_;
-  std::unique_ptr<ReceiveChain> chain_;
+  std::unique_ptr<ReceiverEngine> engine_;
   MovieRecorder recorder_;
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
@@ -126,16 +153,10 @@ class ReceiverWindow : public QMainWindow {
   QString movieFolder_;  // of the last movie file chosen; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
   AlignedPictures* aligned_ = nullptr;
-  std::unique_ptr<TuningEstimator> tuning_ = std::make_unique<TuningEstimator>();
-  std::unique_ptr<TuningSpectrum> tuningSpectrum_ = std::make_unique<TuningSpectrum>();
-  std::vector<float> newestSamples_ = std::vector<float>(kZoomSamples);
-  bool autoTune_ = false;
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;
   StatusBanner* banner_ = nullptr;
-  // A clipping warning stays for three buffers, about four seconds.
-  LevelMeter inputMeter_{3};
   LevelDisplay* inputLevel_ = nullptr;
   Capture capture_;  // late, so that it stops first
   std::unique_ptr<SoundKeeper> soundKeeper_;

@@ -24,15 +24,14 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
     QCheckBox* box = controls_.checkBoxes.at(id);
     if (box->isChecked() != checked) box->click();
   }
-  if (remembered.noiseStrength == kMediumNoiseFilter) dispatchCommand(kMediumFilterId);
-  if (remembered.noiseStrength == kHeavyNoiseFilter) dispatchCommand(kHeavyFilterId);
-  if (remembered.screenSize == ScreenSize::Large) dispatchCommand(kLargeId);
+  if (remembered.noiseStrength == kMediumNoiseFilter) chooseMediumFilter();
+  if (remembered.noiseStrength == kHeavyNoiseFilter) chooseHeavyFilter();
+  if (remembered.screenSize == ScreenSize::Large) showLarge();
   if (remembered.movieFolder) movieFolder_ = *remembered.movieFolder;
   if (remembered.autoTune) setAutoTune(*remembered.autoTune);
   if (remembered.tuningDisplayShown) showTuningDisplay(*remembered.tuningDisplayShown);
   if (remembered.alignedView) showAlignedView(*remembered.alignedView);
-  if (remembered.autoSave && *remembered.autoSave != aligned_->autoSave())
-    dispatchCommand(kAutoSaveId);
+  if (remembered.autoSave && *remembered.autoSave != aligned_->autoSave()) toggleAutoSave();
   if (remembered.pictureFolder) aligned_->setFolder(*remembered.pictureFolder);
   if (remembered.autoSaveSnrDb) aligned_->setAutoSaveSnrDb(*remembered.autoSaveSnrDb);
 }
@@ -44,7 +43,7 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.noiseStrength = display_.noiseWeights;
   now.screenSize = display_.screenSize;
   if (!movieFolder_.isEmpty()) now.movieFolder = movieFolder_;
-  now.autoTune = autoTune_;
+  now.autoTune = autoTuning();
   now.tuningDisplayShown = tuningPanel_->isVisibleTo(this);
   now.alignedView = aligned_->shown();
   now.autoSave = aligned_->autoSave();

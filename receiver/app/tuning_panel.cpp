@@ -1,5 +1,7 @@
 #include "receiver/app/tuning_panel.h"
 
+#include "platform/control_layout.h"
+#include "platform/control_names.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/spectrum_strip.h"
 #include "signal/carrier_plan.h"
@@ -42,21 +44,23 @@ QString estimateText(const TuningEstimate& e) {
 }
 
 TuningPanel::TuningPanel(QWidget* parent) : QWidget(parent) {
-  autoTune_ = new QCheckBox(QStringLiteral("Auto tune"), this);
-  autoTune_->setGeometry(0, 0, 80, 20);
-  autoTune_->setProperty(kIdProperty, kAutoTuneId);
-  tuneNow_ = new QPushButton(QStringLiteral("Tune now"), this);
-  tuneNow_->setGeometry(84, 0, 70, 20);
+  autoTune_ = withId(new QCheckBox(QStringLiteral("Auto tune"), this), kAutoTuneId);
+  placeControl(autoTune_, QRect(0, 0, 80, 20));
+  tuneNow_ = withId(new QPushButton(QStringLiteral("Tune now"), this), kTuneNowId);
+  placeControl(tuneNow_, QRect(84, 0, 70, 20));
   tuneNow_->setAutoDefault(false);
-  tuneNow_->setProperty(kIdProperty, kTuneNowId);
-  estimate_ = new QLabel(estimateText({}), this);
-  estimate_->setGeometry(160, 0, kTuningPanelWidth - 160, 20);
-  estimate_->setProperty(kIdProperty, kTuningEstimateId);
+  estimate_ = withId(new QLabel(estimateText({}), this), kTuningEstimateId);
+  TuningEstimate farthest;
+  farthest.valid = farthest.locked = true;
+  farthest.offsetHz = -19.99;
+  farthest.confidence = 1.0;
+  farthest.clockPpm = -999.0;
+  placeControl(estimate_, QRect(160, 0, kTuningPanelWidth - 160, 20), {estimateText(farthest)});
 
   wide_ = new SpectrumStrip(300.0, 3600.0, this);
-  wide_->setGeometry(0, 24, kTuningPanelWidth, 62);
+  placeControl(wide_, QRect(0, 24, kTuningPanelWidth, 62));
   close_ = new SpectrumStrip(2060.0, 2160.0, this);
-  close_->setGeometry(0, 90, kTuningPanelWidth, 60);
+  placeControl(close_, QRect(0, 90, kTuningPanelWidth, 60));
   close_->setCaption(QStringLiteral("carrier 56: 2060 .. 2160 Hz"));
   showTuning(0.0);
 }

@@ -14,7 +14,8 @@ QString saturationText(const DisplaySettings& display) {
 
 QString tuningText(const DemodSettings& demod) {
   // In hundredths first: the stored offsets are within a rounding error of 0.02 Hz steps.
-  const long long hundredths = std::llrint(tuningOffsetHz(demod) * 100.0L);
+  const auto hundredths = static_cast<long long>(
+      static_cast<double>((tuningOffsetHz(demod) * Extended(100)).nearestInteger()));
   const long long tenths = (hundredths + (hundredths < 0 ? -5 : 5)) / 10;
   const long long magnitude = std::llabs(tenths);
   return QStringLiteral("%1%2.%3 Hz")

@@ -4,6 +4,8 @@
 // either side of the middle, colour balance either side of the middle, saturation as it is,
 // and brightness and contrast on vertical sliders whose top end is the highest value.
 
+#include "signal/extended.h"
+
 #include <cmath>
 #include <optional>
 
@@ -17,12 +19,12 @@ inline constexpr int kFineStepsPerHz = 50;
 
 // The tuning at `position`: (position - 200) / stepsPerHz, divided in extended precision.
 inline float tuningAt(int position, int stepsPerHz) {
-  return static_cast<float>((position - kSliderMiddle) / static_cast<long double>(stepsPerHz));
+  return (Extended(position - kSliderMiddle) / Extended(stepsPerHz)).toFloat();
 }
 
-// The position that shows `hz`.
+// The position that shows `hz`; the product of a float and a small whole number is exact.
 inline int tuningPosition(float hz, int stepsPerHz) {
-  return static_cast<int>(std::lround(hz * static_cast<long double>(stepsPerHz))) + kSliderMiddle;
+  return static_cast<int>(std::lround(static_cast<double>(hz) * stepsPerHz)) + kSliderMiddle;
 }
 
 // The position for a tuning given as a number, when it is one the slider can show.

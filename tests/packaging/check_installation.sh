@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and checks what a desktop and a packager see: the four
-# programs, valid menu entries whose icons exist at every size, valid AppStream metainfo, and a
-# manual page for every program that names every option the program's --help names.
+# programs, valid menu entries whose icons exist at every size, valid AppStream metainfo, a
+# manual page for every program that names every option the program's --help names, and the
+# receiving station's systemd user service with its example options.
 #
 #   check_installation.sh BUILD_DIR
 set -uo pipefail
@@ -101,6 +102,28 @@ for program in "${programs[@]}"; do
     check_page_names "$page" <<<"$help"
   fi
 done
+
+# The station's service starts the installed tool. (The example's options are checked by the
+# monitor's tests.)
+unit="$prefix/lib/systemd/user/mosaic-monitor.service"
+example="$prefix/share/doc/mosaic-tv/examples/monitor.conf"
+check
+if [ ! -f "$unit" ] || [ ! -f "$example" ]; then
+  fail "the monitor's service or its example options are not installed"
+else
+  check
+  grep -q "^ExecStart=$prefix/bin/mosaic monitor \$MONITOR_OPTIONS\$" "$unit" ||
+    fail "the service does not start the installed mosaic monitor"
+  if command -v systemd-analyze >/dev/null; then
+    check
+    # Any remark, not only an error, is a fault in a unit we ship.
+    remarks="$(MANPATH="$prefix/share/man" systemd-analyze verify "$unit" 2>&1)" ||
+      fail "systemd-analyze verify: $remarks"
+    [ -z "$remarks" ] || fail "systemd-analyze verify remarks: $remarks"
+  else
+    echo "note: systemd-analyze is missing; the service is not verified"
+  fi
+fi
 
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

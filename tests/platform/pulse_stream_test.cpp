@@ -31,13 +31,14 @@ bool waitFor(Done done, int timeoutMs) {
   return done();
 }
 
-PulseStream::Setup setupFor(PulseStream::Direction direction, std::string device) {
+PulseStream::Setup setupFor(SoundDirection direction, std::string device) {
   PulseStream::Setup setup;
   setup.direction = direction;
   setup.device = std::move(device);
   setup.sampleRateHz = 48000;
   setup.bufferSeconds = 0.1;
   setup.streamName = "pulse stream test";
+  setup.tickMs = 10;
   return setup;
 }
 
@@ -98,12 +99,10 @@ TEST(PulseStream, AbsentServerIsRefusedAtOnceWithAReason) {
   PulseStream stream;
   std::string error;
   const auto start = Clock::now();
-  EXPECT_FALSE(stream.open(setupFor(PulseStream::Direction::Playback, {}), nullptr, nullptr,
-                           nullptr, error));
+  EXPECT_FALSE(stream.open(setupFor(SoundDirection::Playback, {}), {}, error));
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(error, "the sound server is not running");
   EXPECT_FALSE(stream.isOpen());
-  EXPECT_EQ(stream.playedSamples(), -1);
   stream.fillNow();  // harmless while closed
   if (saved) {
     setenv("PULSE_SERVER", before.c_str(), 1);
@@ -112,29 +111,33 @@ TEST(PulseStream, AbsentServerIsRefusedAtOnceWithAReason) {
   }
 }
 
-TEST(PulseStream, WhatIsPlayedIsRecordedInOrderAndThePlayPositionFollows) {
+TEST(PulseStream, WhatIsPlayedIsRecordedInOrderAndTheTicksFollowBothPositions) {
   if (!soundServerRunning()) GTEST_SKIP() << "no sound server";
   const PrivateSink sink("pulse_stream_ramp");
   ASSERT_TRUE(sink.loaded());
   std::mutex lock;
   std::vector<std::int16_t> recorded;
+  std::atomic<std::int64_t> recordedTicked{-1};
   PulseStream recorder;
   std::string error;
-  ASSERT_TRUE(recorder.open(
-      setupFor(PulseStream::Direction::Recording, sink.monitor()), nullptr,
-      [&](const std::int16_t* samples, std::size_t count) {
-        std::lock_guard<std::mutex> hold(lock);
-        recorded.insert(recorded.end(), samples, samples + count);
-      },
-      nullptr, error))
+  ASSERT_TRUE(recorder.open(setupFor(SoundDirection::Recording, sink.monitor()),
+                            {nullptr,
+                             [&](const std::int16_t* samples, std::size_t count) {
+                               std::lock_guard<std::mutex> hold(lock);
+                               recorded.insert(recorded.end(), samples, samples + count);
+                             },
+                             nullptr, [&](std::int64_t position) { recordedTicked = position; }},
+                            error))
       << error;
 
   Ramp ramp;
+  std::atomic<std::int64_t> played{-1};
   PulseStream player;
   ASSERT_TRUE(player.open(
-      setupFor(PulseStream::Direction::Playback, "pulse_stream_ramp"),
-      [&](std::int16_t* samples, std::size_t count) { return ramp.fill(samples, count); }, nullptr,
-      nullptr, error))
+      setupFor(SoundDirection::Playback, "pulse_stream_ramp"),
+      {[&](std::int16_t* samples, std::size_t count) { return ramp.fill(samples, count); }, nullptr,
+       nullptr, [&](std::int64_t position) { played = position; }},
+      error))
       << error;
   // Given in two parts with a pause between: the second part follows the first without a gap.
   ramp.allowed = 4800;
@@ -143,9 +146,9 @@ TEST(PulseStream, WhatIsPlayedIsRecordedInOrderAndThePlayPositionFollows) {
   ramp.allowed = 9600;
   player.fillNow();
   const int total = Ramp::kLeadIn + 9600;
-  EXPECT_TRUE(waitFor([&] { return player.playedSamples() >= total; }, 3000))
-      << "played " << player.playedSamples();
-  EXPECT_LE(player.playedSamples(), total) << "never more than was given";
+  EXPECT_TRUE(waitFor([&] { return played >= total; }, 3000)) << "played " << played;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(played, total) << "never more than was given";
   EXPECT_TRUE(waitFor(
       [&] {
         std::lock_guard<std::mutex> hold(lock);
@@ -156,6 +159,12 @@ TEST(PulseStream, WhatIsPlayedIsRecordedInOrderAndThePlayPositionFollows) {
       3000));
   player.close();
   recorder.close();
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    EXPECT_LE(recordedTicked, static_cast<std::int64_t>(recorded.size()));
+    EXPECT_GT(recordedTicked, static_cast<std::int64_t>(recorded.size()) - 48000)
+        << "the recording's position is what it has taken";
+  }
 
   // The ramp as it came back, without the silence before and between the parts.
   std::vector<std::int16_t> ramped;
@@ -170,8 +179,7 @@ TEST(PulseStream, AbsentDeviceIsRefusedWithTheServersReason) {
   if (!soundServerRunning()) GTEST_SKIP() << "no sound server";
   PulseStream stream;
   std::string error;
-  EXPECT_FALSE(stream.open(setupFor(PulseStream::Direction::Recording, "no-such-source"), nullptr,
-                           nullptr, nullptr, error));
+  EXPECT_FALSE(stream.open(setupFor(SoundDirection::Recording, "no-such-source"), {}, error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(stream.isOpen());
 }
@@ -186,15 +194,15 @@ TEST(PulseStream, ANamedDeviceThatGoesAwayEndsItsStreamOnceAndCanBeOpenedWhenBac
   PulseStream stream;
   std::string error;
   const auto open = [&] {
-    return stream.open(
-        setupFor(PulseStream::Direction::Recording, sink.monitor()), nullptr,
-        [](const std::int16_t*, std::size_t) {},
-        [&](const std::string& reason) {
-          std::lock_guard<std::mutex> hold(lock);
-          why = reason;
-          ++failures;
-        },
-        error);
+    return stream.open(setupFor(SoundDirection::Recording, sink.monitor()),
+                       {nullptr, [](const std::int16_t*, std::size_t) {},
+                        [&](const std::string& reason) {
+                          std::lock_guard<std::mutex> hold(lock);
+                          why = reason;
+                          ++failures;
+                        },
+                        nullptr},
+                       error);
   };
   ASSERT_TRUE(open()) << error;
   sink.remove();

@@ -3,7 +3,7 @@
 
 #include "platform/sound_device_choice.h"
 #include "platform/sound_keeper.h"
-#include "tests/support/qt_app.h"
+#include "tests/support/event_loop.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ struct FakeSound {
        [this](const std::string& s) { shown.push_back(s); }, nullptr}};
 
   FakeSound() {
-    test::app();
+    test::coreApp();
     keeper.setDevices({[this] { return listed; }, [this](const std::string& id) { named = id; }});
   }
   std::string banner() const { return shown.empty() ? "" : shown.back(); }

@@ -68,7 +68,7 @@ TEST_F(WindowOnRigctld, CloseUnkeys) {
 
 TEST_F(WindowOnRigctld, SigtermUnkeys) {
   // Wired as the program wires it.
-  ShutdownSignalWatcher watcher([this] { window.dispatchCommand(kCloseId); });
+  ShutdownSignalWatcher watcher([this] { window.reject(); });
   ASSERT_TRUE(watcher.isActive());
   button(kTxId)->click();
   ASSERT_EQ(daemon.radioKeyed(), true);

@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialog_units.h"
 #include "pttswitch/comport_error_box.h"
 #include "tests/support/fake_rig_control.h"
 #include "tests/support/fake_serial_lines.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/whole_controls.h"
 
 namespace mosaic {
 namespace {
@@ -73,6 +75,19 @@ TEST(PttWindow, StartsWithItsControlsInOrderPlacedAndTitled) {
     EXPECT_EQ(edit ? edit->text() : rig.button(e.id)->text(), QString::fromLatin1(e.text));
     EXPECT_EQ(widget->geometry(), e.pixels) << e.id;
     EXPECT_EQ(widget->isEnabled(), e.enabled) << e.id;
+  }
+}
+
+TEST(PttWindow, EveryControlShowsWholeAtTwoFontSizes) {
+  for (const int points : {8, 12}) {
+    SCOPED_TRACE(points);
+    Rig rig;
+    QFont font = dialogFont();
+    font.setPointSize(points);
+    rig.window.setFont(font);
+    rig.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.window));
+    for (const std::string& problem : test::controlsNotWhole(rig.window)) ADD_FAILURE() << problem;
   }
 }
 

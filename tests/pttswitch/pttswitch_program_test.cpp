@@ -5,54 +5,18 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <chrono>
-#include <csignal>
-#include <fstream>
-#include <string>
-#include <thread>
+
+#include "tests/support/program_run.h"
 
 namespace {
 
-// True once the process has a handler for SIGTERM, i.e. it is past its start-up.
-bool catchesSigterm(qint64 pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("SigCgt:", 0) == 0)
-      return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
-  }
-  return false;
-}
-
-// Starts the program with `arguments` and settings under `configHome`, ends it with SIGTERM
-// once it is running, and expects a normal end.
-void runAndTerminate(const QStringList& arguments, const QString& configHome) {
-  QProcess program;
-  auto environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-  program.setProcessEnvironment(environment);
-  program.start(QStringLiteral(PTTSWITCH_BINARY), arguments);
-  ASSERT_TRUE(program.waitForStarted(5000));
-
-  for (int i = 0; i < 1000 && !catchesSigterm(program.processId()); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_TRUE(catchesSigterm(program.processId())) << "the program never took over SIGTERM";
-
-  program.terminate();  // SIGTERM
-  ASSERT_TRUE(program.waitForFinished(5000));
-  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit)
-      << "killed by the signal, shut-down skipped";
-  EXPECT_EQ(program.exitCode(), 0);
-}
+using mosaic::test::runAndTerminate;
 
 TEST(PttswitchProgram, EndsNormallyOnSigterm) {
   QTemporaryDir configHome;
-  runAndTerminate({}, configHome.path());
+  runAndTerminate(PTTSWITCH_BINARY, {}, configHome.path());
 }
 
 TEST(PttswitchProgram, KeepsThePortInItsBoxFromRunToRunButNotFromADefaultsRun) {
@@ -70,12 +34,12 @@ TEST(PttswitchProgram, KeepsThePortInItsBoxFromRunToRunButNotFromADefaultsRun) {
 
   // A run from the defaults shows "1" and leaves the remembered port alone.
   writeFile("[General]\nport=rigctld:localhost:4532\n");
-  runAndTerminate({QStringLiteral("--defaults")}, configHome.path());
+  runAndTerminate(PTTSWITCH_BINARY, {QStringLiteral("--defaults")}, configHome.path());
   EXPECT_EQ(rememberedPort(), QStringLiteral("rigctld:localhost:4532"));
 
   // A normal run shows it in the box, from where it is remembered again at the end.
   writeFile("[General]\nport=/dev/ttyUSB3\n");
-  runAndTerminate({}, configHome.path());
+  runAndTerminate(PTTSWITCH_BINARY, {}, configHome.path());
   EXPECT_EQ(rememberedPort(), QStringLiteral("/dev/ttyUSB3"));
 }
 

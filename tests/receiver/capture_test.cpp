@@ -1,5 +1,5 @@
 #include "receiver/core/capture/capture.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "tests/support/fake_audio_input.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +16,14 @@ std::vector<std::int16_t> filled(std::int16_t value, int count = kCaptureSamples
   return std::vector<std::int16_t>(static_cast<std::size_t>(count), value);
 }
 
-// A capture driving a receive chain, as the receiver window wires them up.
+// A capture driving the receiver engine, as the receiver window wires them up.
 struct Receiver {
   FakeAudioInput device;
-  std::unique_ptr<ReceiveChain> chain = std::make_unique<ReceiveChain>();
+  std::unique_ptr<ReceiverEngine> chain = std::make_unique<ReceiverEngine>();
   std::vector<std::string> events;
   Capture capture{device,
                   [this](const std::int16_t* samples, const std::function<void()>& handBack) {
-                    chain->onBufferComplete(samples, DemodSettings{}, DisplaySettings{}, [&] {
+                    chain->onBufferComplete(samples, [&] {
                       // At hand-back the history is updated but the picture not yet drawn.
                       events.push_back("hand back after run " + std::to_string(chain->runs()));
                       handBack();

@@ -1,10 +1,10 @@
-// The frame combiner in the receive chain: off, it changes nothing; on, a still picture comes out
+// The frame combiner in the receiver engine: off, it changes nothing; on, a still picture comes out
 // of noise, a new picture replaces the old at once, a part that keeps changing leaves the rest
 // combining, and a sending clock that is off is followed.
 
 #include "receiver/core/combining/combined_value.h"
 #include "receiver/core/combining/frame_combiner.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "tests/support/received_frames.h"
 
 #include <gtest/gtest.h>
@@ -53,29 +53,34 @@ DemodSettings noBalance() {
   return s;
 }
 
-// Every run of `audio` through a chain; `before` may set the chain up before each buffer.
-template <typename Before>
-Runs decode(const std::vector<std::int16_t>& audio, Before before) {
-  auto chain = std::make_unique<ReceiveChain>();
+// Combining over `frames` frames, following the sender's clock as the estimator finds it or not.
+EngineSettings combining(int frames, bool followClock = true) {
+  EngineSettings settings = pictureSettings(noBalance());
+  settings.combining = {.on = true, .frames = frames, .followClock = followClock};
+  return settings;
+}
+
+void receive(ReceiverEngine& engine, const std::vector<std::int16_t>& audio, int buffer) {
+  engine.onBufferComplete(audio.data() + static_cast<std::size_t>(buffer) * kCaptureSamples);
+}
+
+// Every run of `audio` through an engine with these settings.
+Runs decode(const std::vector<std::int16_t>& audio, const EngineSettings& settings) {
+  auto engine = std::make_unique<ReceiverEngine>(settings);
   Runs runs;
-  for (std::size_t at = 0; at + kCaptureSamples <= audio.size(); at += kCaptureSamples) {
-    before(*chain, static_cast<int>(runs.size()));
-    chain->onBufferComplete(audio.data() + at, noBalance(), DisplaySettings{});
-    runs.push_back(chain->runBytes());
+  for (int b = 0; b < static_cast<int>(audio.size() / kCaptureSamples); ++b) {
+    receive(*engine, audio, b);
+    runs.push_back(engine->runBytes());
   }
   return runs;
 }
 
-Runs decodeCombined(const std::vector<std::int16_t>& audio, int frames,
-                    const SenderEstimate& sender = {}) {
-  return decode(audio, [&](ReceiveChain& chain, int) {
-    chain.setCombining({true, frames});
-    chain.setSender(sender);
-  });
+Runs decodeCombined(const std::vector<std::int16_t>& audio, int frames, bool followClock = true) {
+  return decode(audio, combining(frames, followClock));
 }
 
 Runs decodeSingle(const std::vector<std::int16_t>& audio) {
-  return decode(audio, [](ReceiveChain&, int) {});
+  return decode(audio, pictureSettings(noBalance()));
 }
 
 // Mean byte difference of the newest frame (symbols 48..95), luminance slots only.
@@ -89,19 +94,22 @@ double newestError(const RunBytes& a, const RunBytes& b) {
   return sum / count;
 }
 
-TEST(FrameCombining, OffLeavesEveryOutputOfTheChainAsItWas) {
+TEST(FrameCombining, OffLeavesEveryOutputOfTheEngineAsItWas) {
   const auto audio = stillPicture(6, {.noise = kWeakNoise});
-  ReceiveChain plain, toggled;
+  EngineSettings settings;
+  settings.alignedScale = 1;
+  ReceiverEngine plain(settings), toggled(settings);
   for (int b = 0; b < 6; ++b) {
     // Combining for the first three buffers, then off again.
-    toggled.setCombining({b < 3, 8});
-    for (ReceiveChain* chain : {&plain, &toggled})
-      chain->onBufferComplete(audio.data() + b * kCaptureSamples, DemodSettings{},
-                              DisplaySettings{});
+    settings.combining.on = b < 3;
+    toggled.setSettings(settings);
+    for (ReceiverEngine* engine : {&plain, &toggled}) receive(*engine, audio, b);
+    EXPECT_EQ(toggled.report().framesCombined, b < 3 ? b + 1 : 1) << b;
     if (b < 3) continue;
     EXPECT_EQ(plain.runBytes(), toggled.runBytes()) << b;
     EXPECT_EQ(0, std::memcmp(&plain.planes(), &toggled.planes(), sizeof(SymbolPlanes))) << b;
     EXPECT_EQ(plain.bitmap().bytes, toggled.bitmap().bytes) << b;
+    EXPECT_EQ(plain.alignedPicture().rgb, toggled.alignedPicture().rgb) << b;
   }
   EXPECT_EQ(plain.combiner(), nullptr);  // never switched on: nothing made
 }
@@ -135,10 +143,9 @@ TEST(FrameCombining, ANewPictureTakesOverWithinTwoFrames) {
   const Runs old = decodeSingle(stillPicture(12));
   const auto noisy = change({.noise = 1800.0});
   const Runs single = decodeSingle(noisy);
-  auto chain = std::make_unique<ReceiveChain>();
-  chain->setCombining({true, 8});
+  auto chain = std::make_unique<ReceiverEngine>(combining(8));
   for (int b = 0; b < 12; ++b) {
-    chain->onBufferComplete(noisy.data() + b * kCaptureSamples, noBalance(), DisplaySettings{});
+    receive(*chain, noisy, b);
     const auto at = static_cast<std::size_t>(b);
     const double error = newestError(chain->runBytes(), clean[at]);
     const double alone = newestError(single[at], clean[at]);
@@ -172,10 +179,9 @@ TEST(FrameCombining, APictureThatChangesEveryFrameIsShownAsTheReceiverShowsIt) {
   const Runs clean = decodeSingle(moving({}));
   const auto noisy = moving({.noise = 1000.0});
   const Runs single = decodeSingle(noisy);
-  auto chain = std::make_unique<ReceiveChain>();
-  chain->setCombining({true, 8});
+  auto chain = std::make_unique<ReceiverEngine>(combining(8));
   for (int b = 0; b < 8; ++b) {
-    chain->onBufferComplete(noisy.data() + b * kCaptureSamples, noBalance(), DisplaySettings{});
+    receive(*chain, noisy, b);
     const auto at = static_cast<std::size_t>(b);
     EXPECT_LE(newestError(chain->runBytes(), clean[at]), newestError(single[at], clean[at])) << b;
     // The last windows of sub-columns 1 and 2 reach past the history into silence, as the
@@ -200,10 +206,8 @@ TEST(FrameCombining, ARowBandThatChangesEveryFrameLeavesTheOthersCombining) {
   const auto audio = receivedFrames(
       12, [&](int f) -> const PicturePlanes& { return frames[static_cast<std::size_t>(f)]; },
       {.noise = 1000.0});
-  auto chain = std::make_unique<ReceiveChain>();
-  chain->setCombining({true, 8});
-  for (int b = 0; b < 12; ++b)
-    chain->onBufferComplete(audio.data() + b * kCaptureSamples, noBalance(), DisplaySettings{});
+  auto chain = std::make_unique<ReceiverEngine>(combining(8));
+  for (int b = 0; b < 12; ++b) receive(*chain, audio, b);
   const FrameCombiner& combiner = *chain->combiner();
   int combining = 0;
   for (int j = 0; j < kFramePositions; ++j) {
@@ -222,11 +226,9 @@ TEST(FrameCombining, AFastSendersDriftIsFollowedAndItsCarrierTurnTakenOut) {
   constexpr int kFrames = 16;
   const Runs clean = decodeSingle(stillPicture(kFrames));
   const auto noisy = stillPicture(kFrames, {.noise = 1500.0, .clockPpm = kPpm});
-  SenderEstimate known;
-  known.clockKnown = true;
-  known.clockPpm = kPpm;
-  const Runs followed = decodeCombined(noisy, kFrames, known);
-  const Runs unaware = decodeCombined(noisy, kFrames);
+  // The engine's estimator finds the clock from the repeats.
+  const Runs followed = decodeCombined(noisy, kFrames);
+  const Runs unaware = decodeCombined(noisy, kFrames, false);
   const Runs right = decodeCombined(stillPicture(kFrames, {.noise = 1500.0}), kFrames);
   // Against the picture as the sender's first frame lay in the buffers.
   const auto last = static_cast<std::size_t>(kFrames - 1);
@@ -234,12 +236,10 @@ TEST(FrameCombining, AFastSendersDriftIsFollowedAndItsCarrierTurnTakenOut) {
   EXPECT_LT(withClock, 0.5 * newestError(unaware[last], clean[last]));
   EXPECT_LT(withClock, 1.5 * newestError(right[last], clean[last]));
 
-  auto chain = std::make_unique<ReceiveChain>();
-  chain->setCombining({true, kFrames});
-  chain->setSender(known);
-  for (int b = 0; b < kFrames; ++b)
-    chain->onBufferComplete(noisy.data() + b * kCaptureSamples, noBalance(), DisplaySettings{});
-  // 15 frames after the first, 12288 samples 300 ppm each, earlier.
+  auto chain = std::make_unique<ReceiverEngine>(combining(kFrames));
+  for (int b = 0; b < kFrames; ++b) receive(*chain, noisy, b);
+  // 15 frames after the first, 12288 samples 300 ppm each, earlier: the frames taken before the
+  // estimator locked are caught up with.
   EXPECT_EQ(chain->combiner()->windowShift(), -55);
 }
 
@@ -276,20 +276,22 @@ TEST(FrameCombining, ValueFromTheSumsIsTheReceiversOwnForOneCleanFrame) {
 TEST(FrameCombining, SettingsTakeEffectWithTheNextBuffer) {
   const auto audio = stillPicture(14, {.noise = 1000.0});
   const auto clean = stillPicture(14);
-  auto chain = std::make_unique<ReceiveChain>();
-  auto tuned = std::make_unique<ReceiveChain>();    // the clean signal at the same settings
-  auto untuned = std::make_unique<ReceiveChain>();  // and at the sliders' start
+  auto chain = std::make_unique<ReceiverEngine>(combining(8));
+  auto tuned = std::make_unique<ReceiverEngine>();  // the clean signal at the same settings
+  auto untuned = std::make_unique<ReceiverEngine>(pictureSettings(noBalance()));  // at the start
   DemodSettings demod = noBalance();
   for (int b = 0; b < 14; ++b) {
-    chain->setCombining({true, b < 11 ? 8 : 3});
+    chain->setSettings(combining(b < 11 ? 8 : 3));
     // The fine tuning moves, as an operator sets the brightness with it: the sums go on, and
     // the values move as the receiver's do.
     if (b == 5) demod.fineHz = 1.0f;
     if (b == 13) toggleHalfPixel(demod);
-    chain->onBufferComplete(audio.data() + b * kCaptureSamples, demod, DisplaySettings{});
-    tuned->onBufferComplete(clean.data() + b * kCaptureSamples, demod, DisplaySettings{});
-    untuned->onBufferComplete(clean.data() + b * kCaptureSamples, noBalance(), DisplaySettings{});
-    const int most = chain->combiner()->mostFramesCombined();
+    chain->setDemod(demod);
+    tuned->setDemod(demod);
+    receive(*chain, audio, b);
+    receive(*tuned, clean, b);
+    receive(*untuned, clean, b);
+    const int most = chain->report().framesCombined;
     if (b == 10) {
       EXPECT_EQ(most, 8);
       EXPECT_LT(2.0 * newestError(chain->runBytes(), tuned->runBytes()),

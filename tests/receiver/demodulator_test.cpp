@@ -72,15 +72,17 @@ TEST(Mixer, FollowsTheSinglePrecisionPhaseExactly) {
   for (int n = 0; n < kHistorySamples; ++n)
     samples[n] = static_cast<std::int16_t>((n * 7919) % 65536 - 32768);
   auto mixed = std::make_unique<MixedSignal>();
-  for (long double f0 : {-24.0L, -3.4L, 0.02L, 19.9L}) {
+  for (double hz : {-24.0, -3.4, 0.02, 19.9}) {
+    const Extended f0(hz);
     mixToBaseband(samples.data(), f0, *mixed);
-    // The phase as the description gives it, evaluated directly at every sample.
+    // The phase as the description gives it, evaluated directly at every sample in extended
+    // precision.
     const float twoPi = static_cast<float>(8.0L * std::atan(1.0L));
     float phase = 0.0f;
     int differing = 0;
     for (int n = 0; n < kHistorySamples; ++n) {
-      phase = static_cast<float>(phase + f0 * twoPi / 9600.0L);
-      if (phase > twoPi) phase = static_cast<float>(phase - static_cast<long double>(twoPi));
+      phase = (Extended(phase) + f0 * Extended(twoPi) / Extended(9600)).toFloat();
+      if (phase > twoPi) phase = (Extended(phase) - Extended(twoPi)).toFloat();
       const long double x = samples[n];
       const float wantI = static_cast<float>(-x * std::sin(static_cast<long double>(phase)));
       const float wantQ = static_cast<float>(-x * std::cos(static_cast<long double>(phase)));
@@ -89,7 +91,7 @@ TEST(Mixer, FollowsTheSinglePrecisionPhaseExactly) {
       ASSERT_LE(std::abs(mixed->q[n] - wantQ), std::abs(std::nextafter(wantQ, 1e9f) - wantQ)) << n;
       differing += mixed->i[n] != wantI || mixed->q[n] != wantQ;
     }
-    EXPECT_LT(differing, kHistorySamples / 1000) << static_cast<double>(f0);
+    EXPECT_LT(differing, kHistorySamples / 1000) << hz;
   }
 }
 
@@ -234,13 +236,12 @@ TEST(Demodulator, NegativeTuningNearlyEqualsAPhaseKeptModuloTwoPi) {
   s.fineHz = -1.5f;
   r.run(s);
   // The same run with the mixer's phase kept in 0..2 pi in double precision.
-  const long double f0 = tuningOffsetHz(s);
+  const double f0 = static_cast<double>(tuningOffsetHz(s));
   auto mixed = std::make_unique<MixedSignal>();
   double phase = 0.0;
   for (int n = 0; n < kHistorySamples; ++n) {
-    phase = std::fmod(
-        phase + static_cast<double>(f0) * testing::kTwoPi / kRxSampleRateHz + testing::kTwoPi,
-        testing::kTwoPi);
+    phase = std::fmod(phase + f0 * testing::kTwoPi / kRxSampleRateHz + testing::kTwoPi,
+                      testing::kTwoPi);
     mixed->i[n] = static_cast<float>(-r.history->samples[n] * std::sin(phase));
     mixed->q[n] = static_cast<float>(-r.history->samples[n] * std::cos(phase));
   }
@@ -281,19 +282,19 @@ TEST(Demodulator, ColourPlanesFollowTheColourCarriersLessATuningShare) {
   DemodSettings s = noBalance();
   s.fineHz = 2.2f;
   r.run(s);
-  const long double c = tuningOffsetHz(s) / 11.0L;
+  const Extended c = tuningOffsetHz(s) / Extended(11);
   for (int j = 0; j <= 12; ++j) {
     const double carrierValue = r.luma(2, 40, 46 + j);
     // Neighbouring carriers off their bins leak into each other, hence the loose bound.
     EXPECT_NEAR(carrierValue, std::sin(testing::kTwoPi * ((12 + j - 18) * 0.4) / 30), 0.1) << j;
     for (int m = 0; m < 4; ++m) {
       EXPECT_EQ(r.planes->cr[2][SymbolPlanes::index(40, 10 + 4 * j + m)],
-                static_cast<double>(carrierValue - c));
+                (Extended(carrierValue) - c).toDouble());
     }
   }
   for (int slot = 10; slot <= 81; ++slot) {
     EXPECT_EQ(r.planes->cb[0][SymbolPlanes::index(40, slot)],
-              static_cast<double>(r.luma(0, 40, kBlueSlot) - c));
+              (Extended(r.luma(0, 40, kBlueSlot)) - c).toDouble());
   }
   EXPECT_EQ(r.planes->cb[0][SymbolPlanes::index(40, 82)], 0.0);
   EXPECT_EQ(r.planes->cr[0][SymbolPlanes::index(40, 62)], 0.0);

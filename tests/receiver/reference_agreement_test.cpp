@@ -1,4 +1,4 @@
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "tests/receiver/reference_demodulator.h"
 #include "tests/receiver/test_signals.h"
 
@@ -48,10 +48,10 @@ TEST(ReferenceAgreement, RunBytesAgreeWithAnIndependentDemodulator) {
   };
   for (const Case& c : cases) {
     const auto audio = recording(buffers, c.offsetHz, 400.0);
-    ReceiveChain chain;
+    ReceiverEngine chain(pictureSettings(c.settings));
     Agreement all;
     for (int b = 0; b < buffers; ++b) {
-      chain.onBufferComplete(audio.data() + b * kCaptureSamples, c.settings, DisplaySettings{});
+      chain.onBufferComplete(audio.data() + b * kCaptureSamples);
       const ReferenceSettings rs{c.settings.coarseHz, c.settings.fineHz, c.settings.balance,
                                  c.settings.windowOffsets[0], c.settings.windowOffsets[1]};
       const auto reference = testing::referenceRunBytes(chain.history().samples.data(), rs);

@@ -139,41 +139,5 @@ TEST(SmoothScale, StripsMakeTheSamePictureAndReuseOnlyRowsThatStillFit) {
   EXPECT_TRUE(std::equal(strips.begin() + 600 * w, strips.end(), otherWhole.begin() + 600 * w));
 }
 
-TEST(SmoothScale, BlocksAreTheirPartOfTheWholeAndWriteNothingBesideThem) {
-  // Stored as usual or streamed past the cache, at every alignment of the rows' starts (the
-  // streamed stores take aligned pieces, the ends overlap them), narrow and wide.
-  const int w = 1566, h = 120, stride = w + 40;
-  const Source source = varied(141, 108, 5);
-  const auto whole = scaled(source, w, h, w);
-  SmoothScaler scaler;
-  scaler.setSizes(141, 108, w, h);
-  struct Case {
-    SmoothScaler::Block block;
-    int shift;  // [pixels] of the block's first row from a 32-byte boundary
-  };
-  for (const PixelStores stores : {PixelStores::kCached, PixelStores::kStreamed}) {
-    for (const Case c :
-         {Case{{0, h, 0, w}, 0}, Case{{3, 50, 1, 1500}, 1}, Case{{7, 9, 100, 5}, 3},
-          Case{{60, 60, 1555, 11}, 5}, Case{{0, 1, 0, 9}, 7}, Case{{10, 20, 200, 8}, 6}}) {
-      const auto& b = c.block;
-      std::vector<std::uint32_t> memory(std::size_t(stride) * h + 64, kUnwritten);
-      auto* aligned = reinterpret_cast<std::uint32_t*>(
-          (reinterpret_cast<std::uintptr_t>(memory.data()) + 31) & ~std::uintptr_t{31});
-      std::uint32_t* out = aligned + c.shift;
-      scaler.scaleBlock(source.rgb.data(), b, out + b.first * stride + b.left, stride, stores);
-      int wrong = 0;
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < stride; ++x) {
-          const bool inside =
-              y >= b.first && y < b.first + b.count && x >= b.left && x < b.left + b.columns;
-          const std::uint32_t want = inside ? whole[std::size_t(y * w + x)] : kUnwritten;
-          wrong += out[std::size_t(y * stride + x)] != want;
-        }
-      EXPECT_EQ(wrong, 0) << (stores == PixelStores::kStreamed) << ": " << b.left << ", " << b.first
-                          << ", " << b.columns << " x " << b.count;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace mosaic

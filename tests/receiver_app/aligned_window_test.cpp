@@ -4,9 +4,8 @@
 
 #include "receiver/app/aligned_pictures.h"
 #include "receiver/app/aligned_view.h"
-#include "receiver/app/direct_paint_target.h"
 #include "receiver/app/received_pictures_window.h"
-#include "receiver/app/saved_pictures.h"
+#include "receiver/pictures/saved_pictures.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/receiver_app/transmitted_audio.h"
 
@@ -206,7 +205,7 @@ TEST(AlignedWindow, AutoSaveKeepsEveryLockedFrameAndTheGalleryListsThemNewestFir
   for (std::size_t at = 0; at + kCaptureSamples <= audio.size(); at += kCaptureSamples) {
     rig.receive(std::vector<std::int16_t>(audio.begin() + std::ptrdiff_t(at),
                                           audio.begin() + std::ptrdiff_t(at + kCaptureSamples)));
-    if (worthAutoSaving(rig.window.tuningEstimator().estimate(),
+    if (worthAutoSaving(rig.window.engine().tuning(),
                         rig.window.alignedPictures()->signalToNoise().snrDb,
                         kDefaultAutoSaveSnrDb) &&
         !rig.view()->frame().isNull())
@@ -321,15 +320,12 @@ TEST(AlignedWindow, PicturesWaitInMemoryUntilAFolderTakesThemAndOnlyAWritableFol
   EXPECT_EQ(closeNoteBoxes(), 0);
 }
 
-// The view's picture as the painter draws it (into an image that is not written directly), in
-// the screen's pixels.
-QImage paintedThroughPainter(AlignedView& view) {
+// The whole view painted afresh into an image of its own, in the screen's pixels.
+QImage paintedAfresh(AlignedView& view) {
   const qreal ratio = view.devicePixelRatioF();
   QImage image((QSizeF(view.size()) * ratio).toSize(), QImage::Format_RGB888);
   image.setDevicePixelRatio(ratio);
-  const int direct = view.directPaints();
   view.render(&image);
-  EXPECT_EQ(view.directPaints(), direct) << "written directly";
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
@@ -355,7 +351,7 @@ int unmarked(const QImage& image, const QRegion& region) {
   return count;
 }
 
-TEST(AlignedWindowPixels, ANewFrameIsWrittenIntoTheBackingStoreAsThePainterDrawsIt) {
+TEST(AlignedWindowPixels, ANewFrameRepaintsThePictureInTheWindowAndLeavesTheBarsAlone) {
   // Run once more at twice the scale (QT_SCALE_FACTOR=2), as on a high-density screen.
   AlignedRig rig;
   rig.menu(kAlignedId);
@@ -382,18 +378,10 @@ TEST(AlignedWindowPixels, ANewFrameIsWrittenIntoTheBackingStoreAsThePainterDraws
   const QRect logicalPicture = view.pictureRect(view.size());
   const QRect picture(panel.topLeft() + logicalPicture.topLeft() * ratio,
                       (QSizeF(logicalPicture.size()) * ratio).toSize());
-  // Written directly where the picture lies on whole pixels of the screen (at a scale of 1.5 it
-  // may not: then the painter draws it).
-  const QPointF viewAt = QPointF(view.mapTo(&rig.window, QPoint())) * ratio;
-  const QPointF pictureAt = QPointF(view.mapTo(&rig.window, logicalPicture.topLeft())) * ratio;
-  const int direct = view.directPaints();
-  const int perPaint = viewAt == viewAt.toPoint() && pictureAt == pictureAt.toPoint() ? 1 : 0;
-  EXPECT_TRUE(perPaint == 1 || ratio != std::round(ratio));
   store->fill(kMarker);
   rig.receive(std::vector<std::int16_t>(audio.end() - kCaptureSamples, audio.end()));
-  EXPECT_EQ(view.directPaints(), direct + perPaint);
   store = storeImage();
-  const QImage painted = paintedThroughPainter(view);
+  const QImage painted = paintedAfresh(view);
   const QPoint inPanel = picture.topLeft() - panel.topLeft();
   EXPECT_EQ(differences(*store, picture, painted, inPanel), 0);
   // Around it, the bars are left as they were.
@@ -404,52 +392,14 @@ TEST(AlignedWindowPixels, ANewFrameIsWrittenIntoTheBackingStoreAsThePainterDraws
   const QRect exposed(logicalPicture.topLeft() + QPoint(logicalPicture.width() / 3, 5),
                       QSize(logicalPicture.width(), logicalPicture.height() / 4));
   view.repaint(exposed);
-  EXPECT_EQ(view.directPaints(), direct + 2 * perPaint);
   store = storeImage();
   const QRect written =
       QRect(panel.topLeft() + exposed.topLeft() * ratio, exposed.size() * ratio) & panel & picture;
   EXPECT_EQ(differences(*store, written, painted, written.topLeft() - panel.topLeft()), 0);
   EXPECT_EQ(unmarked(*store, QRegion(panel).subtracted(written)), 0);
-  std::printf("[ direct ] picture %d x %d at (%d, %d) in a %d x %d store, ratio %.1f\n",
+  std::printf("[ aligned ] picture %d x %d at (%d, %d) in a %d x %d store, ratio %.1f\n",
               picture.width(), picture.height(), picture.x(), picture.y(), store->width(),
               store->height(), ratio);
-}
-
-TEST(AlignedWindowPixels, OnlyAPainterThatWouldCopyPixelsUnchangedIsWrittenPast) {
-  test::app();
-  QImage image(100, 80, QImage::Format_ARGB32_Premultiplied);
-  const QRegion region = QRegion(10, 10, 50, 20) + QRegion(90, 60, 40, 40);
-  {
-    QPainter painter(&image);
-    painter.translate(5, -3);
-    const auto target = directPaintTarget(painter, region, 1.0);
-    ASSERT_TRUE(target);
-    EXPECT_EQ(target->pixels, reinterpret_cast<const std::uint32_t*>(image.constBits()));
-    EXPECT_EQ(target->stride, 100);
-    // Moved with the painter and cut at the image's edge.
-    EXPECT_EQ(target->writable, QRegion(15, 7, 50, 20) + QRegion(95, 57, 5, 23));
-    EXPECT_EQ(devicePixel(painter, QPoint(1, 2)), QPoint(6, -1));
-    EXPECT_FALSE(directPaintTarget(painter, region, 2.0)) << "another density";
-  }
-  // Anything the painter would do to the pixels on the way: none.
-  const std::vector<std::function<void(QPainter&)>> changes = {
-      [](QPainter& p) { p.rotate(90); },
-      [](QPainter& p) { p.scale(2, 2); },
-      [](QPainter& p) { p.translate(0.5, 0); },
-      [](QPainter& p) { p.setClipRect(0, 0, 5, 5); },
-      [](QPainter& p) { p.setOpacity(0.5); },
-      [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Multiply); }};
-  for (std::size_t i = 0; i < changes.size(); ++i) {
-    QPainter painter(&image);
-    changes[i](painter);
-    EXPECT_FALSE(directPaintTarget(painter, region, 1.0)) << i;
-  }
-  for (const QImage::Format format : {QImage::Format_RGB888, QImage::Format_RGB16,
-                                      QImage::Format_ARGB32, QImage::Format_RGBA8888}) {
-    QImage other(100, 80, format);
-    QPainter painter(&other);
-    EXPECT_FALSE(directPaintTarget(painter, region, 1.0)) << format;
-  }
 }
 
 }  // namespace

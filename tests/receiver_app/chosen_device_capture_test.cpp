@@ -2,7 +2,7 @@
 // after the start, unplugged and plugged in again (the test suite starts a private PulseAudio
 // server; without it the test is skipped).
 
-#include "platform/qt_audio_input.h"
+#include "platform/sound_server_input.h"
 #include "platform/status_banner.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
@@ -29,7 +29,7 @@ TEST(ChosenInputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTak
   remembered.soundDevice = SoundDeviceName{radio.name().toStdString(), "RadioRX"};
   saveUserReceiverSettings(remembered);
 
-  QtAudioInput input;
+  SoundServerInput input;
   testing::FakeMovieFiles files;
   ReceiverWindow window(input, files, desktopServices(true));
   const auto banner = [&] { return window.statusBanner()->text(); };
@@ -49,8 +49,8 @@ TEST(ChosenInputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTak
   EXPECT_TRUE(on(radio.name(), 10000)) << names();
   EXPECT_TRUE(runUntil([&] { return banner().isEmpty(); }, 1000)) << banner().toStdString();
   // The chosen device's sound reaches the window: a buffer takes 1.28 s.
-  const int runsBefore = window.chain().runs();
-  EXPECT_TRUE(runUntil([&] { return window.chain().runs() > runsBefore; }, 4000));
+  const int runsBefore = window.engine().runs();
+  EXPECT_TRUE(runUntil([&] { return window.engine().runs() > runsBefore; }, 4000));
 
   radio.unplug();
   EXPECT_TRUE(on(QStringLiteral("loopin"), 10000)) << names();

@@ -34,7 +34,7 @@ TEST(ReceiverDeviceLoss, DeviceBackGivesAFreshChainAndALivePicture) {
   ReceiverRig rig;
   ASSERT_TRUE(rig.receive(tone(1000)));
   ASSERT_TRUE(rig.receive(tone(1000)));
-  EXPECT_EQ(rig.window.chain().runs(), 2);
+  EXPECT_EQ(rig.window.engine().runs(), 2);
   rig.input.loseDevice("no sound has arrived for 3 s");
 
   rig.input.failOpen = true;  // still away at the first retry
@@ -46,8 +46,8 @@ TEST(ReceiverDeviceLoss, DeviceBackGivesAFreshChainAndALivePicture) {
   EXPECT_FALSE(rig.window.statusBanner()->isVisibleTo(&rig.window));
 
   ASSERT_TRUE(rig.receive(tone(500)));
-  EXPECT_EQ(rig.window.chain().runs(), 1) << "no samples from before the loss";
-  const auto& history = rig.window.chain().history().samples;
+  EXPECT_EQ(rig.window.engine().runs(), 1) << "no samples from before the loss";
+  const auto& history = rig.window.engine().history().samples;
   EXPECT_EQ(history[0], 0);
   EXPECT_EQ(history[kCaptureSamples - 1], 0);
   EXPECT_FALSE(rig.window.pictureView()->noInput()) << "a new picture is live again";

@@ -3,7 +3,7 @@
 // for three, while a Mosaic TV signal plays loses no captured sample and shifts none, so the
 // picture and the movie file are exactly what `mosaic decode` makes of the same sound.
 
-#include "platform/qt_audio_input.h"
+#include "platform/sound_server_input.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/picture_view.h"
 #include "receiver/app/receiver_window.h"
@@ -12,11 +12,10 @@
 #include "tests/support/private_sound_loop.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/wav_files.h"
+#include "tests/support/window_commands.h"
 #include "tests/tools/tool_runner.h"
 
-#include <QAudioDevice>
 #include <QFile>
-#include <QMediaDevices>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -56,7 +55,7 @@ class TappedInput : public AudioInput {
   void close() override { inner.close(); }
   int handled() const { return static_cast<int>(received.size() / kCaptureSamples); }
 
-  QtAudioInput inner;
+  SoundServerInput inner;
   std::vector<std::int16_t> received;
   std::function<void(int buffers)> afterBuffer;
 
@@ -83,7 +82,6 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
   if (!std::getenv("MOSAIC_SOUND_SERVER")) GTEST_SKIP() << "no sound server";
   PrivateLoop loop;
   ASSERT_TRUE(loop.loaded());
-  ASSERT_TRUE(test::runUntil([&] { return loop.listed(); }, 5000));
   QTemporaryDir dir;
 
   // The signal: ten frames of a picture with colour and detail.
@@ -118,8 +116,8 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
                        {},
                        {}});
   window.show();
-  window.dispatchCommand(rx::kOpenFileId);
-  window.dispatchCommand(rx::kSaveId);
+  test::command(window, rx::kOpenFileId);
+  test::command(window, rx::kSaveId);
 
   QProcess player;
   player.setStandardInputFile(signal);

@@ -58,7 +58,7 @@ TEST(Reception, TheTransmittedPictureAppearsTheRightWayRound) {
   QTest::keyClick(rig.slider(kSaturationId), Qt::Key_Home);
   rig.menu(kLargeId);
   rig.receiveAll(audio);
-  ASSERT_EQ(rig.window.chain().runs(), 3);
+  ASSERT_EQ(rig.window.engine().runs(), 3);
 
   const QImage shown = rig.window.pictureView()->grab().toImage();
   ASSERT_EQ(shown.size(), QSize(288, 192));
@@ -127,7 +127,7 @@ TEST(Reception, TheWindowShowsExactlyWhatMosaicDecodeWrites) {
     rig.window.show();
     c.setControls(rig);
     rig.receiveAll(audio);
-    ASSERT_EQ(rig.window.chain().runs(), 4) << c.name;
+    ASSERT_EQ(rig.window.engine().runs(), 4) << c.name;
     const QImage shown =
         rig.window.pictureView()->grab().toImage().convertToFormat(QImage::Format_RGB888);
     EXPECT_EQ(shown, written) << c.name;

@@ -4,7 +4,7 @@
 
 #include "receiver/app/receiver_services.h"
 #include "receiver/core/movie/disk_movie_files.h"
-#include "receiver/core/receive_chain.h"
+#include "receiver/core/receiver_engine.h"
 #include "tests/receiver/test_signals.h"
 #include "tests/receiver_app/receiver_rig.h"
 
@@ -39,14 +39,14 @@ std::vector<std::int16_t> buffer(int n) {
   return std::vector<std::int16_t>(audio.begin() + at, audio.begin() + at + kCaptureSamples);
 }
 
-// The movie frames that the receive chain gives for buffers 0..count-1 under `demod`.
+// The movie frames that the receiver engine gives for buffers 0..count-1 under `demod`.
 std::vector<std::uint8_t> chainMovie(int count, const DemodSettings& demod) {
-  ReceiveChain chain;
+  ReceiverEngine engine(pictureSettings(demod));
   std::vector<std::uint8_t> movie;
   for (int n = 0; n < count; ++n) {
     const auto samples = buffer(n);
-    chain.onBufferComplete(samples.data(), demod, DisplaySettings{});
-    movie.insert(movie.end(), chain.movieFrame().begin(), chain.movieFrame().end());
+    engine.onBufferComplete(samples.data());
+    movie.insert(movie.end(), engine.movieFrame().begin(), engine.movieFrame().end());
   }
   return movie;
 }

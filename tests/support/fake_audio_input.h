@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory sound input device that a test drives buffer by buffer.
 
-#include "receiver/core/capture/audio_input.h"
+#include "devices/audio_input.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // An in-memory sound output for tests: records every call in order and what is queued, and a
 // test returns buffers by calling finishOldest(), as the device would after playing them.
 
-#include "transmitter/core/audio_output.h"
+#include "devices/audio_output.h"
 
 #include <cstdint>
 #include <deque>

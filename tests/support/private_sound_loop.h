@@ -2,15 +2,12 @@
 // A loop of its own on the test suite's private sound server, for tests that must hear only
 // their own sound even while other suites play at the same time.
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QFile>
-#include <QMediaDevices>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -42,12 +39,6 @@ struct PrivateLoop {
     if (!sinkModule.isEmpty()) pactl({"unload-module", sinkModule});
   }
   bool loaded() const { return !sinkModule.isEmpty() && !sourceModule.isEmpty(); }
-  // Whether Qt lists the source yet.
-  bool listed() const {
-    const auto inputs = QMediaDevices::audioInputs();
-    return std::any_of(inputs.begin(), inputs.end(),
-                       [&](const QAudioDevice& d) { return d.id() == source.toUtf8(); });
-  }
 };
 
 // Writes `samples` as raw 16-bit samples, as pacat plays them.

@@ -1,9 +1,10 @@
 #pragma once
 // One QApplication for all tests of a test program (widgets need it before they are made), and
-// a way to let the event loop run until something has happened.
+// the modal dialogs that tests answer. Running the event loop: tests/support/event_loop.h.
+
+#include "tests/support/event_loop.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 
@@ -18,27 +19,6 @@ inline QApplication& app() {
   // Never destroyed: tearing Qt down among other static destructors at exit crashes.
   static QApplication* instance = new QApplication(argc, argv);
   return *instance;
-}
-
-// Runs the event loop until `done` holds or `timeoutMs` passes; returns whether it held. The
-// answer seen is the one returned: `done` is not asked again, since asking a real device (a
-// rigctld, a sound server) twice can give two answers.
-template <typename Done>
-bool runUntil(Done done, int timeoutMs) {
-  bool held = done();
-  if (held) return true;
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (!held && done()) {
-      held = true;
-      loop.quit();
-    }
-  });
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  poll.start(10);
-  loop.exec();
-  return held;
 }
 
 // Runs `step` on the modal dialog that is open once the event loop runs.

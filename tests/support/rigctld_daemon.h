@@ -68,6 +68,10 @@ class RigctldDaemon {
     return std::nullopt;
   }
 
+  // Sends a command of rigctld's protocol as another program would ("F 14230000"); the first
+  // line of the reply ("RPRT 0" when accepted).
+  std::string tell(const std::string& command) const { return ask(command + "\n"); }
+
   // Keys the rig as another program would ("T 1"); true when rigctld accepted it.
   // A rigctld that has only just started may miss the first command on a new connection: it is
   // asked again, briefly, without letting the window under test run meanwhile.

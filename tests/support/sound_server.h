@@ -3,9 +3,8 @@
 // devices of the test's own that come and go as a USB sound interface is plugged in and out,
 // and the devices this process's own streams are on.
 
+#include "tests/support/event_loop.h"
 #include "tests/support/private_sound_loop.h"
-
-#include "tests/support/qt_app.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,9 @@
 // the recording starts mid-frame and when the sending clock drifts; and mosaic decode --aligned.
 
 #include "receiver/core/picture/aligned_frame.h"
-#include "air_signal.h"
-#include "receiver/core/tuning/tuning_estimator.h"
+#include "receiver/core/buffer_feeder.h"
+#include "receiver/core/tuning/frame_alignment.h"
+#include "tests/support/air_signal.h"
 #include "tool_runner.h"
 
 #include <QDir>
@@ -51,24 +52,24 @@ struct AlignedRun {
   int firstAligned = -1;             // the buffer (0-based) of the first aligned frame
 };
 
-// Decodes `received` at colour balance 0 and aligns every buffer's newest complete frame.
+// An engine at colour balance 0 that makes the aligned frame at scale 1.
+std::unique_ptr<ReceiverEngine> aligningEngine() {
+  EngineSettings settings;
+  settings.demod.balance = 0;
+  settings.alignedScale = 1;
+  return std::make_unique<ReceiverEngine>(settings);
+}
+
+// Decodes `received` and aligns every buffer's newest complete frame.
 AlignedRun alignAll(const std::vector<std::int16_t>& received, const PicturePlanes& sent) {
-  DemodSettings demod;
-  demod.balance = 0;
-  auto estimator = std::make_unique<TuningEstimator>();
-  FrameAlignment alignment;
-  AlignedPicture picture;
-  reserveAligned(picture);
+  const auto engine = aligningEngine();
   AlignedRun run;
   int buffer = 0;
-  tool::BufferFeeder feeder(demod, DisplaySettings{}, [&](const ReceiveChain& chain) {
-    estimator->addBuffer(chain.history().samples.data() + kCaptureSamples);
-    alignment.update(estimator->estimate());
-    if (alignment.found()) {
+  BufferFeeder feeder(*engine, [&](const ReceiverEngine& heard) {
+    if (heard.report().aligned) {
       if (run.firstAligned < 0) run.firstAligned = buffer;
-      alignFrame(chain.bitmap(), alignment.frameStart(), demod.windowOffsets, 1, picture);
-      run.correlations.push_back(lumaCorrelation(picture, sent));
-      run.starts.push_back(alignment.frameStart());
+      run.correlations.push_back(lumaCorrelation(heard.alignedPicture(), sent));
+      run.starts.push_back(heard.report().frameStart);
     }
     ++buffer;
     return true;
@@ -194,24 +195,17 @@ TEST(AlignedFrame, TheEdgeColumnsNeverReadAcrossTheFrameBoundary) {
     const auto received = test::receivedAt9600(air, channel);
     // Recordings that start `skip` samples later: a whole symbol in 32 steps.
     for (int skip = 0; skip < kBlockSamples; skip += 8) {
-      DemodSettings demod;
-      demod.balance = 0;
-      auto estimator = std::make_unique<TuningEstimator>();
-      FrameAlignment alignment;
-      AlignedPicture picture;
-      reserveAligned(picture);
+      const auto engine = aligningEngine();
       int frames = 0;
-      tool::BufferFeeder feeder(demod, DisplaySettings{}, [&](const ReceiveChain& chain) {
-        estimator->addBuffer(chain.history().samples.data() + kCaptureSamples);
-        alignment.update(estimator->estimate());
-        if (!alignment.found() || chain.runs() < 3) return true;  // whole frames of signal
-        alignFrame(chain.bitmap(), alignment.frameStart(), demod.windowOffsets, 1, picture);
+      BufferFeeder feeder(*engine, [&](const ReceiverEngine& heard) {
+        // Whole frames of signal only.
+        if (!heard.report().aligned || heard.runs() < 3) return true;
         int column = 0;
-        const double misfit = worstColumnMisfit(picture, sent, column);
+        const double misfit = worstColumnMisfit(heard.alignedPicture(), sent, column);
         worst = std::max(worst, misfit);
-        EXPECT_LT(misfit, 8.0) << ppm << " ppm, skip " << skip << ", buffer " << chain.runs()
+        EXPECT_LT(misfit, 8.0) << ppm << " ppm, skip " << skip << ", buffer " << heard.runs()
                                << ": column x = " << column << " at frame start "
-                               << alignment.frameStart();
+                               << heard.report().frameStart;
         ++frames;
         return true;
       });

@@ -1,12 +1,15 @@
 // mosaic decode: the movie file against an independent demodulator, round trips from the
-// transmitter's signal, the pictures it writes, and its handling of bad arguments and input.
+// transmitter's signal, the pictures it writes, --auto-tune, and its handling of bad arguments
+// and input.
 
 #include "receiver/app/picture_image.h"
 #include "tests/receiver/reference_demodulator.h"
 #include "tests/receiver/test_signals.h"
+#include "tests/support/air_signal.h"
 #include "tests/support/transmitted_frames.h"
 #include "tests/support/wav_files.h"
 #include "tool_runner.h"
+#include "tools/auto_tune.h"
 #include "tools/decode_quality.h"
 #include "tools/decode_recording.h"
 
@@ -282,6 +285,54 @@ TEST(DecodeTool, UnreadableOrTooShortInputFailsWithoutLeavingOutput) {
     EXPECT_FALSE(QFile::exists(dir.filePath("m.49")));
     EXPECT_EQ(QDir(dir.path()).entryList({".*part*"}, QDir::Hidden | QDir::Files).size(), 0);
   }
+}
+
+TEST(DecodeAutoTune, TuningLineHasSignAndTwoDecimals) {
+  EXPECT_EQ(tool::tuningLine(-7.3), "tuning: -7.30 Hz");
+  EXPECT_EQ(tool::tuningLine(12.345678), "tuning: +12.35 Hz");
+  EXPECT_EQ(tool::tuningLine(-0.001), "tuning: +0.00 Hz");
+  EXPECT_EQ(tool::tuningLine(0.0), "tuning: +0.00 Hz");
+}
+
+TEST(DecodeAutoTune, DecodePrintsOneTuningLineAndDecodesWithIt) {
+  QTemporaryDir dir;
+  const auto sent = test::sentTestCard(6, 7000);
+  ChannelSettings channel;
+  channel.snrDb = 20;
+  channel.offsetHz = 5.37;  // centred by -5.37
+  const std::vector<float> air = applyChannel(sent, kTxSampleRateHz, channel);
+  std::vector<std::int16_t> samples(air.size());
+  for (std::size_t i = 0; i < air.size(); ++i) samples[i] = roundToSample(air[i]);
+  const QString wav = dir.filePath(QStringLiteral("mistuned.wav"));
+  std::string error;
+  tool::WavWriter writer(wav.toStdString(), kTxSampleRateHz);
+  ASSERT_TRUE(writer.open(error) && writer.write(samples.data(), long(samples.size()), error) &&
+              writer.finish(error))
+      << error;
+
+  const auto run = runTool({QStringLiteral("decode"), wav, QStringLiteral("--auto-tune"),
+                            QStringLiteral("-o"), dir.filePath(QStringLiteral("p.png"))});
+  ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+  const QStringList lines = run.standardOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 1) << run.standardOutput.toStdString();
+  ASSERT_TRUE(lines[0].startsWith(QStringLiteral("tuning: -5.")) && lines[0].endsWith(" Hz"))
+      << lines[0].toStdString();
+  EXPECT_NEAR(lines[0].mid(8, 5).toDouble(), -5.37, 0.1);
+
+  // The picture is the one decoded with the sliders at the estimate.
+  const auto tuned =
+      runTool({QStringLiteral("decode"), wav, QStringLiteral("--coarse"), QStringLiteral("-5.4"),
+               QStringLiteral("--fine"), QStringLiteral("0.02"), QStringLiteral("-o"),
+               dir.filePath(QStringLiteral("q.png"))});
+  ASSERT_EQ(tuned.exitCode, 0);
+  if (std::abs(lines[0].mid(8, 5).toDouble() + 5.38) < 0.011) {
+    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("p.png"))),
+              QImage(dir.filePath(QStringLiteral("q.png"))));
+  }
+
+  const auto both = runTool({QStringLiteral("decode"), wav, QStringLiteral("--auto-tune"),
+                             QStringLiteral("--fine"), QStringLiteral("1")});
+  EXPECT_EQ(both.exitCode, 2);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // ratios: white noise, mistuning and a drifting clock, and the ends of the scale.
 
 #include "receiver/core/quality/signal_to_noise.h"
-#include "air_signal.h"
+#include "tests/support/air_signal.h"
 #include "tool_runner.h"
 
 #include <QTemporaryDir>
@@ -27,17 +27,17 @@ std::vector<double> estimatesThroughChannel(const QString& wav, const QStringLis
       QStringList{QStringLiteral("channel"), wav, QStringLiteral("-o"), received} + channelOptions);
   EXPECT_EQ(run.exitCode, 0) << run.standardError.toStdString();
   std::vector<double> estimates;
-  SnrMeter meter;
-  tool::BufferFeeder feeder(DemodSettings{}, DisplaySettings{}, [&](const ReceiveChain& chain) {
-    const double snr = meter.measure(chain.history().samples).snrDb;
-    if (chain.runs() > 1) estimates.push_back(snr);
+  EngineSettings settings;
+  settings.measureSnr = true;
+  ReceiverEngine engine(settings);
+  BufferFeeder feeder(engine, [&](const ReceiverEngine& heard) {
+    if (heard.runs() > 1) estimates.push_back(heard.report().snr.snrDb);
     return true;
   });
   tool::RecordingReader reader;
   std::string error;
   EXPECT_TRUE(reader.open(received.toStdString(), tool::ChannelChoice::Mix, error)) << error;
-  for (std::vector<std::int16_t> piece; reader.next(piece, error) && !piece.empty();)
-    feeder.feed(piece.data(), piece.size());
+  EXPECT_TRUE(tool::feedRecording(reader, feeder, error)) << error;
   return estimates;
 }
 

@@ -85,8 +85,7 @@ TEST(PhaseChain, WorkedExamplesOfTheFirstSteps) {
   EXPECT_FLOAT_EQ(twoPiSingle(), 6.2831855f);
   float phase = 0.0f;
   float out[2];
-  const long double inc1680 = 1680.0L * twoPiSingle() / 19200.0L;
-  advancePhase(phase, inc1680, 1, out);
+  advancePhase(phase, phaseIncrement(1680), 1, out);
   EXPECT_NEAR(out[0], 0.549779, 1e-6);
 
   // The first step of carrier 56 puts 627 into the running sample.
@@ -95,9 +94,9 @@ TEST(PhaseChain, WorkedExamplesOfTheFirstSteps) {
   EXPECT_EQ(acc[0], 627);
 
   // Y = 3.0 on carrier 56: f = 1683, 0.550760 rad a step, 2103.75 Hz at 48000 Hz.
-  const long double inc1683 = 1683.0L * twoPiSingle() / 19200.0L;
-  EXPECT_NEAR(static_cast<double>(inc1683), 0.550760, 1e-6);
-  EXPECT_NEAR(static_cast<double>(inc1683) * 24000.0 / (2 * M_PI), 2103.75, 1e-3);
+  const double inc1683 = phaseIncrement(1683).toDouble();
+  EXPECT_NEAR(inc1683, 0.550760, 1e-6);
+  EXPECT_NEAR(inc1683 * 24000.0 / (2 * M_PI), 2103.75, 1e-3);
 }
 
 TEST(PhaseChain, FastAccumulatorMatchesPlainSteps) {
@@ -109,8 +108,8 @@ TEST(PhaseChain, FastAccumulatorMatchesPlainSteps) {
   long mismatches = 0;
   for (int round = 0; round < 2000; ++round) {
     const int k = 12 + round % 80;
-    const float f = static_cast<float>(30.0L * k + value(rng));
-    const long double inc = static_cast<long double>(f) * twoPiSingle() / 19200.0L;
+    const float f = 30.0f * static_cast<float>(k) + value(rng);
+    const Extended inc = phaseIncrement(f);
     advancePhase(pf, inc, 640, fast.data());
     advancePhaseReference(pp, inc, 640, plain.data());
     for (int i = 0; i < 640; ++i) mismatches += fast[i] != plain[i];
@@ -161,8 +160,7 @@ TEST(FrameSynthesizer, BlackPictureIsAFixedMultiToneOfWholeCycles) {
   for (int k : {12, 24, 56, 91}) {
     float phase = 0.0f;
     std::vector<float> out(kStepsPerFrame);
-    const long double inc = 30.0L * k * twoPiSingle() / 19200.0L;
-    advancePhase(phase, inc, kStepsPerFrame, out.data());
+    advancePhase(phase, phaseIncrement(30.0f * static_cast<float>(k)), kStepsPerFrame, out.data());
     for (int s = 1; s <= 47; ++s) {
       const int j = s * kStepsPerSymbol;
       const double d = std::remainder(double(out[j + kStepsPerSymbol - 1]) - out[j - 1], 2 * M_PI);

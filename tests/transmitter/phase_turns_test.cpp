@@ -10,11 +10,9 @@
 namespace mosaic {
 namespace {
 
-long double incrementOf(long double f) { return f * twoPiSingle() / 19200.0L; }
-
 // Runs the accumulator in whole turns and in single steps from the same phase and reports the
 // first step where they part, or -1.
-int firstDifference(float phase, long double inc, int steps) {
+int firstDifference(float phase, const Extended& inc, int steps) {
   std::vector<float> turns(steps), single(steps);
   float a = phase, b = phase;
   advancePhase(a, inc, steps, turns.data());
@@ -30,21 +28,22 @@ TEST(PhaseTurns, ApplyToEveryCarrierAndPictureValue) {
     for (float v : {-4.9f, 0.0f, 3.3f, 7.96875f}) {
       // Unmodulated, carrier 64 advances by exactly 2635359 * 2^-22 a step.
       const bool exactMultiple = k == 64 && v == 0.0f;
-      EXPECT_EQ(turnsApply(0.0f, incrementOf(30.0L * k + v)), !exactMultiple) << k << " " << v;
+      EXPECT_EQ(turnsApply(0.0f, phaseIncrement(30.0f * k + v)), !exactMultiple) << k << " " << v;
     }
   }
 }
 
 TEST(PhaseTurns, LeaveOddStartsAndIncrementsToSingleSteps) {
-  const long double inc = incrementOf(1700);
+  const Extended inc = phaseIncrement(1700);
   EXPECT_FALSE(turnsApply(-0.1f, inc));
   EXPECT_FALSE(turnsApply(std::nextafter(twoPiSingle(), 8.0f), inc));
-  EXPECT_FALSE(turnsApply(0.0f, 1.0L));
-  EXPECT_FALSE(turnsApply(0.0f, 0.05L));
+  EXPECT_FALSE(turnsApply(0.0f, Extended(1.0)));
+  EXPECT_FALSE(turnsApply(0.0f, Extended(0.05)));
   // A multiple of 2^-22 can put a sum in [4, 8) midway between two floats.
-  EXPECT_FALSE(turnsApply(0.0f, 0x1p-22L * 2900000));
-  EXPECT_FALSE(turnsApply(0.0f, 0x1p-22L * 2900000 + 0x1p-62L));
-  EXPECT_TRUE(turnsApply(0.0f, 0x1p-22L * 2900000 + 0x1p-56L));
+  const Extended multiple(0x1p-22 * 2900000);
+  EXPECT_FALSE(turnsApply(0.0f, multiple));
+  EXPECT_FALSE(turnsApply(0.0f, multiple + Extended(0x1p-62)));
+  EXPECT_TRUE(turnsApply(0.0f, multiple + Extended(0x1p-56)));
 }
 
 TEST(PhaseTurns, MatchSingleStepsFromEveryKindOfStart) {
@@ -56,8 +55,8 @@ TEST(PhaseTurns, MatchSingleStepsFromEveryKindOfStart) {
   }
   for (float start : starts) {
     for (int k : {12, 16, 21, 24, 56, 70, 91}) {
-      for (long double f : {30.0L * k, 30.0L * k - 4.9L, 30.0L * k + 7.96875L}) {
-        EXPECT_EQ(firstDifference(start, incrementOf(f), 640), -1) << start << " " << f;
+      for (float f : {30.0f * k, 30.0f * k - 4.9f, 30.0f * k + 7.96875f}) {
+        EXPECT_EQ(firstDifference(start, phaseIncrement(f), 640), -1) << start << " " << f;
       }
     }
   }
@@ -73,9 +72,10 @@ TEST(PhaseTurns, MatchSingleStepsOverManyRandomSymbols) {
   float a = 0.0f, b = 0.0f;
   long mismatches = 0;
   for (int s = 0; s < 3000; ++s) {
-    long double inc = incrementOf(static_cast<float>(30.0L * carrier(rng) + value(rng)));
-    if (s % 10 == 0) inc = std::round(inc * 0x1p22L) * 0x1p-22L + (s % 20 ? 0x1p-56L : -0x1p-56L);
-    if (s % 30 == 0) inc = std::round(inc * 0x1p22L) * 0x1p-22L;
+    Extended inc = phaseIncrement(30.0f * static_cast<float>(carrier(rng)) + value(rng));
+    const Extended onGrid = (inc * Extended(0x1p22)).nearestInteger() * Extended(0x1p-22);
+    if (s % 10 == 0) inc = onGrid + Extended(s % 20 ? 0x1p-56 : -0x1p-56);
+    if (s % 30 == 0) inc = onGrid;
     advancePhase(a, inc, 640, turns.data());
     stepPhase(b, inc, 640, single.data());
     for (int i = 0; i < 640; ++i) mismatches += turns[i] != single[i];
@@ -87,8 +87,8 @@ TEST(PhaseTurns, MatchSingleStepsOverManyRandomSymbols) {
 TEST(PhaseTurns, HandleShortAndCutRuns) {
   // Fewer steps than a turn, a run ending mid-turn, and no steps at all.
   for (int steps : {0, 1, 5, 13, 27, 320, 639}) {
-    EXPECT_EQ(firstDifference(1.3f, incrementOf(1683.5L), steps), -1) << steps;
-    EXPECT_EQ(firstDifference(6.0f, incrementOf(361.25L), steps), -1) << steps;
+    EXPECT_EQ(firstDifference(1.3f, phaseIncrement(1683.5f), steps), -1) << steps;
+    EXPECT_EQ(firstDifference(6.0f, phaseIncrement(361.25f), steps), -1) << steps;
   }
 }
 

@@ -1,41 +1,55 @@
 #include "reference_synthesis.h"
 
+#include "signal/extended.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace mosaic::reference {
 
+// Extended precision as the x87 unit computes it, on any machine.
+using X = Extended;
+
 std::vector<std::int16_t> buildFrame(const Planes& P, Overflow overflow) {
-  const float twoPi = static_cast<float>(8.0L * atanl(1.0L));
+  const float twoPi = static_cast<float>(8.0 * std::atan(1.0));
   std::vector<long long> sum(61440, 0);  // the running samples, wide
   std::vector<int> order;
   for (int k = 56; k <= 91; ++k) order.push_back(k);
   for (int k = 12; k <= 24; ++k) order.push_back(k);
 
+  // The frequency value f of carrier k in symbol s, as the modulator defines it.
+  auto frequency = [&P](int k, int s) {
+    if (k >= 56) return (X(30 * k) + X(P.Y[s][k - 38])).toFloat();
+    if (k <= 20) {
+      const int j = 18 + 4 * (k - 12);
+      return (X(30 * k) +
+              (X(P.V[s][j + 1]) + X(P.V[s][j]) + X(P.V[s][j + 2]) + X(P.V[s][j + 3])) / X(4))
+          .toFloat();
+    }
+    const int j = 18 + 9 * (k - 21);
+    const float f = (X(30 * k) + (X(P.U[s][j + 1]) + X(P.U[s][j]) + X(P.U[s][j + 2]) +
+                                  X(P.U[s][j + 3]) + X(P.U[s][j + 4])) /
+                                     X(9))
+                        .toFloat();
+    return (X(f) +
+            (X(P.U[s][j + 6]) + X(P.U[s][j + 5]) + X(P.U[s][j + 7]) + X(P.U[s][j + 8])) / X(9))
+        .toFloat();
+  };
+
   float phi = 0.0f;
   for (int k : order) {
+    int symbol = -1;
+    X increment;  // f * twoPi / 19200 of the symbol, worked out when it starts
     for (int n = 1; n <= 61439; n += 2) {
       const int s = static_cast<int>(std::lround(n / 1280.0));
-      float f;
-      if (k >= 56) {
-        f = static_cast<float>(30.0L * k + P.Y[s][k - 38]);
-      } else if (k <= 20) {
-        const int j = 18 + 4 * (k - 12);
-        f = static_cast<float>(
-            30.0L * k +
-            ((long double)P.V[s][j + 1] + P.V[s][j] + P.V[s][j + 2] + P.V[s][j + 3]) / 4);
-      } else {
-        const int j = 18 + 9 * (k - 21);
-        f = static_cast<float>(30.0L * k + ((long double)P.U[s][j + 1] + P.U[s][j] + P.U[s][j + 2] +
-                                            P.U[s][j + 3] + P.U[s][j + 4]) /
-                                               9);
-        f = static_cast<float>(
-            f + ((long double)P.U[s][j + 6] + P.U[s][j + 5] + P.U[s][j + 7] + P.U[s][j + 8]) / 9);
+      if (s != symbol) {
+        symbol = s;
+        increment = X(frequency(k, s)) * X(twoPi) / X(19200);
       }
-      phi = static_cast<float>(phi + (long double)f * twoPi / 19200);
-      if (twoPi < phi) phi = static_cast<float>(phi - (long double)twoPi);
-      const long double a = 1200 * sinl(phi);
-      sum[n] = llrintl(sum[n] + a);
+      phi = (X(phi) + increment).toFloat();
+      if (twoPi < phi) phi = (X(phi) - X(twoPi)).toFloat();
+      const double a = 1200 * std::sin(static_cast<double>(phi));
+      sum[n] = std::llrint(static_cast<double>(sum[n]) + a);
       if (overflow == Overflow::kLimitEachAddition) sum[n] = std::clamp(sum[n], -32768LL, 32767LL);
       sum[n - 1] = sum[n];
     }

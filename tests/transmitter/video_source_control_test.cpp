@@ -12,7 +12,7 @@ TEST(VideoSourceControl, OpeningAFileStartsStoppedAtItsFirstFrameWhateverCameBef
   EXPECT_EQ(c.fileCaption(), "AVI-to-NBTV");
   c.fileOpened("/videos/first.avi", 12);
   c.togglePlayPause();
-  c.step();
+  c.stepBy(1);
   c.selectCamera();
   c.fileOpened("C:\\clips\\second.avi", 7);
   const VideoSourceState& s = c.state();
@@ -25,7 +25,7 @@ TEST(VideoSourceControl, OpeningAFileStartsStoppedAtItsFirstFrameWhateverCameBef
   // A file that cannot be shown has no frames: every tick passes its end and stays at 0.
   c.fileOpened("notes.avi", 0);
   EXPECT_EQ(c.fileCaption(), "notes.avi");
-  c.step();
+  c.stepBy(1);
   EXPECT_EQ(c.state().position, 0);
 }
 
@@ -34,36 +34,33 @@ TEST(VideoSourceControl, StepsRunThroughTheLengthItselfBeforeStartingOver) {
   c.fileOpened("clip.avi", 3);
   std::vector<int> positions;
   for (int i = 0; i < 8; ++i) {
-    c.step();
+    c.stepBy(1);
     positions.push_back(c.state().position);
   }
   EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 0, 1, 2, 3, 0}));
 }
 
-TEST(VideoSourceControl, ScrollCodesSetTheLow16BitsOfTheRightPosition) {
+TEST(VideoSourceControl, SeeksKeepTheLow16BitsAndStepsGoOnFromThere) {
   VideoSourceControl c;
   c.fileOpened("long.avi", 70000);
-  EXPECT_TRUE(c.scroll(ScrollCode::ThumbTrack, 0x10000 + 12, 99));
+  c.seekTo(0x10000 + 12);
   EXPECT_EQ(c.state().position, 12);
-  for (ScrollCode code : {ScrollCode::LineUp, ScrollCode::LineDown, ScrollCode::PageUp,
-                          ScrollCode::PageDown, ScrollCode::Top, ScrollCode::Bottom}) {
-    EXPECT_TRUE(c.scroll(code, 5, 0x20000 + 40));
-    EXPECT_EQ(c.state().position, 40);
-  }
-  // Releasing the thumb only confirms the move.
-  EXPECT_FALSE(c.scroll(ScrollCode::ThumbPosition, 3, 4));
-  EXPECT_FALSE(c.scroll(ScrollCode::EndTrack, 3, 4));
-  EXPECT_EQ(c.state().position, 40);
-  // Steps go on from a position set by hand.
-  c.step();
-  EXPECT_EQ(c.state().position, 41);
+  c.stepBy(1);
+  EXPECT_EQ(c.state().position, 13);
+  c.seekTo(65535);
+  c.stepBy(3);  // the timer still steps through the whole length
+  EXPECT_EQ(c.state().position, 65538);
+  c.fileOpened("short.avi", 10);
+  c.seekTo(9);
+  c.stepBy(2);  // past the length: over to the start
+  EXPECT_EQ(c.state().position, 0);
 }
 
 TEST(VideoSourceControl, TheCameraPausesTheStepsAndTheFileIsFoundAsItWasLeft) {
   VideoSourceControl c;
   c.fileOpened("/v/clip.avi", 20);
   c.togglePlayPause();
-  c.scroll(ScrollCode::ThumbTrack, 6, 0);
+  c.seekTo(6);
   EXPECT_TRUE(c.stepTimerRuns());
   EXPECT_TRUE(c.selectCamera());
   EXPECT_FALSE(c.selectCamera());  // a second "&Camera" only reconnects

@@ -23,10 +23,10 @@ TEST_F(CameraAbsentTest, WithNoCameraTheFileGoesOnUnderItsOwnNameAndTheWindowSay
   cameraLog.devices.clear();
   window->initialiseWindow();
   open(makeVideo("clip.avi", 20));
-  window->dispatchCommand(kPlayPauseId);
+  command(*window, kPlayPauseId);
   const int height = window->height();
   const QImage filePicture = window->videoArea();
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(window->windowTitle(), "clip.avi");
   EXPECT_FALSE(window->videoState().cameraMode);
   EXPECT_TRUE(window->stepTimerRunning());
@@ -43,9 +43,9 @@ TEST_F(CameraAbsentTest, WithNoCameraTheFileGoesOnUnderItsOwnNameAndTheWindowSay
   EXPECT_GE(window->cameraNote()->geometry().top(), window->outputLevel()->geometry().bottom());
   EXPECT_EQ(window->control(kPositionBarId)->geometry(), QRect(31, 130, 129, 24));
   // Asking again says the same, once; choosing the file again ends the note.
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(window->height(), height + window->cameraNote()->height());
-  window->dispatchCommand(kAviId);
+  command(*window, kAviId);
   EXPECT_FALSE(noteShown());
   EXPECT_EQ(window->height(), height);
   EXPECT_TRUE(window->stepTimerRunning());
@@ -55,10 +55,10 @@ TEST_F(CameraAbsentTest, ACameraThatGoesAwayHandsTheAreaBackToTheFile) {
   window->initialiseWindow();
   open(makeVideo("clip.avi", 20));
   window->onPositionScroll(ScrollCode::ThumbTrack, 5);
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(window->windowTitle(), "Live video");
   cameraLog.devices.clear();  // unplugged
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_FALSE(window->videoState().cameraMode);
   EXPECT_EQ(window->windowTitle(), "clip.avi");
   EXPECT_EQ(window->control(kVideoSourceId), nullptr);
@@ -69,27 +69,27 @@ TEST_F(CameraAbsentTest, ACameraThatGoesAwayHandsTheAreaBackToTheFile) {
 
 TEST_F(CameraAbsentTest, AChosenCameraThatIsMissingIsNamedAndTheFirstThatOpensStandsIn) {
   window->initialiseWindow();
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   nextDevice = "/dev/video1";
-  window->dispatchCommand(kVideoSourceId);
+  command(*window, kVideoSourceId);
   EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video1");
   EXPECT_FALSE(noteShown());
-  window->dispatchCommand(kAviId);
+  command(*window, kAviId);
   cameraLog.devices = {"/dev/video0"};
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(cameraLog.lastSettings.device, "");
   EXPECT_EQ(window->windowTitle(), "Live video");
   EXPECT_EQ(note(), "Camera /dev/video1 not found: showing the first camera that opens");
   // None at all: the chosen one is still the one named.
-  window->dispatchCommand(kAviId);
+  command(*window, kAviId);
   cameraLog.devices.clear();
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(note(), "No camera found (/dev/video1 is not connected)");
 }
 
 TEST_F(CameraAbsentTest, ACameraThatSendsNoPictureIsNotCalledLiveVideo) {
   window->initialiseWindow();
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   window->onCameraWatch();  // nothing yet: the camera is silent
   EXPECT_EQ(window->windowTitle(), "No camera picture");
   ASSERT_TRUE(noteShown());
@@ -115,7 +115,7 @@ TEST_F(CameraAbsentTest, ARememberedCameraAbsentAtStartIsTriedAgainNextTime) {
   EXPECT_FALSE(window->videoState().cameraMode);
   EXPECT_EQ(window->windowTitle(), "AVI-to-NBTV");
   EXPECT_EQ(note(), "No camera found (/dev/video4 is not connected)");
-  window->dispatchCommand(kExitId);
+  command(*window, kExitId);
   const TransmitterSettings kept = loadUserTransmitterSettings();
   EXPECT_EQ(kept.cameraMode, true);
   EXPECT_EQ(kept.cameraDevice, "/dev/video4");
@@ -130,9 +130,9 @@ TEST_F(CameraAbsentTest, TheProgramOnAComputerWithoutACameraSaysSo) {
   window = std::make_unique<TransmitterWindow>(std::move(s));
   window->initialiseWindow();
   nextFile = makeVideo("clip.avi", 10);
-  window->dispatchCommand(kOpenId);
+  command(*window, kOpenId);
   runUntil([&] { return !window->windowTitle().contains("opening"); }, 5000);
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(window->windowTitle(), "clip.avi");
   EXPECT_EQ(note(), "No camera found");
   EXPECT_FALSE(window->videoState().cameraMode);

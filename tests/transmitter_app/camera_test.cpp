@@ -123,7 +123,7 @@ TEST_F(CameraWindowTest, WindowShowsAndSendsTheTestSource) {
   s.crawlTextPath = dir.filePath("TESTPATT.INI").toStdString();
   window = std::make_unique<TransmitterWindow>(std::move(s));
   window->initialiseWindow();
-  window->dispatchCommand(409);
+  test::command(*window, kCameraId);
   ASSERT_TRUE(test::runUntil(
       [&] { return window->videoArea().pixelColor(80, 60) == QColor(Qt::white); }, 5000));
   audio.finishOldest();

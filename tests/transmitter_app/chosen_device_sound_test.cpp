@@ -2,7 +2,7 @@
 // after the start, unplugged and plugged in again (the test suite starts a private PulseAudio
 // server; without it the test is skipped).
 
-#include "platform/qt_audio_output.h"
+#include "platform/sound_server_output.h"
 #include "platform/status_banner.h"
 #include "tests/support/private_settings.h"
 #include "tests/support/qt_app.h"
@@ -29,7 +29,7 @@ TEST(ChosenOutputDevice, IsTakenWhenPluggedInLeftForTheDefaultWhenUnpluggedAndTa
   remembered.soundDevice = SoundDeviceName{radio.name().toStdString(), "RadioTX"};
   saveUserTransmitterSettings(remembered);
 
-  QtAudioOutput audio;
+  SoundServerOutput audio;
   QTemporaryDir dir;
   TransmitterServices services = programServices(audio, true);
   services.crawlTextPath = dir.filePath(QStringLiteral("TESTPATT.INI")).toStdString();

@@ -3,7 +3,7 @@
 // the output is down; and on a real sound server, the level of the frames the program sends.
 
 #include "platform/level_display.h"
-#include "platform/qt_audio_output.h"
+#include "platform/sound_server_output.h"
 #include "tests/transmitter_app/window_fixture.h"
 #include "transmitter/app/command_ids.h"
 #include "transmitter/app/picture_grab.h"
@@ -27,8 +27,9 @@ TEST_F(OutputLevelTest, TheFrameOnTheAirIsShownBelowTheControlsAndNothingWhileTh
   EXPECT_EQ(shown.text(), "No output");
   window->initialiseWindow();
   window->show();
-  // In the strip below the controls of either source: nothing moves, the window keeps its size.
-  EXPECT_EQ(window->clientArea()->size(), QSize(159, 174));
+  // In the strip below the controls of either source: nothing moves, and the window keeps its
+  // size, 107 dialog units high and as wide as the video area and the position bar.
+  EXPECT_EQ(window->clientArea()->size(), QSize(160, 174));
   EXPECT_GT(shown.geometry().top(), window->control(kPlayPauseId)->geometry().bottom());
   EXPECT_LT(shown.geometry().bottom(), window->clientArea()->height());
   EXPECT_TRUE(runUntil([&] { return shown.text() == "Output silent"; }, 1000));
@@ -49,7 +50,7 @@ TEST_F(OutputLevelTest, TheFrameOnTheAirIsShownBelowTheControlsAndNothingWhileTh
 TEST(OutputLevelSound, TheLevelOfTheFramesSentIsShown) {
   app();
   if (!std::getenv("MOSAIC_SOUND_SERVER")) GTEST_SKIP() << "no sound server";
-  QtAudioOutput output;
+  SoundServerOutput output;
   TransmitterWindow window(programServices(output, false));
   window.initialiseWindow();
   ComposedVideoArea area;

@@ -3,16 +3,13 @@
 // 2.56 s of silence, then frames back to back, each the frame of the picture on show.
 
 #include "tests/support/qt_app.h"
+#include "tests/support/sound_recorder.h"
 #include "tests/support/wav_files.h"
 #include "tools/tool_runner.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
 
-#include <QAudioFormat>
-#include <QAudioSource>
-#include <QIODevice>
 #include <QImage>
-#include <QMediaDevices>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -49,21 +46,16 @@ struct Pause {
 // Records the default source while the program starts and runs for `seconds`, pausing it as
 // given; returns what was recorded from the moment of the launch on.
 std::vector<std::int16_t> recordProgram(double seconds, std::vector<Pause> pauses = {}) {
-  QAudioFormat format;
-  format.setSampleRate(48000);
-  format.setChannelCount(1);
-  format.setSampleFormat(QAudioFormat::Int16);
-  QAudioSource source(QMediaDevices::defaultAudioInput(), format);
-  source.setBufferSize(48000 / 50 * 2);
-  QIODevice* input = source.start();
-  if (!input) return {};
+  test::SoundRecorder source;
+  if (!source.recording()) return {};
   std::vector<std::int16_t> recorded;
   std::size_t launch = 0, firstSound = 0;
   qint64 pid = 0;
-  QObject::connect(input, &QIODevice::readyRead, [&] {
-    const QByteArray bytes = input->readAll();
-    const auto* s = reinterpret_cast<const std::int16_t*>(bytes.constData());
-    recorded.insert(recorded.end(), s, s + bytes.size() / 2);
+  // What arrives is looked at every few milliseconds, as often as the recorder's blocks come.
+  QTimer look;
+  look.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    source.takeInto(recorded);
     if (pid == 0) return;
     if (firstSound == 0) {
       const auto found = std::find_if(recorded.begin() + static_cast<long>(launch), recorded.end(),
@@ -76,14 +68,16 @@ std::vector<std::int16_t> recordProgram(double seconds, std::vector<Pause> pause
       return;
     pauses.erase(pauses.begin());
     ::kill(static_cast<pid_t>(pid), SIGSTOP);
-    QTimer::singleShot(static_cast<int>(next.seconds * 1000), Qt::PreciseTimer, input,
+    QTimer::singleShot(static_cast<int>(next.seconds * 1000), Qt::PreciseTimer, &look,
                        [pid] { ::kill(static_cast<pid_t>(pid), SIGCONT); });
   });
+  look.start(5);
   test::runUntil([&] { return recorded.size() >= 24000; }, 3000);  // recording runs
 
   QTemporaryDir cwd;  // no crawl text file there
   QProcess program;
   program.setWorkingDirectory(cwd.path());
+  source.takeInto(recorded);
   launch = recorded.size();
   // As on a first start, whatever the developer's own settings hold.
   program.start(QStringLiteral(MOSAICCAST_PATH), {QStringLiteral("--defaults")});
@@ -95,7 +89,6 @@ std::vector<std::int16_t> recordProgram(double seconds, std::vector<Pause> pause
   ::kill(static_cast<pid_t>(pid), SIGCONT);
   program.kill();
   program.waitForFinished();
-  source.stop();
   return std::vector<std::int16_t>(recorded.begin() + static_cast<long>(launch), recorded.end());
 }
 

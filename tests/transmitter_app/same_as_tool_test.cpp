@@ -24,7 +24,7 @@ TEST_F(WindowTest, FramesEqualThoseOfMosaicEncodeForTheSameVideoAndCrawl) {
 
   window->initialiseWindow();
   open(video);
-  window->dispatchCommand(kCrawlToggleId);
+  command(*window, kCrawlToggleId);
   for (int f = 0; f < kFrames; ++f) {
     window->onPositionScroll(ScrollCode::ThumbTrack, (f * 128 / 100) % 12);  // the tool's schedule
     audio.finishOldest();

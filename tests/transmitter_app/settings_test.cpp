@@ -13,13 +13,14 @@ class TransmitterSettingsTest : public WindowTest {
  protected:
   void SetUp() override { startWindow(); }
 
-  // A new window that reads and writes the remembered settings, as the program's does.
-  void startWindow() {
+  // A new window that reads and writes the remembered settings, as the program's does, and
+  // opens `file` when the program was given one.
+  void startWindow(const std::optional<QString>& file = std::nullopt) {
     cameraLog.devices = {"/dev/video0", "/dev/video3", "/dev/video7"};  // those the tests choose
     services.loadSettings = loadUserTransmitterSettings;
     services.saveSettings = saveUserTransmitterSettings;
     WindowTest::SetUp();
-    window->initialiseWindow();
+    window->initialiseWindow(file);
   }
 
   PrivateSettings place{"mosaiccast"};
@@ -29,13 +30,13 @@ TEST_F(TransmitterSettingsTest, TheNextWindowShowsWhatTheLastOneEndedWith) {
   const QString clip = makeVideo(QStringLiteral("clip.mkv"), 30);
   open(clip);
   window->onPositionScroll(ScrollCode::ThumbTrack, 12);
-  window->dispatchCommand(kCrawlToggleId);
-  window->dispatchCommand(kCameraId);
+  command(*window, kCrawlToggleId);
+  command(*window, kCameraId);
   nextDevice = "/dev/video7";
-  window->dispatchCommand(kVideoSourceId);
+  command(*window, kVideoSourceId);
   nextSize = FrameSize{320, 240};
-  window->dispatchCommand(kVideoFormatId);
-  window->dispatchCommand(kExitId);
+  command(*window, kVideoFormatId);
+  command(*window, kExitId);
 
   cameraLog.connects = 0;
   startWindow();
@@ -51,14 +52,46 @@ TEST_F(TransmitterSettingsTest, TheNextWindowShowsWhatTheLastOneEndedWith) {
   EXPECT_EQ(cameraLog.lastSettings.height, 240);
 
   // Back to the file: the remembered frame, as the operator left it.
-  window->dispatchCommand(kAviId);
+  command(*window, kAviId);
   EXPECT_EQ(window->videoState().position, 12);
   EXPECT_EQ(window->windowTitle(), QStringLiteral("clip.mkv"));
 }
 
+TEST_F(TransmitterSettingsTest, AFileGivenToTheProgramIsOpenedAsOpenDoesInPlaceOfTheRemembered) {
+  open(makeVideo(QStringLiteral("remembered.mkv"), 30));
+  window->onPositionScroll(ScrollCode::ThumbTrack, 12);
+  command(*window, kPlayPauseId);
+  command(*window, kCameraId);
+  command(*window, kExitId);
+
+  const QString given = makeVideo(QStringLiteral("given.mkv"), 20);
+  cameraLog.connects = 0;
+  startWindow(given);
+  EXPECT_EQ(window->videoState().fileName, given.toStdString());
+  EXPECT_EQ(window->videoState().length, 20);
+  EXPECT_EQ(window->videoState().position, 0);
+  EXPECT_FALSE(window->videoState().stepping);
+  EXPECT_FALSE(window->videoState().cameraMode);
+  EXPECT_EQ(cameraLog.connects, 0);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("given.mkv"));
+  EXPECT_TRUE(failures.isEmpty());
+  command(*window, kExitId);
+
+  // A file that cannot be shown is reported as "Open" reports it, and the program sends.
+  const QString missing = dir.filePath(QStringLiteral("missing.avi"));
+  audio.played.clear();
+  startWindow(missing);
+  ASSERT_EQ(failures.size(), 1);
+  EXPECT_TRUE(failures[0].startsWith(missing + ": "));
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("missing.avi"));
+  ASSERT_EQ(audio.played.size(), 2u);
+  audio.finishOldest();
+  EXPECT_EQ(audio.played.size(), 3u);
+}
+
 TEST_F(TransmitterSettingsTest, ADamagedFileGivesItsUsableValuesAndStartValuesForTheRest) {
   const QString clip = makeVideo(QStringLiteral("short.mkv"), 10);
-  window->dispatchCommand(kExitId);
+  command(*window, kExitId);
 
   // A missing file, a source and crawl switch that mean nothing, a frame size out of range.
   place.writeFile("[video]\nfile=" + dir.filePath(QStringLiteral("gone.mkv")).toUtf8() +
@@ -69,10 +102,10 @@ TEST_F(TransmitterSettingsTest, ADamagedFileGivesItsUsableValuesAndStartValuesFo
   EXPECT_FALSE(window->videoState().cameraMode);
   EXPECT_FALSE(window->crawlState().crawlOn);
   EXPECT_TRUE(failures.isEmpty());
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video3");
   EXPECT_EQ(cameraLog.lastSettings.width, 0);
-  window->dispatchCommand(kExitId);
+  command(*window, kExitId);
 
   // A frame beyond the end of the file: the file opens at its first frame.
   place.writeFile("[video]\nfile=" + clip.toUtf8() + "\nposition=500\nsource=file\n");

@@ -48,18 +48,18 @@ TEST_F(SoundDeviceWindowTest, DialogChoiceIsUsedAtOnceFromANewSilenceAndRemember
   window->initialiseWindow();
   audio.finishOldest();
   listed = {kRadio};
-  window->dispatchCommand(kSoundDeviceId);  // cancelled
+  command(*window, kSoundDeviceId);  // cancelled
   EXPECT_EQ(audio.openCount, 1);
   answer = SoundDeviceSettings{kRadio};
-  window->dispatchCommand(kSoundDeviceId);
+  command(*window, kSoundDeviceId);
   EXPECT_EQ(audio.device, kRadio.id);
   EXPECT_EQ(audio.openCount, 2);
   EXPECT_TRUE(twoSilentBuffersLast());
   EXPECT_FALSE(window->statusBanner()->isVisibleTo(window.get()));
-  window->dispatchCommand(kSoundDeviceId);
+  command(*window, kSoundDeviceId);
   EXPECT_EQ(offered.device, kRadio) << "the dialog opens on the choice";
   EXPECT_EQ(audio.openCount, 2) << "the same device again: transmission runs on";
-  window->dispatchCommand(kExitId);
+  command(*window, kExitId);
   EXPECT_EQ(loadUserTransmitterSettings().soundDevice, kRadio);
 }
 
@@ -74,7 +74,7 @@ TEST_F(SoundDeviceWindowTest, RememberedDeviceAbsentAtStartIsNamedAlongTheBottom
   window->show();
   runUntil([] { return false; }, 50);
   EXPECT_EQ(window->statusBanner()->geometry().bottom(), window->clientArea()->height() - 1);
-  window->dispatchCommand(kExitId);
+  command(*window, kExitId);
   EXPECT_EQ(loadUserTransmitterSettings().soundDevice, kRadio);
 }
 

@@ -8,6 +8,8 @@
 #include "tests/support/fake_audio_output.h"
 #include "tests/support/fake_camera.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/window_commands.h"
+#include "transmitter/app/command_ids.h"
 #include "transmitter/app/transmitter_window.h"
 
 #include <QFile>
@@ -61,7 +63,7 @@ class WindowTest : public ::testing::Test {
   // Opens `path` through "Open" as the operator would.
   void open(const QString& path) {
     nextFile = path;
-    window->dispatchCommand(401);
+    command(*window, kOpenId);
   }
 
   void writeCrawlText(const QByteArray& bytes) {

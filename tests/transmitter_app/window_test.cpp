@@ -3,9 +3,14 @@
 
 #include "window_fixture.h"
 
+#include "platform/dialog_units.h"
+#include "platform/status_banner.h"
+#include "tests/support/whole_controls.h"
+
 #include "transmitter/app/command_ids.h"
 #include "transmitter/app/play_pause_button.h"
 #include "transmitter/app/position_bar.h"
+#include "transmitter/app/video_area_widget.h"
 
 #include <QAction>
 #include <QMenu>
@@ -31,10 +36,10 @@ QStringList menuLayout(QMenuBar* bar) {
     if (a->menu()) {
       QStringList items;
       for (QAction* i : a->menu()->actions())
-        items << (i->isSeparator() ? "-" : i->text() + "=" + i->data().toString());
+        items << (i->isSeparator() ? "-" : i->text() + "=" + i->objectName());
       out << a->text() + "[" + items.join(",") + "]";
     } else {
-      out << a->text() + "=" + a->data().toString();
+      out << a->text() + "=" + a->objectName();
     }
   }
   return out;
@@ -54,7 +59,6 @@ TEST_F(WindowTest, StartsWithCaptionMenusFileControlsAndSilenceQueued) {
   EXPECT_EQ(window->windowIcon().availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
   window->initialiseWindow();
   window->show();
-  EXPECT_EQ(window->clientArea()->size(), QSize(159, 174));
   // Transmitting from initialisation: two silent frames queued at 48000 Hz.
   EXPECT_EQ(audio.sampleRateHz, 48000);
   ASSERT_EQ(audio.played.size(), 2u);
@@ -72,17 +76,41 @@ TEST_F(WindowTest, StartsWithCaptionMenusFileControlsAndSilenceQueued) {
   EXPECT_EQ(window->clientArea()->mapTo(window.get(), QPoint(0, 0)).y(), window->menus()->height());
 }
 
-TEST_F(WindowTest, CommandsGoByTheirIdWhateverTheNotificationCode) {
+// The controls of both modes, and the banner that says the sound output is missing, show whole
+// at two font sizes.
+TEST_F(WindowTest, EveryControlShowsWholeInBothModesAtTwoFontSizes) {
+  audio.available = false;
   window->initialiseWindow();
-  window->onCommandMessage((0x0300u << 16) | 421u);
+  for (const int points : {8, 12}) {
+    SCOPED_TRACE(points);
+    QFont font = dialogFont();
+    font.setPointSize(points);
+    window->setFont(font);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_TRUE(window->statusBanner()->isVisibleTo(window.get()));
+    for (const int mode : {kCameraId, kAviId}) {
+      command(*window, mode);
+      app().processEvents();
+      // The crawl may run on past the video area's right edge, under the window's edge, as it
+      // is drawn for the grab.
+      const QWidget* videoArea = window->clientArea()->findChild<VideoAreaWidget*>();
+      for (const std::string& problem : controlsNotWhole(*window->clientArea(), {videoArea}))
+        ADD_FAILURE() << problem;
+    }
+  }
+}
+
+TEST_F(WindowTest, CrawlSwitchesOnAndOffAndOutputStartsAnotherMixerEachTime) {
+  window->initialiseWindow();
+  command(*window, kCrawlToggleId);
   EXPECT_TRUE(window->crawlState().crawlOn);
-  window->onCommandMessage((0x0001u << 16) | 421u);
+  command(*window, kCrawlToggleId);
   EXPECT_FALSE(window->crawlState().crawlOn);
-  window->onCommandMessage((0x0001u << 16) | 418u);
-  window->dispatchCommand(418);
-  EXPECT_EQ(mixerStarts, 2);  // a new copy each time
-  // Unknown ids, including the cancel id 2 and separators' 0, do nothing.
-  for (int id : {0, 1, 2, 400, 403, 416, 422, 65535}) window->dispatchCommand(id);
+  command(*window, kOutputId);
+  command(*window, kOutputId);
+  EXPECT_EQ(mixerStarts, 2);
+  // Neither touches the transmission or the source.
   EXPECT_EQ(audio.resetCount, 0);
   EXPECT_EQ(cameraLog.made, 0);
   EXPECT_EQ(window->windowTitle(), "Colour TV TX (Voxlane+)");
@@ -96,7 +124,7 @@ TEST_F(WindowTest, OpenStartsStoppedAtTheFirstFrameAndReportsFilesItCannotShow) 
   EXPECT_EQ(window->videoState().length, 12);
   EXPECT_EQ(bar(*window)->maximum(), 12);
   EXPECT_EQ(frameOfPicture(window->videoArea().copy(0, 0, 160, 128)), 0);
-  window->dispatchCommand(kPlayPauseId);
+  command(*window, kPlayPauseId);
   EXPECT_EQ(stateText(*window), "4");
   EXPECT_TRUE(window->stepTimerRunning());
   for (int i = 0; i < 5; ++i) window->onStepTimer();
@@ -104,7 +132,7 @@ TEST_F(WindowTest, OpenStartsStoppedAtTheFirstFrameAndReportsFilesItCannotShow) 
   EXPECT_EQ(bar(*window)->value(), 5);
   // Cancelling changes nothing.
   nextFile.reset();
-  window->dispatchCommand(kOpenId);
+  command(*window, kOpenId);
   EXPECT_EQ(window->videoState().position, 5);
   EXPECT_TRUE(window->stepTimerRunning());
   // Another file: stopped, at 0.
@@ -145,7 +173,7 @@ TEST_F(WindowTest, StepTimerWrapsAfterTheLengthAndSeeksEverySecondWithNoFrames) 
   EXPECT_EQ(frameOfPicture(window->videoArea().copy(0, 0, 160, 128)), 2);
   // No file: length 0, and every tick goes to 1 and back to 0.
   nextFile = dir.filePath("missing.avi");
-  window->dispatchCommand(kOpenId);
+  command(*window, kOpenId);
   window->onStepTimer();
   EXPECT_EQ(window->videoState().position, 0);
 }
@@ -190,9 +218,9 @@ TEST(PositionBarRange, LongFilesGetTheLow16BitsOfTheirLength) {
 TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   window->initialiseWindow();
   open(makeVideo("clip.avi", 20));
-  window->dispatchCommand(kPlayPauseId);
+  command(*window, kPlayPauseId);
   window->onPositionScroll(ScrollCode::ThumbTrack, 6);
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(window->windowTitle(), "Live video");
   EXPECT_FALSE(window->stepTimerRunning());
   EXPECT_TRUE(window->videoState().stepping);  // kept for "&AVI"
@@ -201,7 +229,7 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   ASSERT_NE(window->control(kVideoSourceId), nullptr);
   EXPECT_EQ(window->control(kVideoSourceId)->geometry(), QRect(0, 130, 80, 23));
   EXPECT_EQ(window->control(kVideoFormatId)->geometry(), QRect(80, 130, 80, 23));
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(cameraLog.made, 1);
   EXPECT_EQ(cameraLog.connects, 2);
   EXPECT_EQ(cameraLog.previewStarts, 2);
@@ -213,9 +241,9 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   EXPECT_EQ(window->videoArea().pixelColor(80, 60), QColor(Qt::red));
   // "Video &source" and "Video &format" reconnect with the operator's choice.
   nextDevice = "/dev/video1";
-  window->dispatchCommand(kVideoSourceId);
+  command(*window, kVideoSourceId);
   nextSize = FrameSize{320, 240};
-  window->dispatchCommand(kVideoFormatId);
+  command(*window, kVideoFormatId);
   EXPECT_EQ(cameraLog.lastSettings.device, "/dev/video1");
   EXPECT_EQ(cameraLog.lastSettings.width, 320);
   // Each choice drops the connection before making the new one; the camera itself stays.
@@ -223,7 +251,7 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
                                  "made", "connect", "preview", "connect", "preview", "disconnect",
                                  "connect", "preview", "disconnect", "connect", "preview"}));
   // Back to the file: position and stepping as they were.
-  window->dispatchCommand(kAviId);
+  command(*window, kAviId);
   EXPECT_EQ(window->windowTitle(), "clip.avi");
   EXPECT_EQ(cameraLog.destroyed, 1);
   EXPECT_EQ(std::vector<std::string>(cameraLog.calls.end() - 2, cameraLog.calls.end()),
@@ -235,21 +263,21 @@ TEST_F(WindowTest, CameraTwiceMakesOneCameraAndAviRestoresStepping) {
   EXPECT_EQ(bar(*window)->value(), 6);
   EXPECT_EQ(frameOfPicture(window->videoArea().copy(0, 0, 160, 128)), 6);
   // Entering camera mode again makes a new camera.
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(cameraLog.made, 2);
 }
 
 TEST_F(WindowTest, AviWithoutAFileAndAMissingCameraLeaveTheWindowWorking) {
   cameraPresent = false;
   window->initialiseWindow();
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_FALSE(camera->connected());
   const QImage before = window->videoArea();
-  window->dispatchCommand(kCameraId);
+  command(*window, kCameraId);
   EXPECT_EQ(window->videoArea(), before);  // whatever was there stays
   audio.finishOldest();
   EXPECT_EQ(audio.played.size(), 3u);
-  window->dispatchCommand(kAviId);
+  command(*window, kAviId);
   EXPECT_EQ(window->windowTitle(), "AVI-to-NBTV");
   EXPECT_EQ(stateText(*window), ";");
   EXPECT_FALSE(window->stepTimerRunning());
@@ -261,8 +289,8 @@ TEST_F(WindowTest, ExitAndTheCloseBoxEndTheTransmissionOnceAndEscapeDoesNot) {
   QTest::keyClick(window.get(), Qt::Key_Escape);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(audio.resetCount, 0);
-  window->dispatchCommand(kPlayPauseId);
-  window->dispatchCommand(kExitId);
+  command(*window, kPlayPauseId);
+  command(*window, kExitId);
   EXPECT_FALSE(window->isVisible());
   EXPECT_FALSE(window->stepTimerRunning());
   EXPECT_EQ(audio.resetCount, 1);

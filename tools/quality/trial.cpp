@@ -1,12 +1,8 @@
 #include "tools/quality/trial.h"
 
 #include "receiver/app/picture_image.h"
-#include "receiver/core/tuning/slider_offset.h"
-#include "receiver/core/tuning/tuning_estimator.h"
+#include "receiver/core/buffer_feeder.h"
 #include "signal/timing.h"
-#include "tools/decode_recording.h"
-
-#include <memory>
 
 namespace mosaic::tool {
 
@@ -18,8 +14,9 @@ DemodSettings sweepReceiverSettings() {
 
 RunList decodeRuns(const std::vector<std::int16_t>& heard, const DemodSettings& demod) {
   RunList runs;
-  BufferFeeder feeder(demod, DisplaySettings{}, [&runs](const ReceiveChain& chain) {
-    runs.emplace_back(chain.runBytes().begin(), chain.runBytes().end());
+  ReceiverEngine engine(pictureSettings(demod));
+  BufferFeeder feeder(engine, [&runs](const ReceiverEngine& received) {
+    runs.emplace_back(received.runBytes().begin(), received.runBytes().end());
     return true;
   });
   feeder.feed(heard.data(), heard.size());
@@ -28,26 +25,28 @@ RunList decodeRuns(const std::vector<std::int16_t>& heard, const DemodSettings& 
 
 DemodSettings autoTuned(const std::vector<std::int16_t>& heard, DemodSettings demod,
                         double& offsetHz) {
-  auto estimator = std::make_unique<TuningEstimator>();
-  for (std::size_t at = 0; at + kCaptureSamples <= heard.size(); at += kCaptureSamples)
-    estimator->addBuffer(heard.data() + at);
-  const TuningEstimate& estimate = estimator->estimate();
-  offsetHz = estimate.valid ? estimate.offsetHz : 0.0;
-  if (estimate.valid) applyTuningPositions(tuningPositions(estimate.offsetHz), demod);
-  return demod;
+  EngineSettings listening = pictureSettings(demod);
+  listening.tuningAid = true;
+  ReceiverEngine engine(listening);
+  BufferFeeder feeder(engine, {});
+  feeder.feed(heard.data(), heard.size());
+  offsetHz = engine.tuning().valid ? engine.tuning().offsetHz : 0.0;
+  engine.tuneToEstimate();
+  return engine.settings().demod;
 }
 
 PictureError decodingError(const std::vector<std::int16_t>& heard, const RunList& perfect,
                            const DemodSettings& demod, QImage* picture) {
   PictureErrorSum sum;
   std::size_t run = 0;
-  BufferFeeder feeder(demod, DisplaySettings{}, [&](const ReceiveChain& chain) {
-    if (run > 0 && run < perfect.size()) sum.add(chain.runBytes(), perfect[run]);
+  ReceiverEngine engine(pictureSettings(demod));
+  BufferFeeder feeder(engine, [&](const ReceiverEngine& received) {
+    if (run > 0 && run < perfect.size()) sum.add(received.runBytes(), perfect[run]);
     ++run;
     return true;
   });
   feeder.feed(heard.data(), heard.size());
-  if (picture) *picture = pictureImage(feeder.chain().bitmap(), ScreenSize::Large);
+  if (picture) *picture = pictureImage(engine.bitmap(), ScreenSize::Large);
   return sum.mean();
 }
 

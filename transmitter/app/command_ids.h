@@ -1,5 +1,5 @@
 #pragma once
-// The numeric ids of the transmitter window's menu items and controls.
+// The numeric ids of the transmitter window's menu items and controls, each one's object name.
 
 namespace mosaic {
 

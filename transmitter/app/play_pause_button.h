@@ -1,6 +1,6 @@
 #pragma once
-// Button 408 of file mode. Its state is the text ";" (stopped) or "4" (stepping); it shows that
-// state as a pause or a play symbol.
+// The play/pause button of file mode. Its state is the text ";" (stopped) or "4" (stepping); it
+// shows that state as a pause or a play symbol.
 
 #include <QPushButton>
 #include <QString>

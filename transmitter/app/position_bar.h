@@ -3,7 +3,7 @@
 // (line, page, top, bottom, thumb track, thumb position, end of tracking), the way the window's
 // scroll handler expects them.
 
-#include "signal/scroll_code.h"
+#include "platform/scroll_code.h"
 
 #include <QSlider>
 

@@ -3,6 +3,7 @@
 #include "media/ffmpeg_camera.h"
 #include "media/ffmpeg_video_file.h"
 #include "platform/mixer_launcher.h"
+#include "platform/sound_server_probe.h"
 #include "signal/timing.h"
 #include "transmitter/app/camera_dialogs.h"
 #include "transmitter/app/open_video_dialog.h"
@@ -27,7 +28,7 @@ TransmitterServices programServices(AudioOutput& audio, bool rememberSettings) {
   s.startMixer = [] { launchMixerOrExplain(MixerView::Playback); };
   s.chooseDevice = chooseCaptureDevice;
   s.chooseFrameSize = chooseFrameSize;
-  s.listSoundDevices = listedSoundDevices;
+  s.listSoundDevices = soundServerDevices;
   s.chooseSoundDevice = [](QWidget* parent, const SoundDeviceSettings& current) {
     return askForSoundDevice(parent, SoundDirection::Playback, kTxSampleRateHz, current);
   };

@@ -3,11 +3,11 @@
 // picture sources, its dialogs and the mixer. The program passes the real ones; tests pass
 // fakes.
 
+#include "devices/audio_output.h"
 #include "media/camera_source.h"
 #include "media/video_file_source.h"
 #include "platform/sound_device_dialog.h"
 #include "transmitter/app/transmitter_settings_store.h"
-#include "transmitter/core/audio_output.h"
 #include "transmitter/core/crawl_text.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #include "transmitter/app/transmitter_window.h"
 
+#include "platform/control_layout.h"
+#include "platform/control_names.h"
 #include "platform/dialog_units.h"
 #include "platform/icons.h"
 #include "platform/status_banner.h"
@@ -24,6 +26,8 @@ namespace {
 const QString kCaption = QStringLiteral("Colour TV TX (Voxlane+)");
 constexpr int kStepIntervalMs = 1000;
 const QRect kPositionBarRect(31, 130, 129, 24);  // [px]
+constexpr int kClientWidthDu = 106;
+constexpr int kClientHeightDu = 107;
 
 }  // namespace
 
@@ -52,9 +56,25 @@ TransmitterWindow::TransmitterWindow(TransmitterServices services, QWidget* pare
   createStatusLines();
 
   connect(&stepTimer_, &QTimer::timeout, this, &TransmitterWindow::onStepTimer);
-  const QSize clientSize(dialogUnitsToPixelsX(106), dialogUnitsToPixelsY(107));
   client_->setMinimumSize(0, 0);
-  resize(clientSize.width(), clientSize.height() + menuBar_->heightForWidth(clientSize.width()));
+  layOut(Fit::Exactly);
+}
+
+void TransmitterWindow::layOut(Fit fit) {
+  controlsSize_ = fitControls(client_).expandedTo(
+      {dialogUnitsToPixelsX(kClientWidthDu), dialogUnitsToPixelsY(kClientHeightDu)});
+  const int note = cameraNote_->isHidden() ? 0 : cameraNote_->height();
+  cameraNote_->setGeometry(0, controlsSize_.height(), controlsSize_.width(), note);
+  const int banner = banner_ && !banner_->isHidden() ? banner_->height() : 0;
+  QSize client(controlsSize_.width(), controlsSize_.height() + note + banner);
+  if (fit == Fit::Growing) client = client.expandedTo(client_->size());
+  resize(client.width(), client.height() + menuBar_->heightForWidth(client.width()));
+}
+
+void TransmitterWindow::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // The font is set before the controls are made; they are fitted once they all are.
+  if (event->type() == QEvent::FontChange && cameraNote_) layOut(Fit::Exactly);
 }
 
 TransmitterWindow::~TransmitterWindow() { shutDown(); }
@@ -66,28 +86,35 @@ void TransmitterWindow::buildMenuBar() {
   menuBar_->setStyleSheet(QStringLiteral(
       "QMenuBar { margin: 0px; spacing: 0px; } QMenuBar::item { padding: 1px 4px; }"));
   QMenu* fileMenu = menuBar_->addMenu(QStringLiteral("&File"));
-  const auto item = [](QWidget* menu, const QString& text, int id) {
-    auto* action = new QAction(text, menu);
-    action->setData(id);
+  const auto item = [this](QWidget* menu, const QString& text, int id,
+                           void (TransmitterWindow::*handler)()) {
+    auto* action = withId(new QAction(text, menu), id);
     menu->addAction(action);
+    connect(action, &QAction::triggered, this, handler);
   };
-  item(fileMenu, QStringLiteral("Open"), kOpenId);
+  item(fileMenu, QStringLiteral("Open"), kOpenId, &TransmitterWindow::onOpenFile);
   fileMenu->addSeparator();
-  item(fileMenu, QStringLiteral("Crawl on/off"), kCrawlToggleId);
+  item(fileMenu, QStringLiteral("Crawl on/off"), kCrawlToggleId, &TransmitterWindow::onCrawlToggle);
   fileMenu->addSeparator();
   // The narrow bar has no room for another entry.
-  item(fileMenu, QStringLiteral("Sound &device..."), kSoundDeviceId);
+  item(fileMenu, QStringLiteral("Sound &device..."), kSoundDeviceId,
+       &TransmitterWindow::onSoundDevice);
   fileMenu->addSeparator();
-  item(fileMenu, QStringLiteral("Exit"), kExitId);
-  item(menuBar_, QStringLiteral("&Output"), kOutputId);
-  item(menuBar_, QStringLiteral("&Camera"), kCameraId);
-  item(menuBar_, QStringLiteral("&AVI"), kAviId);
-  connect(menuBar_, &QMenuBar::triggered, this, &TransmitterWindow::onMenuAction);
+  item(fileMenu, QStringLiteral("Exit"), kExitId, &TransmitterWindow::onExit);
+  item(menuBar_, QStringLiteral("&Output"), kOutputId, &TransmitterWindow::onOutput);
+  item(menuBar_, QStringLiteral("&Camera"), kCameraId, &TransmitterWindow::onSelectCamera);
+  item(menuBar_, QStringLiteral("&AVI"), kAviId, &TransmitterWindow::onSelectFile);
 }
 
-void TransmitterWindow::initialiseWindow() {
-  const TransmitterSettings remembered =
+void TransmitterWindow::initialiseWindow(const std::optional<QString>& file) {
+  TransmitterSettings remembered =
       services_.loadSettings ? services_.loadSettings() : TransmitterSettings{};
+  if (file) {
+    // As "Open" would: this file at its first frame, stopped, in file mode.
+    remembered.videoFile = *file;
+    remembered.position.reset();
+    remembered.cameraMode = false;
+  }
   applySettings(remembered);
   // Transmit from now on: two silent buffers, then a frame for every buffer returned.
   output_ = std::make_unique<TransmitOutput>(*services_.audio,
@@ -97,14 +124,13 @@ void TransmitterWindow::initialiseWindow() {
   banner_ = new StatusBanner(client_);
   soundKeeper_ = std::make_unique<SoundKeeper>(
       SoundDirection::Playback,
-      SoundLink::Actions{
-          [this] {
-            output_->startOutput();
-            return output_->isOpen();
-          },
-          [this] { output_->stopOutput(); },
-          [this](const std::string& status) { banner_->say(QString::fromStdString(status)); },
-          [this] { return services_.audio->openError(); }});
+      SoundLink::Actions{[this] {
+                           output_->startOutput();
+                           return output_->isOpen();
+                         },
+                         [this] { output_->stopOutput(); },
+                         [this](const std::string& status) { showSoundStatus(status); },
+                         [this] { return services_.audio->openError(); }});
   services_.audio->setLostHandler([this](const std::string& why) { soundKeeper_->lost(why); });
   soundKeeper_->setDevices({services_.listSoundDevices,
                             [this](const std::string& id) { services_.audio->useDevice(id); }});
@@ -112,53 +138,16 @@ void TransmitterWindow::initialiseWindow() {
   soundKeeper_->start();
 }
 
-int TransmitterWindow::run() {
-  initialiseWindow();
+int TransmitterWindow::run(const std::optional<QString>& file) {
+  initialiseWindow(file);
   return exec();
 }
 
-void TransmitterWindow::onMenuAction(QAction* action) { dispatchCommand(action->data().toInt()); }
-
-void TransmitterWindow::onCommandMessage(quint32 message) {
-  dispatchCommand(static_cast<int>(message & 0xFFFFu));
+void TransmitterWindow::onOutput() {
+  if (services_.startMixer) services_.startMixer();
 }
 
-void TransmitterWindow::dispatchCommand(int id) {
-  switch (id) {
-    case kOpenId:
-      onOpenFile();
-      break;
-    case kExitId:
-      done(0);
-      break;
-    case kPlayPauseId:
-      onPlayPause();
-      break;
-    case kCameraId:
-      onSelectCamera();
-      break;
-    case kAviId:
-      onSelectFile();
-      break;
-    case kOutputId:
-      if (services_.startMixer) services_.startMixer();
-      break;
-    case kSoundDeviceId:
-      onSoundDevice();
-      break;
-    case kVideoSourceId:
-      onVideoSource();
-      break;
-    case kVideoFormatId:
-      onVideoFormat();
-      break;
-    case kCrawlToggleId:
-      onCrawlToggle(crawl_);
-      break;
-    default:
-      break;
-  }
-}
+void TransmitterWindow::onCrawlToggle() { mosaic::onCrawlToggle(crawl_); }
 
 void TransmitterWindow::grabPicture(GrabBitmap& out) {
   grabComposedPicture(area_, crawl_, readCrawlText(services_.crawlTextPath), out);
@@ -231,6 +220,7 @@ void TransmitterWindow::showFileControls() {
   createPositionBar();
   positionBar_->setLength(source_.state().length);
   seekFile();
+  layOut(Fit::Growing);
 }
 
 void TransmitterWindow::onPlayPause() {
@@ -248,12 +238,16 @@ void TransmitterWindow::showSteppingState() {
 }
 
 void TransmitterWindow::onStepTimer() {
-  source_.step();
+  source_.stepBy(1);
   seekFile();
 }
 
 void TransmitterWindow::onPositionScroll(ScrollCode code, int thumbPosition) {
-  if (positionBar_ && source_.scroll(code, thumbPosition, positionBar_->position())) seekFile();
+  // A thumb track brings the new place; the other moves have put the bar there already. Thumb
+  // position and end of tracking only confirm a move.
+  if (!positionBar_ || !movesPosition(code)) return;
+  source_.seekTo(code == ScrollCode::ThumbTrack ? thumbPosition : positionBar_->position());
+  seekFile();
 }
 
 void TransmitterWindow::seekFile() {
@@ -265,31 +259,28 @@ void TransmitterWindow::seekFile() {
 // ---- controls ----
 
 void TransmitterWindow::createPlayPauseButton(const QString& stateText) {
-  playPause_ = new PlayPauseButton(client_);
-  playPause_->setGeometry(dialogRect(0, 80, 20, 15));
+  playPause_ = withId(new PlayPauseButton(client_), kPlayPauseId);
+  placeControl(playPause_, dialogRect(0, 80, 20, 15));
   playPause_->setStateText(stateText);
   connect(playPause_, &QPushButton::clicked, this, &TransmitterWindow::onPlayPause);
   playPause_->show();
-  controls_[kPlayPauseId] = playPause_;
 }
 
 void TransmitterWindow::createPositionBar() {
-  positionBar_ = new PositionBar(client_);
-  positionBar_->setGeometry(kPositionBarRect);
+  positionBar_ = withId(new PositionBar(client_), kPositionBarId);
+  placeControl(positionBar_, kPositionBarRect);
   connect(positionBar_, &PositionBar::scrolled, this, &TransmitterWindow::onPositionScroll);
   positionBar_->show();
-  controls_[kPositionBarId] = positionBar_;
 }
 
 void TransmitterWindow::createCameraButtons() {
   const auto button = [this](int id, const QString& text, QRect rect,
                              void (TransmitterWindow::*handler)()) {
-    auto* b = new QPushButton(text, client_);
-    b->setGeometry(rect);
+    auto* b = withId(new QPushButton(text, client_), id);
+    placeControl(b, rect);
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, handler);
     b->show();
-    controls_[id] = b;
   };
   button(kVideoSourceId, QStringLiteral("Video &source"), dialogRect(0, 80, 53, 14),
          &TransmitterWindow::onVideoSource);
@@ -298,18 +289,15 @@ void TransmitterWindow::createCameraButtons() {
 }
 
 void TransmitterWindow::destroyControl(int id) {
-  const auto found = controls_.find(id);
-  if (found == controls_.end()) return;
-  if (found->second == playPause_) playPause_ = nullptr;
-  if (found->second == positionBar_) positionBar_ = nullptr;
-  delete found->second;
-  controls_.erase(found);
+  QWidget* found = control(id);
+  if (found == playPause_) playPause_ = nullptr;
+  if (found == positionBar_) positionBar_ = nullptr;
+  delete found;
 }
 
-QWidget* TransmitterWindow::control(int id) const {
-  const auto found = controls_.find(id);
-  return found == controls_.end() ? nullptr : found->second;
-}
+QWidget* TransmitterWindow::control(int id) const { return findControl(client_, id); }
+
+QAction* TransmitterWindow::menuAction(int id) const { return findMenuAction(menuBar_, id); }
 
 void TransmitterWindow::showSource(const QImage& picture) {
   area_.setSourcePicture(picture);

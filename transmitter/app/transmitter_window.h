@@ -2,8 +2,9 @@
 // The Mosaiccast window, "Colour TV TX (Voxlane+)": the video area at the top left, the controls
 // of the active source below it, and the menu bar. It transmits from initialisation to the
 // end: every time the sound device returns a buffer, the next frame is built from the picture
-// the video area shows. Every menu item and button forwards its numeric id to one dispatch.
+// the video area shows. Every menu item and button has a handler of its own.
 
+#include "platform/scroll_code.h"
 #include "platform/sound_keeper.h"
 #include "transmitter/app/composed_video_area.h"
 #include "transmitter/app/picture_grab.h"
@@ -15,7 +16,6 @@
 #include <QDialog>
 #include <QTimer>
 
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -34,20 +34,17 @@ class VideoAreaWidget;
 class TransmitterWindow : public QDialog {
   Q_OBJECT
  public:
-  // Start-up before the window is shown: icons, button 408, the position bar, the menu bar and
-  // an empty video area.
+  // Start-up before the window is shown: icons, the play/pause button, the position bar, the menu
+  // bar and an empty video area.
   explicit TransmitterWindow(TransmitterServices services, QWidget* parent = nullptr);
   ~TransmitterWindow() override;
 
   // Initialisation: the start values, the grab, and the sound output with two silent buffers.
-  void initialiseWindow();
+  // A `file` given to the program is opened as "Open" opens it, in place of the remembered one.
+  void initialiseWindow(const std::optional<QString>& file = std::nullopt);
   // Initialises, then runs the window until it ends.
-  int run();
+  int run(const std::optional<QString>& file = std::nullopt);
 
-  // Carries out the command with this menu or control id; other ids are ignored.
-  void dispatchCommand(int id);
-  // A command message: the id in the low 16 bits; the notification code above is not examined.
-  void onCommandMessage(quint32 message);
   // The position bar moved: a scroll code and the thumb position.
   void onPositionScroll(ScrollCode code, int thumbPosition);
   // One tick of the one-second step timer.
@@ -57,8 +54,10 @@ class TransmitterWindow : public QDialog {
   // The picture of the next frame: overlays and grab; the window shows the overlays drawn.
   void grabPicture(GrabBitmap& out);
 
-  // For the operator's eye and for tests.
+  // For the operator's eye and for tests: the control and the menu command with this id (null
+  // when there is none now).
   QWidget* control(int id) const;
+  QAction* menuAction(int id) const;
   QWidget* clientArea() const { return client_; }
   QMenuBar* menus() const { return menuBar_; }
   const VideoSourceState& videoState() const { return source_.state(); }
@@ -80,10 +79,10 @@ class TransmitterWindow : public QDialog {
  protected:
   // Escape does not end the transmission; only "Exit" and the close box do.
   void keyPressEvent(QKeyEvent* event) override;
+  // A new font fits the controls to their captions afresh.
+  void changeEvent(QEvent* event) override;
 
  private:
-  // A menu item was chosen: its id goes to the dispatch.
-  void onMenuAction(QAction* action);
   // "Open": choose a file and show its first frame, stopped.
   void onOpenFile();
   void openVideoFile(const QString& path);
@@ -95,15 +94,26 @@ class TransmitterWindow : public QDialog {
   void onSelectCamera();
   // "&AVI": back to the file at the position and stepping state it had.
   void onSelectFile();
-  // Button 408: start or stop the one-second steps.
+  // The play/pause button: start or stop the one-second steps.
   void onPlayPause();
   // "Sound &device...": the operator's choice goes to the sound output's keeper.
   void onSoundDevice();
+  // "&Output": the system's playback mixer, a new one each time.
+  void onOutput();
+  // "Crawl on/off".
+  void onCrawlToggle();
+  // "Exit": ends the window, which runs the shut-down.
+  void onExit() { done(0); }
   // "Video &source" and "Video &format": the operator's device and frame size, reconnected.
   void onVideoSource();
   void onVideoFormat();
 
-  // The menu bar with its ids, in the order the operator sees it.
+  // Fits the controls to their captions in the window's font, and the window to the controls
+  // and the camera's note and the sound banner below them: exactly, or growing only (the
+  // operator may have made the window larger).
+  enum class Fit { Exactly, Growing };
+  void layOut(Fit fit);
+  // The menu bar, in the order the operator sees it.
   void buildMenuBar();
   // The controls of file mode and camera mode, created and destroyed as the modes change.
   void createPlayPauseButton(const QString& stateText);
@@ -112,9 +122,10 @@ class TransmitterWindow : public QDialog {
   void destroyControl(int id);
   // Disconnects and drops the camera and removes its buttons.
   void leaveCameraMode();
-  // Button 408 and the position bar of file mode, showing the source's state.
+  // The play/pause button and the position bar of file mode, showing the source's state.
   void showFileControls();
-  // Button 408 and the step timer as the source says: "4" and running, or ";" and stopped.
+  // The play/pause button and the step timer as the source says: "4" and running, or ";" and
+  // stopped.
   void showSteppingState();
   // Shows the file at `position` and moves the bar there.
   void seekFile();
@@ -136,6 +147,8 @@ class TransmitterWindow : public QDialog {
   void createStatusLines();
   // The source's note about the camera; the window grows by the line while there is one.
   void showCameraNote();
+  // What is wrong with the sound output, on a banner below the rest; the window grows by it.
+  void showSoundStatus(const std::string& status);
   // Closes the sources, stops the timer and the sound output; runs once.
   void shutDown();
 
@@ -145,7 +158,7 @@ class TransmitterWindow : public QDialog {
   VideoAreaWidget* videoWidget_ = nullptr;
   PlayPauseButton* playPause_ = nullptr;
   PositionBar* positionBar_ = nullptr;
-  std::map<int, QWidget*> controls_;
+  QSize controlsSize_;  // what the controls take up of the client area, the camera's note below
 
   VideoSourceControl source_;
   CrawlState crawl_;

@@ -32,6 +32,7 @@ void TransmitterWindow::onSelectCamera() {
     destroyControl(kPositionBarId);
     destroyControl(kPlayPauseId);
     createCameraButtons();
+    layOut(Fit::Growing);
     camera_ = std::move(made);
   }
   showSteppingState();

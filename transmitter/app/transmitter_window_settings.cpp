@@ -1,7 +1,6 @@
 // The transmitter window's remembered settings: shown at start through the same handling as the
 // menus and controls, and collected at the end.
 
-#include "transmitter/app/command_ids.h"
 #include "transmitter/app/transmitter_window.h"
 
 namespace mosaic {
@@ -26,8 +25,8 @@ void TransmitterWindow::applySettings(const TransmitterSettings& remembered) {
     else
       showRememberedPosition(position);
   }
-  if (remembered.crawlOn.value_or(false)) dispatchCommand(kCrawlToggleId);
-  if (remembered.cameraMode.value_or(false)) dispatchCommand(kCameraId);
+  if (remembered.crawlOn.value_or(false)) onCrawlToggle();
+  if (remembered.cameraMode.value_or(false)) onSelectCamera();
 }
 
 TransmitterSettings TransmitterWindow::currentSettings() const {
@@ -59,7 +58,7 @@ void TransmitterWindow::showRememberedPosition(int position) {
   if (positionBar_)
     onPositionScroll(ScrollCode::ThumbTrack, position);
   else  // the camera came first: "&AVI" returns to this frame
-    source_.scroll(ScrollCode::ThumbTrack, position, position);
+    source_.seekTo(position);
 }
 
 }  // namespace mosaic

@@ -16,40 +16,37 @@ constexpr int stepsInSymbol(int s) {
   return (s == 0 || s == kSymbolsPerFrame - 1) ? kStepsPerSymbol / 2 : kStepsPerSymbol;
 }
 
-// The phase increment [rad/step] of one step at frequency value f: f * twoPi / 19200,
-// evaluated in extended precision.
-long double stepIncrement(float f) {
-  return static_cast<long double>(f) * static_cast<long double>(twoPiSingle()) / 19200.0L;
-}
-
 }  // namespace
 
+// Each expression is evaluated in extended precision and rounded once to single precision,
+// except that the nine blue rows are added in two parts, each stored in single precision.
 float carrierStepFrequency(const PicturePlanes& planes, int k, int s) {
-  const long double base = 30.0L * k;
+  const Extended base(30 * k);
   switch (carrierContent(k)) {
     case CarrierContent::Luminance:
-      return static_cast<float>(base + planes.Y[s][lumaRow(k)]);
+      return (base + Extended(planes.Y[s][lumaRow(k)])).toFloat();
     case CarrierContent::RedDifference: {
       const int j = vFirstRow(k);
       const auto& V = planes.V[s];
-      const long double sum = static_cast<long double>(V[j + 1]) + V[j] + V[j + 2] + V[j + 3];
-      return static_cast<float>(base + sum / 4.0L);
+      const Extended sum =
+          Extended(V[j + 1]) + Extended(V[j]) + Extended(V[j + 2]) + Extended(V[j + 3]);
+      return (base + sum / Extended(4)).toFloat();
     }
     case CarrierContent::BlueDifference: {
-      // The nine rows are added in two parts, each stored in single precision.
       const int j = uFirstRow(k);
       const auto& U = planes.U[s];
-      const long double first =
-          static_cast<long double>(U[j + 1]) + U[j] + U[j + 2] + U[j + 3] + U[j + 4];
-      const float f = static_cast<float>(base + first / 9.0L);
-      const long double second =
-          static_cast<long double>(U[j + 6]) + U[j + 5] + U[j + 7] + U[j + 8];
-      return static_cast<float>(f + second / 9.0L);
+      const Extended nine(9);
+      const Extended first = Extended(U[j + 1]) + Extended(U[j]) + Extended(U[j + 2]) +
+                             Extended(U[j + 3]) + Extended(U[j + 4]);
+      const float f = (base + first / nine).toFloat();
+      const Extended second =
+          Extended(U[j + 6]) + Extended(U[j + 5]) + Extended(U[j + 7]) + Extended(U[j + 8]);
+      return (Extended(f) + second / nine).toFloat();
     }
     case CarrierContent::None:
       break;
   }
-  return static_cast<float>(base);
+  return base.toFloat();
 }
 
 struct FrameSynthesizer::Scratch {
@@ -68,7 +65,7 @@ void FrameSynthesizer::synthesize(const PicturePlanes& planes, std::int16_t* fra
     float* out = w.phase;
     for (int s = 0; s < kSymbolsPerFrame; ++s) {
       const int steps = stepsInSymbol(s);
-      advancePhase(phase, stepIncrement(carrierStepFrequency(planes, k, s)), steps, out);
+      advancePhase(phase, phaseIncrement(carrierStepFrequency(planes, k, s)), steps, out);
       out += steps;
     }
     addCarrier(w.phase, kStepsPerFrame, w.acc);

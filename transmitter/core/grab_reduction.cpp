@@ -25,12 +25,10 @@ void unpackGrab(const GrabBitmap& grab, GrabSamples& out) {
 }
 
 void reduceBlocks(const GrabSamples& in, RgbPlanes& out) {
-  // Summed in the order (m+1, k), (m, k), (m, k+1), (m+1, k+1); the sum of four bytes is exact,
-  // and one division by 128 rounds it once.
+  // The sum of four bytes divided by 128: both steps are exact, in any order and precision.
   auto block = [](const std::uint8_t(&s)[GrabBitmap::kHeight][GrabBitmap::kWidth], int m, int k) {
-    const long double sum =
-        static_cast<long double>(s[m + 1][k]) + s[m][k] + s[m][k + 1] + s[m + 1][k + 1];
-    return static_cast<float>(sum / 128.0L);
+    const int sum = s[m + 1][k] + s[m][k] + s[m][k + 1] + s[m + 1][k + 1];
+    return static_cast<float>(sum) / 128.0f;
   };
   for (int c = 1; c <= 48; ++c) {
     const int k = 2 * (c - 1);
@@ -44,9 +42,13 @@ void reduceBlocks(const GrabSamples& in, RgbPlanes& out) {
 }
 
 void convertColour(const RgbPlanes& in, PicturePlanes& out) {
+  // Each plane is its three products summed in extended precision and rounded once to single
+  // precision. Double precision computes the same: the samples are multiples of 2^-7 below 8
+  // and the coefficients floats, so each product is a multiple of 2^-34 below 8 and so is every
+  // partial sum -- 37 significant bits, exact in a double.
   for (int c = 0; c <= 47; ++c) {
     for (int r = 0; r < kPlaneRows; ++r) {
-      const long double R = in.R[c][r], G = in.G[c][r], B = in.B[c][r];
+      const double R = in.R[c][r], G = in.G[c][r], B = in.B[c][r];
       out.Y[c][r] = static_cast<float>(kYr * R + kYg * G + kYb * B);
       out.V[c][r] = static_cast<float>(kVr * R - kVg * G - kVb * B);
       out.U[c][r] = static_cast<float>(-kUr * R - kUg * G + kUb * B);

@@ -2,84 +2,90 @@
 
 #include "transmitter/core/phase_turns.h"
 
+#include <bit>
 #include <cmath>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <fpu_control.h>
-#define MOSAIC_X87_SINGLE_PRECISION 1
-#endif
+#include <cstdint>
 
 namespace mosaic {
 
+namespace {
+
+// The fixed-point accumulator works in whole numbers of 2^-60 rad: every phase it holds lies on
+// the grid of 2^-59 (every float from 2^-36 up does), the increment is cut to that grid with
+// one more bit that is set when anything was cut off, and every sum stays below 8 rad = 2^63.
+constexpr float kRadiansPerUnit = 0x1p-60f;
+constexpr int kLeastPhaseExponent = -36;
+constexpr int kLeastIncrementExponent = -8;  // increments from 2^-8 to 1 rad
+
+std::int64_t toUnits(float x) { return static_cast<std::int64_t>(std::ldexp(x, 60)); }
+
+// The increment on the 2^-59 grid plus the bit that stands for what lies below it: rounding the
+// sum with that bit gives the rounding of the exact sum (see Extended's sticky bit).
+std::int64_t incrementUnits(const Extended& inc) {
+  const int cut = 4 - inc.exponent();  // inc = significand * 2^(exponent - 63), grid 2^-59
+  const std::uint64_t below = inc.significand() & ((std::uint64_t{1} << cut) - 1);
+  return static_cast<std::int64_t>(((inc.significand() >> cut) << 1) | (below != 0));
+}
+
+bool fixedPointApplies(float phase, const Extended& inc) {
+  const int e = inc.exponent();
+  if (!inc.isFinite() || inc.negative() || inc.isZero() || e < kLeastIncrementExponent || e > -1)
+    return false;
+  if (!(phase >= 0.0f && phase <= twoPiSingle())) return false;
+  int phaseExponent = 0;
+  std::frexp(phase, &phaseExponent);
+  return phase == 0.0f || phaseExponent - 1 >= kLeastPhaseExponent;
+}
+
+// Each step rounds the sum to the 24 significant bits of a float, ties to even: its leading bit
+// sets the place of the last bit kept.
+void stepFixedPoint(float& phase, const Extended& inc, int steps, float* out) {
+  const std::int64_t twoPi = toUnits(twoPiSingle());
+  const std::int64_t increment = incrementUnits(inc);
+  std::int64_t p = toUnits(phase);
+  for (int i = 0; i < steps; ++i) {
+    const std::int64_t sum = p + increment;
+    const int last = 40 - std::countl_zero(static_cast<std::uint64_t>(sum));  // 63 - lz - 23
+    const std::int64_t lastBit = std::int64_t{1} << last;
+    const std::int64_t rounded = (sum + (lastBit >> 1) - 1 + ((sum >> last) & 1)) & ~(lastBit - 1);
+    p = rounded > twoPi ? rounded - twoPi : rounded;
+    out[i] = static_cast<float>(p) * kRadiansPerUnit;  // exact: at most 24 significant bits
+  }
+  if (steps > 0) phase = out[steps - 1];
+}
+
+}  // namespace
+
 float twoPiSingle() {
-  static const float twoPi = static_cast<float>(8.0L * std::atan(1.0L));
+  static const float twoPi = static_cast<float>(8.0 * std::atan(1.0));
   return twoPi;
 }
 
-void advancePhaseReference(float& phase, long double inc, int steps, float* out) {
+Extended phaseIncrement(float f) {
+  static const Extended steps(19200);
+  return Extended(f) * Extended(twoPiSingle()) / steps;
+}
+
+void advancePhaseReference(float& phase, const Extended& inc, int steps, float* out) {
   const float twoPi = twoPiSingle();
   float p = phase;
   for (int i = 0; i < steps; ++i) {
-    p = static_cast<float>(static_cast<long double>(p) + inc);
-    if (twoPi < p) p = static_cast<float>(static_cast<long double>(p) - twoPi);
+    p = Extended::sumToFloat(p, inc);
+    if (twoPi < p) p = Extended::sumToFloat(p, -Extended(twoPi));
     out[i] = p;
   }
   phase = p;
 }
 
-#ifdef MOSAIC_X87_SINGLE_PRECISION
-
-// Every step depends on the one before, so the accumulator is a chain of a million and a half
-// dependent additions per frame. With the x87 unit's precision control set to 24 bits, each
-// addition of the float phase and the extended increment is rounded straight to single
-// precision and the phase stays in a register, so a step costs one addition. That is one
-// rounding of the exact sum where the plain code rounds twice (to extended, then to single);
-// the two differ only when the extended sum falls exactly on a single-precision midpoint, which
-// the tests look for over whole frames. The wrap subtracts two multiples of 2^-21, so it is
-// exact either way. The loop is written out because the compiler's x87 code shuffles the
-// register stack on every step and runs at half this speed. (Valgrind does not model the
-// precision control: under it the steps round to double precision.)
-void stepPhase(float& phase, long double inc, int steps, float* out) {
-  if (steps <= 0) return;
-  const float twoPi = twoPiSingle();
-  fpu_control_t saved;
-  _FPU_GETCW(saved);
-  const fpu_control_t single = static_cast<fpu_control_t>((saved & ~_FPU_EXTENDED) | _FPU_SINGLE);
-  float* const end = out + steps;
-  __asm__ volatile(
-      "fldcw %[single]\n\t"
-      "flds %[twoPi]\n\t"    // st2 = twoPi
-      "fldt %[inc]\n\t"      // st1 = inc
-      "flds (%[phase])\n\t"  // st0 = phase
-      "1:\n\t"
-      "fadd %%st(1), %%st\n\t"
-      "fcomi %%st(2), %%st\n\t"
-      "jbe 2f\n\t"
-      "fsub %%st(2), %%st\n\t"
-      "2:\n\t"
-      "fsts (%[out])\n\t"
-      "add $4, %[out]\n\t"
-      "cmp %[end], %[out]\n\t"
-      "jne 1b\n\t"
-      "fstps (%[phase])\n\t"
-      "fstp %%st(0)\n\t"
-      "fstp %%st(0)\n\t"
-      "fldcw %[saved]\n\t"
-      : [out] "+r"(out)
-      : [end] "r"(end), [inc] "m"(inc), [phase] "r"(&phase), [twoPi] "m"(twoPi),
-        [single] "m"(single), [saved] "m"(saved)
-      : "memory", "cc", "st", "st(1)", "st(2)");
+void stepPhase(float& phase, const Extended& inc, int steps, float* out) {
+  if (fixedPointApplies(phase, inc)) {
+    stepFixedPoint(phase, inc, steps, out);
+  } else {
+    advancePhaseReference(phase, inc, steps, out);
+  }
 }
 
-#else
-
-void stepPhase(float& phase, long double inc, int steps, float* out) {
-  advancePhaseReference(phase, inc, steps, out);
-}
-
-#endif
-
-void advancePhase(float& phase, long double inc, int steps, float* out) {
+void advancePhase(float& phase, const Extended& inc, int steps, float* out) {
   if (steps > 0 && turnsApply(phase, inc)) {
     advancePhaseInTurns(phase, inc, steps, out);
   } else {

@@ -77,10 +77,10 @@ class TurnRecord {
 
   // Records the turn that led from `start` [units] through `phases[0..steps-1]`, the last step
   // wrapping, if it can be repeated.
-  void add(std::int32_t start, long double inc, const float* phases, int steps) {
+  void add(std::int32_t start, const Extended& inc, const float* phases, int steps) {
     if (steps > kMaxTurnSteps || steps < 2) return;
     const float from = static_cast<float>(start) * kRadiansPerUnit;
-    const double step = static_cast<double>(inc);
+    const double step = inc.toDouble();
     auto sum = [&](int i) { return (i == 0 ? from : phases[i - 1]) + step; };
     // Each sum phase + inc must stay in its binade. The sums rise through the turn, so for each
     // power of two only the sums on either side of it bind. Shifts [rad] between below and above
@@ -132,7 +132,8 @@ class TurnRecord {
 
 // Single steps from `phase` up to and including the next wrap, at most `room` of them. Returns
 // how many were taken and leaves `phase` after the last; `wrapped` tells whether it wrapped.
-int stepToWrap(float& phase, long double inc, double perStep, int room, float* out, bool& wrapped) {
+int stepToWrap(float& phase, const Extended& inc, double perStep, int room, float* out,
+               bool& wrapped) {
   // One more step than the phase needs unrounded; a step past the wrap is left unused.
   const int n = std::min(static_cast<int>((twoPiSingle() - phase) * perStep) + 2, room);
   const float from = phase;
@@ -147,21 +148,21 @@ int stepToWrap(float& phase, long double inc, double perStep, int room, float* o
 
 }  // namespace
 
-bool turnsApply(float phase, long double inc) {
+bool turnsApply(float phase, const Extended& inc) {
   const float twoPi = twoPiSingle();
   if (!(phase >= 0.0f && phase <= twoPi)) return false;
-  if (!(inc * kMaxTurnSteps > twoPi + 1.0L && inc < 1.0L)) return false;
+  if (!(inc * Extended(kMaxTurnSteps) > Extended(twoPi) + Extended(1) && inc < Extended(1)))
+    return false;
   // A sum in [4, 8) can lie midway between two neighbours there only if inc is a multiple of
-  // 2^-22, as for the unmodulated carrier 64; increments within 2^-58 of one (so that rounding
-  // the sum to extended precision could make a midway sum) are left to single steps. Adding 2^63
-  // rounds to a whole number.
-  const long double scaled = inc * 0x1p22L;
-  const long double distance = scaled - ((scaled + 0x1p63L) - 0x1p63L);
-  return distance > 0x1p-36L || distance < -0x1p-36L;
+  // 2^-22, as for the unmodulated carrier 64; such increments, and for a wide margin those
+  // within 2^-58 of one, are left to single steps.
+  const Extended scaled = inc * Extended(0x1p22);
+  const Extended distance = scaled - scaled.nearestInteger();
+  return distance > Extended(0x1p-36) || distance < Extended(-0x1p-36);
 }
 
-void advancePhaseInTurns(float& phase, long double inc, int steps, float* out) {
-  const double perStep = 1.0 / static_cast<double>(inc);
+void advancePhaseInTurns(float& phase, const Extended& inc, int steps, float* out) {
+  const double perStep = 1.0 / inc.toDouble();
   bool wrapped = false;
   int done = 0;
   while (done < steps && !wrapped) {

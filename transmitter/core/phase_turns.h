@@ -7,15 +7,17 @@
 // of such kinds of turn, so each is worked out once with single steps and then repeated by
 // adding its start phase to the recorded offsets.
 
+#include "signal/extended.h"
+
 namespace mosaic {
 
 // True when `advancePhaseInTurns` gives exactly the single steps for this start and increment:
 // the phase lies in [0, twoPi], the increment is large enough for a turn to fit the record and
 // no sum in [4, 8) can fall midway between two single-precision values.
-bool turnsApply(float phase, long double inc);
+bool turnsApply(float phase, const Extended& inc);
 
 // The accumulator as `advancePhase`, for a start and increment that `turnsApply` accepts; steps
 // that are not part of a known turn are taken one at a time with `stepPhase`.
-void advancePhaseInTurns(float& phase, long double inc, int steps, float* out);
+void advancePhaseInTurns(float& phase, const Extended& inc, int steps, float* out);
 
 }  // namespace mosaic

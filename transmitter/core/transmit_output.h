@@ -2,9 +2,9 @@
 // Keeps the sound device supplied with frames back to back: two frame buffers, A and B; while
 // one plays, the other has just come back and is refilled with a fresh frame.
 
+#include "devices/audio_output.h"
 #include "signal/sound_level.h"
 #include "signal/timing.h"
-#include "transmitter/core/audio_output.h"
 #include "transmitter/core/transmit_chain.h"
 
 #include <array>

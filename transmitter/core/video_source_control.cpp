@@ -79,15 +79,9 @@ std::string VideoSourceControl::cameraCaption() const {
   return state_.cameraSilent ? "No camera picture" : "Live video";
 }
 
-void VideoSourceControl::step() {
-  state_.position += 1;
+void VideoSourceControl::stepBy(std::int32_t frames) {
+  state_.position += frames;
   if (state_.position > state_.length) state_.position = 0;
-}
-
-bool VideoSourceControl::scroll(ScrollCode code, int thumbPosition, int barPosition) {
-  if (!movesPosition(code)) return false;
-  state_.position = low16(code == ScrollCode::ThumbTrack ? thumbPosition : barPosition);
-  return true;
 }
 
 std::string VideoSourceControl::fileCaption() const {

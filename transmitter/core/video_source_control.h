@@ -4,8 +4,6 @@
 // "&AVI" returns to the file where it was left. This decides modes and positions only; the
 // window opens files, seeks, shows pictures and runs the step timer as told.
 
-#include "signal/scroll_code.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -67,15 +65,13 @@ class VideoSourceControl {
   bool cameraWatch();
   // The caption of camera mode: live video only while the camera sends it.
   std::string cameraCaption() const;
-  // Button 408: steps on or off.
+  // The play/pause button: steps on or off.
   void togglePlayPause() { state_.stepping = !state_.stepping; }
-  // One tick of the step timer: the next position; after the position equal to the length
-  // (which shows the last frame again) it starts over at 0.
-  void step();
-  // The position bar reported `code`: a thumb track goes to the low 16 bits of `thumbPosition`,
-  // line, page, top and bottom to those of the bar's own position `barPosition`. True when the
-  // position was set (then the window seeks); false for codes that only confirm a move.
-  bool scroll(ScrollCode code, int thumbPosition, int barPosition);
+  // Moves `frames` (1 or more) positions on, as the step timer does once a second; past the
+  // position equal to the length (which shows the last frame again) it starts over at 0.
+  void stepBy(std::int32_t frames);
+  // Goes to the position the bar gives, or a remembered one: its low 16 bits, as the bar carries.
+  void seekTo(std::int64_t position) { state_.position = low16(position); }
 
   // Whether the step timer runs now.
   bool stepTimerRuns() const { return state_.stepping && !state_.cameraMode; }

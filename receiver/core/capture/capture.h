@@ -2,7 +2,7 @@
 // Continuous capture into two alternating buffers of 1.28 s, handed to the receive chain one at
 // a time and queued again as early as the chain allows.
 
-#include "receiver/core/capture/audio_input.h"
+#include "devices/audio_input.h"
 #include "signal/timing.h"
 
 #include <array>

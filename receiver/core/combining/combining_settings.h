@@ -15,6 +15,9 @@ inline constexpr int kDefaultCombinedFrames = 8;
 struct CombiningSettings {
   bool on = false;
   int frames = kDefaultCombinedFrames;  // the newest frames a value is formed from, 1..16
+  // Follow the sender's clock as the tuning estimator measures it; off only to measure what
+  // following it gives.
+  bool followClock = true;
 };
 
 inline int combinedFramesWithinRange(int frames) {

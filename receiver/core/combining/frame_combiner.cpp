@@ -51,6 +51,7 @@ void FrameCombiner::reset() {
   frames_ = 0;
   state_.fill({});
   drift_ = 0.0;
+  clockFollowed_ = false;
   shift_ = {};
 }
 
@@ -71,9 +72,13 @@ int FrameCombiner::mostFramesCombined() const {
 }
 
 void FrameCombiner::followSender(const DemodSettings& demod, SlotTurns& turns) {
-  const double ppm = sender_.clockKnown ? sender_.clockPpm : 0.0;
-  // A fast sender's frames are shorter than a buffer: each arrives earlier than the last.
-  if (frames_ > 0) drift_ -= kCaptureSamples * ppm * 1e-6;
+  const double ppm = settings_.followClock && sender_.clockKnown ? sender_.clockPpm : 0.0;
+  // A fast sender's frames are shorter than a buffer: each arrives earlier than the last. The
+  // frames taken before the clock was known drifted as well: the windows catch up with them at
+  // once, so that the newest frame lies where the first one did.
+  if (frames_ > 0)
+    drift_ -= static_cast<double>(clockFollowed_ ? 1 : frames_) * kCaptureSamples * ppm * 1e-6;
+  clockFollowed_ = ppm != 0.0;
   shift_ = WindowShift::of(static_cast<int>(std::lround(drift_)));
   // Stored turned back by the tuning (so that a change of the sliders does not look like a
   // changed picture) and by the clock's share of each carrier's frequency.

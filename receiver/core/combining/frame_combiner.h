@@ -101,7 +101,8 @@ class FrameCombiner {
 
   long long frames_ = 0;  // frames taken since the start; the newest is frames_ - 1
   std::array<int, kSubColumns> offsets_{};
-  double drift_ = 0.0;  // [samples] how far the sender's frames have moved since the start
+  double drift_ = 0.0;          // [samples] how far the sender's frames have moved since the start
+  bool clockFollowed_ = false;  // drift_ has followed the sender's clock since the start
   WindowShift shift_;
   double noise_ = 0.0;  // the noise power of one bin
   long long restarts_ = 0;

@@ -2,6 +2,8 @@
 // The demodulator's settings, written by the receiver's controls and read once at the start of
 // every run.
 
+#include "signal/extended.h"
+
 #include <array>
 #include <cstdlib>
 
@@ -18,8 +20,8 @@ struct DemodSettings {
 };
 
 // The tuning offset f0 = fine + coarse [Hz], in extended precision from the two stored offsets.
-inline long double tuningOffsetHz(const DemodSettings& s) {
-  return static_cast<long double>(s.fineHz) + static_cast<long double>(s.coarseHz);
+inline Extended tuningOffsetHz(const DemodSettings& s) {
+  return Extended(s.fineHz) + Extended(s.coarseHz);
 }
 
 // What one click on "+ half pixel" does: each offset o becomes |o - 85| and |o - 170| in turn,

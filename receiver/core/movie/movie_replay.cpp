@@ -30,7 +30,7 @@ void planesFromMovieFrames(const std::uint8_t* frame, const std::uint8_t* nextFr
   fillSymbols(frame, 0, 1, kMovieFrameSymbols, planes);
   fillSymbols(nextFrame, 0, kMovieFrameSymbols + 1, kMovieFrameSymbols - 1, planes);
   fillSymbols(nullptr, 0, kBlocksPerRun, 1, planes);  // symbol 96 was never recorded
-  colourPlanes(0.0L, planes);
+  colourPlanes(Extended(), planes);
 }
 
 }  // namespace mosaic

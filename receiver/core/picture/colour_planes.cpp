@@ -8,20 +8,20 @@ namespace mosaic {
 
 namespace {
 
-// value - correction in extended precision; a not-a-number value (a silent carrier) stays one
-// without going through the extended-precision unit, where it is hundreds of times slower.
-double corrected(double value, long double correction) {
-  if (std::isnan(value)) return value;
-  return static_cast<double>(value - correction);
+// value - correction in extended precision, rounded to double; a not-a-number value (a silent
+// carrier) stays one.
+double corrected(double value, const Extended& correction) {
+  if (std::isnan(value) || correction.isZero()) return value;
+  return (Extended(value) - correction).toDouble();
 }
 
-constexpr long double kColourTuningDivisor = 11.0L;
+constexpr int kColourTuningDivisor = 11;
 constexpr int kSlotsPerColourCarrier = 4;
 constexpr int kLastBlueSlot = 81;
 }  // namespace
 
-void colourPlanes(long double tuningOffsetHz, SymbolPlanes& planes) {
-  const long double correction = tuningOffsetHz / kColourTuningDivisor;
+void colourPlanes(const Extended& tuningOffsetHz, SymbolPlanes& planes) {
+  const Extended correction = tuningOffsetHz / Extended(kColourTuningDivisor);
   for (int p = 0; p < kSubColumns; ++p) {
     const auto up = static_cast<std::size_t>(p);
     const auto& luma = planes.luma[up];

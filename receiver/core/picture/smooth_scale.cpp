@@ -89,22 +89,9 @@ void SmoothScaler::scale(const std::uint8_t* rgb, std::uint32_t* out, std::ptrdi
 
 void SmoothScaler::scaleRows(const std::uint8_t* rgb, int first, int count, std::uint32_t* out,
                              std::ptrdiff_t outStride, bool continuing) {
-  scaleInto(rgb, {first, count, 0, width_}, out, outStride, continuing, PixelStores::kCached);
-}
-
-void SmoothScaler::scaleBlock(const std::uint8_t* rgb, Block block, std::uint32_t* out,
-                              std::ptrdiff_t outStride, PixelStores stores) {
-  scaleInto(rgb, block, out, outStride, false, stores);
-  finishStores(stores);
-}
-
-void SmoothScaler::scaleInto(const std::uint8_t* rgb, Block block, std::uint32_t* out,
-                             std::ptrdiff_t outStride, bool continuing, PixelStores stores) {
-  const int left = block.left;
-  if (width_ <= 0 || left < 0 || left >= width_) return;
-  const int columns = std::clamp(block.columns, 0, width_ - left);
-  const int first = std::clamp(block.first, 0, height_);
-  const int end = std::clamp(first + block.count, first, height_);
+  if (width_ <= 0) return;
+  first = std::clamp(first, 0, height_);
+  const int end = std::clamp(first + count, first, height_);
   if (!continuing || first != nextRow_ || rgb != source_) {
     upperRow_ = -1;
     lowerRow_ = -1;
@@ -112,40 +99,36 @@ void SmoothScaler::scaleInto(const std::uint8_t* rgb, Block block, std::uint32_t
   }
   source_ = rgb;
   nextRow_ = end;
-  int& upperRow = upperRow_;
-  int& lowerRow = lowerRow_;
-  bool& pairPrepared = pairPrepared_;
   for (int y = first; y < end; ++y, out += outStride) {
     const int at = sourcePosition256(y, height_, sourceHeight_);
     const int top = at >> 8;
     const int bottom = std::min(top + 1, sourceHeight_ - 1);
     const auto weight = static_cast<unsigned>(at & 255);
     // Going down, the lower row becomes the upper one: each source row is widened once.
-    if (top != upperRow) {
-      if (top == lowerRow) {
+    if (top != upperRow_) {
+      if (top == lowerRow_) {
         std::swap(upper_, lower_);
-        lowerRow = -1;
+        lowerRow_ = -1;
       } else {
         widenRow(rgb, top, upper_.data());
       }
-      upperRow = top;
-      pairPrepared = false;
+      upperRow_ = top;
+      pairPrepared_ = false;
     }
     if (weight == 0) {
-      copyRow(upper_.data() + left, out, columns, stores);
+      std::memcpy(out, upper_.data(), sizeof(std::uint32_t) * static_cast<std::size_t>(width_));
       continue;
     }
-    if (bottom != lowerRow) {
+    if (bottom != lowerRow_) {
       widenRow(rgb, bottom, lower_.data());
-      lowerRow = bottom;
-      pairPrepared = false;
+      lowerRow_ = bottom;
+      pairPrepared_ = false;
     }
-    if (!pairPrepared) {
+    if (!pairPrepared_) {
       preparePair();
-      pairPrepared = true;
+      pairPrepared_ = true;
     }
-    blendRow(base_.data() + 4 * left, step_.data() + 4 * left, weight,
-             reinterpret_cast<std::uint8_t*>(out), 4 * columns, stores);
+    blendRow(base_.data(), step_.data(), weight, reinterpret_cast<std::uint8_t*>(out), 4 * width_);
   }
 }
 

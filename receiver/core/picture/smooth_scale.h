@@ -34,14 +34,6 @@ class SmoothScaler {
   // source rows widened for it serve again.
   void scaleRows(const std::uint8_t* rgb, int first, int count, std::uint32_t* out,
                  std::ptrdiff_t outStride, bool continuing);
-  // A part of the target: rows first .. first + count - 1, columns left .. left + columns - 1.
-  struct Block {
-    int first, count, left, columns;
-  };
-  // Only `block`, into `out`, which holds its top-left pixel: a part of the picture written
-  // where it is shown, around what may not be written, with `stores` as for its size.
-  void scaleBlock(const std::uint8_t* rgb, Block block, std::uint32_t* out,
-                  std::ptrdiff_t outStride, PixelStores stores);
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -49,8 +41,6 @@ class SmoothScaler {
  private:
   void widenRow(const std::uint8_t* rgb, int row, std::uint32_t* out) const;
   void preparePair();
-  void scaleInto(const std::uint8_t* rgb, Block block, std::uint32_t* out, std::ptrdiff_t outStride,
-                 bool continuing, PixelStores stores);
 
   int sourceWidth_ = 0;
   int sourceHeight_ = 0;

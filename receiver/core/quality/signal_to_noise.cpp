@@ -37,14 +37,19 @@ double bandSum(const SpectrumRow& power, double lowHz, double highHz, int& bins)
 SignalToNoise signalToNoise(const SpectrumRow& meanPower) {
   int quietBins = 0;
   const double noisePerBin = bandSum(meanPower, kQuietLowHz, kQuietHighHz, quietBins) / quietBins;
-  int bandBins = 0;
-  double band = bandSum(meanPower, carrierFrequencyHz(kFirstVCarrier) - kBandMarginHz,
-                        carrierFrequencyHz(kLastUCarrier) + kBandMarginHz, bandBins);
-  band += bandSum(meanPower, carrierFrequencyHz(kFirstLumaCarrier) - kBandMarginHz,
-                  carrierFrequencyHz(kLastLumaCarrier) + kBandMarginHz, bandBins);
+  int colourBins = 0;
+  const double colour = bandSum(meanPower, carrierFrequencyHz(kFirstVCarrier) - kBandMarginHz,
+                                carrierFrequencyHz(kLastUCarrier) + kBandMarginHz, colourBins);
+  int lumaBins = 0;
+  const double luma = bandSum(meanPower, carrierFrequencyHz(kFirstLumaCarrier) - kBandMarginHz,
+                              carrierFrequencyHz(kLastLumaCarrier) + kBandMarginHz, lumaBins);
+  const double band = colour + luma;
+  const int bandBins = colourBins + lumaBins;
   // Signal and noise both spread over the window's main lobe alike, so bin sums compare.
   SignalToNoise result;
   result.signalPower = std::max(band - noisePerBin * bandBins, 0.0);
+  result.colourPower = std::max(colour - noisePerBin * colourBins, 0.0);
+  result.luminancePower = std::max(luma - noisePerBin * lumaBins, 0.0);
   result.noisePower = noisePerBin * kSnrBandwidthHz / kSpectrumBinHz;
   const double snrDb = result.signalPower <= 0.0 ? kLowestSnrDb
                        : result.noisePower <= 0.0

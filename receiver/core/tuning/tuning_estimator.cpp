@@ -22,8 +22,6 @@ constexpr int kSymbol1Lag = kBlockSamples / 2;
 constexpr int kSymbol47Lag = kCaptureSamples - kBlockSamples - kBlockSamples / 2;
 constexpr int kSearchStep = 32;       // [samples] between trial boundaries in the first search
 constexpr double kForgetting = 0.85;  // per frame, so the estimate follows a slow drift
-// Below this the best fit is taken for noise or for no signal of this kind.
-constexpr double kMinCoherence = 0.3;
 // A fit near the last boundary below this share of the last one's calls for a search of the
 // whole frame, whose best is taken when it fits this much better.
 constexpr double kFallenFit = 0.6;
@@ -90,7 +88,7 @@ void TuningEstimator::addBuffer(const std::int16_t* samples) {
 
   if (buffers_ < 2) return;
   findBoundary(!estimate_.locked);
-  if (estimate_.boundaryCoherence < kMinCoherence) return;
+  if (estimate_.boundaryCoherence < kMinBoundaryCoherence) return;
   measureFrame(estimate_.frameStartInHistory);
   solve();
   // The boundary found before the clock was known may be off by half a symbol and more: look
@@ -166,8 +164,8 @@ void TuningEstimator::findBoundary(bool wholeFrame) {
   // moved (a gap in its sound), and a place near the old boundary can still fit a little for a
   // still picture. The whole frame is searched, and a clearly better fit there taken.
   const bool fellAway =
-      !wholeFrame && coherence >= kMinCoherence && coherence < kFallenFit * steadyFit_;
-  if (coherence < kMinCoherence || fellAway) {
+      !wholeFrame && coherence >= kMinBoundaryCoherence && coherence < kFallenFit * steadyFit_;
+  if (coherence < kMinBoundaryCoherence || fellAway) {
     const int nearStart = start;
     const double nearCoherence = coherence;
     wholeFrame = true;
@@ -219,7 +217,20 @@ void TuningEstimator::measureFrame(int start) {
 }
 
 void TuningEstimator::solve() {
-  // The clock error: the turn per carrier number that makes the links agree best.
+  const ClockFit clock = fitClock();
+  const FineFit fine = fineFraction(clock);
+  const MultipleFit multiple = chooseMultiple(fine.fractionHz);
+  estimate_.confidence = std::clamp(clock.agreement * multiple.sure, 0.0, 1.0);
+  // Locked: the frame links agree, so the offset is right to a few hundredths of a hertz up to
+  // the multiple of 0.78125 Hz, whose choice `confidence` also weighs.
+  estimate_.locked = frames_ >= 2 && clock.agreement > kMinLinkAgreement;
+  estimate_.clockPpm = fine.clockPpm;
+  if (frames_ >= 2) estimate_.offsetHz = multiple.offsetHz;
+  if (estimate_.locked) mixHz_ = multiple.offsetHz;
+}
+
+TuningEstimator::ClockFit TuningEstimator::fitClock() const {
+  // The turn per carrier number that makes the links agree best.
   // The links' previous carriers run 56..90, then 12..23: within each group a link's turn is
   // the one before it turned once more by one bin's share.
   auto agreement = [this](double cyclesPerBin) {
@@ -260,40 +271,44 @@ void TuningEstimator::solve() {
   // A clock error counts only where it makes the links agree clearly better than none: fading
   // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
   if (bestAgreement < kClockEvidence * std::norm(agreement(0.0))) bestPpm = 0.0;
-  const std::complex<double> sum = agreement(bestPpm * perPpm);
+  ClockFit fit{bestPpm, agreement(bestPpm * perPpm), 0.0};
   double total = 0.0;
   for (const auto& v : links_) total += std::abs(v);
-  const double linkAgreement = total > 0.0 ? std::abs(sum) / total : 0.0;
+  fit.agreement = total > 0.0 ? std::abs(fit.sum) / total : 0.0;
+  return fit;
+}
 
-  // The fine offset modulo 0.78125 Hz: the links turn by -2 pi f0 1.28 s.
-  double fraction = -std::arg(sum) / kTwoPi / kLinkSeconds;
+TuningEstimator::FineFit TuningEstimator::fineFraction(const ClockFit& clock) {
+  // The links turn by -2 pi f0 1.28 s.
+  double fraction = -std::arg(clock.sum) / kTwoPi / kLinkSeconds;
   fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
   // A still picture's repeats give the fraction and the clock error without leaning on the
   // boundary's exact position, which the links do; a picture that changes scatters them.
   const FrameRepeat::Fit still = repeat_.fit();
   stillClock_ = still.valid && still.agreement >= kStillAgreement;
-  if (stillClock_) {
-    fraction = still.fractionHz;
-    bestPpm = still.clockPpm;
-  }
-  // Which multiple: the best fit of the picture values, near the coarse estimate.
-  double offset = coarseHz_;
+  if (stillClock_) return {still.fractionHz, still.clockPpm};
+  return {fraction, clock.ppm};
+}
+
+TuningEstimator::MultipleFit TuningEstimator::chooseMultiple(double fractionHz) {
+  // The best fit of the picture values, near the coarse estimate while searching and near the
+  // last estimate once locked.
+  MultipleFit choice{coarseHz_, 0.0};
   double best = -1e300;
   double second = -1e300;
-  // Near the coarse estimate while searching, near the last estimate once locked.
   const double centre = estimate_.locked ? estimate_.offsetHz : coarseHz_;
   const double reach = estimate_.locked ? 3.0 * kAmbiguityHz : kMultipleSearchHz;
-  const long first = std::lround(std::ceil((centre - reach - fraction) / kAmbiguityHz));
-  const long last = std::lround(std::floor((centre + reach - fraction) / kAmbiguityHz));
+  const long first = std::lround(std::ceil((centre - reach - fractionHz) / kAmbiguityHz));
+  const long last = std::lround(std::floor((centre + reach - fractionHz) / kAmbiguityHz));
   // Once locked, the noise and the picture's ends are fitted at the last estimate only.
   if (estimate_.locked) levels_.fit(estimate_.offsetHz);
   for (long n = first; n <= last; ++n) {
-    const double candidate = fraction + static_cast<double>(n) * kAmbiguityHz;
+    const double candidate = fractionHz + static_cast<double>(n) * kAmbiguityHz;
     const double fit = estimate_.locked ? levels_.refit(candidate) : levels_.fit(candidate);
     if (fit > best) {
       second = best;
       best = fit;
-      offset = candidate;
+      choice.offsetHz = candidate;
     } else if (fit > second) {
       second = fit;
     }
@@ -303,16 +318,9 @@ void TuningEstimator::solve() {
   // more. For one of middle tones only the choice rests on where such pictures usually lie
   // (centred, neutral parts at 0), which a picture with a colour cast can miss by a multiple.
   const double perValue = levels_.values() > 0.0 ? (best - second) / levels_.values() : 0.0;
-  double multipleSure = 1.0 - std::exp(-std::max(perValue, 0.0) / kClearFitPerValue);
-  if (levels_.middleTonesOnly()) multipleSure = std::min(multipleSure, kMiddleTonesSure);
-
-  estimate_.confidence = std::clamp(linkAgreement * multipleSure, 0.0, 1.0);
-  // Locked: the frame links agree, so the offset is right to a few hundredths of a hertz up to
-  // the multiple of 0.78125 Hz, whose choice `confidence` also weighs.
-  estimate_.locked = frames_ >= 2 && linkAgreement > kMinLinkAgreement;
-  estimate_.clockPpm = bestPpm;
-  if (frames_ >= 2) estimate_.offsetHz = offset;
-  if (estimate_.locked) mixHz_ = offset;
+  choice.sure = 1.0 - std::exp(-std::max(perValue, 0.0) / kClearFitPerValue);
+  if (levels_.middleTonesOnly()) choice.sure = std::min(choice.sure, kMiddleTonesSure);
+  return choice;
 }
 
 }  // namespace mosaic

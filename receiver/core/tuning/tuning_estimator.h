@@ -11,13 +11,14 @@
 //    fit together only there (see boundary_links.h), so the best fit over all positions is the
 //    boundary; a clock error turns the links apart, and once a still picture's repeats give it,
 //    it is turned back and the whole frame searched again;
-// 3. fine: the common angle of the link products is the phase the offset turns between the
-//    windows (1.2533 s), known modulo 0.798 Hz to a few hundredths of a hertz, summed over
-//    frames; a clock error turns the links in proportion to the carrier and is fitted with it;
-//    a still picture's frame-to-frame repeat gives both without leaning on the boundary's exact
-//    position, and counts instead where it agrees (see frame_repeat.h);
-// 4. which multiple of 0.798 Hz: the one whose picture values fit their ranges best
-//    (see picture_levels.h), searched within 10 Hz of the coarse estimate.
+// 3. clock: a clock error turns the links in proportion to the carrier; the error within
+//    +-300 ppm that makes the links, summed over frames, agree best, where it does so clearly;
+// 4. fine: carried to the boundaries, the links turn by the offset over one frame (1.28 s), so
+//    their common angle gives the offset modulo 0.78125 Hz; a still picture's frame-to-frame
+//    repeat gives it and the clock error without leaning on the boundary's exact position, and
+//    counts instead where it agrees (see frame_repeat.h);
+// 5. which multiple of 0.78125 Hz: the one whose picture values fit their ranges best
+//    (see picture_levels.h), within 10 Hz of the coarse estimate, or near the last once locked.
 // Allocation happens once, when the estimator is made.
 
 #include "receiver/core/tuning/boundary_links.h"
@@ -27,11 +28,16 @@
 #include "receiver/core/tuning/window_spectra.h"
 #include "signal/timing.h"
 
+#include <complex>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 namespace mosaic {
+
+// A frame boundary whose links fit less than this is taken for noise or for no signal of this
+// kind: the estimator does not measure at it, and the frame alignment does not take it.
+inline constexpr double kMinBoundaryCoherence = 0.3;
 
 struct TuningEstimate {
   bool valid = false;       // an offset has been estimated (at least a coarse one)
@@ -66,7 +72,24 @@ class TuningEstimator {
   // The trial frame start (in the history) whose windows fit best, and how well.
   int bestBoundary(std::span<const int> trials, double& coherence);
   void measureFrame(int start);
+  // The estimate from the frames measured so far, in three steps.
   void solve();
+  struct ClockFit {
+    double ppm;                // the sending clock's error
+    std::complex<double> sum;  // of the links, turned back by it
+    double agreement;          // 0..1: how well the links agree once turned back
+  };
+  ClockFit fitClock() const;
+  struct FineFit {
+    double fractionHz;  // the offset modulo 0.78125 Hz
+    double clockPpm;
+  };
+  FineFit fineFraction(const ClockFit& clock);
+  struct MultipleFit {
+    double offsetHz;
+    double sure;  // 0..1: how clearly the multiple fits best
+  };
+  MultipleFit chooseMultiple(double fractionHz);
 
   std::vector<float> history_;  // the last two buffers, older first
   long long buffers_ = 0;

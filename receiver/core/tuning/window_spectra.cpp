@@ -1,5 +1,6 @@
 #include "receiver/core/tuning/window_spectra.h"
 
+#include "signal/extended.h"
 #include "signal/timing.h"
 
 #include <algorithm>
@@ -45,9 +46,10 @@ void WindowSpectra::compute(std::span<const float> history, long long historySta
     for (int lane = 0; lane < lanes; ++lane) {
       const std::size_t w = first + static_cast<std::size_t>(lane);
       // The mixer's phase at the window's first sample, from the absolute sample count.
-      const long double startSample = static_cast<long double>(historyStart + starts[w]);
-      const long double cycles = static_cast<long double>(offsetHz) * startSample / kRxSampleRateHz;
-      const double phase = kTwoPi * static_cast<double>(cycles - std::floor(cycles));
+      // In extended precision: the count runs far past what a double holds exactly.
+      const Extended startSample(static_cast<long long>(historyStart + starts[w]));
+      const Extended cycles = Extended(offsetHz) * startSample / Extended(kRxSampleRateHz);
+      const double phase = kTwoPi * (cycles - cycles.floor()).toDouble();
       const std::complex<float> rotate(static_cast<float>(std::cos(phase)),
                                        static_cast<float>(std::sin(phase)));
       for (int k = 0; k < kWindowBins; ++k) {
