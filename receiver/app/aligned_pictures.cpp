@@ -35,10 +35,11 @@ void AlignedPictures::newBuffer(const ReceiverEngine& engine) {
   view_->newBuffer(engine);
   estimate_ = engine.tuning();
   snr_ = engine.report().snr;
-  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snr_.snrDb);
+  framesCombined_ = engine.report().framesCombined;
+  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snr_.snrDb, framesCombined_);
   // Every buffer brings a new complete frame once the boundary is known.
   if (autoSave_ && !view_->frame().isNull() &&
-      worthAutoSaving(estimate_, snr_.snrDb, autoSaveSnrDb_))
+      worthAutoSaving(estimate_, combinedSnrDb(snr_.snrDb, framesCombined_), autoSaveSnrDb_))
     save(estimate_);
 }
 
@@ -70,8 +71,9 @@ bool AlignedPictures::saveNow() {
 }
 
 bool AlignedPictures::save(const TuningEstimate& estimate) {
-  waiting_.add(view_->frame(),
-               {QDateTime::currentDateTimeUtc(), estimate, signalToNoise().snrDb, 1, {}, {}});
+  waiting_.add(
+      view_->frame(),
+      {QDateTime::currentDateTimeUtc(), estimate, signalToNoise().snrDb, framesCombined_, {}, {}});
   return writeWaiting();
 }
 
@@ -120,7 +122,8 @@ void AlignedPictures::showReceivedPictures() {
   gallery_->setFolder(folder_);
   gallery_->setThreshold(autoSaveSnrDb_);
   gallery_->showProblem(problem_);
-  if (snr_.signalPower > 0.0 || snr_.noisePower > 0.0) gallery_->showSignal(snr_.snrDb);
+  if (snr_.signalPower > 0.0 || snr_.noisePower > 0.0)
+    gallery_->showSignal(snr_.snrDb, framesCombined_);
   gallery_->show();
   gallery_->raise();
 }

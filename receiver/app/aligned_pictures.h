@@ -1,8 +1,8 @@
 #pragma once
 // The receiver window's aligned frames: the aligned view beside the controls, "Save picture",
 // "Auto-save" and the "Received pictures" window. The window forwards each buffer and the
-// commands; this keeps the rest: the signal-to-noise ratio and estimate that auto-save goes by,
-// the pictures folder, and the pictures that could not be written yet.
+// commands; this keeps the rest: the signal-to-noise ratio, frames combined and estimate that
+// auto-save goes by, the pictures folder, and the pictures that could not be written yet.
 
 #include "receiver/app/received_pictures_window.h"
 #include "receiver/core/quality/signal_to_noise.h"
@@ -52,6 +52,8 @@ class AlignedPictures : public QObject {
   void setAutoSaveSnrDb(int snrDb);
   int autoSaveSnrDb() const { return autoSaveSnrDb_; }
   const SignalToNoise& signalToNoise() const { return snr_; }
+  // Frames combined into the newest picture (1 without combining).
+  int framesCombined() const { return framesCombined_; }
   void showReceivedPictures();
 
   // The folder pictures go to, as remembered or set by a test; not checked until a picture is
@@ -94,6 +96,7 @@ class AlignedPictures : public QObject {
   QString problem_;  // what keeps pictures from being written; empty: nothing
   TuningEstimate estimate_;
   SignalToNoise snr_;
+  int framesCombined_ = 1;
   WaitingPictures waiting_;
   int autoSaveSnrDb_ = kDefaultAutoSaveSnrDb;
   bool autoSave_ = false;

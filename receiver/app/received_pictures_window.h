@@ -24,8 +24,9 @@ class ReceivedPicturesWindow : public QWidget {
   void refresh();
   // The auto-save threshold shown [dB]; changing it by hand emits `thresholdChanged`.
   void setThreshold(int snrDb);
-  // The latest estimate of the signal-to-noise ratio [dB in 3000 Hz].
-  void showSignal(double snrDb);
+  // The latest estimate of the signal-to-noise ratio [dB in 3000 Hz]; with frames combined, also
+  // the ratio that auto-save judges the combined picture by.
+  void showSignal(double snrDb, int framesCombined = 1);
   // A problem the user can act on; an empty text clears it.
   void showProblem(const QString& text);
 

@@ -64,6 +64,11 @@ void ReceiverEngine::makeParts() {
   if (settings_.combining.on && !h.combiner) h.combiner = std::make_unique<FrameCombiner>();
 }
 
+void ReceiverEngine::setCombining(const CombiningSettings& combining) {
+  settings_.combining = combining;
+  makeParts();
+}
+
 bool ReceiverEngine::setAutoTune(bool on) {
   settings_.autoTune = on;
   makeParts();

@@ -99,6 +99,7 @@ class ReceiverEngine {
   void setSettings(const EngineSettings& settings);
   void setDemod(const DemodSettings& demod) { settings_.demod = demod; }
   void setDisplay(const DisplaySettings& display) { settings_.display = display; }
+  void setCombining(const CombiningSettings& combining);
   // Switching auto tune on while the estimate is locked puts it on the tuning at once (true).
   bool setAutoTune(bool on);
   // Puts the tuning at the slider positions nearest to `offsetHz`.
