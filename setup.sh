@@ -2,7 +2,11 @@
 # Sets up Mosaic TV on Debian 12 or later and runs it.
 #
 #   ./setup.sh demo    install what is needed, build, run "mosaic demo"
-#   ./setup.sh test    install what is needed, build, run the whole test suite
+#   ./setup.sh test    install what is needed, build, check the formatting, run the whole test suite
+#   ./setup.sh checks [NAME...]
+#                      the longer checks that CI runs after the tests (all, or the named ones):
+#                      strict (a -Werror build with the benchmarks), package, sanitizers,
+#                      tsan (the thread sanitizer), fuzz
 #   ./setup.sh build   install what is needed and build only
 #   ./setup.sh package install what is needed, build, and make the Debian package in the build folder
 #   ./setup.sh package-arm64          cross-build for 64-bit ARM (Raspberry Pi) and write the
@@ -10,6 +14,8 @@
 #   ./setup.sh run-arm64 PROGRAM ...  run one of the arm64 programs here under qemu-user
 #
 # Installing uses apt-get (as root, or through sudo) and is skipped when everything is there.
+# "demo", "test", "build" and "package" share the build folder and its configuration, so the
+# test after a demo builds only what changed; each check builds in a folder of its own beside it.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -21,7 +27,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
-  libsndfile1-dev libsamplerate0-dev libpulse-dev
+  libsndfile1-dev libpulse-dev
   fonts-liberation fontconfig
   pulseaudio pulseaudio-utils xvfb xauth
   libsoxr-dev libhamlib-dev libhamlib-utils
@@ -63,10 +69,15 @@ install_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 }
 
-configure_and_build() {
+# A build folder made or kept with these options; later options win over earlier ones.
+configure() {
   local dir="$1"; shift
   cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
-  cmake --build "$dir" -j "$jobs"
+}
+
+configure_and_build() {
+  configure "$@"
+  cmake --build "$1" -j "$jobs"
 }
 
 check_format() {
@@ -83,7 +94,7 @@ make_package() {
 
 # Unpacks the package into a throw-away root and runs the installed tool from there, so that
 # nothing of the build tree is used.
-check_package() {
+check_package_contents() {
   local dir="$1" deb root
   deb="$(ls -t "$dir"/mosaic-tv_*.deb | head -n 1)"
   root="$(mktemp -d)"
@@ -100,22 +111,63 @@ check_package() {
 
 run_tests() {
   check_format
-  configure_and_build "$build_dir" -DMOSAIC_WERROR=ON
+  configure_and_build "$build_dir"
   echo "setup: running the test suite"
   "$here/tests/run-with-sound-server.sh" ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
-  echo "setup: running the quick quality sweep"
-  local quality_dir
-  quality_dir="$(mktemp -d)"
-  "$build_dir/tools/mosaic" quality --quick -o "$quality_dir"
-  rm -rf "$quality_dir"
-  make_package "$build_dir"
-  check_package "$build_dir"
+}
+
+# --- the checks of "./setup.sh checks": one function check_NAME each, run in this order ---
+
+checks=(strict package sanitizers tsan fuzz)
+
+# Everything, the benchmarks too, with warnings as errors.
+check_strict() {
+  configure_and_build "$build_dir-strict" -DMOSAIC_WERROR=ON -DMOSAIC_BUILD_BENCH=ON
+}
+
+# The Debian package of the strict build, installed into a throw-away root and run from there.
+check_package() {
+  configure_and_build "$build_dir-strict" -DMOSAIC_WERROR=ON -DMOSAIC_BUILD_BENCH=ON
+  make_package "$build_dir-strict"
+  check_package_contents "$build_dir-strict"
+}
+
+# The core tests with the address and undefined-behaviour sanitizers.
+check_sanitizers() {
   echo "setup: running the core tests with address and undefined-behaviour sanitizers"
-  configure_and_build "$build_dir-sanitize" -DMOSAIC_WERROR=ON -DMOSAIC_SANITIZE=ON -DMOSAIC_BUILD_APPS=OFF \
-    -DMOSAIC_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  configure_and_build "$build_dir-sanitize" -DMOSAIC_WERROR=ON -DMOSAIC_SANITIZE=ON \
+    -DMOSAIC_BUILD_APPS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
   ctest --test-dir "$build_dir-sanitize" --output-on-failure -j "$jobs"
-  echo "setup: fuzzing the parsers for a bounded time (clang, address and undefined-behaviour sanitizers)"
+}
+
+# The tests whose threads meet through this project's own locks, with the thread sanitizer
+# (tests/CMakeLists.txt says why the others are left out).
+check_tsan() {
+  echo "setup: running the threaded tests with the thread sanitizer"
+  configure "$build_dir-tsan" -DMOSAIC_WERROR=ON -DMOSAIC_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$build_dir-tsan" -j "$jobs" --target thread_sanitizer_tests
+  ctest --test-dir "$build_dir-tsan" --output-on-failure -j "$jobs" -L threads
+}
+
+# The parsers' libFuzzer targets for a bounded time (clang, address and undefined-behaviour
+# sanitizers).
+check_fuzz() {
+  echo "setup: fuzzing the parsers for a bounded time"
   MOSAIC_FUZZ_BUILD_DIR="$build_dir-fuzz" MOSAIC_JOBS="$jobs" "$here/fuzz/run-fuzzers.sh"
+}
+
+run_checks() {
+  local name
+  for name in "$@"; do
+    if ! declare -F "check_$name" >/dev/null; then
+      echo "setup: no check named $name; the checks are: ${checks[*]}" >&2
+      exit 2
+    fi
+  done
+  for name in "$@"; do
+    echo "setup: check $name"
+    "check_$name"
+  done
 }
 
 # The arm64 build under qemu: its tests, and its package's encode and decode against this build's.
@@ -132,6 +184,12 @@ case "${1:-}" in
   test)
     install_packages
     run_tests
+    ;;
+  checks)
+    install_packages
+    shift
+    if [ "$#" -eq 0 ]; then set -- "${checks[@]}"; fi
+    run_checks "$@"
     ;;
   build)
     install_packages
@@ -161,7 +219,7 @@ case "${1:-}" in
     run_arm64_checks
     ;;
   *)
-    echo "usage: $0 demo|test|build|package|package-arm64|run-arm64 PROGRAM [ARGS...]" >&2
+    echo "usage: $0 demo|test|checks [NAME...]|build|package|package-arm64|run-arm64 PROGRAM [ARGS...]" >&2
     exit 2
     ;;
 esac

@@ -42,8 +42,8 @@ const std::vector<std::int16_t>& audioAt9600() {
     std::vector<float> input(in.begin(), in.end());
     std::vector<std::int16_t> out;
     std::string error;
-    tool::Resampler resampler(kTxSampleRateHz);
-    resampler.convert(input.data(), static_cast<long>(input.size()), true, out, error);
+    Resampler resampler(kTxSampleRateHz, kRxSampleRateHz);
+    resampler.convert(input.data(), input.size(), true, out, error);
     return out;
   }();
   return audio;

@@ -2,8 +2,6 @@
 
 #include "channel/channel_model.h"
 
-#include <samplerate.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -79,53 +77,15 @@ AnalyticSignal::AnalyticSignal() : hilbert_(hilbertTaps()) {}
 
 // --- clock error ---
 
-ClockErrorStage::ClockErrorStage(double ppm) : ratio_(1.0 / (1.0 + ppm * 1e-6)) {
-  int error = 0;
-  if (ppm != 0.0) state_ = src_new(SRC_SINC_BEST_QUALITY, 1, &error);
-}
-
-ClockErrorStage::~ClockErrorStage() {
-  if (state_) src_delete(state_);
-}
+// The sending card plays 1 + ppm 1e-6 samples in the time the receiving card takes one.
+ClockErrorStage::ClockErrorStage(double ppm) : resampler_(1.0 + ppm * 1e-6, 1.0) {}
 
 void ClockErrorStage::process(const float* x, std::size_t count, std::vector<float>& out) {
-  received_ += count;
-  if (!state_) {
-    out.insert(out.end(), x, x + count);
-    return;
-  }
-  run(x, count, false, out);
+  resampler_.convert(x, count, false, out, error_);
 }
 
 void ClockErrorStage::finish(std::vector<float>& out) {
-  if (!state_ || received_ == 0) return;
-  const std::size_t before = out.size();
-  const float none = 0.0f;  // the converter wants a pointer even for no input
-  run(&none, 0, true, out);
-  // No more than ceil(length * ratio) + 16 samples in all.
-  const auto limit =
-      static_cast<std::size_t>(std::ceil(static_cast<double>(received_) * ratio_)) + 16;
-  const std::size_t added = out.size() - before;
-  if (produced_ > limit) out.resize(out.size() - std::min(added, produced_ - limit));
-}
-
-void ClockErrorStage::run(const float* x, std::size_t count, bool last, std::vector<float>& out) {
-  scratch_.resize(static_cast<std::size_t>(static_cast<double>(count) * ratio_) + 4096);
-  SRC_DATA data{};
-  data.data_in = x;
-  data.input_frames = static_cast<long>(count);
-  data.src_ratio = ratio_;
-  data.end_of_input = last ? 1 : 0;
-  for (;;) {
-    data.data_out = scratch_.data();
-    data.output_frames = static_cast<long>(scratch_.size());
-    if (src_process(state_, &data) != 0) return;
-    out.insert(out.end(), scratch_.begin(), scratch_.begin() + data.output_frames_gen);
-    produced_ += static_cast<std::size_t>(data.output_frames_gen);
-    data.data_in += data.input_frames_used;
-    data.input_frames -= data.input_frames_used;
-    if (data.input_frames == 0 && (!last || data.output_frames_gen == 0)) return;
-  }
+  resampler_.convert(nullptr, 0, true, out, error_);
 }
 
 // --- fading ---

@@ -4,6 +4,7 @@
 // whole-recording functions of channel_model.h run the same stages.
 
 #include "channel/fft_filter.h"
+#include "resampling/resampler.h"
 
 #include <complex>
 #include <cstddef>
@@ -11,9 +12,8 @@
 #include <deque>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
-
-typedef struct SRC_STATE_tag SRC_STATE;
 
 namespace mosaic {
 
@@ -65,21 +65,17 @@ class AnalyticSignal {
   std::vector<float> shifted_;
 };
 
-// The sending sound card's clock running `ppm` fast: the same sound in fewer samples, by
-// libsamplerate's best sinc converter.
+// The sending sound card's clock running `ppm` fast: the same sound in fewer samples, every
+// frequency higher by the factor 1 + ppm 1e-6. `ppm` > -1e6 (no clock runs backwards).
 class ClockErrorStage : public ChannelStage {
  public:
   explicit ClockErrorStage(double ppm);
-  ~ClockErrorStage() override;
   void process(const float* x, std::size_t count, std::vector<float>& out) override;
   void finish(std::vector<float>& out) override;
 
  private:
-  void run(const float* x, std::size_t count, bool last, std::vector<float>& out);
-  double ratio_;
-  SRC_STATE* state_ = nullptr;
-  std::vector<float> scratch_;
-  std::size_t received_ = 0, produced_ = 0;
+  Resampler resampler_;
+  std::string error_;  // the converter's complaint, which it has for no ratio above 0
 };
 
 // Two-path fading. Each path's gain is complex Gaussian noise at a low rate, shaped to the

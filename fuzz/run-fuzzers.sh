@@ -5,6 +5,7 @@
 #
 #   MOSAIC_FUZZ_SECONDS   seconds per target (default 30)
 #   MOSAIC_FUZZ_BUILD_DIR build folder (default build-fuzz beside the sources)
+#   CMAKE_CXX_COMPILER_LAUNCHER  a compiler launcher such as ccache, when wanted (none by default)
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -14,11 +15,9 @@ seconds="${MOSAIC_FUZZ_SECONDS:-30}"
 jobs="${MOSAIC_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 targets=(fuzz_crawl_text fuzz_movie_file fuzz_arguments fuzz_picture_input fuzz_sound_input)
 
-launcher=()
-if command -v ccache >/dev/null 2>&1; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DMOSAIC_FUZZ=ON -DMOSAIC_BUILD_TESTS=OFF -DMOSAIC_BUILD_BENCH=OFF \
-  "${launcher[@]}" >/dev/null
+  >/dev/null
 cmake --build "$build_dir" -j "$jobs" --target "${targets[@]}"
 
 artifacts="$build_dir/fuzz-artifacts"

@@ -5,6 +5,7 @@
 #include "receiver/core/buffer_feeder.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/display_settings.h"
+#include "resampling/resampler.h"
 #include "tools/sound_reader.h"
 
 #include <QImage>
@@ -14,32 +15,7 @@
 #include <string>
 #include <vector>
 
-struct soxr;
-
 namespace mosaic::tool {
-
-// Brings samples at any rate to 9600 Hz with libsoxr's high-quality converter, as a stream.
-class Resampler {
- public:
-  // `inputRateHz` > 0. No resampling at all when it is already 9600 Hz.
-  explicit Resampler(int inputRateHz);
-  ~Resampler();
-  Resampler(const Resampler&) = delete;
-  Resampler& operator=(const Resampler&) = delete;
-
-  // False with `error` set when the converter cannot be made.
-  bool ready(std::string& error) const;
-  // Converts `count` input samples (16-bit scale, any fraction) and appends the 9600 Hz samples,
-  // rounded and limited to 16 bits, to `out`. `last` flushes what the converter still holds.
-  bool convert(const float* input, long count, bool last, std::vector<std::int16_t>& out,
-               std::string& error);
-
- private:
-  double ratio_;
-  soxr* state_ = nullptr;
-  std::string error_;
-  std::vector<float> scratch_;
-};
 
 // Reads a sound file in pieces as 9600 Hz 16-bit mono.
 class RecordingReader {

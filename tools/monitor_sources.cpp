@@ -7,7 +7,7 @@
 namespace mosaic::tool {
 
 UdpMonitorSource::UdpMonitorSource(station::CaptureQueue& queue, int rateHz)
-    : queue_(queue), resampler_(rateHz) {
+    : queue_(queue), resampler_(rateHz, kRxSampleRateHz) {
   // Room for the largest datagram's samples after resampling, taken once.
   converted_.reserve(65536);
 }
@@ -23,7 +23,7 @@ void UdpMonitorSource::stop() { udp_.stop(); }
 void UdpMonitorSource::samples(const float* samples, std::size_t count) {
   converted_.clear();
   std::string error;
-  if (!resampler_.convert(samples, static_cast<long>(count), false, converted_, error)) return;
+  if (!resampler_.convert(samples, count, false, converted_, error)) return;
   queue_.pushSamples(converted_.data(), converted_.size());
 }
 

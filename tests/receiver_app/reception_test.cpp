@@ -13,7 +13,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-#include <samplerate.h>
 
 #include <cmath>
 #include <functional>

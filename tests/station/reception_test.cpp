@@ -66,12 +66,12 @@ TEST(Reception, TheSameSoundAtAnotherRateIsNoSignal) {
   const auto air = test::throughNoise(test::sentCardThenRamps(10, 10), 30.0);
   // 9600 Hz samples taken for 48000 Hz, and 48000 Hz samples taken for 9600 Hz.
   const auto at9600 = test::at9600(air);
-  tool::Resampler faster(kTxSampleRateHz);
+  Resampler faster(kTxSampleRateHz, kRxSampleRateHz);
   std::vector<std::int16_t> fast;
   std::string error;
   std::vector<float> repeated;
   for (int i = 0; i < 5; ++i) repeated.insert(repeated.end(), at9600.begin(), at9600.end());
-  faster.convert(repeated.data(), static_cast<long>(repeated.size()), true, fast, error);
+  faster.convert(repeated.data(), repeated.size(), true, fast, error);
   std::vector<std::int16_t> slow;
   for (std::size_t i = 0; i < 12 * kCaptureSamples; ++i) slow.push_back(roundToSample(air[i]));
   for (const auto* received : {&fast, &slow}) {

@@ -41,10 +41,10 @@ inline std::vector<float> throughNoise(const std::vector<float>& sent, double sn
 
 // The same at the receiver's 9600 Hz.
 inline std::vector<std::int16_t> at9600(const std::vector<float>& at48000) {
-  tool::Resampler resampler(kTxSampleRateHz);
+  Resampler resampler(kTxSampleRateHz, kRxSampleRateHz);
   std::vector<std::int16_t> out;
   std::string error;
-  resampler.convert(at48000.data(), static_cast<long>(at48000.size()), true, out, error);
+  resampler.convert(at48000.data(), at48000.size(), true, out, error);
   return out;
 }
 

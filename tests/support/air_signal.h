@@ -100,10 +100,10 @@ inline std::vector<float> sentStillTestCard(int frames, int leadSamples,
 inline std::vector<std::int16_t> receivedAt9600(const std::vector<float>& sent,
                                                 const ChannelSettings& channel) {
   const std::vector<float> air = applyChannel(sent, kTxSampleRateHz, channel);
-  tool::Resampler resampler(kTxSampleRateHz);
+  Resampler resampler(kTxSampleRateHz, kRxSampleRateHz);
   std::vector<std::int16_t> out;
   std::string error;
-  resampler.convert(air.data(), static_cast<long>(air.size()), true, out, error);
+  resampler.convert(air.data(), air.size(), true, out, error);
   return out;
 }
 

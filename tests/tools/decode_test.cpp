@@ -120,7 +120,7 @@ TEST(Resampler, TonesAcrossTheCarrierBandKeepTheirLevelAndTiming) {
     std::vector<float> input(96000);
     for (std::size_t n = 0; n < input.size(); ++n)
       input[n] = static_cast<float>(10000.0 * std::sin(2 * M_PI * hz * double(n) / 48000.0));
-    tool::Resampler resampler(48000);
+    Resampler resampler(48000, 9600);
     std::string error;
     std::vector<std::int16_t> out;
     for (std::size_t at = 0; at < input.size(); at += 7000) {

@@ -44,9 +44,9 @@ std::vector<std::int16_t> transmitted(const QImage& picture, int frames) {
 
 std::vector<std::int16_t> resampledTo9600(const std::vector<float>& at48000) {
   std::vector<std::int16_t> at9600;
-  Resampler resampler(kTxSampleRateHz);
+  Resampler resampler(kTxSampleRateHz, kRxSampleRateHz);
   std::string error;
-  resampler.convert(at48000.data(), static_cast<long>(at48000.size()), true, at9600, error);
+  resampler.convert(at48000.data(), at48000.size(), true, at9600, error);
   return at9600;
 }
 
