@@ -93,7 +93,7 @@ make_package() {
 }
 
 # Unpacks the package into a throw-away root and runs the installed tool from there, so that
-# nothing of the build tree is used.
+# nothing of the build tree is used: the demo, and the receiving station as a user runs it.
 check_package_contents() {
   local dir="$1" deb root
   deb="$(ls -t "$dir"/mosaic-tv_*.deb | head -n 1)"
@@ -106,6 +106,7 @@ check_package_contents() {
     exit 1
   fi
   (cd "$root" && ./usr/bin/mosaic --version && ./usr/bin/mosaic demo -o "$root/demo-output")
+  "$here/packaging/check_installed_monitor.sh" "$root"
   rm -rf "$root"
 }
 

@@ -40,6 +40,8 @@ class SoundKeeper : public QObject {
   // that start() opens; afterwards the stream moves to it at once.
   void choose(std::optional<SoundDeviceName> device);
   const std::optional<SoundDeviceName>& chosen() const { return choice_.chosen(); }
+  // The system default stands in for the chosen device, which is not there.
+  bool standingIn() const { return choice_.standingIn(); }
 
   void start();
   // Call with the reason when the device reports its stream lost.

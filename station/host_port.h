@@ -10,7 +10,7 @@ namespace mosaic::station {
 
 struct HostPort {
   std::string host;  // as written, without brackets
-  int port = 0;      // 1..65535
+  int port = 0;      // 1..65535 as written; 0 lets the system choose a free port to listen on
   bool operator==(const HostPort&) const = default;
 };
 

@@ -2,7 +2,7 @@
 // Reception as the monitor runs it, buffer by buffer, through the receiver engine: the picture, the
 // tuning estimate (put on the tuning as soon as it locks, when tuning automatically), the frame
 // boundary, the newest complete frame the way it was sent, and the signal-to-noise ratio. This is
-// the one place where the monitor meets the receiver's stages.
+// the one place where the monitor meets the receiver engine.
 
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/aligned_frame.h"
@@ -25,16 +25,12 @@ struct ReceptionSettings {
 
 // What one capture buffer brought.
 struct ReceivedBuffer {
-  // The estimator has locked on a signal whose colour and luminance carriers both sit where
-  // they belong: the same sound played at another rate can lock the estimator on frames that
-  // repeat within a buffer, but moves one of the groups out of place.
-  bool locked = false;
+  bool locked = false;  // the estimator is locked on a Mosaic TV signal
   TuningEstimate estimate;
   double tuningHz = 0.0;  // the tuning the buffer was decoded with
   double snrDb = kLowestSnrDb;
-  double colourShare = 0.0;  // the colour carriers' part of the signal's power
-  bool aligned = false;      // the frame boundary is known: the aligned picture holds a frame
-  int framesCombined = 1;    // received frames that went into the aligned picture
+  bool aligned = false;    // the frame boundary is known: the aligned picture holds a frame
+  int framesCombined = 1;  // received frames that went into the aligned picture
 };
 
 class Reception {
@@ -51,7 +47,6 @@ class Reception {
   const AlignedPicture& alignedPicture() const { return engine_->alignedPicture(); }
 
  private:
-  ReceptionSettings settings_;
   std::unique_ptr<ReceiverEngine> engine_;
   ReceivedBuffer latest_;
 };

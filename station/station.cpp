@@ -153,8 +153,10 @@ void Station::writeWaiting(bool added) {
   if (written) {
     if (toldFolderProblem_) log_.write("pictures_folder_ok");
     toldFolderProblem_ = false;
+    folderProblem_.clear();
     return;
   }
+  folderProblem_ = error;
   // Each picture that has to wait is logged, not each attempt to write them.
   if (added || !toldFolderProblem_) {
     JsonLine fields;

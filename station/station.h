@@ -53,6 +53,8 @@ class Station {
   int picturesSaved() const { return saved_; }
   std::size_t picturesWaiting() const { return waiting_.size(); }
   const QString& lastSaved() const { return lastSaved_; }
+  // Why pictures wait in memory instead of the folder; empty while none wait for it.
+  const QString& folderProblem() const { return folderProblem_; }
 
  private:
   void followLock(const ReceivedBuffer& buffer);
@@ -74,6 +76,7 @@ class Station {
   QImage held_;
   PictureDetails heldDetails_;
   QString lastSaved_;
+  QString folderProblem_;
   int saved_ = 0;
   double seconds_ = 0.0;
   bool locked_ = false;

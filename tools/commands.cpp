@@ -39,12 +39,10 @@ const std::vector<Command>& commands() {
        "picture quality over noisy, fading and mistuned channels: tables, plots and pictures",
        runQuality},
       {"monitor",
-       "monitor (--udp [HOST:]PORT [--rate HZ] | --input FILE [--realtime]) [--coarse HZ] "
-       "[--fine HZ] [--balance N] [--pictures DIR] [--threshold DB] [--every SECONDS] "
-       "[--on-picture CMD] "
-       "[--log FILE|-] [--rig SPEC]",
-       "a receiving station that runs by itself: saves, logs and hands on the pictures it hears",
-       runMonitor},
+       "monitor [--device NAME | --udp [HOST:]PORT [--rate HZ] | --input FILE [--realtime]] "
+       "[--coarse HZ] [--fine HZ] [--balance N] [--pictures DIR] [--threshold DB] "
+       "[--every SECONDS] [--on-picture CMD] [--log FILE|-] [--rig SPEC] [--web [ADDR:]PORT]",
+       "a receiver on a small computer that saves and publishes what it hears", runMonitor},
   };
   return all;
 }

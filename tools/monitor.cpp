@@ -1,11 +1,15 @@
-// mosaic monitor: a receiving station that runs by itself. Sound comes in from the network or a
-// recording; pictures worth keeping are saved, logged and handed to the operator's command, until
-// SIGINT or SIGTERM (or the end of the recording) ends it.
+// mosaic monitor: a receiving station that runs by itself. Sound comes in from a sound device, the
+// network or a recording; pictures worth keeping are saved, logged, handed to the operator's
+// command and shown on the web page, until SIGINT or SIGTERM (or the end of the recording) ends
+// it.
 
 #include "receiver/pictures/saved_pictures.h"
 #include "station/station.h"
+#include "station/web/station_web_server.h"
 #include "tools/command.h"
+#include "tools/device_monitor_source.h"
 #include "tools/monitor_options.h"
+#include "tools/monitor_page.h"
 #include "tools/monitor_sources.h"
 
 #include <QString>
@@ -19,7 +23,7 @@ namespace mosaic::tool {
 
 namespace {
 
-using station::CaptureQueue;
+using station::ReceptionQueue;
 
 // Capture buffers between a source and the loop: about ten seconds of a live stream, or enough
 // of a file to keep the loop busy.
@@ -53,9 +57,35 @@ void watchStopSignals() {
 }
 
 std::string sourceName(const MonitorOptions& o) {
-  if (o.source == MonitorOptions::Source::File) return "file " + o.input;
-  return "udp " + o.udp.host + ":" + std::to_string(o.udp.port) + " at " +
-         std::to_string(o.rateHz) + " Hz";
+  switch (o.source) {
+    case MonitorOptions::Source::File:
+      return "file " + o.input;
+    case MonitorOptions::Source::Udp:
+      return "udp " + o.udp.host + ":" + std::to_string(o.udp.port) + " at " +
+             std::to_string(o.rateHz) + " Hz";
+    case MonitorOptions::Source::Device:
+      break;
+  }
+  return o.device.empty() ? "the default sound input" : "device " + o.device;
+}
+
+// "http://127.0.0.1:8080/", "http://[::1]:8080/".
+std::string pageAddress(const station::HostPort& address, int port) {
+  const bool v6 = address.host.find(':') != std::string::npos;
+  return "http://" + (v6 ? "[" + address.host + "]" : address.host) + ":" + std::to_string(port) +
+         "/";
+}
+
+// The station's log hears of the device going and coming back, and the operator of its going.
+DeviceMonitorSource::DeviceReport deviceReport(station::EventLog& log) {
+  return [&log](bool usable, const std::string& text) {
+    if (usable) {
+      log.write("device_returned", station::JsonLine().text("device", text));
+      return;
+    }
+    log.write("device_lost", station::JsonLine().text("reason", text));
+    std::fprintf(stderr, "mosaic: %s\n", text.c_str());
+  };
 }
 
 // The usual end: the signal that asked for it, or the recording's end.
@@ -112,18 +142,34 @@ int runMonitor(const std::vector<std::string>& argv) {
   }
 
   const bool file = o.source == MonitorOptions::Source::File;
-  CaptureQueue queue(file ? kFilePlaces : kLivePlaces,
-                     file ? CaptureQueue::WhenFull::Wait : CaptureQueue::WhenFull::DropOldest);
+  ReceptionQueue queue(
+      file ? kFilePlaces : kLivePlaces,
+      file ? ReceptionQueue::WhenFull::Wait : ReceptionQueue::WhenFull::DropOldest);
   std::unique_ptr<MonitorSource> source;
-  if (file) {
-    auto reader = std::make_unique<FileMonitorSource>(queue, o.realtime);
-    if (!reader->open(o.input, error)) return failure(error);
-    source = std::move(reader);
-  } else {
-    auto udp = std::make_unique<UdpMonitorSource>(queue, o.rateHz);
-    // A port that cannot be had is a wrong argument: the station never starts.
-    if (!udp->open(o.udp, error)) return usageError(cmd, error);
-    source = std::move(udp);
+  switch (o.source) {
+    case MonitorOptions::Source::File: {
+      auto reader = std::make_unique<FileMonitorSource>(queue, o.realtime);
+      if (!reader->open(o.input, error)) return failure(error);
+      source = std::move(reader);
+      break;
+    }
+    case MonitorOptions::Source::Udp: {
+      auto udp = std::make_unique<UdpMonitorSource>(queue, o.rateHz);
+      // A port that cannot be had is a wrong argument: the station never starts.
+      if (!udp->open(o.udp, error)) return usageError(cmd, error);
+      source = std::move(udp);
+      break;
+    }
+    case MonitorOptions::Source::Device:
+      source = std::make_unique<DeviceMonitorSource>(
+          queue, o.device.empty() ? std::nullopt : std::optional(o.device), deviceReport(log));
+      break;
+  }
+  web::StationWebServer server(QString::fromStdString(o.pictures));
+  std::optional<MonitorPage> page;
+  if (o.web) {
+    if (!server.start(*o.web, error)) return usageError(cmd, error);
+    page.emplace(server, rig.get());
   }
 
   station::StationSettings settings;
@@ -144,6 +190,7 @@ int runMonitor(const std::vector<std::string>& argv) {
       .boolean("auto_tune", o.autoTune);
   if (!o.rigText.empty()) started.text("rig", o.rigText);
   if (!o.onPicture.empty()) started.text("on_picture", o.onPicture);
+  if (o.web) started.text("web", pageAddress(*o.web, server.port()));
   log.write("started", started);
   if (const QString problem = pictureFolderProblem(settings.picturesFolder); !problem.isEmpty()) {
     // Not fatal: pictures wait in memory, and the folder is tried again now and then.
@@ -155,24 +202,27 @@ int runMonitor(const std::vector<std::string>& argv) {
   while (stopSignal.load() == 0) {
     const auto item = queue.take(kLoopWait);
     if (!item) continue;
-    if (item->kind == CaptureQueue::Kind::Ended) break;
+    if (item->kind == ReceptionQueue::Kind::Ended) break;
     switch (item->kind) {
-      case CaptureQueue::Kind::Buffer:
+      case ReceptionQueue::Kind::Buffer:
         station.addBuffer(item->samples);
+        if (page) page->publish(station);
         break;
-      case CaptureQueue::Kind::Stopped:
+      case ReceptionQueue::Kind::Stopped:
         station.streamStopped();
+        if (page) page->publish(station);
         break;
-      case CaptureQueue::Kind::Resumed:
+      case ReceptionQueue::Kind::Resumed:
         station.streamResumed();
         break;
-      case CaptureQueue::Kind::Ended:
+      case ReceptionQueue::Kind::Ended:
         break;
     }
   }
   queue.cancel();
   source->stop();
   station.finish();
+  server.stop();
   if (hooks) hooks->stop(kHookGrace);
   if (rig) rig->stop();
 

@@ -19,7 +19,9 @@ const char* const kOptionHelp =
     "A receiver on a small computer that saves and publishes what it hears: it runs until it is\n"
     "stopped (SIGINT, SIGTERM), then saves what it holds and ends. Each distinct still picture\n"
     "is saved once, in its best state; a moving picture at most every --every seconds.\n"
-    "sources (one):\n"
+    "sources (one; without any, the sound server's default recording device):\n"
+    "  --device NAME          the sound server's recording device of that name or description,\n"
+    "                         as Mosaicview records it; while it is away the default is used\n"
     "  --udp [HOST:]PORT      16-bit little-endian mono samples in UDP datagrams, as SDR\n"
     "                         programs send them; HOST is this machine's address to listen on\n"
     "                         (default 127.0.0.1; 0.0.0.0 for every network)\n"
@@ -42,7 +44,10 @@ const char* const kOptionHelp =
     "  --log FILE             one JSON object per line for every event ('-': standard output)\n"
     "  --rig SPEC             read the radio's dial frequency and mode through Hamlib for each\n"
     "                         picture and log line: rigctld[:HOST[:PORT]] or\n"
-    "                         hamlib:MODEL@DEVICE[,BAUD]\n";
+    "                         hamlib:MODEL@DEVICE[,BAUD]\n"
+    "  --web [ADDR:]PORT      a web page with the newest picture, the tuning, the signal and\n"
+    "                         the saved pictures; ADDR is this machine's address to serve on\n"
+    "                         (default 127.0.0.1: this machine only; 0.0.0.0 for every network)\n";
 
 std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
   const auto value = parseNumber(text);
@@ -64,15 +69,22 @@ std::optional<int> parseMonitorOptions(const std::vector<std::string>& argv, Mon
   const Command& cmd = commandNamed("monitor");
   if (helpRequested(argv)) return showHelp(cmd, kOptionHelp);
   Arguments args(argv);
-  bool udpGiven = false, rateGiven = false, tuningGiven = false;
+  int sources = 0;
+  bool rateGiven = false, tuningGiven = false;
   while (args.more()) {
     bool missing = false;
-    if (auto v = args.option("--udp", missing)) {
-      const auto address = station::parseHostPort(*v, kDefaultUdpHost);
+    if (auto v = args.option("--device", missing)) {
+      if (v->empty()) return usageError(cmd, "--device wants the name of a recording device");
+      o.device = *v;
+      o.source = MonitorOptions::Source::Device;
+      ++sources;
+    } else if (auto v = args.option("--udp", missing)) {
+      const auto address = station::parseHostPort(*v, kDefaultLocalHost);
       if (!address)
         return usageError(cmd, "--udp wants [HOST:]PORT with a port of 1 to 65535, not " + *v);
       o.udp = *address;
-      udpGiven = true;
+      o.source = MonitorOptions::Source::Udp;
+      ++sources;
     } else if (auto v = args.option("--rate", missing)) {
       const auto rate = parseInteger(*v);
       if (!rate || *rate < kMinSoundRateHz || *rate > kMaxSoundRateHz)
@@ -83,6 +95,8 @@ std::optional<int> parseMonitorOptions(const std::vector<std::string>& argv, Mon
     } else if (auto v = args.option("--input", missing)) {
       if (v->empty()) return usageError(cmd, "--input wants a file");
       o.input = *v;
+      o.source = MonitorOptions::Source::File;
+      ++sources;
     } else if (args.flag("--realtime")) {
       o.realtime = true;
     } else if (auto v = args.option("--coarse", missing)) {
@@ -127,18 +141,20 @@ std::optional<int> parseMonitorOptions(const std::vector<std::string>& argv, Mon
         return usageError(
             cmd, "--rig wants rigctld[:HOST[:PORT]] or hamlib:MODEL@DEVICE[,BAUD], not " + *v);
       o.rigText = *v;
+    } else if (auto v = args.option("--web", missing)) {
+      o.web = station::parseHostPort(*v, kDefaultLocalHost);
+      if (!o.web)
+        return usageError(cmd, "--web wants [ADDR:]PORT with a port of 1 to 65535, not " + *v);
     } else if (auto problem = args.takeInput(missing, nullptr)) {
       return usageError(cmd, *problem);
     }
   }
-  if (udpGiven == !o.input.empty())
-    return usageError(cmd, udpGiven ? "--udp and --input are two sources; name one"
-                                    : "no source: name one with --udp [HOST:]PORT or --input FILE");
-  o.source = udpGiven ? MonitorOptions::Source::Udp : MonitorOptions::Source::File;
-  if (rateGiven && !udpGiven)
-    return usageError(cmd, "--rate is the rate of --udp; a file has its own");
-  if (o.realtime && udpGiven)
-    return usageError(cmd, "--realtime is for --input; UDP comes in real time");
+  if (sources > 1)
+    return usageError(cmd, "--device, --udp and --input are sources of their own; name one");
+  if (rateGiven && o.source != MonitorOptions::Source::Udp)
+    return usageError(cmd, "--rate is the rate of --udp; other sources have their own");
+  if (o.realtime && o.source != MonitorOptions::Source::File)
+    return usageError(cmd, "--realtime is for --input; other sources come in real time");
   o.autoTune = !tuningGiven;
   if (o.pictures.empty()) o.pictures = defaultPictureFolder().toStdString();
   return std::nullopt;

@@ -12,12 +12,14 @@
 namespace mosaic::tool {
 
 inline constexpr int kDefaultUdpRateHz = 48000;
-// Sound sent over the network is taken from this machine only unless an address is named.
-inline constexpr char kDefaultUdpHost[] = "127.0.0.1";
+// Sound sent over the network is taken, and the web page shown, on this machine only unless an
+// address is named.
+inline constexpr char kDefaultLocalHost[] = "127.0.0.1";
 
 struct MonitorOptions {
-  enum class Source { Udp, File };
-  Source source = Source::Udp;
+  enum class Source { Device, Udp, File };
+  Source source = Source::Device;
+  std::string device;  // empty: the default sound input
   station::HostPort udp;
   int rateHz = kDefaultUdpRateHz;
   std::string input;
@@ -36,7 +38,8 @@ struct MonitorOptions {
   std::string onPicture;
   std::string log;
   std::optional<RigAddress> rig;
-  std::string rigText;  // as given, for the log
+  std::string rigText;                   // as given, for the log
+  std::optional<station::HostPort> web;  // where the web page listens; nothing: no page
 };
 
 // Reads the arguments into `options`; an exit status when they are not usable (a usage error)

@@ -6,7 +6,7 @@
 
 namespace mosaic::tool {
 
-UdpMonitorSource::UdpMonitorSource(station::CaptureQueue& queue, int rateHz)
+UdpMonitorSource::UdpMonitorSource(station::ReceptionQueue& queue, int rateHz)
     : queue_(queue), resampler_(rateHz, kRxSampleRateHz) {
   // Room for the largest datagram's samples after resampling, taken once.
   converted_.reserve(65536);
@@ -27,11 +27,11 @@ void UdpMonitorSource::samples(const float* samples, std::size_t count) {
   queue_.pushSamples(converted_.data(), converted_.size());
 }
 
-void UdpMonitorSource::stopped() { queue_.pushEvent(station::CaptureQueue::Kind::Stopped); }
+void UdpMonitorSource::stopped() { queue_.pushEvent(station::ReceptionQueue::Kind::Stopped); }
 
-void UdpMonitorSource::resumed() { queue_.pushEvent(station::CaptureQueue::Kind::Resumed); }
+void UdpMonitorSource::resumed() { queue_.pushEvent(station::ReceptionQueue::Kind::Resumed); }
 
-FileMonitorSource::FileMonitorSource(station::CaptureQueue& queue, bool realtime)
+FileMonitorSource::FileMonitorSource(station::ReceptionQueue& queue, bool realtime)
     : queue_(queue), realtime_(realtime) {}
 
 FileMonitorSource::~FileMonitorSource() { stop(); }
@@ -79,7 +79,7 @@ void FileMonitorSource::readAll() {
     samples += static_cast<long long>(piece.size());
     if (!queue_.pushSamples(piece.data(), piece.size())) return;
   }
-  queue_.pushEvent(station::CaptureQueue::Kind::Ended);
+  queue_.pushEvent(station::ReceptionQueue::Kind::Ended);
 }
 
 }  // namespace mosaic::tool

@@ -2,7 +2,7 @@
 // Where `mosaic monitor` takes its sound from. Each source brings it to the receiver's 9600 Hz
 // and feeds the capture queue from a thread of its own.
 
-#include "station/capture_queue.h"
+#include "station/reception_queue.h"
 #include "station/udp_audio_source.h"
 #include "tools/decode_recording.h"
 
@@ -31,7 +31,7 @@ class UdpMonitorSource final : public MonitorSource, private station::UdpAudioSo
   // The stream is stopped after this long without a datagram.
   static constexpr std::chrono::milliseconds kStallAfter{2000};
 
-  UdpMonitorSource(station::CaptureQueue& queue, int rateHz);
+  UdpMonitorSource(station::ReceptionQueue& queue, int rateHz);
   // Binds to `address`; false with a message when it cannot.
   bool open(const station::HostPort& address, std::string& error);
   int port() const { return udp_.port(); }
@@ -43,7 +43,7 @@ class UdpMonitorSource final : public MonitorSource, private station::UdpAudioSo
   void stopped() override;
   void resumed() override;
 
-  station::CaptureQueue& queue_;
+  station::ReceptionQueue& queue_;
   station::UdpAudioSource udp_;
   Resampler resampler_;
   std::vector<std::int16_t> converted_;
@@ -53,7 +53,7 @@ class UdpMonitorSource final : public MonitorSource, private station::UdpAudioSo
 // the recording's own clock.
 class FileMonitorSource final : public MonitorSource {
  public:
-  FileMonitorSource(station::CaptureQueue& queue, bool realtime);
+  FileMonitorSource(station::ReceptionQueue& queue, bool realtime);
   ~FileMonitorSource() override;
   bool open(const std::string& path, std::string& error);
   void start() override;
@@ -63,7 +63,7 @@ class FileMonitorSource final : public MonitorSource {
  private:
   void readAll();
 
-  station::CaptureQueue& queue_;
+  station::ReceptionQueue& queue_;
   const bool realtime_;
   RecordingReader reader_;
   std::thread thread_;

@@ -3,6 +3,7 @@
 #include "receiver/app/aligned_view.h"
 #include "receiver/app/received_pictures_window.h"
 #include "receiver/pictures/saved_pictures.h"
+#include "signal/timing.h"
 
 #include <QDateTime>
 #include <QEvent>
@@ -12,6 +13,10 @@
 #include <algorithm>
 
 namespace mosaic {
+
+namespace {
+constexpr double kBufferSeconds = double(kCaptureSamples) / kRxSampleRateHz;
+}  // namespace
 
 AlignedPictures::AlignedPictures(QWidget* client, std::function<void(const QString&)> report)
     : QObject(client),
@@ -37,10 +42,64 @@ void AlignedPictures::newBuffer(const ReceiverEngine& engine) {
   snr_ = engine.report().snr;
   framesCombined_ = engine.report().framesCombined;
   if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snr_.snrDb, framesCombined_);
+  seconds_ += kBufferSeconds;
+  if (!autoSave_) return;
+  if (!everyFrame_) {
+    keepDistinctPictures(engine);
+    return;
+  }
   // Every buffer brings a new complete frame once the boundary is known.
-  if (autoSave_ && !view_->frame().isNull() &&
+  if (!view_->frame().isNull() &&
       worthAutoSaving(estimate_, combinedSnrDb(snr_.snrDb, framesCombined_), autoSaveSnrDb_))
     save(estimate_);
+}
+
+void AlignedPictures::keepDistinctPictures(const ReceiverEngine& engine) {
+  station::KeeperFrame frame;
+  frame.timeSeconds = seconds_;
+  frame.locked = estimate_.locked;
+  frame.whole = estimate_.locked && !view_->frame().isNull();
+  frame.keepable = combinedSnrDb(snr_.snrDb, framesCombined_) >= autoSaveSnrDb_;
+  frame.snrDb = snr_.snrDb;
+  frame.framesCombined = framesCombined_;
+  // Only whole frames are compared: without the lock they show nothing of the picture.
+  if (frame.whole) frame.changed = change_.compare(engine.alignedPicture(), snr_.snrDb).changed;
+  apply(keeper_->frame(frame));
+}
+
+void AlignedPictures::apply(const station::KeeperDecision& decision) {
+  if (decision.saveHeldFirst) saveHeld();
+  if (decision.holdFrame) {
+    held_ = view_->frame().copy();
+    heldDetails_ = {
+        QDateTime::currentDateTimeUtc(), estimate_, snr_.snrDb, framesCombined_, {}, {}};
+  }
+  if (decision.saveHeld) saveHeld();
+}
+
+void AlignedPictures::saveHeld() {
+  if (held_.isNull()) return;
+  waiting_.add(held_, heldDetails_);
+  writeWaiting();
+}
+
+void AlignedPictures::restartKeeping() {
+  keeper_.emplace();
+  change_ = station::PictureChangeDetector();
+  held_ = QImage();
+}
+
+void AlignedPictures::setAutoSave(bool on) {
+  // A fresh start: nothing held from before is saved, nor taken as the picture seen last.
+  if (on && !autoSave_) restartKeeping();
+  autoSave_ = on;
+}
+
+void AlignedPictures::setAutoSaveEveryFrame(bool on) {
+  if (on == everyFrame_) return;
+  everyFrame_ = on;
+  restartKeeping();
+  if (gallery_) gallery_->setEveryFrame(everyFrame_);
 }
 
 void AlignedPictures::setShown(bool shown) {
@@ -118,9 +177,12 @@ void AlignedPictures::showReceivedPictures() {
             &AlignedPictures::chooseFolder);
     connect(gallery_, &ReceivedPicturesWindow::thresholdChanged, this,
             [this](int snrDb) { autoSaveSnrDb_ = snrDb; });
+    connect(gallery_, &ReceivedPicturesWindow::everyFrameChanged, this,
+            &AlignedPictures::setAutoSaveEveryFrame);
   }
   gallery_->setFolder(folder_);
   gallery_->setThreshold(autoSaveSnrDb_);
+  gallery_->setEveryFrame(everyFrame_);
   gallery_->showProblem(problem_);
   if (snr_.signalPower > 0.0 || snr_.noisePower > 0.0)
     gallery_->showSignal(snr_.snrDb, framesCombined_);

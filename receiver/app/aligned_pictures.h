@@ -3,6 +3,11 @@
 // "Auto-save" and the "Received pictures" window. The window forwards each buffer and the
 // commands; this keeps the rest: the signal-to-noise ratio, frames combined and estimate that
 // auto-save goes by, the pictures folder, and the pictures that could not be written yet.
+//
+// Auto-save keeps what the receiving station keeps: each distinct still picture once, in its best
+// state, and a moving picture at most every 10 s (see station/picture_keeper.h). The user may
+// choose every locked frame instead, as auto-save did before. A picture combined from several
+// frames is judged by the ratio it would have as a single frame.
 
 #include "receiver/app/received_pictures_window.h"
 #include "receiver/core/quality/signal_to_noise.h"
@@ -10,6 +15,8 @@
 #include "receiver/core/tuning/tuning_estimator.h"
 #include "receiver/pictures/saved_pictures.h"
 #include "receiver/pictures/waiting_pictures.h"
+#include "station/picture_change.h"
+#include "station/picture_keeper.h"
 
 #include <QImage>
 #include <QObject>
@@ -46,8 +53,11 @@ class AlignedPictures : public QObject {
   // Writes the current aligned frame into the folder; false (reported) when there is none or
   // it cannot be written, in which case it waits in memory for a folder that takes it.
   bool saveNow();
-  void setAutoSave(bool on) { autoSave_ = on; }
+  void setAutoSave(bool on);
   bool autoSave() const { return autoSave_; }
+  // Every locked frame that reaches the threshold is saved, not each picture once.
+  void setAutoSaveEveryFrame(bool on);
+  bool autoSaveEveryFrame() const { return everyFrame_; }
   // The signal-to-noise ratio [dB in 3000 Hz] a frame needs to be saved automatically.
   void setAutoSaveSnrDb(int snrDb);
   int autoSaveSnrDb() const { return autoSaveSnrDb_; }
@@ -81,6 +91,12 @@ class AlignedPictures : public QObject {
  private:
   // Keeps the current frame to write, then writes every waiting picture in order.
   bool save(const TuningEstimate& estimate);
+  // Auto-save by the station's rule, for the buffer just received.
+  void keepDistinctPictures(const ReceiverEngine& engine);
+  void apply(const station::KeeperDecision& decision);
+  void saveHeld();
+  // Forgets the pictures seen so far, and the one held.
+  void restartKeeping();
   // Writes the waiting pictures; false at the first that cannot be written.
   bool writeWaiting();
   void showProblem(const QString& problem);
@@ -100,6 +116,14 @@ class AlignedPictures : public QObject {
   WaitingPictures waiting_;
   int autoSaveSnrDb_ = kDefaultAutoSaveSnrDb;
   bool autoSave_ = false;
+  bool everyFrame_ = false;
+  // The station's rule: the picture held as the best of its kind so far, with its details, and
+  // the time of the sound received [s].
+  std::optional<station::PictureKeeper> keeper_{std::in_place};
+  station::PictureChangeDetector change_;
+  QImage held_;
+  PictureDetails heldDetails_;
+  double seconds_ = 0.0;
   bool reported_ = false;  // the problem was reported once, not for every frame
 };
 

@@ -2,6 +2,7 @@
 
 #include "receiver/pictures/saved_pictures.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGridLayout>
@@ -31,6 +32,8 @@ ReceivedPicturesWindow::ReceivedPicturesWindow(QWidget* parent)
       changeFolder_(new QPushButton(QStringLiteral("Change folder..."), this)),
       openFolder_(new QPushButton(QStringLiteral("Open folder"), this)),
       threshold_(new QSpinBox(this)),
+      everyFrame_(
+          new QCheckBox(QStringLiteral("Auto-save every frame, not each picture once"), this)),
       signal_(new QLabel(this)),
       problem_(new QLabel(this)) {
   setWindowTitle(QStringLiteral("Received pictures"));
@@ -64,6 +67,7 @@ ReceivedPicturesWindow::ReceivedPicturesWindow(QWidget* parent)
   layout->addWidget(problem_);
   layout->addLayout(folderRow);
   layout->addLayout(qualityRow);
+  layout->addWidget(everyFrame_);
   showSignal(-1000.0);
 
   connect(changeFolder_, &QPushButton::clicked, this, &ReceivedPicturesWindow::changeFolderClicked);
@@ -72,6 +76,7 @@ ReceivedPicturesWindow::ReceivedPicturesWindow(QWidget* parent)
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder_));
   });
   connect(threshold_, &QSpinBox::valueChanged, this, &ReceivedPicturesWindow::thresholdChanged);
+  connect(everyFrame_, &QCheckBox::toggled, this, &ReceivedPicturesWindow::everyFrameChanged);
   connect(list_, &QListWidget::itemActivated, this, [](QListWidgetItem* item) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(item->data(Qt::UserRole).toString()));
   });
@@ -83,6 +88,11 @@ void ReceivedPicturesWindow::setFolder(const QString& folder) {
   folderLabel_->setText(QDir::toNativeSeparators(folder));
   folderLabel_->setToolTip(folderLabel_->text());
   refresh();
+}
+
+void ReceivedPicturesWindow::setEveryFrame(bool on) {
+  const QSignalBlocker quiet(everyFrame_);  // only the user's changes are news
+  everyFrame_->setChecked(on);
 }
 
 void ReceivedPicturesWindow::setThreshold(int snrDb) {

@@ -1,12 +1,14 @@
 #pragma once
 // "Received pictures": the saved pictures as thumbnails, newest first; the folder they go to,
 // which the user may change, and a button that opens it in the desktop's file manager; the
-// signal-to-noise ratio from which auto-save keeps a frame, beside the ratio now; and what keeps
-// pictures from being written, while it lasts.
+// signal-to-noise ratio from which auto-save keeps a frame, beside the ratio now; whether it
+// keeps every frame rather than each picture once; and what keeps pictures from being written,
+// while it lasts.
 
 #include <QString>
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -24,6 +26,8 @@ class ReceivedPicturesWindow : public QWidget {
   void refresh();
   // The auto-save threshold shown [dB]; changing it by hand emits `thresholdChanged`.
   void setThreshold(int snrDb);
+  // The choice shown; changing it by hand emits `everyFrameChanged`.
+  void setEveryFrame(bool on);
   // The latest estimate of the signal-to-noise ratio [dB in 3000 Hz]; with frames combined, also
   // the ratio that auto-save judges the combined picture by.
   void showSignal(double snrDb, int framesCombined = 1);
@@ -36,10 +40,12 @@ class ReceivedPicturesWindow : public QWidget {
   QLabel* folderLabel() const { return folderLabel_; }
   QLabel* problemLabel() const { return problem_; }
   QSpinBox* thresholdBox() const { return threshold_; }
+  QCheckBox* everyFrameBox() const { return everyFrame_; }
 
  signals:
   void changeFolderClicked();
   void thresholdChanged(int snrDb);
+  void everyFrameChanged(bool on);
 
  private:
   QString folder_;
@@ -48,6 +54,7 @@ class ReceivedPicturesWindow : public QWidget {
   QPushButton* changeFolder_;
   QPushButton* openFolder_;
   QSpinBox* threshold_;
+  QCheckBox* everyFrame_;
   QLabel* signal_;
   QLabel* problem_;
 };

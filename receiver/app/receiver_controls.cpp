@@ -150,6 +150,8 @@ std::map<int, QAction*> createMenus(QMenuBar* bar) {
   file->addSeparator();
   // Under "&File", as the bar has no room left for another entry.
   item(file, kSoundDeviceId, "Sound &device...");
+  item(file, kRecordSoundId, "Record sound...");
+  actions[kRecordSoundId]->setCheckable(true);
   file->addSeparator();
   item(file, kExitId, "&Exit");
 

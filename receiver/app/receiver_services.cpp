@@ -20,9 +20,21 @@ std::optional<QString> chooseMovieFileWithDialog(QWidget* parent, const QString&
   return dialog.selectedFiles().front();
 }
 
+std::optional<QString> chooseSoundFileWithDialog(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(parent, QStringLiteral("Record sound"),
+                     folder.isEmpty() ? QDir::currentPath() : folder,
+                     QStringLiteral("WAV sound files (*.wav);;All Files (*)"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("wav"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
 ReceiverServices desktopServices(bool rememberSettings) {
   ReceiverServices services;
   services.chooseMovieFile = chooseMovieFileWithDialog;
+  services.chooseSoundFile = chooseSoundFileWithDialog;
   services.startMixer = [] { launchMixerOrExplain(MixerView::Recording); };
   services.listSoundDevices = soundServerDevices;
   services.chooseSoundDevice = [](QWidget* parent, const SoundDeviceSettings& current) {

@@ -31,6 +31,8 @@ struct ReceiverServices {
   // nothing.
   std::function<ReceiverSettings()> loadSettings;
   std::function<void(const ReceiverSettings&)> saveSettings;
+  // Asks for the WAV file "Record sound..." writes, starting in `folder`; nothing when cancelled.
+  std::function<std::optional<QString>(QWidget* parent, const QString& folder)> chooseSoundFile;
 };
 
 // The save dialog "Save File" for "49*48 pixel movie files", in `folder` or else the current
@@ -38,6 +40,11 @@ struct ReceiverServices {
 // the extension ".49" added to a name without one; new names are allowed and overwriting an
 // existing file is asked first.
 std::optional<QString> chooseMovieFileWithDialog(QWidget* parent,
+                                                 const QString& folder = QString());
+
+// The save dialog "Record sound" for WAV files, in `folder` or else the current directory, with
+// ".wav" added to a name without one; overwriting an existing file is asked first.
+std::optional<QString> chooseSoundFileWithDialog(QWidget* parent,
                                                  const QString& folder = QString());
 
 // The real dialog, the system's mixer on its recording view and the user's settings; with

@@ -44,6 +44,7 @@ const char* const kAutoTuneKey = "tuning/autoTune";
 const char* const kTuningDisplayKey = "tuning/displayShown";
 const char* const kAlignedViewKey = "picture/alignedView";
 const char* const kAutoSaveKey = "pictures/autoSave";
+const char* const kAutoSaveEveryFrameKey = "pictures/autoSaveEveryFrame";
 const char* const kPictureFolderKey = "pictures/folder";
 const char* const kAutoSaveSnrKey = "pictures/autoSaveSnrDb";
 const char* const kCombiningKey = "picture/combineFrames";
@@ -86,6 +87,7 @@ ReceiverSettings readReceiverSettings(const QSettings& settings) {
   values.tuningDisplayShown = readBool(settings, key(kTuningDisplayKey));
   values.alignedView = readBool(settings, key(kAlignedViewKey));
   values.autoSave = readBool(settings, key(kAutoSaveKey));
+  values.autoSaveEveryFrame = readBool(settings, key(kAutoSaveEveryFrameKey));
   if (const auto folder = readText(settings, key(kPictureFolderKey))) {
     const QFileInfo info(*folder);
     if (!folder->isEmpty() && QDir::isAbsolutePath(*folder) && (!info.exists() || info.isDir()))
@@ -133,6 +135,7 @@ void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) 
   writeOptional(settings, kTuningDisplayKey, values.tuningDisplayShown);
   writeOptional(settings, kAlignedViewKey, values.alignedView);
   writeOptional(settings, kAutoSaveKey, values.autoSave);
+  writeOptional(settings, kAutoSaveEveryFrameKey, values.autoSaveEveryFrame);
   if (values.pictureFolder)
     settings.setValue(key(kPictureFolderKey), *values.pictureFolder);
   else

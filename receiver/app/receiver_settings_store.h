@@ -27,8 +27,9 @@ struct ReceiverSettings {
   std::optional<QString> movieFolder;  // an existing folder
   std::optional<bool> autoTune;        // the tuning follows the signal's estimate
   std::optional<bool> tuningDisplayShown;
-  std::optional<bool> alignedView;  // the frame as it was sent, beside the controls
-  std::optional<bool> autoSave;     // every good received frame saved as a picture
+  std::optional<bool> alignedView;         // the frame as it was sent, beside the controls
+  std::optional<bool> autoSave;            // good received pictures saved as they come
+  std::optional<bool> autoSaveEveryFrame;  // every good frame saved, not each picture once
   // The folder of saved pictures, when the user chose one: a full path that is not a file (it
   // may be missing for now, such as on a drive not plugged in; saving says so then).
   std::optional<QString> pictureFolder;

@@ -134,6 +134,7 @@ void ReceiverWindow::connectControls() {
       {kAutoSaveId, &ReceiverWindow::toggleAutoSave},
       {kReceivedPicturesId, &ReceiverWindow::showReceivedPictures},
       {kSoundDeviceId, &ReceiverWindow::onSoundDevice},
+      {kRecordSoundId, &ReceiverWindow::toggleSoundRecording},
       {kExitId, &ReceiverWindow::exitProgram},
       {kSmallId, &ReceiverWindow::showSmall},
       {kLargeId, &ReceiverWindow::showLarge},
@@ -252,6 +253,10 @@ void ReceiverWindow::showAbout() {
 
 void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
                                       const std::function<void()>& handBack) {
+  // Written before the engine hands the buffer back to the input.
+  if (std::string error;
+      soundRecording_.active() && !soundRecording_.append(samples, kCaptureSamples, error))
+    reportSoundRecordingProblem(error);
   engine_->setDemod(demod_);
   engine_->setDisplay(display_);
   engine_->onBufferComplete(samples, handBack);
@@ -317,6 +322,28 @@ void ReceiverWindow::showRecorderControls() {
   controls_.counter->setText(QString::fromStdString(shown.counterText));
 }
 
+void ReceiverWindow::toggleSoundRecording() {
+  std::string error;
+  if (soundRecording_.active()) {
+    if (!soundRecording_.finish(error)) reportSoundRecordingProblem(error);
+  } else if (const auto path =
+                 services_.chooseSoundFile
+                     ? services_.chooseSoundFile(this, QFileInfo(soundFile_).absolutePath())
+                     : std::nullopt) {
+    soundFile_ = *path;
+    if (!soundRecording_.start(QFile::encodeName(*path).toStdString(), error))
+      reportSoundRecordingProblem(error);
+  }
+  actions_.at(kRecordSoundId)->setChecked(soundRecording_.active());
+}
+
+void ReceiverWindow::reportSoundRecordingProblem(const std::string& message) {
+  std::fprintf(stderr, "mosaicview: %s\n", message.c_str());
+  actions_.at(kRecordSoundId)->setChecked(soundRecording_.active());
+  showNoteBox(QMessageBox::Warning, QStringLiteral("Record sound"),
+              QString::fromLocal8Bit(message.c_str()));
+}
+
 void ReceiverWindow::reportRecorderProblem(const std::string& message) {
   std::fprintf(stderr, "mosaicview: %s\n", message.c_str());
   showNoteBox(QMessageBox::Warning, QStringLiteral("Movie file"),
@@ -351,6 +378,8 @@ void ReceiverWindow::shutDown() {
   soundKeeper_->stop();
   capture_.stop();
   recorder_.finish();
+  if (std::string error; !soundRecording_.finish(error))
+    std::fprintf(stderr, "mosaicview: %s\n", error.c_str());
   showRecorderControls();
   for (const auto& box : noteBoxes_) {
     if (box) box->close();

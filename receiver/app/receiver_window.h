@@ -11,6 +11,7 @@
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
 #include "receiver/app/slider_settings.h"
+#include "receiver/app/sound_recording.h"
 #include "receiver/core/capture/capture.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/movie/movie_recorder.h"
@@ -108,6 +109,9 @@ class ReceiverWindow : public QMainWindow {
   void savePicture();
   void toggleAutoSave();
   void showReceivedPictures();
+  // "Record sound...": starts writing the input to a WAV file the user names, or ends it.
+  void toggleSoundRecording();
+  void reportSoundRecordingProblem(const std::string& message);
   void exitProgram() { close(); }
   void adjustInput();
   // "Light filter", "Medium filter", "Heavy filter": the strength only, not whether it is on.
@@ -153,10 +157,12 @@ class ReceiverWindow : public QMainWindow {
   DisplaySettings display_;
   std::unique_ptr<ReceiverEngine> engine_;
   MovieRecorder recorder_;
+  SoundRecording soundRecording_;
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
   PictureView* picture_ = nullptr;
   QString movieFolder_;  // of the last movie file chosen; empty: none yet
+  QString soundFile_;    // the last sound file chosen; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
   AlignedPictures* aligned_ = nullptr;
   CombiningRow* combining_ = nullptr;

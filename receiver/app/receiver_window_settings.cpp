@@ -35,6 +35,8 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
   if (remembered.autoSave && *remembered.autoSave != aligned_->autoSave()) toggleAutoSave();
   if (remembered.pictureFolder) aligned_->setFolder(*remembered.pictureFolder);
   if (remembered.autoSaveSnrDb) aligned_->setAutoSaveSnrDb(*remembered.autoSaveSnrDb);
+  if (remembered.autoSaveEveryFrame)
+    aligned_->setAutoSaveEveryFrame(*remembered.autoSaveEveryFrame);
   CombiningSettings combining = combining_->settings();
   if (remembered.combining) combining.on = *remembered.combining;
   if (remembered.combinedFrames) combining.frames = *remembered.combinedFrames;
@@ -55,6 +57,7 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.autoSave = aligned_->autoSave();
   now.pictureFolder = aligned_->chosenFolder();
   now.autoSaveSnrDb = aligned_->autoSaveSnrDb();
+  now.autoSaveEveryFrame = aligned_->autoSaveEveryFrame();
   // The choice, not the device in use: a device that is away now is still the one wanted.
   now.soundDevice = soundKeeper_->chosen();
   now.combining = combining_->settings().on;

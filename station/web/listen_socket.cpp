@@ -13,18 +13,18 @@ namespace mosaic::web {
 
 namespace {
 
-std::string describe(const WebAddress& address) {
+std::string describe(const station::HostPort& address) {
   const bool v6 = address.host.find(':') != std::string::npos;
   return (v6 ? "[" + address.host + "]" : address.host) + " port " + std::to_string(address.port);
 }
 
 }  // namespace
 
-int listenOn(const WebAddress& address, std::string& error) {
+int listenOn(const station::HostPort& address, std::string& error) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
+  hints.ai_flags = AI_NUMERICSERV | AI_PASSIVE;
   addrinfo* found = nullptr;
   const std::string port = std::to_string(address.port);
   if (const int rc = getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found); rc != 0) {

@@ -214,7 +214,7 @@ StationWebServer::StationWebServer(const QString& picturesFolder, const WebLimit
 
 StationWebServer::~StationWebServer() { stop(); }
 
-bool StationWebServer::start(const WebAddress& address, std::string& error) {
+bool StationWebServer::start(const station::HostPort& address, std::string& error) {
   stop();
   if (MHD_is_feature_supported(MHD_FEATURE_EPOLL) != MHD_YES) {
     error = "The web page cannot start: the HTTP server library was built without epoll.";

@@ -19,8 +19,8 @@
 // out of the folder, no link followed. A busy or hostile client cannot stop reception, which
 // never waits for the server, nor hold the page for long: see WebLimits.
 
+#include "station/host_port.h"
 #include "station/web/station_status.h"
-#include "station/web/web_address.h"
 
 #include <QImage>
 #include <QString>
@@ -51,7 +51,7 @@ class StationWebServer {
 
   // Listens on `address` and serves until stop(). False, with `error` saying why for the
   // operator (the port in use, an address the machine does not have), when it cannot.
-  bool start(const WebAddress& address, std::string& error);
+  bool start(const station::HostPort& address, std::string& error);
   // Closes every connection and the port; publishing may go on.
   void stop();
   // The port listened on (the one the system chose when asked for port 0); 0 when stopped.

@@ -44,6 +44,17 @@ TuningEstimate estimateAfter(const std::vector<std::int16_t>& received, int buff
   return engine->tuning();
 }
 
+// In how many of the buffers of `received` the estimate is locked.
+int lockedBuffers(const std::vector<std::int16_t>& received) {
+  auto engine = tuningEngine();
+  int locked = 0;
+  BufferFeeder(*engine, [&locked](const ReceiverEngine& e) {
+    locked += e.report().tuning.locked;
+    return true;
+  }).feed(received.data(), received.size());
+  return locked;
+}
+
 // Nine frames sent, starting part-way into one: eight whole buffers reach the receiver.
 std::vector<float> sentTestCardFor(int seed) { return test::sentTestCard(9, 20000 + 3000 * seed); }
 
@@ -128,6 +139,19 @@ TEST(AutoTune, IsWithinATenthOfAHertzAt20dBAlsoWithTheClock100ppmOff) {
 
 TEST(AutoTune, HoldsThroughModerateFadingAt15dB) {
   expectEstimates({{9.4, 15, 0, Fading::Moderate, 0.3}, {-3.7, 15, 0, Fading::Moderate, 0.3}}, 3);
+}
+
+// A transceiver's passband that cuts off the top luminance carriers, or the lowest colour ones,
+// moves the carriers' shares of the power, but not so far that the lock is refused.
+TEST(AutoTune, LocksThroughAPassbandThatCutsOffOuterCarriers) {
+  const std::vector<float> sent = sentTestCardFor(4);
+  for (const auto& [low, high] : {std::pair{300.0, 2700.0}, std::pair{500.0, 3500.0}}) {
+    ChannelSettings channel;
+    channel.snrDb = 20.0;
+    channel.passLowHz = low;
+    channel.passHighHz = high;
+    EXPECT_GE(lockedBuffers(test::receivedAt9600(sent, channel)), 5) << low << "-" << high << " Hz";
+  }
 }
 
 TEST(AutoTune, PicturesOfMiddleTonesAreNotDrawnOntoBlackOrWhite) {
@@ -223,6 +247,29 @@ TEST(AutoTune, NoiseAloneGivesNoLock) {
   const TuningEstimate e = estimateAfter(test::receivedAt9600(noise, ChannelSettings{}), 5);
   EXPECT_FALSE(e.locked);
   EXPECT_LT(e.confidence, 0.5);
+}
+
+// A sender set to another rate than the receiver's plays every tone five times too high or too
+// low; frames then repeat within a buffer and the links can agree, but the carriers are not where
+// a Mosaic TV signal has them.
+TEST(AutoTune, TheSameSoundAtAnotherRateGivesNoLock) {
+  ChannelSettings channel;
+  channel.snrDb = 30.0;
+  const std::vector<std::int16_t> heard = test::receivedAt9600(test::sentTestCard(10), channel);
+  std::vector<float> repeated;
+  for (int i = 0; i < 5; ++i)
+    for (std::int16_t s : heard) repeated.push_back(s);
+  // 9600 Hz samples taken for 48000 Hz: five times too fast.
+  std::vector<std::int16_t> fast;
+  std::string error;
+  Resampler(kTxSampleRateHz, kRxSampleRateHz)
+      .convert(repeated.data(), repeated.size(), true, fast, error);
+  // 48000 Hz samples taken for 9600 Hz: five times too slow.
+  const std::vector<float> air = applyChannel(test::sentTestCard(3), kTxSampleRateHz, channel);
+  std::vector<std::int16_t> slow;
+  for (std::size_t i = 0; i < 12 * kCaptureSamples; ++i) slow.push_back(roundToSample(air[i]));
+  EXPECT_EQ(lockedBuffers(fast), 0) << "five times fast";
+  EXPECT_EQ(lockedBuffers(slow), 0) << "five times slow";
 }
 
 }  // namespace

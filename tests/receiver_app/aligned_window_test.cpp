@@ -1,7 +1,8 @@
 // The aligned view, saved pictures and the received pictures window in the receiver window:
 // the frame the way it was sent beside unmoved controls, growing with the window; pictures
-// written with their estimates, automatically only when locked; the specified views unchanged;
-// and combining the repeated frames of a weak still picture into the pictures shown and saved.
+// written with their estimates, automatically only when locked, each still picture once (or, as
+// chosen, every frame); the specified views unchanged; and combining the repeated frames of a
+// weak still picture into the pictures shown and saved.
 
 #include "receiver/app/aligned_pictures.h"
 #include "receiver/app/aligned_view.h"
@@ -13,6 +14,7 @@
 #include "tests/receiver_app/transmitted_audio.h"
 
 #include <QBackingStore>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
 #include <QImageReader>
@@ -42,15 +44,22 @@ using namespace rx;
 using test::ReceiverRig;
 
 // White in the top left quarter of the sent region (columns 25..47 are its left half, rows
-// 36..53 its top half), dark grey with a faint texture elsewhere; received from a third of the
-// way into a frame, `offsetHz` high, with white noise at `snrDb` in 3000 Hz when given.
-std::vector<std::int16_t> quarterSignal(int frames, double offsetHz = 0.0,
-                                        std::optional<double> snrDb = std::nullopt) {
+// 36..53 its top half), dark grey with a faint texture elsewhere (`inverted`: the other way
+// round).
+std::unique_ptr<PicturePlanes> quarterPlanes(bool inverted = false) {
   auto planes = std::make_unique<PicturePlanes>();
   for (int c = 1; c <= 47; ++c)
     for (int r = 1; r <= 64; ++r)
-      planes->Y[c][r] = (c >= 25 && r >= 36) ? 7.5f : 0.3f * float((5 * c + 3 * r) % 4);
-  std::vector<std::int16_t> audio = test::receivedAudio(*planes, frames, offsetHz);
+      planes->Y[c][r] =
+          ((c >= 25 && r >= 36) != inverted) ? 7.5f : 0.3f * float((5 * c + 3 * r) % 4);
+  return planes;
+}
+
+// The quarter picture received from a third of the way into a frame, `offsetHz` high, with
+// white noise at `snrDb` in 3000 Hz when given.
+std::vector<std::int16_t> quarterSignal(int frames, double offsetHz = 0.0,
+                                        std::optional<double> snrDb = std::nullopt) {
+  std::vector<std::int16_t> audio = test::receivedAudio(*quarterPlanes(), frames, offsetHz);
   audio.erase(audio.begin(), audio.begin() + kCaptureSamples / 3);
   if (snrDb) {
     const auto noisy =
@@ -196,10 +205,38 @@ TEST(AlignedWindow, SavePictureWritesTheFrameWithItsEstimates) {
   EXPECT_EQ(rig.saved().size(), 3);
 }
 
-TEST(AlignedWindow, AutoSaveKeepsEveryLockedFrameAndTheGalleryListsThemNewestFirst) {
+TEST(AlignedWindow, AutoSaveKeepsEachStillPictureOnceAndTheNextWhenItComes) {
+  AlignedRig rig;
+  rig.menu(kAutoSaveId);
+  EXPECT_FALSE(rig.window.alignedPictures()->autoSaveEveryFrame()) << "the station's rule";
+  // A still picture for 24 frames, then another for 24: each saved once, by its 16th whole
+  // frame, not once a frame.
+  std::vector<std::int16_t> audio = test::receivedAudio(*quarterPlanes(), 24);
+  const std::vector<std::int16_t> next = test::receivedAudio(*quarterPlanes(true), 24);
+  audio.insert(audio.end(), next.begin(), next.end());
+  audio.erase(audio.begin(), audio.begin() + kCaptureSamples / 3);
+  const auto half = audio.begin() + 24 * kCaptureSamples;
+  rig.receiveAll({audio.begin(), half});
+  ASSERT_EQ(rig.saved().size(), 1);
+  const QImage first(rig.window.alignedPictures()->lastSaved());
+  rig.receiveAll({half, audio.end()});
+  ASSERT_EQ(rig.saved().size(), 2);
+  const QImage second(rig.window.alignedPictures()->lastSaved());
+  // White in the top left quarter, and then everywhere else.
+  EXPECT_GT(meanLevel(first, 0.05, 0.05, 0.45, 0.45),
+            meanLevel(first, 0.55, 0.55, 0.95, 0.95) + 40);
+  EXPECT_GT(meanLevel(second, 0.55, 0.55, 0.95, 0.95),
+            meanLevel(second, 0.05, 0.05, 0.45, 0.45) + 40);
+}
+
+TEST(AlignedWindow, AutoSaveOfEveryFrameKeepsEveryLockedFrameAndTheGalleryListsThemNewestFirst) {
   AlignedRig rig;
   rig.menu(kAutoSaveId);
   EXPECT_TRUE(rig.window.menuAction(kAutoSaveId)->isChecked());
+  // Chosen in "Received pictures".
+  rig.menu(kReceivedPicturesId);
+  rig.window.alignedPictures()->receivedPicturesWindow()->everyFrameBox()->click();
+  EXPECT_TRUE(rig.window.alignedPictures()->autoSaveEveryFrame());
   // Silence locks nothing: nothing is saved.
   rig.receiveAll(std::vector<std::int16_t>(3 * kCaptureSamples, 0));
   EXPECT_TRUE(rig.saved().isEmpty());
@@ -251,6 +288,7 @@ int closeNoteBoxes() {
 TEST(AlignedWindow, AutoSaveKeepsOnlyFramesThatReachTheSignalToNoiseThreshold) {
   AlignedRig rig;
   rig.menu(kAutoSaveId);
+  rig.window.alignedPictures()->setAutoSaveEveryFrame(true);
   EXPECT_EQ(rig.window.alignedPictures()->autoSaveSnrDb(), kDefaultAutoSaveSnrDb);
   const auto audio = quarterSignal(10, 0.0, 9.0);
   const auto half = std::ptrdiff_t(5 * kCaptureSamples);
@@ -284,6 +322,7 @@ TEST(AlignedWindow, PicturesWaitInMemoryUntilAFolderTakesThemAndOnlyAWritableFol
   const QString unusable = blocker.fileName() + QStringLiteral("/pictures");
   pictures->setFolder(unusable);
   rig.menu(kAutoSaveId);
+  pictures->setAutoSaveEveryFrame(true);
   rig.receiveAll(quarterSignal(6));
   const std::size_t waiting = pictures->waitingPictures();
   ASSERT_GT(waiting, 1u);
@@ -404,7 +443,10 @@ TEST(CombiningWindow, AWeakStillPictureClearsAndSavedPicturesSayHowManyFramesWen
   AlignedRig clean, single, combined;
   combined.window.alignedPictures()->setAutoSaveSnrDb(12);
   single.window.alignedPictures()->setAutoSaveSnrDb(12);
-  for (AlignedRig* rig : {&combined, &single}) rig->menu(kAutoSaveId);
+  for (AlignedRig* rig : {&combined, &single}) {
+    rig->menu(kAutoSaveId);
+    rig->window.alignedPictures()->setAutoSaveEveryFrame(true);  // each frame judged
+  }
   qobject_cast<QCheckBox*>(combined.window.control(kCombineFramesId))->click();
   clean.receiveAll(quarterSignal(11));
   single.receiveAll(weak);

@@ -114,6 +114,7 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
                        {},
                        {},
                        {},
+                       {},
                        {}});
   window.show();
   test::command(window, rx::kOpenFileId);

@@ -46,6 +46,7 @@ struct ReceiverRig {
       dialogFolder = folder;
       return answerDialog();
     };
+    s.chooseSoundFile = s.chooseMovieFile;
     s.startMixer = [this] { ++mixerStarts; };
     s.listSoundDevices = [this] { return soundDevices; };
     s.chooseSoundDevice = [this](QWidget*, const SoundDeviceSettings&) { return soundAnswer; };

@@ -3,11 +3,13 @@
 // defaults.
 
 #include "receiver/app/aligned_pictures.h"
+#include "receiver/app/received_pictures_window.h"
 #include "receiver/app/receiver_settings_store.h"
 #include "receiver/app/tuning_panel.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/support/private_settings.h"
 
+#include <QCheckBox>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
@@ -39,6 +41,7 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   values.tuningDisplayShown = false;
   values.alignedView = true;
   values.autoSave = true;
+  values.autoSaveEveryFrame = true;
   values.pictureFolder = place.folder() + QStringLiteral("/not made yet");
   values.autoSaveSnrDb = 22;
   values.combining = true;
@@ -55,6 +58,7 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_EQ(back.tuningDisplayShown, false);
   EXPECT_EQ(back.alignedView, true);
   EXPECT_EQ(back.autoSave, true);
+  EXPECT_EQ(back.autoSaveEveryFrame, true);
   EXPECT_EQ(back.pictureFolder, values.pictureFolder);
   EXPECT_EQ(back.autoSaveSnrDb, 22);
   EXPECT_EQ(back.combining, true);
@@ -66,8 +70,9 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_TRUE(none.sliderPositions.empty());
   EXPECT_TRUE(none.checkBoxes.empty());
   EXPECT_FALSE(none.noiseStrength || none.screenSize || none.movieFolder || none.autoTune ||
-               none.tuningDisplayShown || none.alignedView || none.autoSave || none.pictureFolder ||
-               none.autoSaveSnrDb || none.combining || none.combinedFrames);
+               none.tuningDisplayShown || none.alignedView || none.autoSave ||
+               none.autoSaveEveryFrame || none.pictureFolder || none.autoSaveSnrDb ||
+               none.combining || none.combinedFrames);
 }
 
 TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
@@ -153,8 +158,8 @@ void changeEverything(ReceiverRig& rig, const QString& movieFile) {
       [movieFile](QWidget*, const QString&) { return QFileInfo(movieFile).absolutePath(); });
   rig.window.alignedPictures()->chooseFolder();
   rig.window.alignedPictures()->setAutoSaveSnrDb(9);
-  rig.checkBox(kCombineFramesId)->click();
-  qobject_cast<QSpinBox*>(rig.window.control(kCombinedFramesId))->setValue(5);
+#include <QCheckBox>
+#include <QSpinBox>
   rig.dialogAnswers.push_back(movieFile);
   rig.menu(kOpenFileId);
   rig.button(kCloseFileId)->click();
@@ -182,6 +187,7 @@ TEST(ReceiverSettingsWindow, SettingsChangedInTheWindowAreThereAfterANormalClose
   EXPECT_TRUE(second.window.menuAction(kAutoSaveId)->isChecked());
   EXPECT_EQ(second.window.alignedPictures()->folder(), QFileInfo(movieFile).absolutePath());
   EXPECT_EQ(second.window.alignedPictures()->autoSaveSnrDb(), 9);
+  EXPECT_TRUE(second.window.alignedPictures()->autoSaveEveryFrame());
   EXPECT_TRUE(second.checkBox(kCombineFramesId)->isChecked());
   EXPECT_TRUE(second.window.engine().settings().combining.on);
   EXPECT_EQ(second.window.engine().settings().combining.frames, 5);

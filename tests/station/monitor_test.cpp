@@ -5,19 +5,14 @@
 // wrong options end it with status 2.
 
 #include "tests/station/station_signals.h"
+#include "tests/support/monitor_run.h"
 #include "tests/support/rigctld_daemon.h"
 #include "tests/support/udp_sender.h"
 #include "tests/tools/tool_runner.h"
 
-#include <signal.h>
-
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -30,48 +25,9 @@ namespace mosaic {
 namespace {
 
 const QString kTool = QStringLiteral(MOSAIC_TOOL_PATH);
-
-// The environment of a service on a machine without a display: no display, no platform named.
-QProcessEnvironment headless() {
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-    environment.remove(QString::fromLatin1(name));
-  return environment;
-}
-
-struct Log {
-  std::vector<QJsonObject> events;
-  QStringList names;
-
-  explicit Log(const QByteArray& text) {
-    for (const QByteArray& line : text.split('\n')) {
-      if (line.isEmpty()) continue;
-      QJsonParseError error;
-      events.push_back(QJsonDocument::fromJson(line, &error).object());
-      EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
-      names << events.back()[QStringLiteral("event")].toString();
-    }
-  }
-  // Waits up to `seconds` for the file at `path` to hold the event `name`.
-  static Log waitFor(const QString& path, const char* name, double seconds) {
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-      QFile file(path);
-      Log log(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-      if (log.names.contains(QLatin1String(name)) || timer.elapsed() > seconds * 1000) return log;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-  }
-  QStringList all(const char* name, const char* field) const {
-    QStringList values;
-    for (const auto& e : events)
-      if (e[QStringLiteral("event")].toString() == QLatin1String(name))
-        values << e[QLatin1String(field)].toVariant().toString();
-    return values;
-  }
-  std::string text() const { return names.join(' ').toStdString(); }
-};
+using test::headless;
+using test::MonitorLog;
+using test::MonitorRun;
 
 // Sends samples at `rateHz` as an SDR program would, `speed` times faster than real time, in
 // datagrams of every length, some odd (the receiver leaves out the last byte: the next datagram
@@ -98,26 +54,6 @@ void sendLikeAnSdr(int port, const std::vector<float>& samples, int rateHz, doub
   }
 }
 
-class MonitorRun {
- public:
-  explicit MonitorRun(const QStringList& args) {
-    process.setProcessEnvironment(headless());
-    process.start(kTool, QStringList{QStringLiteral("monitor")} + args);
-    EXPECT_TRUE(process.waitForStarted());
-  }
-  ~MonitorRun() {
-    process.kill();
-    process.waitForFinished();
-  }
-  // Sends `signal` and waits for the end: the exit status, -1 for a crash or a time-out.
-  int stop(int signal) {
-    ::kill(static_cast<pid_t>(process.processId()), signal);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return -1;
-    return process.exitCode();
-  }
-  QProcess process;
-};
-
 TEST(Monitor, AStillPictureOverUdpIsOnDiskWithinTwentyFramesAndSigtermSavesWhatItHolds) {
   QTemporaryDir dir;
   const QString pictures = dir.filePath(QStringLiteral("pictures"));
@@ -133,19 +69,20 @@ TEST(Monitor, AStillPictureOverUdpIsOnDiskWithinTwentyFramesAndSigtermSavesWhatI
   const auto split = sent.begin() + 20 * kFrameSamples;
 
   const int port = test::freeUdpPort();
-  MonitorRun monitor({"--udp", QStringLiteral("127.0.0.1:%1").arg(port), "--pictures", pictures,
-                      "--log", logPath, "--on-picture", hook.fileName()});
-  ASSERT_TRUE(Log::waitFor(logPath, "started", 10).names.contains(QStringLiteral("started")));
+  MonitorRun monitor(kTool, {"--udp", QStringLiteral("127.0.0.1:%1").arg(port), "--pictures",
+                             pictures, "--log", logPath, "--on-picture", hook.fileName()});
+  ASSERT_TRUE(
+      MonitorLog::waitFor(logPath, "started", 10).names.contains(QStringLiteral("started")));
   sendLikeAnSdr(port, test::throughNoise({sent.begin(), split}, 15.0), kTxSampleRateHz, 4.0);
   // Saved by the 16-frame rule, not because the stream stopped (2 s after the last datagram).
-  Log log = Log::waitFor(logPath, "picture_saved", 1.5);
+  MonitorLog log = MonitorLog::waitFor(logPath, "picture_saved", 1.5);
   EXPECT_EQ(log.names, (QStringList{"started", "locked", "picture_saved"}));
 
-  Log::waitFor(logPath, "stream_stopped", 5);
+  MonitorLog::waitFor(logPath, "stream_stopped", 5);
   sendLikeAnSdr(port, test::throughNoise({split, sent.end()}, 20.0), kTxSampleRateHz, 4.0);
   EXPECT_EQ(monitor.stop(SIGTERM), 0) << monitor.process.readAllStandardError().toStdString();
 
-  log = Log::waitFor(logPath, "stopped", 1);
+  log = MonitorLog::waitFor(logPath, "stopped", 1);
   EXPECT_EQ(log.names,
             (QStringList{"started", "locked", "picture_saved", "stream_stopped", "signal_lost",
                          "stream_resumed", "locked", "picture_saved", "stopped"}));
@@ -164,18 +101,19 @@ TEST(Monitor, ASenderAtAnotherRateIsNotTakenForASignal) {
   QTemporaryDir dir;
   const QString logPath = dir.filePath(QStringLiteral("log.jsonl"));
   const int port = test::freeUdpPort();
-  MonitorRun monitor(
-      {"--udp", QString::number(port), "--pictures", dir.filePath("pictures"), "--log", logPath});
-  ASSERT_TRUE(Log::waitFor(logPath, "started", 10).names.contains(QStringLiteral("started")));
+  MonitorRun monitor(kTool, {"--udp", QString::number(port), "--pictures", dir.filePath("pictures"),
+                             "--log", logPath});
+  ASSERT_TRUE(
+      MonitorLog::waitFor(logPath, "started", 10).names.contains(QStringLiteral("started")));
   // A sender set to 9600 Hz while the monitor expects 48000 Hz: every tone five times too high.
   const auto heard = test::at9600(test::throughNoise(test::sentCardThenRamps(6, 6), 30.0));
   std::vector<float> sound;
   while (sound.size() < 34u * kTxSampleRateHz)
     sound.insert(sound.end(), heard.begin(), heard.end());
   sendLikeAnSdr(port, sound, kTxSampleRateHz, 8.0);
-  Log::waitFor(logPath, "no_signal", 5);
+  MonitorLog::waitFor(logPath, "no_signal", 5);
   EXPECT_EQ(monitor.stop(SIGINT), 0);
-  const Log log = Log::waitFor(logPath, "stopped", 1);
+  const MonitorLog log = MonitorLog::waitFor(logPath, "stopped", 1);
   EXPECT_TRUE(log.names.contains(QStringLiteral("no_signal"))) << log.text();
   EXPECT_FALSE(log.names.contains(QStringLiteral("locked"))) << log.text();
   EXPECT_EQ(log.all("stopped", "reason"), QStringList("SIGINT"));
@@ -199,7 +137,7 @@ TEST(Monitor, ARecordingGetsTheRadiosDialAndARadioThatIsNotThereStopsNothing) {
                           QString::fromStdString((reachable ? daemon : nobody).portText())},
                          headless(), 60000);
     EXPECT_EQ(run.exitCode, 0) << run.standardError.toStdString();
-    const Log log(run.standardOutput.toUtf8());
+    const MonitorLog log(run.standardOutput.toUtf8());
     EXPECT_EQ(log.names.contains(QStringLiteral("rig_unreachable")), !reachable) << log.text();
     ASSERT_EQ(log.all("picture_saved", "path").size(), 1) << log.text();
     EXPECT_EQ(log.all("picture_saved", "dial_hz"), QStringList(reachable ? "14230000" : ""));
@@ -231,18 +169,22 @@ TEST(Monitor, WithRealtimeARecordingPlaysAtItsOwnSpeed) {
   // Three frames less the third of one that the recording starts into: 3.4 s, the last piece
   // read 0.34 s before its end.
   EXPECT_GE(timer.elapsed(), 3000);
-  EXPECT_EQ(Log(run.standardOutput.toUtf8()).all("stopped", "received_s"), QStringList("2.56"))
+  EXPECT_EQ(MonitorLog(run.standardOutput.toUtf8()).all("stopped", "received_s"),
+            QStringList("2.56"))
       << "two whole buffers";
 }
 
 TEST(Monitor, WrongOptionsAndATakenPortEndItWithStatusTwo) {
-  int port = 0;
+  int port = 0, webPort = 0;
   const int holder = test::boundUdpSocket(port);
+  const int webHolder = test::listeningOnLoopback(webPort);
   const QString taken = QStringLiteral("127.0.0.1:%1").arg(port);
   const std::pair<QStringList, const char*> cases[] = {
-      {{}, "no source"},
       {{"--udp", taken}, "another program receives on that port"},
-      {{"--udp", "7355", "--input", "x.wav"}, "two sources"},
+      {{"--web", QString::number(webPort)}, "the port is in use by another program"},
+      {{"--udp", "7355", "--input", "x.wav"}, "sources of their own"},
+      {{"--device", "radio", "--udp", "7355"}, "sources of their own"},
+      {{"--web", "localhost:"}, "--web wants"},
       {{"--udp", "70000"}, "--udp wants"},
       {{"--udp", "7355", "--rate", "100"}, "--rate wants"},
       {{"--input", "x.wav", "--rate", "8000"}, "--rate is the rate of --udp"},
@@ -262,6 +204,7 @@ TEST(Monitor, WrongOptionsAndATakenPortEndItWithStatusTwo) {
     EXPECT_TRUE(run.standardError.contains(QStringLiteral("usage: mosaic monitor")));
   }
   ::close(holder);
+  ::close(webHolder);
   EXPECT_EQ(test::runProgram(kTool, {"monitor", "--input", "/no/such.wav"}, headless()).exitCode, 1)
       << "an input that cannot be read";
 }

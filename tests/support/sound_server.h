@@ -96,8 +96,9 @@ class SinkListener {
   int peak_ = 0;
 };
 
-// The names of the sinks (playback) or sources (recording) that this process's streams are on.
-inline QStringList ourStreamDevices(bool playback) {
+// The names of the sinks (playback) or sources (recording) that the streams of the process `pid`
+// are on.
+inline QStringList streamDevicesOf(qint64 pid, bool playback) {
   const QString devices = playback ? QStringLiteral("sinks") : QStringLiteral("sources");
   const QString streams =
       playback ? QStringLiteral("sink-inputs") : QStringLiteral("source-outputs");
@@ -105,17 +106,22 @@ inline QStringList ourStreamDevices(bool playback) {
       QJsonDocument::fromJson(pactl({"-f", "json", "list", "short", devices}).toUtf8()).array();
   const QJsonArray running =
       QJsonDocument::fromJson(pactl({"-f", "json", "list", streams}).toUtf8()).array();
-  const QString pid = QString::number(QCoreApplication::applicationPid());
   QStringList names;
   for (const auto& stream : running) {
     const QJsonObject s = stream.toObject();
-    if (s["properties"].toObject()["application.process.id"].toString() != pid) continue;
+    if (s["properties"].toObject()["application.process.id"].toString() != QString::number(pid))
+      continue;
     const int index = s[playback ? "sink" : "source"].toInt(-1);
     for (const auto& device : known)
       if (device.toObject()["index"].toInt() == index)
         names << device.toObject()["name"].toString();
   }
   return names;
+}
+
+// The same for this process's own streams.
+inline QStringList ourStreamDevices(bool playback) {
+  return streamDevicesOf(QCoreApplication::applicationPid(), playback);
 }
 
 // Runs the event loop until this process's streams are on `device` alone (a sink when

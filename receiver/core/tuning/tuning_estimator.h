@@ -18,7 +18,9 @@
 //    repeat gives it and the clock error without leaning on the boundary's exact position, and
 //    counts instead where it agrees (see frame_repeat.h);
 // 5. which multiple of 0.78125 Hz: the one whose picture values fit their ranges best
-//    (see picture_levels.h), within 10 Hz of the coarse estimate, or near the last once locked.
+//    (see picture_levels.h), within 10 Hz of the coarse estimate, or near the last once locked;
+// 6. lock: the links agree over two frames and more, and the mean spectrum has the colour and the
+//    luminance carriers in their parts (the same sound at another rate gives one and not both).
 // Allocation happens once, when the estimator is made.
 
 #include "receiver/core/tuning/boundary_links.h"
@@ -45,6 +47,7 @@ struct TuningEstimate {
   double confidence = 0.0;  // 0..1: how sure the offset is (0 while only coarse)
   // Frame boundaries found and the links agree: the offset is right to a few hundredths of a
   // hertz up to a multiple of 0.78125 Hz, chosen by the picture values (see picture_levels.h).
+  // Taken only while the colour and the luminance carriers each hold their part of the power.
   bool locked = false;
   double clockPpm = 0.0;  // the sending clock's error [ppm], when `locked`
   // Absolute sample (counted from the first sample given) of the latest frame start found, or

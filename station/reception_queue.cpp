@@ -1,4 +1,4 @@
-#include "station/capture_queue.h"
+#include "station/reception_queue.h"
 
 #include "signal/timing.h"
 
@@ -6,7 +6,7 @@
 
 namespace mosaic::station {
 
-CaptureQueue::CaptureQueue(std::size_t places, WhenFull whenFull)
+ReceptionQueue::ReceptionQueue(std::size_t places, WhenFull whenFull)
     : whenFull_(whenFull),
       filling_(kCaptureSamples),
       places_(std::max<std::size_t>(places, 1)),
@@ -15,7 +15,7 @@ CaptureQueue::CaptureQueue(std::size_t places, WhenFull whenFull)
 }
 
 template <typename Fill>
-bool CaptureQueue::enqueue(Kind kind, Fill fill) {
+bool ReceptionQueue::enqueue(Kind kind, Fill fill) {
   std::unique_lock<std::mutex> hold(lock_);
   if (whenFull_ == WhenFull::Wait) {
     changed_.wait(hold, [this] { return cancelled_ || count_ < places_.size(); });
@@ -34,7 +34,7 @@ bool CaptureQueue::enqueue(Kind kind, Fill fill) {
   return true;
 }
 
-bool CaptureQueue::pushSamples(const std::int16_t* samples, std::size_t count) {
+bool ReceptionQueue::pushSamples(const std::int16_t* samples, std::size_t count) {
   while (count > 0) {
     const std::size_t take = std::min(count, filling_.size() - filled_);
     std::copy_n(samples, take, filling_.begin() + static_cast<std::ptrdiff_t>(filled_));
@@ -50,7 +50,7 @@ bool CaptureQueue::pushSamples(const std::int16_t* samples, std::size_t count) {
   return true;
 }
 
-bool CaptureQueue::pushEvent(Kind kind) {
+bool ReceptionQueue::pushEvent(Kind kind) {
   if (kind == Kind::Stopped || kind == Kind::Ended) {
     std::lock_guard<std::mutex> hold(lock_);
     leftOver_ += static_cast<long long>(filled_);
@@ -59,7 +59,7 @@ bool CaptureQueue::pushEvent(Kind kind) {
   return enqueue(kind, [](std::vector<std::int16_t>&) {});
 }
 
-std::optional<CaptureQueue::Item> CaptureQueue::take(std::chrono::milliseconds wait) {
+std::optional<ReceptionQueue::Item> ReceptionQueue::take(std::chrono::milliseconds wait) {
   std::unique_lock<std::mutex> hold(lock_);
   if (!changed_.wait_for(hold, wait, [this] { return cancelled_ || count_ > 0; })) return {};
   if (cancelled_) return {};
@@ -76,7 +76,7 @@ std::optional<CaptureQueue::Item> CaptureQueue::take(std::chrono::milliseconds w
   return item;
 }
 
-void CaptureQueue::cancel() {
+void ReceptionQueue::cancel() {
   {
     std::lock_guard<std::mutex> hold(lock_);
     cancelled_ = true;
@@ -84,12 +84,12 @@ void CaptureQueue::cancel() {
   changed_.notify_all();
 }
 
-long long CaptureQueue::droppedBuffers() const {
+long long ReceptionQueue::droppedBuffers() const {
   std::lock_guard<std::mutex> hold(lock_);
   return dropped_;
 }
 
-long long CaptureQueue::leftOverSamples() const {
+long long ReceptionQueue::leftOverSamples() const {
   std::lock_guard<std::mutex> hold(lock_);
   return leftOver_;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// Capture buffers on their way from a source's thread to the reception loop. Samples at the
-// receiver's 9600 Hz go in, in pieces of any size; whole 12288-sample buffers come out, in order,
-// with the stream's events in their place between them. The memory is taken once, when the queue
-// is made.
+// The reception loop's queue: capture buffers on their way from a source's thread to the reception
+// loop. Samples at the receiver's 9600 Hz go in, in pieces of any size; whole 12288-sample buffers
+// come out, in order, with the stream's events in their place between them. The memory is taken
+// once, when the queue is made.
 //
 // When the reception loop falls behind and every place is taken, a file source waits for room
 // (nothing of a recording is lost), while a live source drops the oldest buffer (the newest
@@ -17,7 +17,7 @@
 
 namespace mosaic::station {
 
-class CaptureQueue {
+class ReceptionQueue {
  public:
   enum class WhenFull { Wait, DropOldest };
   enum class Kind {
@@ -31,7 +31,7 @@ class CaptureQueue {
     const std::int16_t* samples = nullptr;  // Buffer: valid until the next take()
   };
 
-  CaptureQueue(std::size_t places, WhenFull whenFull);
+  ReceptionQueue(std::size_t places, WhenFull whenFull);
 
   // The source's side, from one thread. False once the queue is cancelled.
   bool pushSamples(const std::int16_t* samples, std::size_t count);

@@ -2,7 +2,7 @@
 // buffers in order, events keep their place, a live source that runs ahead loses the oldest
 // buffers (counted) and a file source waits.
 
-#include "station/capture_queue.h"
+#include "station/reception_queue.h"
 
 #include "signal/timing.h"
 
@@ -15,7 +15,7 @@
 namespace mosaic::station {
 namespace {
 
-using Kind = CaptureQueue::Kind;
+using Kind = ReceptionQueue::Kind;
 using std::chrono::milliseconds;
 
 std::vector<std::int16_t> counting(std::size_t count, int from = 0) {
@@ -25,8 +25,8 @@ std::vector<std::int16_t> counting(std::size_t count, int from = 0) {
   return samples;
 }
 
-TEST(CaptureQueue, PiecesOfAnySizeMakeWholeBuffersInOrderWithTheEventsBetween) {
-  CaptureQueue queue(8, CaptureQueue::WhenFull::Wait);
+TEST(ReceptionQueue, PiecesOfAnySizeMakeWholeBuffersInOrderWithTheEventsBetween) {
+  ReceptionQueue queue(8, ReceptionQueue::WhenFull::Wait);
   const auto samples = counting(3 * kCaptureSamples);
   // Pieces of 1, 7, 4096 and 9999 samples and an empty one, round and round.
   const std::size_t sizes[] = {1, 7, 0, 4096, 9999};
@@ -59,14 +59,14 @@ TEST(CaptureQueue, PiecesOfAnySizeMakeWholeBuffersInOrderWithTheEventsBetween) {
   EXPECT_EQ(queue.droppedBuffers(), 0);
 }
 
-TEST(CaptureQueue, WhenTheLoopFallsBehindALiveSourceDropsTheOldestAndAFileSourceWaits) {
+TEST(ReceptionQueue, WhenTheLoopFallsBehindALiveSourceDropsTheOldestAndAFileSourceWaits) {
   const auto samples = counting(6 * kCaptureSamples);
-  CaptureQueue live(3, CaptureQueue::WhenFull::DropOldest);
+  ReceptionQueue live(3, ReceptionQueue::WhenFull::DropOldest);
   ASSERT_TRUE(live.pushSamples(samples.data(), samples.size()));
   EXPECT_EQ(live.droppedBuffers(), 3);
   EXPECT_EQ(live.take(milliseconds(100))->samples[0], samples[3 * kCaptureSamples]);
 
-  CaptureQueue file(2, CaptureQueue::WhenFull::Wait);
+  ReceptionQueue file(2, ReceptionQueue::WhenFull::Wait);
   std::atomic<bool> pushed{false};
   std::thread source([&] { pushed = file.pushSamples(samples.data(), samples.size()); });
   for (std::size_t b = 0; b < 6; ++b) {
