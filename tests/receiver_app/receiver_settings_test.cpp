@@ -158,8 +158,10 @@ void changeEverything(ReceiverRig& rig, const QString& movieFile) {
       [movieFile](QWidget*, const QString&) { return QFileInfo(movieFile).absolutePath(); });
   rig.window.alignedPictures()->chooseFolder();
   rig.window.alignedPictures()->setAutoSaveSnrDb(9);
-#include <QCheckBox>
-#include <QSpinBox>
+  rig.window.alignedPictures()->showReceivedPictures();
+  rig.window.alignedPictures()->receivedPicturesWindow()->everyFrameBox()->click();
+  rig.checkBox(kCombineFramesId)->click();
+  qobject_cast<QSpinBox*>(rig.window.control(kCombinedFramesId))->setValue(5);
   rig.dialogAnswers.push_back(movieFile);
   rig.menu(kOpenFileId);
   rig.button(kCloseFileId)->click();
