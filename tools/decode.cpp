@@ -3,6 +3,7 @@
 
 #include "receiver/app/aligned_image.h"
 #include "receiver/app/picture_image.h"
+#include "receiver/core/combining/combining_settings.h"
 #include "receiver/core/movie/disk_movie_files.h"
 #include "receiver/core/slider_scales.h"
 #include "signal/timing.h"
@@ -43,7 +44,11 @@ const char* const kOptionHelp =
     "                         was sent (left to right, top to bottom), 47 x 36 times --scale,\n"
     "                         once its frame boundary has been found; --frames-dir numbers\n"
     "                         them by buffer\n"
-    "  --scale N              pixels per sent column and luminance row, 1 .. 16 (default 4)\n";
+    "  --scale N              pixels per sent column and luminance row, 1 .. 16 (default 4)\n"
+    "  --integrate N          combine the repeated frames of a still picture over at most the\n"
+    "                         newest N frames, 1 .. 16 (default: off, each frame alone); -o,\n"
+    "                         --frames-dir, --aligned and --movie then write the combined\n"
+    "                         values\n";
 
 // The tuning that `text` gives, if the receiver's slider with `stepsPerHz` can show it.
 std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
@@ -67,6 +72,7 @@ struct Options {
   bool tuningGiven = false;
   bool aligned = false;
   int scale = 4;
+  CombiningSettings combining;
 };
 
 // Parses the arguments; returns an exit status when they are not usable (or help was asked).
@@ -103,6 +109,11 @@ std::optional<int> parse(const std::vector<std::string>& argv, Options& o) {
       const auto n = integerIn(*v, 1, kMaxAlignedScale);
       if (!n) return usageError(cmd, "--scale wants a whole number from 1 to 16, not " + *v);
       o.scale = *n;
+    } else if (auto v = args.option("--integrate", missing)) {
+      const auto n = integerIn(*v, kMinCombinedFrames, kMaxCombinedFrames);
+      if (!n) return usageError(cmd, "--integrate wants a whole number from 1 to 16, not " + *v);
+      o.combining.on = true;
+      o.combining.frames = *n;
     } else if (args.flag("--auto-tune")) {
       o.autoTune = true;
     } else if (auto v = args.option("--balance", missing)) {
@@ -146,6 +157,7 @@ int runDecode(const std::vector<std::string>& argv) {
   std::string error;
   EngineSettings settings = pictureSettings(o.demod, o.display);
   settings.alignedScale = o.aligned ? o.scale : 0;
+  settings.combining = o.combining;
   std::optional<TuningEstimate> tuning;
   if (o.autoTune) {
     TuningEstimate estimate;
@@ -216,6 +228,10 @@ int runDecode(const std::vector<std::string>& argv) {
       std::fprintf(stderr,
                    "mosaic: no frame boundaries found; the tuning is the coarse estimate only\n");
     }
+  }
+  if (o.combining.on) {
+    std::fprintf(stderr, "mosaic: the last picture combines up to %d frame%s\n",
+                 engine.report().framesCombined, engine.report().framesCombined == 1 ? "" : "s");
   }
   std::fprintf(stderr, "mosaic: decoded %d buffer%s (%.2f s) from %s\n", buffers,
                buffers == 1 ? "" : "s", buffers * kCaptureSamples / double(kRxSampleRateHz),

@@ -40,7 +40,8 @@ void AlignedPictures::newBuffer(const ReceiverEngine& engine) {
   view_->newBuffer(engine);
   estimate_ = engine.tuning();
   snr_ = engine.report().snr;
-  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snr_.snrDb);
+  framesCombined_ = engine.report().framesCombined;
+  if (gallery_ && gallery_->isVisible()) gallery_->showSignal(snr_.snrDb, framesCombined_);
   seconds_ += kBufferSeconds;
   if (!autoSave_) return;
   if (!everyFrame_) {
@@ -48,7 +49,8 @@ void AlignedPictures::newBuffer(const ReceiverEngine& engine) {
     return;
   }
   // Every buffer brings a new complete frame once the boundary is known.
-  if (!view_->frame().isNull() && worthAutoSaving(estimate_, snr_.snrDb, autoSaveSnrDb_))
+  if (!view_->frame().isNull() &&
+      worthAutoSaving(estimate_, combinedSnrDb(snr_.snrDb, framesCombined_), autoSaveSnrDb_))
     save(estimate_);
 }
 
@@ -57,8 +59,9 @@ void AlignedPictures::keepDistinctPictures(const ReceiverEngine& engine) {
   frame.timeSeconds = seconds_;
   frame.locked = estimate_.locked;
   frame.whole = estimate_.locked && !view_->frame().isNull();
-  frame.keepable = snr_.snrDb >= autoSaveSnrDb_;
+  frame.keepable = combinedSnrDb(snr_.snrDb, framesCombined_) >= autoSaveSnrDb_;
   frame.snrDb = snr_.snrDb;
+  frame.framesCombined = framesCombined_;
   // Only whole frames are compared: without the lock they show nothing of the picture.
   if (frame.whole) frame.changed = change_.compare(engine.alignedPicture(), snr_.snrDb).changed;
   apply(keeper_->frame(frame));
@@ -68,7 +71,8 @@ void AlignedPictures::apply(const station::KeeperDecision& decision) {
   if (decision.saveHeldFirst) saveHeld();
   if (decision.holdFrame) {
     held_ = view_->frame().copy();
-    heldDetails_ = {QDateTime::currentDateTimeUtc(), estimate_, snr_.snrDb, 1, {}, {}};
+    heldDetails_ = {
+        QDateTime::currentDateTimeUtc(), estimate_, snr_.snrDb, framesCombined_, {}, {}};
   }
   if (decision.saveHeld) saveHeld();
 }
@@ -126,8 +130,9 @@ bool AlignedPictures::saveNow() {
 }
 
 bool AlignedPictures::save(const TuningEstimate& estimate) {
-  waiting_.add(view_->frame(),
-               {QDateTime::currentDateTimeUtc(), estimate, signalToNoise().snrDb, 1, {}, {}});
+  waiting_.add(
+      view_->frame(),
+      {QDateTime::currentDateTimeUtc(), estimate, signalToNoise().snrDb, framesCombined_, {}, {}});
   return writeWaiting();
 }
 
@@ -179,7 +184,8 @@ void AlignedPictures::showReceivedPictures() {
   gallery_->setThreshold(autoSaveSnrDb_);
   gallery_->setEveryFrame(everyFrame_);
   gallery_->showProblem(problem_);
-  if (snr_.signalPower > 0.0 || snr_.noisePower > 0.0) gallery_->showSignal(snr_.snrDb);
+  if (snr_.signalPower > 0.0 || snr_.noisePower > 0.0)
+    gallery_->showSignal(snr_.snrDb, framesCombined_);
   gallery_->show();
   gallery_->raise();
 }

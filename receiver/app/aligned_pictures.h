@@ -1,12 +1,13 @@
 #pragma once
 // The receiver window's aligned frames: the aligned view beside the controls, "Save picture",
 // "Auto-save" and the "Received pictures" window. The window forwards each buffer and the
-// commands; this keeps the rest: the signal-to-noise ratio and estimate that auto-save goes by,
-// the pictures folder, and the pictures that could not be written yet.
+// commands; this keeps the rest: the signal-to-noise ratio, frames combined and estimate that
+// auto-save goes by, the pictures folder, and the pictures that could not be written yet.
 //
 // Auto-save keeps what the receiving station keeps: each distinct still picture once, in its best
 // state, and a moving picture at most every 10 s (see station/picture_keeper.h). The user may
-// choose every locked frame instead, as auto-save did before.
+// choose every locked frame instead, as auto-save did before. A picture combined from several
+// frames is judged by the ratio it would have as a single frame.
 
 #include "receiver/app/received_pictures_window.h"
 #include "receiver/core/quality/signal_to_noise.h"
@@ -61,6 +62,8 @@ class AlignedPictures : public QObject {
   void setAutoSaveSnrDb(int snrDb);
   int autoSaveSnrDb() const { return autoSaveSnrDb_; }
   const SignalToNoise& signalToNoise() const { return snr_; }
+  // Frames combined into the newest picture (1 without combining).
+  int framesCombined() const { return framesCombined_; }
   void showReceivedPictures();
 
   // The folder pictures go to, as remembered or set by a test; not checked until a picture is
@@ -109,6 +112,7 @@ class AlignedPictures : public QObject {
   QString problem_;  // what keeps pictures from being written; empty: nothing
   TuningEstimate estimate_;
   SignalToNoise snr_;
+  int framesCombined_ = 1;
   WaitingPictures waiting_;
   int autoSaveSnrDb_ = kDefaultAutoSaveSnrDb;
   bool autoSave_ = false;

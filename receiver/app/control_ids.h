@@ -56,4 +56,8 @@ inline constexpr int kReceivedPicturesId = 448;  // menu item "Received pictures
 inline constexpr int kSoundDeviceId = 450;       // menu item "Sound &device..."
 inline constexpr int kRecordSoundId = 451;       // menu item "Record sound..."
 
+// Combining the repeated frames of a still picture (an addition below the tuning display).
+inline constexpr int kCombineFramesId = 460;   // check box "Combine frames"
+inline constexpr int kCombinedFramesId = 461;  // spin box: over how many frames
+
 }  // namespace mosaic::rx

@@ -100,9 +100,17 @@ void ReceivedPicturesWindow::setThreshold(int snrDb) {
   threshold_->setValue(snrDb);
 }
 
-void ReceivedPicturesWindow::showSignal(double snrDb) {
-  signal_->setText(snrDb < -100.0 ? QStringLiteral("Now: no signal measured yet")
-                                  : QStringLiteral("Now: %1 dB").arg(snrDb, 0, 'f', 1));
+void ReceivedPicturesWindow::showSignal(double snrDb, int framesCombined) {
+  if (snrDb < -100.0) {
+    signal_->setText(QStringLiteral("Now: no signal measured yet"));
+  } else if (framesCombined > 1) {
+    signal_->setText(QStringLiteral("Now: %1 dB, %2 frames combined: as %3 dB")
+                         .arg(snrDb, 0, 'f', 1)
+                         .arg(framesCombined)
+                         .arg(combinedSnrDb(snrDb, framesCombined), 0, 'f', 1));
+  } else {
+    signal_->setText(QStringLiteral("Now: %1 dB").arg(snrDb, 0, 'f', 1));
+  }
 }
 
 void ReceivedPicturesWindow::showProblem(const QString& text) {

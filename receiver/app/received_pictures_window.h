@@ -28,8 +28,9 @@ class ReceivedPicturesWindow : public QWidget {
   void setThreshold(int snrDb);
   // The choice shown; changing it by hand emits `everyFrameChanged`.
   void setEveryFrame(bool on);
-  // The latest estimate of the signal-to-noise ratio [dB in 3000 Hz].
-  void showSignal(double snrDb);
+  // The latest estimate of the signal-to-noise ratio [dB in 3000 Hz]; with frames combined, also
+  // the ratio that auto-save judges the combined picture by.
+  void showSignal(double snrDb, int framesCombined = 1);
   // A problem the user can act on; an empty text clears it.
   void showProblem(const QString& text);
 

@@ -47,6 +47,8 @@ const char* const kAutoSaveKey = "pictures/autoSave";
 const char* const kAutoSaveEveryFrameKey = "pictures/autoSaveEveryFrame";
 const char* const kPictureFolderKey = "pictures/folder";
 const char* const kAutoSaveSnrKey = "pictures/autoSaveSnrDb";
+const char* const kCombiningKey = "picture/combineFrames";
+const char* const kCombinedFramesKey = "picture/combinedFrames";
 
 void writeOptional(QSettings& settings, const char* name, const std::optional<bool>& value) {
   if (value)
@@ -94,6 +96,9 @@ ReceiverSettings readReceiverSettings(const QSettings& settings) {
   values.autoSaveSnrDb =
       readInt(settings, key(kAutoSaveSnrKey), kLowestAutoSaveSnrDb, kHighestAutoSaveSnrDb);
   values.soundDevice = readSoundDevice(settings);
+  values.combining = readBool(settings, key(kCombiningKey));
+  values.combinedFrames =
+      readInt(settings, key(kCombinedFramesKey), kMinCombinedFrames, kMaxCombinedFrames);
   return values;
 }
 
@@ -140,6 +145,11 @@ void writeReceiverSettings(QSettings& settings, const ReceiverSettings& values) 
   else
     settings.remove(key(kAutoSaveSnrKey));
   writeSoundDevice(settings, values.soundDevice);
+  writeOptional(settings, kCombiningKey, values.combining);
+  if (values.combinedFrames)
+    settings.setValue(key(kCombinedFramesKey), *values.combinedFrames);
+  else
+    settings.remove(key(kCombinedFramesKey));
 }
 
 ReceiverSettings loadUserReceiverSettings() { return readReceiverSettings(QSettings()); }

@@ -2,11 +2,13 @@
 // What the receiver remembers from one run to the next: the positions of its sliders, its check
 // boxes, the noise filter's strength, the screen size, the folder of the last movie file, and
 // whether the tuning follows the signal and its display is shown; the aligned view, auto-save,
-// its threshold, the pictures folder and the chosen sound input.
+// its threshold, the pictures folder and the chosen sound input; whether frames are combined and
+// over how many.
 // Reading checks every value on its own; whatever is missing or unusable stays unset, and the
 // window keeps its start value for it.
 
 #include "platform/sound_device_choice.h"
+#include "receiver/core/combining/combining_settings.h"
 #include "receiver/core/picture/display_settings.h"
 
 #include <QSettings>
@@ -33,6 +35,8 @@ struct ReceiverSettings {
   std::optional<QString> pictureFolder;
   std::optional<int> autoSaveSnrDb;            // [dB] kLowestAutoSaveSnrDb..kHighestAutoSaveSnrDb
   std::optional<SoundDeviceName> soundDevice;  // the chosen input; nothing: the default
+  std::optional<bool> combining;               // the repeated frames of a still picture
+  std::optional<int> combinedFrames;           // kMinCombinedFrames..kMaxCombinedFrames
 };
 
 ReceiverSettings readReceiverSettings(const QSettings& settings);

@@ -9,6 +9,7 @@
 #include "platform/status_banner.h"
 #include "receiver/app/aligned_pictures.h"
 #include "receiver/app/aligned_view.h"
+#include "receiver/app/combining_row.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/help_notes.h"
 #include "receiver/app/picture_image.h"
@@ -74,6 +75,9 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
   controls_ = createControls(client);
   tuningPanel_ = new TuningPanel(client);
   placeControl(tuningPanel_, QRect(0, kTuningPanelTop, kTuningPanelWidth, kTuningPanelHeight));
+  combining_ = new CombiningRow(
+      client, [this](const CombiningSettings& settings) { setCombining(settings); });
+  placeCombiningRow();
   actions_ = createMenus(menuBar());
   aligned_ = new AlignedPictures(client, [this](const QString& message) {
     showNoteBox(QMessageBox::Warning, QStringLiteral("Received pictures"), message);
@@ -261,6 +265,7 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   picture_->showPicture(pictureImage(engine_->bitmap(), engine_->runSettings().display.screenSize));
   showRecorderControls();
   showTuning();
+  if (engine_->runSettings().combining.on) combining_->showFramesCombined(report.framesCombined);
   aligned_->newBuffer(*engine_);
 }
 

@@ -32,6 +32,7 @@ class QMessageBox;
 namespace mosaic {
 
 class AlignedPictures;
+class CombiningRow;
 class LevelDisplay;
 class PictureView;
 class StatusBanner;
@@ -56,6 +57,7 @@ class ReceiverWindow : public QMainWindow {
   PictureView* pictureView() const { return picture_; }
   TuningPanel* tuningPanel() const { return tuningPanel_; }
   AlignedPictures* alignedPictures() const { return aligned_; }
+  CombiningRow* combiningRow() const { return combining_; }
   bool autoTuning() const { return engine_->settings().autoTune; }
   const DemodSettings& demodSettings() const { return demod_; }
   const DisplaySettings& displaySettings() const { return display_; }
@@ -140,6 +142,10 @@ class ReceiverWindow : public QMainWindow {
   // Puts the engine's tuning on the sliders.
   void showEngineTuning();
   void showTuningDisplay(bool shown);
+  // Combining the repeated frames of a still picture: the row's settings to the engine, from the
+  // next buffer on; the row sits below the tuning display, or in its place while it is hidden.
+  void setCombining(const CombiningSettings& settings);
+  void placeCombiningRow();
   // Fits the controls to their captions in the window's font and the window to the controls:
   // the specified 260 x 300 dialog units, or more where the controls reach further.
   void fitWindowToClient();
@@ -159,6 +165,7 @@ class ReceiverWindow : public QMainWindow {
   QString soundFile_;    // the last sound file chosen; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
   AlignedPictures* aligned_ = nullptr;
+  CombiningRow* combining_ = nullptr;
   std::vector<QPointer<QMessageBox>> noteBoxes_;  // help and About, closed with the window
   bool watchingExposures_ = false;
   bool shutDown_ = false;

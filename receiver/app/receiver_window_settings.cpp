@@ -4,6 +4,7 @@
 #include "receiver/app/receiver_window.h"
 
 #include "receiver/app/aligned_pictures.h"
+#include "receiver/app/combining_row.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/tuning_panel.h"
 
@@ -36,6 +37,11 @@ void ReceiverWindow::applySettings(const ReceiverSettings& remembered) {
   if (remembered.autoSaveSnrDb) aligned_->setAutoSaveSnrDb(*remembered.autoSaveSnrDb);
   if (remembered.autoSaveEveryFrame)
     aligned_->setAutoSaveEveryFrame(*remembered.autoSaveEveryFrame);
+  CombiningSettings combining = combining_->settings();
+  if (remembered.combining) combining.on = *remembered.combining;
+  if (remembered.combinedFrames) combining.frames = *remembered.combinedFrames;
+  combining_->showSettings(combining);
+  setCombining(combining);
 }
 
 ReceiverSettings ReceiverWindow::currentSettings() const {
@@ -54,6 +60,8 @@ ReceiverSettings ReceiverWindow::currentSettings() const {
   now.autoSaveEveryFrame = aligned_->autoSaveEveryFrame();
   // The choice, not the device in use: a device that is away now is still the one wanted.
   now.soundDevice = soundKeeper_->chosen();
+  now.combining = combining_->settings().on;
+  now.combinedFrames = combining_->settings().frames;
   return now;
 }
 

@@ -1,8 +1,10 @@
 // The receiver window's tuning aid: the engine's estimate shown and, when asked, put on the tuning
-// sliders.
+// sliders; and combining the repeated frames, which follows the sending clock the estimate finds.
 
 #include "receiver/app/receiver_window.h"
 
+#include "platform/control_layout.h"
+#include "receiver/app/combining_row.h"
 #include "receiver/app/control_ids.h"
 #include "receiver/app/tuning_panel.h"
 
@@ -40,7 +42,18 @@ void ReceiverWindow::showEngineTuning() {
 void ReceiverWindow::showTuningDisplay(bool shown) {
   tuningPanel_->setVisible(shown);
   actions_.at(kTuningDisplayId)->setChecked(shown);
+  placeCombiningRow();
   fitWindowToClient();
+}
+
+void ReceiverWindow::placeCombiningRow() {
+  const int top =
+      tuningPanel_->isVisibleTo(this) ? kTuningPanelTop + kTuningPanelHeight + 4 : kTuningPanelTop;
+  placeControl(combining_, QRect(0, top, kCombiningRowWidth, kCombiningRowHeight));
+}
+
+void ReceiverWindow::setCombining(const CombiningSettings& settings) {
+  engine_->setCombining(settings);
 }
 
 }  // namespace mosaic

@@ -1,5 +1,6 @@
 #include "receiver/core/receiver_engine.h"
 
+#include "receiver/core/combining/frame_combiner.h"
 #include "receiver/core/demodulation/demodulator.h"
 #include "receiver/core/movie/movie_recorder.h"
 #include "receiver/core/picture/render_picture.h"
@@ -40,6 +41,7 @@ struct ReceiverEngine::Heard {
   LevelMeter level{kClipHoldBuffers};
   std::unique_ptr<TuningAid> aid;
   std::unique_ptr<SnrMeter> snr;
+  std::unique_ptr<FrameCombiner> combiner;  // made when combining is first switched on
   BufferReport report;
 };
 
@@ -59,6 +61,12 @@ void ReceiverEngine::makeParts() {
   Heard& h = *heard_;
   if (settings_.estimatesTuning() && !h.aid) h.aid = std::make_unique<TuningAid>();
   if (settings_.measureSnr && !h.snr) h.snr = std::make_unique<SnrMeter>();
+  if (settings_.combining.on && !h.combiner) h.combiner = std::make_unique<FrameCombiner>();
+}
+
+void ReceiverEngine::setCombining(const CombiningSettings& combining) {
+  settings_.combining = combining;
+  makeParts();
 }
 
 bool ReceiverEngine::setAutoTune(bool on) {
@@ -92,7 +100,8 @@ void ReceiverEngine::onBufferComplete(const std::int16_t* samples,
   updateHistory(h.history, samples);
   h.demodulator.transformHistory(h.history, run_.demod);
   if (handBack) handBack();
-  h.demodulator.finishRun(h.planes, h.bytes);
+  h.demodulator.finishRun(h.planes, h.bytes, prepareCombiner());
+  if (run_.combining.on) report.framesCombined = h.combiner->mostFramesCombined();
   renderPicture(h.planes, run_.display, h.bitmap);
   ++report.run;
   if (recorder_) recorder_->frameFinished(movieFrame());
@@ -107,6 +116,19 @@ void ReceiverEngine::onBufferComplete(const std::int16_t* samples,
   if (run_.alignedScale > 0) alignNewestFrame();
   // Over the whole history, which holds the aligned frame.
   if (run_.measureSnr) report.snr = h.snr->measure(h.history.samples);
+}
+
+FrameCombiner* ReceiverEngine::prepareCombiner() {
+  Heard& h = *heard_;
+  BufferReport& report = h.report;
+  report.framesCombined = 1;
+  if (!h.combiner) return nullptr;
+  // Switching off lets the combiner forget; switching on again starts afresh.
+  h.combiner->setSettings(run_.combining);
+  if (!run_.combining.on) return nullptr;
+  // What the estimator knew before this buffer: it hears the buffer only after the picture.
+  h.combiner->setSender(h.aid ? senderEstimateOf(h.aid->estimator.estimate()) : SenderEstimate{});
+  return h.combiner.get();
 }
 
 void ReceiverEngine::followTuning() {
@@ -161,5 +183,7 @@ const TuningSpectrum& ReceiverEngine::tuningSpectrum() const {
 const AlignedPicture& ReceiverEngine::alignedPicture() const {
   return heard_->aid ? heard_->aid->aligned : kNoPicture;
 }
+
+const FrameCombiner* ReceiverEngine::combiner() const { return heard_->combiner.get(); }
 
 }  // namespace mosaic

@@ -5,13 +5,15 @@
 //
 // Per capture buffer of 12288 samples, always in this order: the input level; the history update,
 // frequency shift and block transforms; the buffer handed back to the device; the differential
-// values, picture value bytes, colour planes and picture; the movie recorder's frame step. Then,
+// values, picture value bytes (combined over the repeated frames of a still picture, when
+// switched on), colour planes and picture; the movie recorder's frame step. Then,
 // where the settings ask for them: the tuning estimate and the tuning display's spectrum, auto
 // tune (which changes the tuning of the next buffer, never of this one), the aligned frame and the
 // signal-to-noise ratio. Everything is allocated when the engine is made or reset, or when the
 // settings first ask for it.
 
 #include "receiver/core/capture/sample_history.h"
+#include "receiver/core/combining/combining_settings.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/demodulation/symbol_planes.h"
 #include "receiver/core/picture/aligned_frame.h"
@@ -29,6 +31,7 @@
 
 namespace mosaic {
 
+class FrameCombiner;
 class MovieRecorder;
 
 // Everything the engine is told, read once at the start of each buffer.
@@ -44,8 +47,14 @@ struct EngineSettings {
   int alignedScale = 0;
   // The signal-to-noise ratio of the history.
   bool measureSnr = false;
+  // Combining the repeated frames of a still picture: off, the receiver as it always was. When
+  // on, the values, bytes, picture, movie frame and aligned frame come from the combined
+  // products, and the estimator runs to tell the combiner the sender's clock.
+  CombiningSettings combining;
 
-  bool estimatesTuning() const { return tuningAid || autoTune || alignedScale > 0; }
+  bool estimatesTuning() const {
+    return tuningAid || autoTune || alignedScale > 0 || (combining.on && combining.followClock);
+  }
 };
 
 // The picture alone with these settings: where most front-ends start from.
@@ -70,6 +79,9 @@ struct BufferReport {
   bool aligned = false;
   int frameStart = -1;
   SignalToNoise snr;  // when measured
+  // Received frames that went into the newest values where the most went (patches of a changed
+  // picture start again from one): always 1 with combining off.
+  int framesCombined = 1;
 };
 
 class ReceiverEngine {
@@ -87,6 +99,7 @@ class ReceiverEngine {
   void setSettings(const EngineSettings& settings);
   void setDemod(const DemodSettings& demod) { settings_.demod = demod; }
   void setDisplay(const DisplaySettings& display) { settings_.display = display; }
+  void setCombining(const CombiningSettings& combining);
   // Switching auto tune on while the estimate is locked puts it on the tuning at once (true).
   bool setAutoTune(bool on);
   // Puts the tuning at the slider positions nearest to `offsetHz`.
@@ -121,12 +134,16 @@ class ReceiverEngine {
   // The newest complete frame as it was sent, at `alignedScale`; valid once the report says
   // `aligned`.
   const AlignedPicture& alignedPicture() const;
+  // The frame combiner, for its figures; null until combining is first switched on.
+  const FrameCombiner* combiner() const;
 
  private:
   struct TuningAid;
   struct Heard;
   // Makes the parts that the settings ask for and the engine does not have yet.
   void makeParts();
+  // The combiner for this buffer, told the settings and the sender; null with combining off.
+  FrameCombiner* prepareCombiner();
   void followTuning();
   void alignNewestFrame();
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -153,6 +154,10 @@ QString pictureFolderProblem(const QString& folder) {
 
 bool worthAutoSaving(const TuningEstimate& estimate, double snrDb, double thresholdDb) {
   return estimate.locked && snrDb >= thresholdDb;
+}
+
+double combinedSnrDb(double snrDb, int framesCombined) {
+  return snrDb + 10.0 * std::log10(std::max(framesCombined, 1));
 }
 
 }  // namespace mosaic

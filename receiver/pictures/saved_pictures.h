@@ -60,5 +60,9 @@ inline constexpr int kDefaultAutoSaveSnrDb = 15;
 inline constexpr int kLowestAutoSaveSnrDb = 0;
 inline constexpr int kHighestAutoSaveSnrDb = 40;
 bool worthAutoSaving(const TuningEstimate& estimate, double snrDb, double thresholdDb);
+// A picture combined from several frames is judged by the ratio it would have as a single
+// frame: the frames' signal adds in amplitude and their noise in power, so that each doubling
+// of the frames gains 3 dB.
+double combinedSnrDb(double snrDb, int framesCombined);
 
 }  // namespace mosaic

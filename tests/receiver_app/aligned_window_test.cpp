@@ -1,11 +1,14 @@
 // The aligned view, saved pictures and the received pictures window in the receiver window:
 // the frame the way it was sent beside unmoved controls, growing with the window; pictures
 // written with their estimates, automatically only when locked, each still picture once (or, as
-// chosen, every frame); the specified views unchanged.
+// chosen, every frame); the specified views unchanged; and combining the repeated frames of a
+// weak still picture into the pictures shown and saved.
 
 #include "receiver/app/aligned_pictures.h"
 #include "receiver/app/aligned_view.h"
+#include "receiver/app/combining_row.h"
 #include "receiver/app/received_pictures_window.h"
+#include "receiver/app/tuning_panel.h"
 #include "receiver/pictures/saved_pictures.h"
 #include "tests/receiver_app/receiver_rig.h"
 #include "tests/receiver_app/transmitted_audio.h"
@@ -388,6 +391,95 @@ int unmarked(const QImage& image, const QRegion& region) {
     for (int y = rect.top(); y <= rect.bottom(); ++y)
       for (int x = rect.left(); x <= rect.right(); ++x) count += image.pixel(x, y) != kMarker;
   return count;
+}
+
+// Mean difference of the levels of two pictures of the same size.
+double meanDifference(const QImage& a, const QImage& b) {
+  double sum = 0.0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      sum += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+  return sum / (a.width() * a.height());
+}
+
+TEST(CombiningWindow, TheRowSwitchesTheEngineAndStaysClearOfTheOtherControls) {
+  AlignedRig rig;
+  CombiningRow* row = rig.window.combiningRow();
+  auto* on = qobject_cast<QCheckBox*>(rig.window.control(kCombineFramesId));
+  auto* frames = qobject_cast<QSpinBox*>(rig.window.control(kCombinedFramesId));
+  ASSERT_TRUE(on && frames);
+  EXPECT_EQ(on->text(), QStringLiteral("Combine frames"));
+  EXPECT_FALSE(on->isChecked());
+  EXPECT_FALSE(frames->isEnabled());
+  EXPECT_FALSE(rig.window.engine().settings().combining.on);
+  on->click();
+  EXPECT_TRUE(frames->isEnabled());
+  EXPECT_EQ(rig.window.engine().settings().combining.frames, 8);
+  EXPECT_TRUE(rig.window.engine().settings().combining.on);
+  frames->setValue(12);
+  EXPECT_EQ(rig.window.engine().settings().combining.frames, 12);
+  frames->setValue(40);  // beyond the range: the most there is
+  EXPECT_EQ(rig.window.engine().settings().combining.frames, 16);
+
+  // Below everything else, whole in the window; in the tuning display's place while it is hidden.
+  const auto mapped = [&](QWidget* w) { return QRect(w->mapTo(&rig.window, QPoint()), w->size()); };
+  for (const auto& [id, rect] : controlGeometries(rig))
+    EXPECT_FALSE(mapped(row).intersects(mapped(rig.window.control(id)))) << id;
+  EXPECT_FALSE(mapped(row).intersects(mapped(rig.window.tuningPanel())));
+  EXPECT_TRUE(rig.window.rect().contains(mapped(row)));
+  EXPECT_TRUE(rig.window.rect().contains(mapped(frames)));
+  const int shownHeight = rig.window.height();
+  rig.menu(kTuningDisplayId);
+  EXPECT_EQ(row->y(), rig.window.tuningPanel()->y());
+  EXPECT_LT(rig.window.height(), shownHeight);
+  EXPECT_TRUE(rig.window.rect().contains(mapped(row)));
+  rig.menu(kTuningDisplayId);
+  EXPECT_GT(row->y(), rig.window.tuningPanel()->geometry().bottom());
+  EXPECT_TRUE(rig.window.grab().save(QDir::temp().filePath("mosaic-combining-row.png")));
+}
+
+TEST(CombiningWindow, AWeakStillPictureClearsAndSavedPicturesSayHowManyFramesWentIntoThem) {
+  const auto weak = quarterSignal(11, 0.0, 4.0);
+  AlignedRig clean, single, combined;
+  combined.window.alignedPictures()->setAutoSaveSnrDb(12);
+  single.window.alignedPictures()->setAutoSaveSnrDb(12);
+  for (AlignedRig* rig : {&combined, &single}) {
+    rig->menu(kAutoSaveId);
+    rig->window.alignedPictures()->setAutoSaveEveryFrame(true);  // each frame judged
+  }
+  qobject_cast<QCheckBox*>(combined.window.control(kCombineFramesId))->click();
+  clean.receiveAll(quarterSignal(11));
+  single.receiveAll(weak);
+  combined.receiveAll(weak);
+  ASSERT_FALSE(clean.view()->frame().isNull());
+  ASSERT_FALSE(combined.view()->frame().isNull()) << "no frame boundary found";
+  EXPECT_EQ(combined.window.engine().report().framesCombined, 8);
+  EXPECT_TRUE(combined.window.combiningRow()->findChild<QLabel*>()->text().contains("8 frames"));
+
+  // The picture and the aligned view come from the combined frames.
+  const double alone = meanDifference(single.view()->frame(), clean.view()->frame());
+  const double together = meanDifference(combined.view()->frame(), clean.view()->frame());
+  std::printf("[ combining ] 4 dB: aligned view %.1f levels off alone, %.1f combined\n", alone,
+              together);
+  EXPECT_LT(2.0 * together, alone);
+  const QImage cleanPicture = clean.window.pictureView()->grab().toImage();
+  EXPECT_LT(2.0 * meanDifference(combined.window.pictureView()->grab().toImage(), cleanPicture),
+            meanDifference(single.window.pictureView()->grab().toImage(), cleanPicture));
+
+  // Auto-save judges the combined picture by the ratio it would have as a single frame: at 4 dB
+  // no single frame reaches 12 dB, combined ones do once eight frames are in.
+  EXPECT_TRUE(single.saved().isEmpty());
+  ASSERT_FALSE(combined.saved().isEmpty());
+  for (const QString& name : combined.saved()) {
+    const QImage saved(QDir(combined.folder.path()).filePath(name));
+    const double frames = chunkNumber(saved, "Frames combined");
+    EXPECT_GE(combinedSnrDb(chunkNumber(saved, "SNR"), int(frames)), 12.0) << frames;
+    EXPECT_LT(chunkNumber(saved, "SNR"), 8.0);
+  }
+  combined.menu(kSavePictureId);
+  const QImage now(combined.window.alignedPictures()->lastSaved());
+  EXPECT_EQ(now.text(QStringLiteral("Frames combined")), QStringLiteral("8"));
+  EXPECT_EQ(now.convertToFormat(QImage::Format_RGB888), combined.view()->frame());
 }
 
 TEST(AlignedWindowPixels, ANewFrameRepaintsThePictureInTheWindowAndLeavesTheBarsAlone) {

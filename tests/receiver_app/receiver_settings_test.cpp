@@ -10,6 +10,7 @@
 #include "tests/support/private_settings.h"
 
 #include <QCheckBox>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   values.autoSaveEveryFrame = true;
   values.pictureFolder = place.folder() + QStringLiteral("/not made yet");
   values.autoSaveSnrDb = 22;
+  values.combining = true;
+  values.combinedFrames = 16;
   saveUserReceiverSettings(values);
 
   const ReceiverSettings back = loadUserReceiverSettings();
@@ -58,6 +61,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_EQ(back.autoSaveEveryFrame, true);
   EXPECT_EQ(back.pictureFolder, values.pictureFolder);
   EXPECT_EQ(back.autoSaveSnrDb, 22);
+  EXPECT_EQ(back.combining, true);
+  EXPECT_EQ(back.combinedFrames, 16);
 
   // Values no longer set are removed rather than left behind from the run before.
   saveUserReceiverSettings(ReceiverSettings{});
@@ -66,7 +71,8 @@ TEST(ReceiverSettingsStore, ReadsBackEveryValueItWrote) {
   EXPECT_TRUE(none.checkBoxes.empty());
   EXPECT_FALSE(none.noiseStrength || none.screenSize || none.movieFolder || none.autoTune ||
                none.tuningDisplayShown || none.alignedView || none.autoSave ||
-               none.autoSaveEveryFrame || none.pictureFolder || none.autoSaveSnrDb);
+               none.autoSaveEveryFrame || none.pictureFolder || none.autoSaveSnrDb ||
+               none.combining || none.combinedFrames);
 }
 
 TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
@@ -84,7 +90,8 @@ TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
       "noiseFilter=true\n"   // good
       "filterHorizontal=\n"  // empty
       "noiseFilterStrength=extreme\n"
-      "screenSize=large\n"  // good
+      "screenSize=large\n"   // good
+      "combinedFrames=17\n"  // above the range
       "[recorder]\n"
       "movieFolder=/no/such/folder/anywhere\n"
       "[pictures]\n"
@@ -98,6 +105,7 @@ TEST(ReceiverSettingsStore, ADamagedFileIsUsedValueByValue) {
   EXPECT_FALSE(read.movieFolder);
   EXPECT_FALSE(read.pictureFolder);
   EXPECT_FALSE(read.autoSaveSnrDb);
+  EXPECT_FALSE(read.combinedFrames);
   const QString file = place.folder() + QStringLiteral("/a file");
   QFile aFile(file);
   ASSERT_TRUE(aFile.open(QIODevice::WriteOnly));
@@ -152,6 +160,8 @@ void changeEverything(ReceiverRig& rig, const QString& movieFile) {
   rig.window.alignedPictures()->setAutoSaveSnrDb(9);
   rig.window.alignedPictures()->showReceivedPictures();
   rig.window.alignedPictures()->receivedPicturesWindow()->everyFrameBox()->click();
+  rig.checkBox(kCombineFramesId)->click();
+  qobject_cast<QSpinBox*>(rig.window.control(kCombinedFramesId))->setValue(5);
   rig.dialogAnswers.push_back(movieFile);
   rig.menu(kOpenFileId);
   rig.button(kCloseFileId)->click();
@@ -180,6 +190,9 @@ TEST(ReceiverSettingsWindow, SettingsChangedInTheWindowAreThereAfterANormalClose
   EXPECT_EQ(second.window.alignedPictures()->folder(), QFileInfo(movieFile).absolutePath());
   EXPECT_EQ(second.window.alignedPictures()->autoSaveSnrDb(), 9);
   EXPECT_TRUE(second.window.alignedPictures()->autoSaveEveryFrame());
+  EXPECT_TRUE(second.checkBox(kCombineFramesId)->isChecked());
+  EXPECT_TRUE(second.window.engine().settings().combining.on);
+  EXPECT_EQ(second.window.engine().settings().combining.frames, 5);
   second.menu(kOpenFileId);  // cancelled
   EXPECT_EQ(second.dialogFolder, place.folder() + QStringLiteral("/movies"));
 }

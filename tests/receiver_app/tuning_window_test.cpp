@@ -2,6 +2,7 @@
 // signal is shown while the sliders stay put, "Auto tune" and "Tune now" move the sliders onto
 // it, moving a tuning slider by hand stops the following, and the display can be hidden.
 
+#include "receiver/app/combining_row.h"
 #include "receiver/app/spectrum_strip.h"
 #include "receiver/app/tuning_panel.h"
 #include "tests/receiver_app/receiver_rig.h"
@@ -106,7 +107,9 @@ TEST(TuningWindow, TheDisplayCanBeHiddenAndTheWindowKeepsItsOwnSizeThen) {
   ReceiverRig rig;
   rig.window.show();
   const int width = rig.window.centralWidget()->width();
-  EXPECT_EQ(rig.window.centralWidget()->height(), kTuningPanelTop + kTuningPanelHeight);
+  // "Combine frames" below the display.
+  EXPECT_EQ(rig.window.centralWidget()->height(),
+            kTuningPanelTop + kTuningPanelHeight + 4 + kCombiningRowHeight);
   rig.menu(kTuningDisplayId);
   EXPECT_FALSE(rig.window.tuningPanel()->isVisible());
   EXPECT_FALSE(rig.window.menuAction(kTuningDisplayId)->isChecked());

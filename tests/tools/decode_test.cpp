@@ -250,7 +250,8 @@ TEST(DecodeTool, SettingsOffTheirControlsAreUsageErrors) {
       {"--brightness", "-1"},  {"--contrast", "257"},
       {"--saturation", "401"}, {"--noise-filter", "strong"},
       {"--channel", "middle"}, {"--coarse"},
-      {"--sharpen"},
+      {"--sharpen"},           {"--integrate", "0"},
+      {"--integrate", "17"},
   };
   for (const QStringList& options : bad) {
     const auto run = runTool(QStringList{"decode", wav, "-o", dir.filePath("p.png")} + options);
@@ -285,6 +286,84 @@ TEST(DecodeTool, UnreadableOrTooShortInputFailsWithoutLeavingOutput) {
     EXPECT_FALSE(QFile::exists(dir.filePath("m.49")));
     EXPECT_EQ(QDir(dir.path()).entryList({".*part*"}, QDir::Hidden | QDir::Files).size(), 0);
   }
+}
+
+// Mean luminance byte difference of the last frame of two movie files.
+double lastFrameLumaError(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  const std::size_t last = a.size() - kMovieFrameBytes;
+  double sum = 0.0;
+  int count = 0;
+  for (int t = 1; t <= kMovieFrameBytes / kBytesPerSymbol; ++t)
+    for (int slot = kFirstUsedSlot; slot < kFirstColourSlot; ++slot)
+      for (int p = 0; p < kSubColumns; ++p, ++count) {
+        const std::size_t i = last + runByteIndex(t, slot, p);
+        sum += std::abs(int(a[i]) - int(b[i]));
+      }
+  return sum / count;
+}
+
+TEST(DecodeIntegrate, AWeakStillPictureComesOutClearInEveryOutput) {
+  QTemporaryDir dir;
+  constexpr int kBuffers = 10;
+  const auto sent = test::sentStillTestCard(kBuffers, 3000, nullptr);
+  ChannelSettings channel;
+  const QString clean = dir.filePath("clean.wav");
+  ASSERT_TRUE(writeWav(clean, test::receivedAt9600(sent, channel), 9600));
+  channel.snrDb = 6.0;
+  const QString weak = dir.filePath("weak.wav");
+  ASSERT_TRUE(writeWav(weak, test::receivedAt9600(sent, channel), 9600));
+
+  const auto reference = runTool({"decode", clean, "--movie", dir.filePath("clean.49")});
+  const auto single = runTool({"decode", weak, "--movie", dir.filePath("single.49")});
+  const auto combined =
+      runTool({"decode", weak, "--integrate", "8", "--movie", dir.filePath("combined.49"), "-o",
+               dir.filePath("combined.png"), "--frames-dir", dir.filePath("frames")});
+  for (const auto& run : {reference, single, combined})
+    ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+  EXPECT_TRUE(combined.standardError.contains("combines up to 8 frames"))
+      << combined.standardError.toStdString();
+  const auto perfect = readAll(dir.filePath("clean.49"));
+  const auto alone = readAll(dir.filePath("single.49"));
+  const auto together = readAll(dir.filePath("combined.49"));
+  // The lead into the first frame leaves the last buffer unfilled.
+  ASSERT_EQ(together.size(), (kBuffers - 1) * kMovieFrameBytes);
+  ASSERT_EQ(perfect.size(), together.size());
+  const double aloneError = lastFrameLumaError(alone, perfect);
+  const double combinedError = lastFrameLumaError(together, perfect);
+  std::printf("[ integrate ] 6 dB: luminance error %.1f steps alone, %.1f after 8 frames\n",
+              aloneError, combinedError);
+  // Usable (at most 16 steps off) where a single frame is not.
+  EXPECT_GT(aloneError, 16.0);
+  EXPECT_LE(combinedError, 16.0);
+
+  // The picture and the frames written are the combined ones, not the single frame's.
+  const QImage last = QImage(dir.filePath("combined.png"));
+  const QImage lastFrame = QImage(dir.filePath("frames/frame-00009.png"));
+  ASSERT_FALSE(last.isNull());
+  EXPECT_EQ(last, lastFrame);
+  ASSERT_EQ(runTool({"decode", weak, "-o", dir.filePath("single.png")}).exitCode, 0);
+  EXPECT_NE(last, QImage(dir.filePath("single.png")));
+
+  // The aligned picture too: closer to the clean signal's than a single frame's.
+  const auto aligned = [&](const QString& input, const QString& name, QStringList options) {
+    const auto run = runTool(
+        QStringList{"decode", input, "--aligned", "--scale", "1", "-o", dir.filePath(name)} +
+        options);
+    EXPECT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+    return QImage(dir.filePath(name)).convertToFormat(QImage::Format_Grayscale8);
+  };
+  const QImage cleanAligned = aligned(clean, "a-clean.png", {});
+  const QImage singleAligned = aligned(weak, "a-single.png", {});
+  const QImage combinedAligned = aligned(weak, "a-combined.png", {"--integrate", "8"});
+  const auto difference = [&](const QImage& image) {
+    double sum = 0.0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        sum += std::abs(qGray(image.pixel(x, y)) - qGray(cleanAligned.pixel(x, y)));
+    return sum / (image.width() * image.height());
+  };
+  ASSERT_EQ(combinedAligned.size(), cleanAligned.size());
+  EXPECT_LT(2.0 * difference(combinedAligned), difference(singleAligned));
 }
 
 TEST(DecodeAutoTune, TuningLineHasSignAndTwoDecimals) {

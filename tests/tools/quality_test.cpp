@@ -195,8 +195,17 @@ TEST(QualitySweep, TinySweepIsRepeatableOnAnyNumberOfThreads) {
     EXPECT_GE(a.luma.samples, 2u);
     EXPECT_LE(a.luma.samples, 4u);
     EXPECT_EQ(a.luma.samples, b.luma.samples);
+    ASSERT_EQ(a.combinedLuma.size(), plan.combinedFrames.size());
+    EXPECT_EQ(a.combinedLuma[0].mean, b.combinedLuma[0].mean);
+    ASSERT_EQ(a.afterChangeLuma.size(), 6u);
+    EXPECT_EQ(a.afterChangeLuma[0].mean, b.afterChangeLuma[0].mean);
   }
   EXPECT_LT(one.points[0][0].luma.mean, one.points[0][1].luma.mean);
+  // Combining clears the weak still picture; a new picture is shown closer with every frame.
+  const PointResult& weak = one.points[0][1];
+  EXPECT_LT(2.0 * weak.combinedLuma[0].mean, weak.luma.mean);
+  EXPECT_LT(one.points[0][0].combinedLuma[0].mean, weak.combinedLuma[0].mean);
+  EXPECT_LT(weak.afterChangeLuma[5].mean, weak.afterChangeLuma[0].mean);
   EXPECT_TRUE(one.points[0][0].pictures.empty());
   EXPECT_EQ(one.points[0][1].pictures.size(), 3u);  // one per picture sent
   EXPECT_EQ(one.perfectPictures.size(), 3u);
@@ -211,6 +220,7 @@ SweepResult madeUpResult(bool autoTune) {
   r.plan.snrsDb = {30, 24, 18};
   r.plan.stripSnrsDb = {};
   r.plan.autoTune = autoTune;
+  r.plan.combinedFrames = {8};
   const double luma[] = {2.0, kUsableLumaError - 0.5, kUsableLumaError + 10.0};
   r.points.assign(1, std::vector<PointResult>(3));
   for (int i = 0; i < 3; ++i) {
@@ -220,6 +230,11 @@ SweepResult madeUpResult(bool autoTune) {
     p.colour = figureOf({3.0, 3.0});
     p.tunedLuma = figureOf({1.0, 1.0});
     p.tunedColour = figureOf({1.0, 1.0});
+    p.combinedLuma = {figureOf({1.0 + i, 1.0 + i})};
+    p.combinedColour = {figureOf({2.0, 2.0})};
+    // Usable again from the second frame after a change on, or (at 18 dB) not within six.
+    for (double e : {30.0, 10.0, 5.0, 4.0, 4.0, i == 2 ? 40.0 : 4.0})
+      p.afterChangeLuma.push_back(figureOf({e, e}));
   }
   r.pictures = sweepPictures();
   for (const auto& p : r.pictures) r.perfectPictures.push_back(p.picture);
@@ -252,6 +267,14 @@ TEST(QualityReport, TablesAndHeadlineFollowTheFigures) {
     EXPECT_NE(page.find("| spread [%] | 25.0 |"), std::string::npos);
     EXPECT_EQ(page.find("auto-tuned") != std::string::npos, autoTune);
     EXPECT_EQ(headlineText(r).find("auto-tuned 18 dB") != std::string::npos, autoTune);
+    EXPECT_NE(page.find(autoTune ? "| white noise | 24 dB | 18 dB | 18 dB |"
+                                 : "| white noise | 24 dB | 18 dB |"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(page.find("| luminance, combined over 8 frames | 1.0 | 2.0 | 3.0 |"),
+              std::string::npos);
+    EXPECT_NE(page.find("| new picture usable after [frames] | 2 | 2 | > 6 |"), std::string::npos);
+    EXPECT_NE(headlineText(r).find("combined over 8 frames 18 dB"), std::string::npos);
   }
 }
 
@@ -299,6 +322,18 @@ TEST(QualityUsable, IsTheLowestSnrBeforeTheFirstPointAboveTheLimit) {
   EXPECT_EQ(usableDownTo(points, 50.0), 6.0);
   EXPECT_FALSE(usableDownTo(points, 1.0).has_value());
   EXPECT_EQ(usableDownTo(points, 1.0, true), 6.0);
+
+  // The same rule for the combined pictures; none measured, none usable.
+  for (int i = 0; i < 5; ++i)
+    points[static_cast<std::size_t>(i)].combinedLuma = {figureOf({errors[i] / 4})};
+  EXPECT_EQ(combinedUsableDownTo(points, 3.5, 0), 12.0);
+  EXPECT_FALSE(combinedUsableDownTo(points, 3.5, 1).has_value());
+  // After a new picture: the first frame from which every later one is usable.
+  PointResult change;
+  for (double e : {40.0, 12.0, 20.0, 9.0, 8.0, 7.0}) change.afterChangeLuma.push_back({e, 0.0, 2});
+  EXPECT_EQ(usableAfterChange(change, 16.0), 4);
+  EXPECT_EQ(usableAfterChange(change, 25.0), 2);
+  EXPECT_FALSE(usableAfterChange(change, 5.0).has_value());
 }
 
 TEST(QualityFigures, StripPlacesEachPictureUnderItsCaption) {

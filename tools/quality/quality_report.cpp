@@ -3,6 +3,7 @@
 #include "tools/quality/quality_figures.h"
 #include "tools/quality/usable_limit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,19 @@ void channelSection(std::ostream& out, const SweepResult& result, std::size_t c)
     tableRow(out, "tuning found [Hz]", points,
              [](const PointResult& p) { return number(p.tunedOffsetHz.mean, 2); });
   }
+  if (!points.empty() && !points.front().combinedLuma.empty()) {
+    for (std::size_t n = 0; n < result.plan.combinedFrames.size(); ++n) {
+      const std::string frames = std::to_string(result.plan.combinedFrames[n]);
+      tableRow(out, "luminance, combined over " + frames + " frames", points,
+               [n](const PointResult& p) { return number(p.combinedLuma[n].mean, 1); });
+      tableRow(out, "colour, combined over " + frames + " frames", points,
+               [n](const PointResult& p) { return number(p.combinedColour[n].mean, 1); });
+    }
+    tableRow(out, "new picture usable after [frames]", points, [](const PointResult& p) {
+      const auto k = usableAfterChange(p, kUsableLumaError);
+      return k ? std::to_string(*k) : std::string("> 6");
+    });
+  }
   tableRow(out, "spread [%]", points,
            [](const PointResult& p) { return number(spread(p.luma, p.colour), 1); });
   if (tuned)
@@ -72,17 +86,31 @@ void channelSection(std::ostream& out, const SweepResult& result, std::size_t c)
   out << "\n![" << channel.title << ": received pictures](" << stripFileName(channel) << ")\n\n";
 }
 
+// "usable down to" of the still picture combined over the plan's `which`th number of frames, or
+// "–" on a channel that was not decoded combining.
+std::string combinedUsableText(const SweepResult& result, std::size_t c, std::size_t which) {
+  const auto& points = result.points[c];
+  if (points.empty() || points.front().combinedLuma.empty()) return "–";
+  return usableText(combinedUsableDownTo(points, kUsableLumaError, which), result.plan);
+}
+
 void headline(std::ostream& out, const SweepResult& result) {
   const bool tuned = result.plan.autoTune;
+  const auto& combined = result.plan.combinedFrames;
   out << "| channel | usable down to (receiver tuned by hand)"
-      << (tuned ? " | usable down to (auto-tuned)" : "") << " |\n|---|--:" << (tuned ? "|--:" : "")
-      << "|\n";
+      << (tuned ? " | usable down to (auto-tuned)" : "");
+  for (int n : combined) out << " | combined over " << n << " frames";
+  out << " |\n|---|--:" << (tuned ? "|--:" : "");
+  for (std::size_t n = 0; n < combined.size(); ++n) out << "|--:";
+  out << "|\n";
   for (std::size_t c = 0; c < result.plan.channels.size(); ++c) {
     out << "| " << result.plan.channels[c].title << " | "
         << usableText(usableDownTo(result.points[c], kUsableLumaError), result.plan);
     if (tuned)
       out << " | "
           << usableText(usableDownTo(result.points[c], kUsableLumaError, true), result.plan);
+    for (std::size_t n = 0; n < combined.size(); ++n)
+      out << " | " << combinedUsableText(result, c, n);
     out << " |\n";
   }
   out << "\n";
@@ -121,8 +149,20 @@ void method(std::ostream& out, const SweepResult& result) {
          "text reads and the portrait's eyes and mouth show through the noise (white noise at "
          "15 dB, moderate fading at 18 dB); at 18 steps and more (white noise at 12 dB) they are "
          "barely made out. \"Usable down to\" is the lowest SNR down to which every point is "
-         "usable.\n"
-      << "- " << result.trials << " trials in " << number(result.seconds, 0) << " s.\n\n";
+         "usable.\n";
+  if (!plan.combinedFrames.empty()) {
+    out << "- **Combined**: on the channels with combined figures, each picture is also sent "
+           "still for "
+        << *std::max_element(plan.combinedFrames.begin(), plan.combinedFrames.end()) + 3
+        << " frames and decoded with \"Combine frames\" on (the receiver's tuning estimator "
+           "following the sending clock), over at most N frames; the error is that of runs N to "
+           "N + 2, N frames after the start. The \"new picture\" row sends each picture for "
+        << CombinedSignals::kFramesBeforeChange
+        << " frames and then the next, combining over 8 frames, and gives the first frame after "
+           "the change from which the newest frame's luminance error stays usable (of "
+        << CombinedSignals::kFramesAfterChange << " measured; mean over the seeds).\n";
+  }
+  out << "- " << result.trials << " trials in " << number(result.seconds, 0) << " s.\n\n";
 }
 
 }  // namespace
@@ -164,6 +204,10 @@ std::string headlineText(const SweepResult& result) {
     if (result.plan.autoTune)
       text += ", auto-tuned " +
               usableText(usableDownTo(result.points[c], kUsableLumaError, true), result.plan);
+    for (std::size_t n = 0; n < result.plan.combinedFrames.size(); ++n)
+      if (!result.points[c].empty() && !result.points[c].front().combinedLuma.empty())
+        text += ", combined over " + std::to_string(result.plan.combinedFrames[n]) + " frames " +
+                combinedUsableText(result, c, n);
     text += "\n";
   }
   return text;

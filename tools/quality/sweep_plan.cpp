@@ -51,6 +51,8 @@ SweepPlan fullPlan() {
                    channel("moderate", "CCIR moderate fading", "moderate", Fading::Moderate),
                    channel("poor", "CCIR poor fading", "poor", Fading::Poor),
                    channel("flutter", "CCIR flutter fading", "flutter", Fading::Flutter)};
+  for (SweepChannel& c : plan.channels) c.combined = true;
+  plan.combinedFrames = {8, 16};
   for (double hz : {0.5, -0.5, 2.0, -2.0}) plan.channels.push_back(mistuned(hz));
   for (double ppm : {50.0, -50.0, 200.0, -200.0}) plan.channels.push_back(clockOff(ppm));
   for (int snr = 30; snr >= 0; snr -= 3) plan.snrsDb.push_back(snr);
@@ -65,6 +67,8 @@ SweepPlan quickPlan() {
                    mistuned(2.0)};
   plan.snrsDb = {30, 15, 6, 0};
   plan.stripSnrsDb = {30, 6, 0};
+  plan.channels[0].combined = true;
+  plan.combinedFrames = {4};
   plan.frames = 4;
   plan.minSeeds = 2;
   plan.maxSeeds = 2;

@@ -15,6 +15,7 @@ struct SweepChannel {
   std::string title;         // for people: "CCIR moderate fading"
   std::string legend;        // short, for the plots: "moderate"
   ChannelSettings settings;  // everything but the SNR and the seed
+  bool combined = false;     // also decoded combining the repeated frames
 };
 
 struct SweepPlan {
@@ -26,10 +27,14 @@ struct SweepPlan {
   int maxSeeds = 20;                // ... and at most
   double targetSpread = 0.05;       // add seeds while the standard error is above this share
   bool autoTune = true;             // also decode with the tuning estimated from the signal
+  // On the channels marked `combined`: the still pictures decoded combining over each of these
+  // numbers of frames, and a new picture after 8 frames of another, combining over 8.
+  std::vector<int> combinedFrames;
 };
 
 // 30 dB down to 0 dB in 3 dB steps; white noise, the four fading profiles, mistuning of +-0.5
-// and +-2 Hz and sending clock errors of +-50 and +-200 ppm, each with white noise.
+// and +-2 Hz and sending clock errors of +-50 and +-200 ppm, each with white noise; white noise
+// and the fading profiles also combining over 8 and 16 frames.
 SweepPlan fullPlan();
 
 // Three channels at four SNRs with few frames and seeds: well under a minute on two cores.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 namespace mosaic::tool {
@@ -28,7 +29,8 @@ std::uint64_t trialSeed(std::size_t channel, std::size_t snr, int seed, int pict
 
 struct Point {
   std::size_t channel, snr;
-  std::vector<std::vector<TrialResult>> seeds;  // [seed][picture]
+  std::vector<std::vector<TrialResult>> seeds;             // [seed][picture]
+  std::vector<std::vector<CombinedTrialResult>> combined;  // the same, on channels that combine
   int wanted = 0;
 };
 
@@ -38,14 +40,19 @@ struct Task {
 };
 
 // Each seed's figure is the mean over the pictures.
-Figure seedFigure(const Point& point, double (*pick)(const TrialResult&)) {
+template <typename Result, typename Pick>
+Figure seedFigure(const std::vector<std::vector<Result>>& seeds, Pick pick) {
   std::vector<double> values;
-  for (const auto& pictures : point.seeds) {
+  for (const auto& pictures : seeds) {
     double sum = 0.0;
-    for (const TrialResult& r : pictures) sum += pick(r);
+    for (const Result& r : pictures) sum += pick(r);
     values.push_back(sum / static_cast<double>(pictures.size()));
   }
   return figureOf(values);
+}
+
+Figure seedFigure(const Point& point, double (*pick)(const TrialResult&)) {
+  return seedFigure(point.seeds, pick);
 }
 
 PointResult summarise(const Point& point, const SweepPlan& plan) {
@@ -58,6 +65,17 @@ PointResult summarise(const Point& point, const SweepPlan& plan) {
   r.tunedOffsetHz = seedFigure(point, [](const TrialResult& t) { return t.tunedOffsetHz; });
   for (const TrialResult& t : point.seeds.front())
     if (!t.manualPicture.isNull()) r.pictures.push_back(t.manualPicture);
+  if (!point.combined.empty()) {
+    for (std::size_t n = 0; n < plan.combinedFrames.size(); ++n) {
+      r.combinedLuma.push_back(seedFigure(
+          point.combined, [n](const CombinedTrialResult& t) { return t.still[n].luma; }));
+      r.combinedColour.push_back(seedFigure(
+          point.combined, [n](const CombinedTrialResult& t) { return t.still[n].colour; }));
+    }
+    for (std::size_t k = 0; k < CombinedSignals::kFramesAfterChange; ++k)
+      r.afterChangeLuma.push_back(seedFigure(
+          point.combined, [k](const CombinedTrialResult& t) { return t.afterChange[k]; }));
+  }
   return r;
 }
 
@@ -90,11 +108,19 @@ SweepResult runSweep(const SweepPlan& plan, int threads, const SweepProgress& pr
   const SentSignals sent(result.pictures, plan.frames, clockPpms, threads);
   const int pictures = sent.pictures();
   for (int q = 0; q < pictures; ++q) result.perfectPictures.push_back(sent.perfectPicture(q));
+  const bool combining =
+      !plan.combinedFrames.empty() && std::any_of(plan.channels.begin(), plan.channels.end(),
+                                                  [](const SweepChannel& c) { return c.combined; });
+  std::unique_ptr<CombinedSignals> combinedSent;
+  if (combining)
+    combinedSent = std::make_unique<CombinedSignals>(
+        result.pictures, *std::max_element(plan.combinedFrames.begin(), plan.combinedFrames.end()),
+        threads);
 
   std::vector<Point> points;
   for (std::size_t c = 0; c < plan.channels.size(); ++c)
     for (std::size_t i = 0; i < plan.snrsDb.size(); ++i)
-      points.push_back({c, i, {}, plan.minSeeds});
+      points.push_back({c, i, {}, {}, plan.minSeeds});
 
   for (int round = 1;; ++round) {
     std::vector<Task> tasks;
@@ -102,6 +128,9 @@ SweepResult runSweep(const SweepPlan& plan, int threads, const SweepProgress& pr
       const int had = static_cast<int>(p.seeds.size());
       p.seeds.resize(static_cast<std::size_t>(std::max(had, p.wanted)),
                      std::vector<TrialResult>(static_cast<std::size_t>(pictures)));
+      if (combining && plan.channels[p.channel].combined)
+        p.combined.resize(p.seeds.size(),
+                          std::vector<CombinedTrialResult>(static_cast<std::size_t>(pictures)));
       for (int s = had; s < p.wanted; ++s)
         for (int q = 0; q < pictures; ++q) tasks.push_back({&p, s, q});
     }
@@ -125,6 +154,9 @@ SweepResult runSweep(const SweepPlan& plan, int threads, const SweepProgress& pr
       request.keepPicture = t.seed == 0 && inStrip(plan, snr);
       t.point->seeds[static_cast<std::size_t>(t.seed)][static_cast<std::size_t>(t.picture)] =
           runTrial(request);
+      if (!t.point->combined.empty())
+        t.point->combined[static_cast<std::size_t>(t.seed)][static_cast<std::size_t>(t.picture)] =
+            runCombinedTrial(*combinedSent, t.picture, lead, request.channel, plan.combinedFrames);
     });
     result.trials += static_cast<long long>(tasks.size());
     for (Point& p : points)

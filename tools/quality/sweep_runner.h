@@ -3,6 +3,7 @@
 // the noise and fading, and of where the signal starts in the receiver's buffers) until its
 // figures are stable or the seeds run out; each seed sends all pictures.
 
+#include "tools/quality/combined_decoding.h"
 #include "tools/quality/sent_signals.h"
 #include "tools/quality/sweep_plan.h"
 #include "tools/quality/sweep_statistics.h"
@@ -20,7 +21,12 @@ struct PointResult {
   Figure luma, colour;            // receiver at the sweep's manual settings
   Figure tunedLuma, tunedColour;  // auto-tuned (when the plan asks for it)
   Figure tunedOffsetHz;           // the tuning the estimator chose
-  std::vector<QImage> pictures;   // at the strip SNRs: the large view of each picture, seed 0
+  // On channels that combine: per entry of the plan's `combinedFrames`, the still picture
+  // combined over that many frames; and the newest frame's luminance error k = 1..6 frames after
+  // a new picture, combining over 8.
+  std::vector<Figure> combinedLuma, combinedColour;
+  std::vector<Figure> afterChangeLuma;
+  std::vector<QImage> pictures;  // at the strip SNRs: the large view of each picture, seed 0
 };
 
 struct SweepResult {

@@ -17,5 +17,11 @@ inline constexpr double kUsableLumaError = 16.0;  // [byte steps] against a perf
 // error stays at or below `limit`; none when even the first point is above it.
 std::optional<double> usableDownTo(const std::vector<PointResult>& points, double limit,
                                    bool tuned = false);
+// The same for the still picture combined over the plan's `combinedFrames[which]` frames.
+std::optional<double> combinedUsableDownTo(const std::vector<PointResult>& points, double limit,
+                                           std::size_t which);
+// How many frames after a new picture its newest frame is usable from on (every later one
+// measured is as well); none when not within those measured.
+std::optional<int> usableAfterChange(const PointResult& point, double limit);
 
 }  // namespace mosaic::tool

@@ -1,5 +1,6 @@
 #include "receiver/core/demodulation/demodulator.h"
 
+#include "receiver/core/combining/frame_combiner.h"
 #include "receiver/core/demodulation/differential_values.h"
 #include "receiver/core/picture/colour_planes.h"
 
@@ -14,8 +15,10 @@ void Demodulator::transformHistory(const SampleHistory& history, const DemodSett
   transformBlocks(*mixed_, subColumnOffsets(settings_.windowOffsets), fft_, *spectrum_);
 }
 
-void Demodulator::finishRun(SymbolPlanes& planes, RunBytes& bytes) const {
+void Demodulator::finishRun(SymbolPlanes& planes, RunBytes& bytes, FrameCombiner* combiner) const {
   differentialValues(*spectrum_, settings_.balance, planes, bytes);
+  if (combiner && combiner->settings().on)
+    combiner->combine(*spectrum_, *mixed_, settings_, planes, bytes);
   colourPlanes(tuningOffsetHz(settings_), planes);
 }
 
