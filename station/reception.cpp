@@ -4,21 +4,13 @@
 
 namespace mosaic::station {
 
-namespace {
-
-// Received frames that went into the aligned picture: one, as the engine does not combine
-// repeated frames. Combining is switched on in the engine's settings made below, and its count
-// read from the engine's report here; the station saves, logs and publishes whatever this gives.
-int framesCombined(const BufferReport&) { return 1; }
-
-}  // namespace
-
 Reception::Reception(const ReceptionSettings& settings) {
   EngineSettings engine = pictureSettings(settings.demod, settings.display);
   engine.tuningAid = true;
   engine.autoTune = settings.autoTune;
   engine.alignedScale = settings.scale;
   engine.measureSnr = true;
+  engine.combining = settings.combining;
   engine_ = std::make_unique<ReceiverEngine>(engine);
 }
 
@@ -30,7 +22,7 @@ const ReceivedBuffer& Reception::addBuffer(const std::int16_t* samples) {
   latest_.locked = report.tuning.locked;
   latest_.snrDb = report.snr.snrDb;
   latest_.aligned = report.aligned;
-  latest_.framesCombined = framesCombined(report);
+  latest_.framesCombined = report.framesCombined;
   return latest_;
 }
 

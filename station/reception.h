@@ -4,6 +4,7 @@
 // boundary, the newest complete frame the way it was sent, and the signal-to-noise ratio. This is
 // the one place where the monitor meets the receiver engine.
 
+#include "receiver/core/combining/combining_settings.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "receiver/core/picture/aligned_frame.h"
 #include "receiver/core/picture/display_settings.h"
@@ -20,7 +21,8 @@ struct ReceptionSettings {
   bool autoTune = true;  // otherwise the tuning stays as `demod` gives it
   DemodSettings demod;
   DisplaySettings display;
-  int scale = 3;  // pixels per sent column and luminance row of the aligned picture
+  int scale = 3;                // pixels per sent column and luminance row of the aligned picture
+  CombiningSettings combining;  // off: each frame on its own
 };
 
 // What one capture buffer brought.

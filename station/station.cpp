@@ -39,7 +39,8 @@ void Station::addBuffer(const std::int16_t* samples) {
   frame.timeSeconds = seconds_;
   frame.locked = buffer.locked;
   frame.whole = buffer.aligned && buffer.locked;
-  frame.keepable = buffer.snrDb >= settings_.thresholdDb;
+  // A combined picture is judged by the ratio it would have as a single frame, as Mosaicview does.
+  frame.keepable = combinedSnrDb(buffer.snrDb, buffer.framesCombined) >= settings_.thresholdDb;
   frame.framesCombined = buffer.framesCombined;
   frame.snrDb = buffer.snrDb;
   // Only whole frames are compared: without the lock they show nothing of the picture.

@@ -176,6 +176,8 @@ int runMonitor(const std::vector<std::string>& argv) {
   settings.reception.autoTune = o.autoTune;
   settings.reception.demod = o.demod;
   settings.reception.scale = kSavedPictureScale;
+  settings.reception.combining.on = o.integrateFrames > 0;
+  if (o.integrateFrames > 0) settings.reception.combining.frames = o.integrateFrames;
   settings.picturesFolder = QString::fromStdString(o.pictures);
   settings.thresholdDb = o.thresholdDb;
   settings.everySeconds = o.everySeconds;
@@ -187,6 +189,7 @@ int runMonitor(const std::vector<std::string>& argv) {
       .text("pictures", o.pictures)
       .number("threshold_db", o.thresholdDb, 1)
       .number("every_s", o.everySeconds, 1)
+      .integer("integrate", o.integrateFrames)
       .boolean("auto_tune", o.autoTune);
   if (!o.rigText.empty()) started.text("rig", o.rigText);
   if (!o.onPicture.empty()) started.text("on_picture", o.onPicture);

@@ -39,6 +39,8 @@ const char* const kOptionHelp =
     "  --threshold DB         the signal-to-noise ratio a picture needs, 0 .. 40 dB in 3000 Hz\n"
     "                         (default 15)\n"
     "  --every SECONDS        a moving picture is saved at most this often (default 10)\n"
+    "  --integrate N          combine the repeated frames of a still picture over at most the\n"
+    "                         newest N, 1 .. 16 (default 8); 0 takes each frame on its own\n"
     "  --on-picture CMD       run the program CMD with each saved picture's path as its one\n"
     "                         argument (no shell), one at a time, for at most 60 s each\n"
     "  --log FILE             one JSON object per line for every event ('-': standard output)\n"
@@ -129,6 +131,10 @@ std::optional<int> parseMonitorOptions(const std::vector<std::string>& argv, Mon
       const auto seconds = numberIn(*v, 1.0, 86400.0);
       if (!seconds) return usageError(cmd, "--every wants 1 to 86400 seconds, not " + *v);
       o.everySeconds = *seconds;
+    } else if (auto v = args.option("--integrate", missing)) {
+      const auto n = integerIn(*v, 0, kMaxCombinedFrames);
+      if (!n) return usageError(cmd, "--integrate wants a whole number from 0 to 16, not " + *v);
+      o.integrateFrames = *n;
     } else if (auto v = args.option("--on-picture", missing)) {
       if (v->empty()) return usageError(cmd, "--on-picture wants a program");
       o.onPicture = *v;

@@ -1,6 +1,7 @@
 #pragma once
 // The options of `mosaic monitor`, read from its arguments.
 
+#include "receiver/core/combining/combining_settings.h"
 #include "receiver/core/demodulation/demod_settings.h"
 #include "rig/rig_address.h"
 #include "station/host_port.h"
@@ -35,6 +36,7 @@ struct MonitorOptions {
   std::string pictures;  // a full path
   double thresholdDb = 15.0;
   double everySeconds = 10.0;
+  int integrateFrames = kDefaultCombinedFrames;  // 0: each frame on its own
   std::string onPicture;
   std::string log;
   std::optional<RigAddress> rig;

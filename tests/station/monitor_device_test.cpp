@@ -34,8 +34,9 @@ TEST(MonitorDevice, ReceivesFromTheNamedDeviceAndLogsItsLossAndReturn) {
   const QString signal = dir.filePath(QStringLiteral("signal.raw"));
   ASSERT_TRUE(writeRaw(signal, at9600(throughNoise(sentCardThenRamps(7, 7), 25.0))));
 
-  MonitorRun monitor(
-      kTool, {"--device", loop.source, "--pictures", dir.filePath("pictures"), "--log", logPath});
+  // Each frame on its own: combined, the held picture outlasts the silence after the signal.
+  MonitorRun monitor(kTool, {"--device", loop.source, "--integrate", "0", "--pictures",
+                             dir.filePath("pictures"), "--log", logPath});
   ASSERT_TRUE(recordsFrom(monitor, loop.source, 10000));
   QProcess player;
   player.setStandardInputFile(signal);

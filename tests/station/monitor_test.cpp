@@ -146,12 +146,37 @@ TEST(Monitor, ARecordingGetsTheRadiosDialAndARadioThatIsNotThereStopsNothing) {
     EXPECT_EQ(picture.size(), QSize(kAlignedColumns * 3, kAlignedRows * 3));
     EXPECT_EQ(picture.text(QStringLiteral("Dial frequency")), reachable ? "14.230000 MHz" : "");
     EXPECT_EQ(picture.text(QStringLiteral("Mode")), reachable ? "USB" : "");
-    EXPECT_EQ(picture.text(QStringLiteral("Frames combined")), QStringLiteral("1"));
+    EXPECT_GT(picture.text(QStringLiteral("Frames combined")).toInt(), 1) << "combined by default";
     const double snr = picture.text(QStringLiteral("SNR")).section(' ', 0, 0).toDouble();
     EXPECT_NEAR(snr, 25.0, 1.5);
     EXPECT_NEAR(snr, log.all("picture_saved", "snr_db")[0].toDouble(), 0.051) << "as logged";
     EXPECT_NEAR(picture.text(QStringLiteral("Tuning")).section(' ', 0, 0).toDouble(), 0.0, 0.1);
     EXPECT_EQ(log.all("stopped", "reason"), QStringList("end of input"));
+  }
+}
+
+TEST(Monitor, AWeakStillPictureIsKeptOnlyWhenItsFramesAreCombined) {
+  QTemporaryDir dir;
+  const QString recording = dir.filePath(QStringLiteral("weak.wav"));
+  test::writeSentWav(recording, test::throughNoise(test::sentCardThenRamps(12, 4), 9.0));
+  for (const char* integrate : {"0", "8"}) {
+    const auto run = test::runProgram(kTool,
+                                      {"monitor", "--input", recording, "--integrate", integrate,
+                                       "--pictures", dir.filePath(integrate), "--log", "-"},
+                                      headless(), 60000);
+    EXPECT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+    const MonitorLog log(run.standardOutput.toUtf8());
+    EXPECT_EQ(log.all("started", "integrate"), QStringList(integrate));
+    const QStringList saved = log.all("picture_saved", "path");
+    if (QString(integrate) == "0") {
+      EXPECT_TRUE(saved.isEmpty()) << "9 dB is below the threshold for one frame\n" << log.text();
+      continue;
+    }
+    ASSERT_FALSE(saved.isEmpty()) << log.text();
+    const int frames = log.all("picture_saved", "frames_combined")[0].toInt();
+    EXPECT_GE(frames, 4) << log.text();
+    EXPECT_EQ(QImageReader(saved[0]).read().text(QStringLiteral("Frames combined")),
+              QString::number(frames));
   }
 }
 
@@ -191,6 +216,7 @@ TEST(Monitor, WrongOptionsAndATakenPortEndItWithStatusTwo) {
       {{"--udp", "7355", "--realtime"}, "--realtime is for --input"},
       {{"--udp", "7355", "--rig", "rigctld:"}, "--rig wants"},
       {{"--udp", "7355", "--threshold", "50"}, "--threshold wants"},
+      {{"--udp", "7355", "--integrate", "17"}, "--integrate wants"},
       {{"--udp", "7355", "--every", "0"}, "--every wants"},
       {{"--udp", "7355", "--fine", "0.01"}, "--fine wants"},
       {{"--udp", "7355", "--log"}, "--log needs a value"},
