@@ -109,7 +109,7 @@ class TurnRecord {
     t.blocks = (steps + kBlock - 1) / kBlock;
     t.next = -1;
     // Exact: each offset is a multiple of its phase's spacing and smaller than that phase.
-    float* offset = &t.offset[0][0];
+    auto* offset = reinterpret_cast<float*>(t.offset);
     for (int j = 0; j < steps; ++j) offset[j] = phases[j] - from;
     std::fill(offset + steps, offset + t.blocks * kBlock, 0.0f);
     return kind;
@@ -175,7 +175,7 @@ void writeTurn(const Turn& turn, float from, int room, float* to) {
       std::memcpy(to + b * kBlock, &phases, sizeof phases);
     }
   } else {
-    const float* offset = &turn.offset[0][0];
+    const auto* offset = reinterpret_cast<const float*>(turn.offset);
     for (int i = 0; i < std::min(turn.steps, room); ++i) to[i] = from + offset[i];
   }
 }
