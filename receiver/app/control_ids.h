@@ -55,6 +55,7 @@ inline constexpr int kAutoSaveId = 447;          // menu item "Auto-save"
 inline constexpr int kReceivedPicturesId = 448;  // menu item "Received pictures"
 inline constexpr int kSoundDeviceId = 450;       // menu item "Sound &device..."
 inline constexpr int kRecordSoundId = 451;       // menu item "Record sound..."
+inline constexpr int kOpenRecordingId = 452;     // menu item "Open recording..."
 
 // Combining the repeated frames of a still picture (an addition below the tuning display).
 inline constexpr int kCombineFramesId = 460;   // check box "Combine frames"

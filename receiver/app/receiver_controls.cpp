@@ -152,6 +152,8 @@ std::map<int, QAction*> createMenus(QMenuBar* bar) {
   item(file, kSoundDeviceId, "Sound &device...");
   item(file, kRecordSoundId, "Record sound...");
   actions[kRecordSoundId]->setCheckable(true);
+  item(file, kOpenRecordingId, "Open recording...");
+  actions[kOpenRecordingId]->setCheckable(true);
   file->addSeparator();
   item(file, kExitId, "&Exit");
 

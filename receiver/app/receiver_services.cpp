@@ -31,10 +31,21 @@ std::optional<QString> chooseSoundFileWithDialog(QWidget* parent, const QString&
   return dialog.selectedFiles().front();
 }
 
+std::optional<QString> chooseRecordingWithDialog(QWidget* parent, const QString& folder) {
+  QFileDialog dialog(
+      parent, QStringLiteral("Open recording"), folder.isEmpty() ? QDir::currentPath() : folder,
+      QStringLiteral("Sound files (*.wav *.flac *.ogg *.aif *.aiff *.au);;All Files (*)"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
 ReceiverServices desktopServices(bool rememberSettings) {
   ReceiverServices services;
   services.chooseMovieFile = chooseMovieFileWithDialog;
   services.chooseSoundFile = chooseSoundFileWithDialog;
+  services.chooseRecording = chooseRecordingWithDialog;
   services.startMixer = [] { launchMixerOrExplain(MixerView::Recording); };
   services.listSoundDevices = soundServerDevices;
   services.chooseSoundDevice = [](QWidget* parent, const SoundDeviceSettings& current) {

@@ -33,6 +33,9 @@ struct ReceiverServices {
   std::function<void(const ReceiverSettings&)> saveSettings;
   // Asks for the WAV file "Record sound..." writes, starting in `folder`; nothing when cancelled.
   std::function<std::optional<QString>(QWidget* parent, const QString& folder)> chooseSoundFile;
+  // Asks for the recording "Open recording..." plays, starting in `folder`; nothing when
+  // cancelled.
+  std::function<std::optional<QString>(QWidget* parent, const QString& folder)> chooseRecording;
 };
 
 // The save dialog "Save File" for "49*48 pixel movie files", in `folder` or else the current
@@ -45,6 +48,11 @@ std::optional<QString> chooseMovieFileWithDialog(QWidget* parent,
 // The save dialog "Record sound" for WAV files, in `folder` or else the current directory, with
 // ".wav" added to a name without one; overwriting an existing file is asked first.
 std::optional<QString> chooseSoundFileWithDialog(QWidget* parent,
+                                                 const QString& folder = QString());
+
+// The open dialog "Open recording" for sound files, in `folder` or else the current directory;
+// only an existing file can be chosen.
+std::optional<QString> chooseRecordingWithDialog(QWidget* parent,
                                                  const QString& folder = QString());
 
 // The real dialog, the system's mixer on its recording view and the user's settings; with

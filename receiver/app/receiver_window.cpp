@@ -60,6 +60,8 @@ ReceiverWindow::ReceiverWindow(AudioInput& input, MovieFiles& files, ReceiverSer
       services_(std::move(services)),
       engine_(std::make_unique<ReceiverEngine>(engineSettings())),
       recorder_(files, [this](const std::string& message) { reportRecorderProblem(message); }),
+      playback_([this](const std::int16_t* samples) { receiveBuffer(samples, [] {}); },
+                [this](const std::string& problem) { endRecordingPlayback(problem); }),
       capture_(input, [this](const std::int16_t* samples, const std::function<void()>& handBack) {
         onBufferComplete(samples, handBack);
       }) {
@@ -135,6 +137,7 @@ void ReceiverWindow::connectControls() {
       {kReceivedPicturesId, &ReceiverWindow::showReceivedPictures},
       {kSoundDeviceId, &ReceiverWindow::onSoundDevice},
       {kRecordSoundId, &ReceiverWindow::toggleSoundRecording},
+      {kOpenRecordingId, &ReceiverWindow::toggleRecordingPlayback},
       {kExitId, &ReceiverWindow::exitProgram},
       {kSmallId, &ReceiverWindow::showSmall},
       {kLargeId, &ReceiverWindow::showLarge},
@@ -257,6 +260,16 @@ void ReceiverWindow::onBufferComplete(const std::int16_t* samples,
   if (std::string error;
       soundRecording_.active() && !soundRecording_.append(samples, kCaptureSamples, error))
     reportSoundRecordingProblem(error);
+  // While a recording plays, the live input is still recorded but not received.
+  if (playback_.playing()) {
+    handBack();
+    return;
+  }
+  receiveBuffer(samples, handBack);
+}
+
+void ReceiverWindow::receiveBuffer(const std::int16_t* samples,
+                                   const std::function<void()>& handBack) {
   engine_->setDemod(demod_);
   engine_->setDisplay(display_);
   engine_->onBufferComplete(samples, handBack);
@@ -344,6 +357,27 @@ void ReceiverWindow::reportSoundRecordingProblem(const std::string& message) {
               QString::fromLocal8Bit(message.c_str()));
 }
 
+void ReceiverWindow::toggleRecordingPlayback() {
+  if (playback_.playing()) {
+    playback_.stop();  // back to the live input
+  } else if (const auto path =
+                 services_.chooseRecording
+                     ? services_.chooseRecording(this, QFileInfo(recordingFile_).absolutePath())
+                     : std::nullopt) {
+    recordingFile_ = *path;
+    playback_.start(QFile::encodeName(*path).toStdString());
+  }
+  actions_.at(kOpenRecordingId)->setChecked(playback_.playing());
+}
+
+void ReceiverWindow::endRecordingPlayback(const std::string& problem) {
+  actions_.at(kOpenRecordingId)->setChecked(false);
+  if (problem.empty()) return;
+  std::fprintf(stderr, "mosaicview: %s\n", problem.c_str());
+  showNoteBox(QMessageBox::Warning, QStringLiteral("Open recording"),
+              QString::fromLocal8Bit(problem.c_str()));
+}
+
 void ReceiverWindow::reportRecorderProblem(const std::string& message) {
   std::fprintf(stderr, "mosaicview: %s\n", message.c_str());
   showNoteBox(QMessageBox::Warning, QStringLiteral("Movie file"),
@@ -377,6 +411,7 @@ void ReceiverWindow::shutDown() {
   shutDown_ = true;
   soundKeeper_->stop();
   capture_.stop();
+  playback_.stop();
   recorder_.finish();
   if (std::string error; !soundRecording_.finish(error))
     std::fprintf(stderr, "mosaicview: %s\n", error.c_str());

@@ -10,6 +10,7 @@
 #include "platform/sound_keeper.h"
 #include "receiver/app/receiver_controls.h"
 #include "receiver/app/receiver_services.h"
+#include "receiver/app/recording_playback.h"
 #include "receiver/app/slider_settings.h"
 #include "receiver/app/sound_recording.h"
 #include "receiver/core/capture/capture.h"
@@ -88,6 +89,8 @@ class ReceiverWindow : public QMainWindow {
   ReceiverSettings currentSettings() const;
   // One filled sound buffer through the engine, then what it gave shown.
   void onBufferComplete(const std::int16_t* samples, const std::function<void()>& handBack);
+  // A buffer through the engine and onto the screen, from the live input or a recording.
+  void receiveBuffer(const std::int16_t* samples, const std::function<void()>& handBack);
   // A slider notification; a thumb track carries its position, the others read the slider.
   void onSlider(int id, ScrollCode code, int messagePosition);
   void updateValueLabels();
@@ -112,6 +115,10 @@ class ReceiverWindow : public QMainWindow {
   // "Record sound...": starts writing the input to a WAV file the user names, or ends it.
   void toggleSoundRecording();
   void reportSoundRecordingProblem(const std::string& message);
+  // "Open recording...": plays a recording the user chooses in place of the live input, or
+  // goes back to the live input while one plays.
+  void toggleRecordingPlayback();
+  void endRecordingPlayback(const std::string& problem);
   void exitProgram() { close(); }
   void adjustInput();
   // "Light filter", "Medium filter", "Heavy filter": the strength only, not whether it is on.
@@ -161,8 +168,9 @@ class ReceiverWindow : public QMainWindow {
   ReceiverControls controls_;
   std::map<int, QAction*> actions_;
   PictureView* picture_ = nullptr;
-  QString movieFolder_;  // of the last movie file chosen; empty: none yet
-  QString soundFile_;    // the last sound file chosen; empty: none yet
+  QString movieFolder_;    // of the last movie file chosen; empty: none yet
+  QString soundFile_;      // the last sound file chosen; empty: none yet
+  QString recordingFile_;  // the last recording played; empty: none yet
   TuningPanel* tuningPanel_ = nullptr;
   AlignedPictures* aligned_ = nullptr;
   CombiningRow* combining_ = nullptr;
@@ -171,6 +179,7 @@ class ReceiverWindow : public QMainWindow {
   bool shutDown_ = false;
   StatusBanner* banner_ = nullptr;
   LevelDisplay* inputLevel_ = nullptr;
+  RecordingPlayback playback_;
   Capture capture_;  // late, so that it stops first
   std::unique_ptr<SoundKeeper> soundKeeper_;
 };

@@ -115,6 +115,7 @@ TEST(LiveCapture, AWindowThreadStandingStillLosesAndShiftsNoSample) {
                        {},
                        {},
                        {},
+                       {},
                        {}});
   window.show();
   test::command(window, rx::kOpenFileId);

@@ -47,6 +47,7 @@ struct ReceiverRig {
       return answerDialog();
     };
     s.chooseSoundFile = s.chooseMovieFile;
+    s.chooseRecording = s.chooseMovieFile;
     s.startMixer = [this] { ++mixerStarts; };
     s.listSoundDevices = [this] { return soundDevices; };
     s.chooseSoundDevice = [this](QWidget*, const SoundDeviceSettings&) { return soundAnswer; };
