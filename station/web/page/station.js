@@ -14,7 +14,9 @@ function byId(id) { return document.getElementById(id); }
 
 function signed(value, digits, unit) {
   if (value === null || value === undefined) return "\u2013";
-  return (value > 0 ? "+" : value < 0 ? "\u2212" : "") + Math.abs(value).toFixed(digits) + " " + unit;
+  // The sign of the value as shown: a value that rounds to nought has none.
+  const shown = Number(value.toFixed(digits));
+  return (shown > 0 ? "+" : shown < 0 ? "\u2212" : "") + Math.abs(shown).toFixed(digits) + " " + unit;
 }
 
 function clockTime(iso) {
