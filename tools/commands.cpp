@@ -41,7 +41,8 @@ const std::vector<Command>& commands() {
       {"monitor",
        "monitor [--device NAME | --udp [HOST:]PORT [--rate HZ] | --input FILE [--realtime]] "
        "[--coarse HZ] [--fine HZ] [--balance N] [--pictures DIR] [--threshold DB] "
-       "[--every SECONDS] [--on-picture CMD] [--log FILE|-] [--rig SPEC] [--web [ADDR:]PORT]",
+       "[--every SECONDS] [--integrate N] [--on-picture CMD] [--log FILE|-] [--rig RIG] [--web "
+       "[ADDR:]PORT]",
        "a receiver on a small computer that saves and publishes what it hears", runMonitor},
   };
   return all;

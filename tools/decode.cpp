@@ -50,15 +50,6 @@ const char* const kOptionHelp =
     "                         --frames-dir, --aligned and --movie then write the combined\n"
     "                         values\n";
 
-// The tuning that `text` gives, if the receiver's slider with `stepsPerHz` can show it.
-std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
-  const auto value = parseNumber(text);
-  if (!value) return std::nullopt;
-  const auto position = tuningPositionOnGrid(*value, stepsPerHz);
-  if (!position) return std::nullopt;
-  return tuningAt(*position, stepsPerHz);
-}
-
 struct Options {
   std::string input;
   std::string picture;

@@ -20,6 +20,14 @@ std::optional<int> integerIn(const std::string& text, int low, int high) {
   return static_cast<int>(*value);
 }
 
+std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
+  const auto value = parseNumber(text);
+  if (!value) return std::nullopt;
+  const auto position = tuningPositionOnGrid(*value, stepsPerHz);
+  if (!position) return std::nullopt;
+  return tuningAt(*position, stepsPerHz);
+}
+
 OptionResult takeDisplayOption(Arguments& args, DisplaySettings& display, bool& missing,
                                std::string& error) {
   struct Level {

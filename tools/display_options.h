@@ -23,4 +23,7 @@ extern const char* const kDisplayOptionHelp;
 // A whole number from `low` to `high`.
 std::optional<int> integerIn(const std::string& text, int low, int high);
 
+// The tuning that `text` gives, if the receiver's slider with `stepsPerHz` can show it.
+std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz);
+
 }  // namespace mosaic::tool

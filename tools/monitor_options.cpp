@@ -44,20 +44,12 @@ const char* const kOptionHelp =
     "  --on-picture CMD       run the program CMD with each saved picture's path as its one\n"
     "                         argument (no shell), one at a time, for at most 60 s each\n"
     "  --log FILE             one JSON object per line for every event ('-': standard output)\n"
-    "  --rig SPEC             read the radio's dial frequency and mode through Hamlib for each\n"
+    "  --rig RIG              read the radio's dial frequency and mode through Hamlib for each\n"
     "                         picture and log line: rigctld[:HOST[:PORT]] or\n"
     "                         hamlib:MODEL@DEVICE[,BAUD]\n"
     "  --web [ADDR:]PORT      a web page with the newest picture, the tuning, the signal and\n"
     "                         the saved pictures; ADDR is this machine's address to serve on\n"
     "                         (default 127.0.0.1: this machine only; 0.0.0.0 for every network)\n";
-
-std::optional<float> tuningOnGrid(const std::string& text, int stepsPerHz) {
-  const auto value = parseNumber(text);
-  if (!value) return std::nullopt;
-  const auto position = tuningPositionOnGrid(*value, stepsPerHz);
-  if (!position) return std::nullopt;
-  return tuningAt(*position, stepsPerHz);
-}
 
 std::optional<double> numberIn(const std::string& text, double low, double high) {
   const auto value = parseNumber(text);
