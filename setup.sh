@@ -32,7 +32,7 @@ packages=(
   libsndfile1-dev libpulse-dev
   fonts-liberation fontconfig
   pulseaudio pulseaudio-utils xvfb xauth
-  libsoxr-dev libhamlib-dev libhamlib-utils
+  libhamlib-dev libhamlib-utils
   libmicrohttpd-dev chromium
   clang-format clang libclang-rt-14-dev
   desktop-file-utils appstream help2man dpkg-dev file

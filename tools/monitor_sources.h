@@ -25,7 +25,7 @@ class MonitorSource {
   virtual std::string failure() const { return {}; }
 };
 
-// UDP datagrams of 16-bit little-endian mono samples at `rateHz`, resampled with libsoxr.
+// UDP datagrams of 16-bit little-endian mono samples at `rateHz`, resampled to the receiver's rate.
 class UdpMonitorSource final : public MonitorSource, private station::UdpAudioSource::Listener {
  public:
   // The stream is stopped after this long without a datagram.

@@ -19,7 +19,7 @@ packages=(
   libc6-dev libstdc++-12-dev
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libavdevice-dev
-  libsndfile1-dev libpulse-dev libsoxr-dev libhamlib-dev libmicrohttpd-dev
+  libsndfile1-dev libpulse-dev libhamlib-dev libmicrohttpd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
 )
