@@ -3,6 +3,7 @@
 // out the same on every machine the tool is built for; the digests were taken from the x86-64
 // build.
 
+#include "resampling/resampler.h"
 #include "tests/support/digest.h"
 #include "tests/support/wav_files.h"
 #include "tool_runner.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace mosaic {
@@ -97,9 +99,9 @@ class GoldenTool : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = new QTemporaryDir;
     ASSERT_TRUE(paintedPicture().save(path("painted.png")));
-    // Five frames of the painted picture with the crawl, then a 9600 Hz recording of them with
-    // noise (every fifth sample kept). Recordings at other rates are left out: the resampler's
-    // last bits differ between processors, and so may the bytes decoded from them.
+    // Five frames of the painted picture with the crawl, then recordings of them with noise: at
+    // 9600 Hz (every fifth sample kept), at 48000 Hz, and at 44100 Hz (resampled), the last two
+    // taken down to the receiver's rate by the tool.
     const auto run = test::runTool({"encode", path("painted.png"), "-o", path("sent.wav"),
                                     "--frames", "5", "--crawl", "CQ CQ de MOSAIC TV"});
     ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
@@ -116,6 +118,15 @@ class GoldenTool : public ::testing::Test {
     for (std::size_t n = 0; n < slow.size(); ++n)
       slow[n] = static_cast<std::int16_t>(sent[5 * n + 3] / 2 + noise());
     ASSERT_TRUE(test::writeWav(path("heard-9600.wav"), slow, 9600));
+    std::vector<std::int16_t> at48000(sent.size()), at44100;
+    for (std::size_t n = 0; n < at48000.size(); ++n)
+      at48000[n] = static_cast<std::int16_t>(sent[n] / 2 + noise());
+    ASSERT_TRUE(test::writeWav(path("heard-48000.wav"), at48000, 48000));
+    const std::vector<float> heard(at48000.begin(), at48000.end());
+    Resampler resampler(48000, 44100);
+    std::string error;
+    ASSERT_TRUE(resampler.convert(heard.data(), heard.size(), true, at44100, error)) << error;
+    ASSERT_TRUE(test::writeWav(path("heard-44100.wav"), at44100, 44100));
   }
   static void TearDownTestSuite() { delete dir_; }
 
@@ -210,6 +221,30 @@ TEST_F(GoldenTool, DecodedPicturesAndMoviesAreTheRecordedOnes) {
        0x5857de5e1364a8ad,
        0x946fb0e0f8b3c303,
        0xc0b3f9577a4a7c3f},
+      {"48000 Hz",
+       "heard-48000.wav",
+       {},
+       0xa809b158d631465d,
+       0x9017ae4e6d26406a,
+       0xfa5c0b39449cdf47},
+      {"48000 Hz, tuned, medium filter",
+       "heard-48000.wav",
+       {"--coarse", "1.3", "--fine", "-0.22", "--noise-filter", "medium"},
+       0x631fe310a88f25f6,
+       0x4a3b543c95a117da,
+       0xc4e48e23b0b49c92},
+      {"44100 Hz",
+       "heard-44100.wav",
+       {},
+       0x4ffc4fc3481c133b,
+       0x6bf0c8a8cd36b2e9,
+       0x4736b7a67c52da9b},
+      {"44100 Hz, aligned, tuned automatically",
+       "heard-44100.wav",
+       {"--aligned", "--auto-tune"},
+       0x00c0dbde207f15ad,
+       0x6e7a94f1e2b8a15b,
+       0x666b0cc687f03ef1},
   };
   for (const Case& c : cases) {
     const QString picture = path("decoded.png"), movie = path("decoded.49");
