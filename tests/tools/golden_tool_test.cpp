@@ -176,6 +176,30 @@ TEST_F(GoldenTool, EncodedFramesWithTheCrawlAreTheRecordedOnes) {
   }
 }
 
+// A video file of raw 4:2:0 pictures (luminance ramps and colour waves that move from picture
+// to picture) through FFmpeg's reader and the one conversion to RGB.
+TEST_F(GoldenTool, EncodedFramesOfAVideoFileAreTheRecordedOnes) {
+  constexpr int kWidth = 96, kHeight = 72, kPictures = 4;
+  QFile video(path("ramps.y4m"));
+  ASSERT_TRUE(video.open(QIODevice::WriteOnly));
+  video.write(QByteArray("YUV4MPEG2 W96 H72 F25:1 Ip A1:1 C420jpeg\n"));
+  for (int p = 0; p < kPictures; ++p) {
+    QByteArray planes("FRAME\n");
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) planes.append(char((x * 4 + y * 3 + p * 20) % 240));
+    for (int plane = 0; plane < 2; ++plane)
+      for (int y = 0; y < kHeight / 2; ++y)
+        for (int x = 0; x < kWidth / 2; ++x)
+          planes.append(char(16 + (x * (plane ? 3 : 9) + y * (plane ? 11 : 5) + p * 7) % 225));
+    video.write(planes);
+  }
+  video.close();
+  const auto run = test::runTool(
+      {"encode", path("ramps.y4m"), "-o", path("video.wav"), "--frames", "3", "--crawl", "VIDEO"});
+  ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+  EXPECT_EQ(hex(soundDigest(path("video.wav"))), "0xf19a721ce1fb2765");
+}
+
 TEST_F(GoldenTool, DecodedPicturesAndMoviesAreTheRecordedOnes) {
   struct Case {
     const char* name;

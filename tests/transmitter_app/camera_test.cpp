@@ -1,6 +1,7 @@
 // Cameras through FFmpeg's capture devices, with FFmpeg's generated test sources standing in.
 
 #include "media/ffmpeg_camera.h"
+#include "tests/support/digest.h"
 #include "tests/support/qt_app.h"
 #include "transmitter/app/picture_grab.h"
 #include "window_fixture.h"
@@ -59,6 +60,27 @@ TEST(FfmpegCamera, PreviewComesAtThePreviewRateNotTheDeviceRate) {
   // One at once, then one per 250 ms: about 5 in 1.1 s, not 55.
   EXPECT_GE(pictures, 3);
   EXPECT_LE(pictures, 6);
+}
+
+// FFmpeg's colour bars, generated in YUV, through the one conversion to RGB: the same picture on
+// every machine (the digest was taken on x86-64), white and black at the ends of the scale.
+TEST(FfmpegCamera, ColourBarsFromATestSourceAreTheRecordedPicture) {
+  test::app();
+  FfmpegCamera camera(testSource("pal100bars=size=160x120:rate=25,format=yuv420p"));
+  ASSERT_TRUE(camera.connectDriver({}));
+  ASSERT_TRUE(test::runUntil([&] { return camera.connected(); }, 5000));
+  QImage picture;
+  camera.startPreview(100, [&](const QImage& p) {
+    if (picture.isNull()) picture = p.convertToFormat(QImage::Format_RGB888);
+  });
+  ASSERT_TRUE(test::runUntil([&] { return !picture.isNull(); }, 5000));
+  EXPECT_EQ(picture.pixelColor(4, 60), QColor(255, 255, 255));
+  EXPECT_EQ(picture.pixelColor(155, 60), QColor(0, 0, 0));
+  test::Digest digest;
+  for (int y = 0; y < picture.height(); ++y)
+    digest.add(std::span<const std::uint8_t>(picture.constScanLine(y),
+                                             3 * static_cast<std::size_t>(picture.width())));
+  EXPECT_EQ(test::Digest::hex(digest.value()), "0x7b96efbb8cf54f25");
 }
 
 TEST(FfmpegCamera, MissingDevicesDoNotConnect) {
