@@ -4,6 +4,10 @@
 //   clone() with CLONE_PIDFD; answering the probe as an older kernel would makes Qt use fork().
 // - Without the kernel's help (binfmt_misc), an arm64 program cannot be executed directly: each
 //   exec of one becomes an exec of qemu with the program as its argument.
+// - posix_spawn() learns that its exec failed from the child, through memory the two share
+//   (clone with CLONE_VM | CLONE_VFORK); qemu runs that clone as a plain fork, so the failure
+//   never reaches the caller, whose child just ends with status 127. The failures the kernel
+//   would give for a program that is missing or may not be run are found beforehand instead.
 // - qemu catches SIGTERM on the host from its own start, so the host cannot see when the
 //   program takes SIGTERM over. Where MOSAIC_SIGTERM_MARKS names a folder, a file named after
 //   the process id is made there once the program installs a SIGTERM handler of its own.
@@ -16,10 +20,12 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -115,24 +121,75 @@ int execve(const char* path, char* const argv[], char* const envp[]) {
 
 int execv(const char* path, char* const argv[]) { return execProgram(path, argv, environ); }
 
-int execvpe(const char* file, char* const argv[], char* const envp[]) {
-  if (strchr(file, '/')) return execProgram(file, argv, envp);
+// The first file named `file` in a folder of PATH that passes `accepted`, into `candidate`.
+static int searchPath(const char* file, char candidate[PATH_MAX], int (*accepted)(const char*)) {
   const char* path = getenv("PATH");
   if (!path) path = "/usr/local/bin:/usr/bin:/bin";
-  char candidate[PATH_MAX];
   for (const char* dir = path; *dir;) {
     const char* end = strchr(dir, ':');
     const size_t length = end ? (size_t)(end - dir) : strlen(dir);
-    if (length + strlen(file) + 2 <= sizeof candidate) {
+    if (length + strlen(file) + 2 <= PATH_MAX) {
       memcpy(candidate, dir, length);
       candidate[length] = '/';
       strcpy(candidate + length + 1, file);
-      if (access(candidate, X_OK) == 0) return execProgram(candidate, argv, envp);
+      if (accepted(candidate)) return 1;
     }
     dir = end ? end + 1 : dir + length;
   }
+  return 0;
+}
+
+static int runnable(const char* path) { return access(path, X_OK) == 0; }
+static int present(const char* path) { return access(path, F_OK) == 0; }
+
+int execvpe(const char* file, char* const argv[], char* const envp[]) {
+  if (strchr(file, '/')) return execProgram(file, argv, envp);
+  char candidate[PATH_MAX];
+  if (searchPath(file, candidate, runnable)) return execProgram(candidate, argv, envp);
   errno = ENOENT;
   return -1;
 }
 
 int execvp(const char* file, char* const argv[]) { return execvpe(file, argv, environ); }
+
+// What exec would fail with for `path` as far as it can be seen beforehand, or 0.
+static int spawnFailure(const char* path) {
+  struct stat status;
+  if (stat(path, &status) != 0) return errno;
+  if (!S_ISREG(status.st_mode) || access(path, X_OK) != 0) return EACCES;
+  return 0;
+}
+
+typedef int (*Spawn)(pid_t*, const char*, const posix_spawn_file_actions_t*,
+                     const posix_spawnattr_t*, char* const[], char* const[]);
+
+static int spawnWithoutPreload(Spawn real, pid_t* pid, const char* path,
+                               const posix_spawn_file_actions_t* actions,
+                               const posix_spawnattr_t* attributes, char* const argv[],
+                               char* const envp[]) {
+  char** env = withoutPreload(envp);
+  const int result = real(pid, path, actions, attributes, argv, env);
+  if (env != (char**)envp) free(env);
+  return result;
+}
+
+int posix_spawn(pid_t* pid, const char* path, const posix_spawn_file_actions_t* actions,
+                const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]) {
+  static Spawn real;
+  if (!real) real = dlsym(RTLD_NEXT, "posix_spawn");
+  const int failure = spawnFailure(path);
+  return failure ? failure : spawnWithoutPreload(real, pid, path, actions, attributes, argv, envp);
+}
+
+int posix_spawnp(pid_t* pid, const char* file, const posix_spawn_file_actions_t* actions,
+                 const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]) {
+  static Spawn real;
+  if (!real) real = dlsym(RTLD_NEXT, "posix_spawnp");
+  char candidate[PATH_MAX];
+  int failure = 0;
+  if (strchr(file, '/'))
+    failure = spawnFailure(file);
+  else if (!searchPath(file, candidate, runnable))
+    failure = searchPath(file, candidate, present) ? EACCES : ENOENT;
+  return failure ? failure : spawnWithoutPreload(real, pid, file, actions, attributes, argv, envp);
+}
