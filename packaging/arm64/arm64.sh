@@ -61,11 +61,18 @@ configure() {
     -DMOSAIC_ARM64_SYSROOT="$sysroot" "$@" >/dev/null
 }
 
+# The built program of that name, not a copy in the packaging's staging folder, which may be
+# left from an earlier build.
+built_program() {
+  find "$cross" -name "$1" -type f -perm -u+x -not -path "*/_CPack_Packages/*" 2>/dev/null |
+    head -n 1
+}
+
 # The arm64 package's library dependencies, worked out by dpkg-shlibdeps from the unpacked
 # packages' own symbols and shlibs files.
 library_depends() {
   local binaries=() p
-  for p in "${programs[@]}"; do binaries+=("-e$(find "$cross" -name "$p" -type f -perm -u+x | head -n 1)"); done
+  for p in "${programs[@]}"; do binaries+=("-e$(built_program "$p")"); done
   local work
   work="$(mktemp -d)"
   mkdir -p "$work/debian"
@@ -101,7 +108,7 @@ run_program() {
   [ -n "$program" ] || { echo "usage: $0 run BUILD_DIR PROGRAM [ARGS...]" >&2; exit 2; }
   shift
   local path
-  path="$(find "$cross" -name "$program" -type f -perm -u+x 2>/dev/null | head -n 1)"
+  path="$(built_program "$program")"
   if [ -z "$path" ]; then
     echo "arm64: no arm64 '$program' built in $cross: run ./setup.sh package-arm64 first" >&2
     exit 1
