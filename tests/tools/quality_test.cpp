@@ -208,6 +208,10 @@ TEST(QualitySweep, TinySweepIsRepeatableOnAnyNumberOfThreads) {
   EXPECT_LT(weak.afterChangeLuma[5].mean, weak.afterChangeLuma[0].mean);
   EXPECT_TRUE(one.points[0][0].pictures.empty());
   EXPECT_EQ(one.points[0][1].pictures.size(), 3u);  // one per picture sent
+  EXPECT_TRUE(one.points[0][0].combinedPictures.empty());
+  ASSERT_EQ(weak.combinedPictures.size(), 3u);
+  EXPECT_EQ(weak.combinedPictures[0].size(), weak.pictures[0].size());
+  EXPECT_NE(weak.combinedPictures[0], weak.pictures[0]);
   EXPECT_EQ(one.perfectPictures.size(), 3u);
 }
 
@@ -280,7 +284,7 @@ TEST(QualityReport, TablesAndHeadlineFollowTheFigures) {
 
 TEST(QualityFigures, PlotPutsLowSnrLeftAndLargeErrorsUp) {
   test::app();
-  PlotCurve curve{"c", QColor(255, 0, 0), false, {{0.0, 40.0}, {30.0, 0.0}}};
+  PlotCurve curve{"c", QColor(255, 0, 0), Qt::SolidLine, {{0.0, 40.0}, {30.0, 0.0}}};
   const QImage plot = drawErrorPlot({"t", "y", std::nullopt, ""}, {curve});
   // Red near the top left and the bottom right corners of the plot area, not the other two.
   const auto redNear = [&plot](int x, int y) {
@@ -378,7 +382,11 @@ TEST(QualityCommand, QuickSweepWritesThePageAndItsPictures) {
     EXPECT_FALSE(QImage(dir.filePath(m.captured(1))).isNull()) << m.captured(1).toStdString();
     ++shown;
   }
-  EXPECT_EQ(shown, 1 + 4 + 3);  // sent pictures, plots, one strip per channel
+  // Sent pictures, plots (the combined one too), one strip per channel and a combined strip for
+  // white noise.
+  EXPECT_EQ(shown, 1 + 5 + 3 + 1);
+  EXPECT_TRUE(text.contains(
+      "received pictures, combined over 4 frames](quality-strip-white-combined.png)"));
 
   EXPECT_EQ(test::runTool({"quality", "--quick"}).exitCode, 2);
   EXPECT_EQ(test::runTool({"quality", "-o", dir.path(), "--slow"}).exitCode, 2);

@@ -1,5 +1,6 @@
 #include "tools/quality/combined_decoding.h"
 
+#include "receiver/app/picture_image.h"
 #include "receiver/core/combining/frame_cells.h"
 #include "signal/timing.h"
 #include "tools/quality/parallel_for.h"
@@ -45,12 +46,19 @@ void decodeCombined(const std::vector<std::int16_t>& heard, const DemodSettings&
 }
 
 RunList combinedRuns(const std::vector<std::int16_t>& heard, const DemodSettings& demod,
-                     const CombiningSettings& combining) {
+                     const CombiningSettings& combining, QImage* picture) {
   RunList runs;
-  decodeCombined(heard, demod, combining, [&runs](const ReceiverEngine& engine) {
+  decodeCombined(heard, demod, combining, [&](const ReceiverEngine& engine) {
     runs.emplace_back(engine.runBytes().begin(), engine.runBytes().end());
+    if (picture) *picture = pictureImage(engine.bitmap(), ScreenSize::Large);
   });
   return runs;
+}
+
+int pictureFramesCombined(const std::vector<int>& framesCombined) {
+  if (framesCombined.empty()) return kDefaultCombinedFrames;
+  return std::min(kDefaultCombinedFrames,
+                  *std::max_element(framesCombined.begin(), framesCombined.end()));
 }
 
 CombinedSignals::CombinedSignals(const std::vector<SweepPicture>& pictures, int mostFramesCombined,
@@ -98,8 +106,9 @@ const RunList& CombinedSignals::changePerfect(int picture, int lead) const {
 
 CombinedTrialResult runCombinedTrial(const CombinedSignals& sent, int picture, int lead,
                                      const ChannelSettings& channel,
-                                     const std::vector<int>& framesCombined) {
+                                     const std::vector<int>& framesCombined, bool keepPicture) {
   const DemodSettings demod = sweepReceiverSettings();
+  const int pictureFrames = keepPicture ? pictureFramesCombined(framesCombined) : 0;
   CombinedTrialResult result;
   const auto heard = toSamples(applyChannel(sent.still(picture, lead), kRxSampleRateHz, channel));
   const RunList& perfect = sent.stillPerfect(picture, lead);
@@ -109,7 +118,8 @@ CombinedTrialResult runCombinedTrial(const CombinedSignals& sent, int picture, i
     const std::vector<std::int16_t> part(
         heard.begin(), heard.begin() + static_cast<std::ptrdiff_t>(
                                            std::min(heard.size(), buffers * kCaptureSamples)));
-    const RunList runs = combinedRuns(part, demod, combiningOver(n));
+    const RunList runs =
+        combinedRuns(part, demod, combiningOver(n), n == pictureFrames ? &result.picture : nullptr);
     PictureErrorSum sum;
     for (std::size_t r = static_cast<std::size_t>(n); r < runs.size() && r < perfect.size(); ++r)
       sum.add(runs[r], perfect[r]);

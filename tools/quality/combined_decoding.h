@@ -11,6 +11,8 @@
 #include "tools/quality/sent_signals.h"
 #include "tools/quality/trial.h"
 
+#include <QImage>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -25,9 +27,10 @@ void decodeCombined(const std::vector<std::int16_t>& heard, const DemodSettings&
                     const CombiningSettings& combining,
                     const std::function<void(const ReceiverEngine&)>& afterBuffer);
 
-// The picture value bytes of every run.
+// The picture value bytes of every run; `picture`, when given, receives the last picture as the
+// large view shows it.
 RunList combinedRuns(const std::vector<std::int16_t>& heard, const DemodSettings& demod,
-                     const CombiningSettings& combining);
+                     const CombiningSettings& combining, QImage* picture = nullptr);
 
 // The signals of the combined trials for every picture and lead (as SentSignals::kLeads): each
 // picture still for enough frames to combine the most frames asked for and measure three runs
@@ -55,11 +58,18 @@ struct CombinedTrialResult {
   std::vector<PictureError> still;
   // The newest frame's luminance error k = 1..6 frames after the change, combining over 8.
   std::array<double, CombinedSignals::kFramesAfterChange> afterChange{};
+  // When asked for: the still picture as the large view shows it, combined over the receiver's
+  // default number of frames (or the most asked for, if fewer).
+  QImage picture;
 };
 
 // `channel` carries the SNR and seed; the change goes through a realisation of its own.
 CombinedTrialResult runCombinedTrial(const CombinedSignals& sent, int picture, int lead,
                                      const ChannelSettings& channel,
-                                     const std::vector<int>& framesCombined);
+                                     const std::vector<int>& framesCombined,
+                                     bool keepPicture = false);
+
+// The number of frames whose combined picture runCombinedTrial keeps.
+int pictureFramesCombined(const std::vector<int>& framesCombined);
 
 }  // namespace mosaic::tool

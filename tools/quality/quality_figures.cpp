@@ -39,7 +39,7 @@ QImage plotOf(const SweepResult& result, const std::string& figure, const std::s
       PlotCurve curve;
       curve.label = result.plan.channels[c].legend + (tuned ? ", auto-tuned" : "");
       curve.colour = curveColour(colour);
-      curve.dashed = tuned;
+      curve.style = tuned ? Qt::DashLine : Qt::SolidLine;
       for (const PointResult& p : result.points[c]) {
         const Figure& f =
             luma ? (tuned ? p.tunedLuma : p.luma) : (tuned ? p.tunedColour : p.colour);
@@ -60,14 +60,62 @@ QImage plotOf(const SweepResult& result, const std::string& figure, const std::s
   return drawErrorPlot(text, curves);
 }
 
+// The luminance error of the channels decoded combining: one frame solid, then dashed and dotted
+// for the numbers of frames combined.
+QImage combinedPlotOf(const SweepResult& result) {
+  constexpr Qt::PenStyle kStyles[] = {Qt::DashLine, Qt::DotLine, Qt::DashDotLine};
+  std::vector<PlotCurve> curves;
+  int colour = 0;
+  for (std::size_t c = 0; c < result.plan.channels.size(); ++c) {
+    const auto& points = result.points[c];
+    if (points.empty() || points.front().combinedLuma.empty()) continue;
+    PlotCurve single{
+        result.plan.channels[c].legend + ", one frame", curveColour(colour), Qt::SolidLine, {}};
+    for (const PointResult& p : points) single.points.emplace_back(p.snrDb, p.luma.mean);
+    curves.push_back(std::move(single));
+    for (std::size_t n = 0; n < result.plan.combinedFrames.size(); ++n) {
+      PlotCurve curve{result.plan.channels[c].legend + ", " +
+                          std::to_string(result.plan.combinedFrames[n]) + " frames",
+                      curveColour(colour),
+                      kStyles[n % std::size(kStyles)],
+                      {}};
+      for (const PointResult& p : points)
+        curve.points.emplace_back(p.snrDb, p.combinedLuma[n].mean);
+      curves.push_back(std::move(curve));
+    }
+    ++colour;
+  }
+  PlotText text;
+  text.title = "Luminance error of a still picture, combining its repeated frames";
+  text.yLabel = "mean luminance error [byte steps]";
+  text.limit = kUsableLumaError;
+  text.limitLabel = "usable limit";
+  return drawErrorPlot(text, curves);
+}
+
+std::vector<StripColumn> stripColumns(const SweepResult& result, std::size_t channel,
+                                      bool combined) {
+  std::vector<StripColumn> columns{{"perfect", result.perfectPictures}};
+  for (const PointResult& p : result.points[channel]) {
+    const auto& pictures = combined ? p.combinedPictures : p.pictures;
+    if (!pictures.empty()) columns.push_back({snrCaption(p.snrDb), pictures});
+  }
+  return columns;
+}
+
 }  // namespace
+
+bool decodedCombining(const SweepResult& result, std::size_t channel) {
+  const auto& points = result.points[channel];
+  return !points.empty() && !points.front().combinedLuma.empty();
+}
 
 std::string plotFileName(const std::string& figure, const std::string& group) {
   return "quality-" + figure + "-" + group + ".png";
 }
 
-std::string stripFileName(const SweepChannel& channel) {
-  return "quality-strip-" + channel.id + ".png";
+std::string stripFileName(const SweepChannel& channel, bool combined) {
+  return "quality-strip-" + channel.id + (combined ? "-combined" : "") + ".png";
 }
 
 std::vector<std::size_t> channelsOfGroup(const SweepPlan& plan, const std::string& group) {
@@ -88,14 +136,16 @@ bool writeQualityFigures(const SweepResult& result, const std::string& dir, std:
           !save(plotOf(result, figure, group), dir, plotFileName(figure, group), error))
         return false;
 
-  for (std::size_t c = 0; c < result.plan.channels.size(); ++c) {
-    std::vector<StripColumn> columns{{"perfect", result.perfectPictures}};
-    for (const PointResult& p : result.points[c])
-      if (!p.pictures.empty()) columns.push_back({snrCaption(p.snrDb), p.pictures});
-    if (!save(drawPictureStrip(columns, kCellWidth, kCellHeight), dir,
-              stripFileName(result.plan.channels[c]), error))
-      return false;
-  }
+  bool anyCombined = false;
+  for (std::size_t c = 0; c < result.plan.channels.size(); ++c)
+    for (bool combined : {false, true}) {
+      if (combined && !decodedCombining(result, c)) continue;
+      anyCombined = anyCombined || combined;
+      if (!save(drawPictureStrip(stripColumns(result, c, combined), kCellWidth, kCellHeight), dir,
+                stripFileName(result.plan.channels[c], combined), error))
+        return false;
+    }
+  if (anyCombined && !save(combinedPlotOf(result), dir, kCombinedPlotFile, error)) return false;
 
   StripColumn sent{"sent", {}}, perfect{"received, perfect channel", result.perfectPictures};
   // The part of the video area that the transmitter sends.

@@ -94,7 +94,7 @@ QImage drawErrorPlot(const PlotText& labels, const std::vector<PlotCurve>& curve
   // Curves with a dot at every point, and the legend.
   int row = 0;
   for (const auto& c : curves) {
-    QPen pen(c.colour, 2, c.dashed ? Qt::DashLine : Qt::SolidLine);
+    QPen pen(c.colour, 2, c.style);
     p.setPen(pen);
     QPainterPath path;
     for (std::size_t i = 0; i < c.points.size(); ++i) {

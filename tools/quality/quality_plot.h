@@ -1,6 +1,6 @@
 #pragma once
-// Plots of picture error against SNR, drawn with Qt's painter: one curve per channel, solid for
-// the receiver at its manual settings and dashed for the auto-tuned receiver.
+// Plots of picture error against SNR, drawn with Qt's painter: one curve per channel and way of
+// receiving, told apart by colour and line style.
 
 #include <QColor>
 #include <QImage>
@@ -15,7 +15,7 @@ namespace mosaic::tool {
 struct PlotCurve {
   std::string label;
   QColor colour;
-  bool dashed = false;
+  Qt::PenStyle style = Qt::SolidLine;
   std::vector<std::pair<double, double>> points;  // (SNR [dB], error [byte steps])
 };
 

@@ -84,6 +84,10 @@ void channelSection(std::ostream& out, const SweepResult& result, std::size_t c)
   tableRow(out, "seeds", points,
            [](const PointResult& p) { return std::to_string(p.luma.samples); });
   out << "\n![" << channel.title << ": received pictures](" << stripFileName(channel) << ")\n\n";
+  if (decodedCombining(result, c))
+    out << "![" << channel.title << ": received pictures, combined over "
+        << pictureFramesCombined(result.plan.combinedFrames) << " frames]("
+        << stripFileName(channel, true) << ")\n\n";
 }
 
 // "usable down to" of the still picture combined over the plan's `which`th number of frames, or
@@ -183,8 +187,14 @@ bool writeQualityReport(const SweepResult& result, const std::string& dir, std::
       if (!channelsOfGroup(result.plan, group).empty())
         out << "![" << figure << " error, " << group << "](" << plotFileName(figure, group)
             << ")\n\n";
+  bool combining = false;
+  for (std::size_t c = 0; c < result.plan.channels.size(); ++c)
+    combining = combining || decodedCombining(result, c);
+  if (combining) out << "![luma error, combined](" << kCombinedPlotFile << ")\n\n";
   out << "## Channels\n\nEach strip: the test card, the landscape and the portrait as the "
-         "receiver's large view shows them, over a perfect channel and at falling SNRs.\n\n";
+         "receiver's large view shows them, over a perfect channel and at falling SNRs; on the "
+         "channels "
+         "decoded combining, a second strip shows the same still pictures combined.\n\n";
   for (std::size_t c = 0; c < result.plan.channels.size(); ++c) channelSection(out, result, c);
 
   const std::string path = (std::filesystem::path(dir) / "quality.md").string();

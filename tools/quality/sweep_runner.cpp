@@ -72,6 +72,8 @@ PointResult summarise(const Point& point, const SweepPlan& plan) {
       r.combinedColour.push_back(seedFigure(
           point.combined, [n](const CombinedTrialResult& t) { return t.still[n].colour; }));
     }
+    for (const CombinedTrialResult& t : point.combined.front())
+      if (!t.picture.isNull()) r.combinedPictures.push_back(t.picture);
     for (std::size_t k = 0; k < CombinedSignals::kFramesAfterChange; ++k)
       r.afterChangeLuma.push_back(seedFigure(
           point.combined, [k](const CombinedTrialResult& t) { return t.afterChange[k]; }));
@@ -156,7 +158,8 @@ SweepResult runSweep(const SweepPlan& plan, int threads, const SweepProgress& pr
           runTrial(request);
       if (!t.point->combined.empty())
         t.point->combined[static_cast<std::size_t>(t.seed)][static_cast<std::size_t>(t.picture)] =
-            runCombinedTrial(*combinedSent, t.picture, lead, request.channel, plan.combinedFrames);
+            runCombinedTrial(*combinedSent, t.picture, lead, request.channel, plan.combinedFrames,
+                             request.keepPicture);
     });
     result.trials += static_cast<long long>(tasks.size());
     for (Point& p : points)

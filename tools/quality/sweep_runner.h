@@ -27,6 +27,7 @@ struct PointResult {
   std::vector<Figure> combinedLuma, combinedColour;
   std::vector<Figure> afterChangeLuma;
   std::vector<QImage> pictures;  // at the strip SNRs: the large view of each picture, seed 0
+  std::vector<QImage> combinedPictures;  // the same combined, on channels that combine
 };
 
 struct SweepResult {
