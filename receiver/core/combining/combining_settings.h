@@ -30,10 +30,10 @@ struct SenderEstimate {
   // samples earlier each, and carrier k sits 37.5 k ppm 1e-6 Hz above its bin.
   bool clockKnown = false;
   double clockPpm = 0.0;
-  // The carrier number that the receiver's tuning puts on its bin despite the clock error: 0
-  // while the tuning is the offset at 0 Hz, as the estimator gives it. Each carrier's product
-  // is turned back by the clock's share of its distance from there.
-  double tunedBin = 0.0;
+  // The carrier number that the receiver's tuning puts on its bin despite the clock error: the
+  // one the estimator's offset centres (a tuning by eye on the picture centres the same rows).
+  // Each carrier's product is turned back by the clock's share of its distance from there.
+  double tunedBin = kCentredCarrier;
 };
 
 // What the estimator's latest estimate tells the combiner: the clock, once it has locked.

@@ -23,6 +23,13 @@ constexpr std::array<double, 3> kNeutralShares = {0.0, 0.3, 0.6};
 constexpr double kEndsReachedSpan = 0.75;
 // [picture units] The least blur for luminance that does not reach its ends (see fit()).
 constexpr double kMiddleTonesWidth = 2.2;
+// A small share of values is plain wrong: windows across a frame boundary found a few symbols
+// off (a picture whose edge columns are black is quiet on every carrier there, like the frame's
+// empty symbol, so its links fit anywhere in that stretch) and the sender's clipping. Such
+// values fall anywhere in the 30 units a phase turn spans; without this share, the few that land
+// far outside the range outweighed the many that fit and moved the choice by a multiple.
+constexpr double kStrayShare = 0.002;
+constexpr double kTurnSpanUnits = 30.0;
 // Bins between the colour and luminance carriers, far enough from both to hold only noise.
 constexpr int kFirstQuietBin = 30;
 constexpr int kLastQuietBin = 50;
@@ -109,8 +116,8 @@ PictureLevels::PictureLevels() {
               (share.low * normalPdf((v - low) / width) +
                share.high * normalPdf((v - high) / width) + share.neutral * normalPdf(v / width)) /
                   width;
-          table[static_cast<std::size_t>(i)] =
-              static_cast<float>(std::log(std::max(p * kBinUnits, 1e-12)));
+          const double withStrays = (1.0 - kStrayShare) * p + kStrayShare / kTurnSpanUnits;
+          table[static_cast<std::size_t>(i)] = static_cast<float>(std::log(withStrays * kBinUnits));
         }
       }
     }

@@ -68,6 +68,7 @@ void TuningEstimator::reset() {
   buffers_ = 0;
   meanPower_.fill(0.0f);
   coarseHz_ = 0.0;
+  atZeroHz_ = 0.0;
   mixHz_ = 0.0;
   links_.fill({});
   frames_ = 0;
@@ -216,7 +217,7 @@ void TuningEstimator::measureFrame(int start) {
   WindowSpectrum w[4];
   spectra_.compute(history_, historyStart, starts, mixHz_, w);
   // A carrier on its grid frequency still turns by what the mixer leaves of the offset.
-  const double offset = estimate_.locked ? estimate_.offsetHz : mixHz_;
+  const double offset = estimate_.locked ? atZeroHz_ : mixHz_;
   const double quietTurn = kTwoPi * (mixHz_ - offset) / kRxSampleRateHz;
   LinkProducts p;
   boundaryLinks(w[0], w[1], w[2], w[3], quietTurn, p);
@@ -241,7 +242,11 @@ void TuningEstimator::solve() {
   estimate_.locked = frames_ >= 2 && clock.agreement > kMinLinkAgreement &&
                      (estimate_.locked || carriersInPlace(meanPower_));
   estimate_.clockPpm = fine.clockPpm;
-  if (frames_ >= 2) estimate_.offsetHz = multiple.offsetHz;
+  if (frames_ >= 2) {
+    atZeroHz_ = multiple.offsetHz;
+    estimate_.offsetHz =
+        atZeroHz_ - kCentredCarrier * kCarrierSpacingHz * estimate_.clockPpm * 1e-6;
+  }
   if (estimate_.locked) mixHz_ = multiple.offsetHz;
 }
 
@@ -312,12 +317,12 @@ TuningEstimator::MultipleFit TuningEstimator::chooseMultiple(double fractionHz) 
   MultipleFit choice{coarseHz_, 0.0};
   double best = -1e300;
   double second = -1e300;
-  const double centre = estimate_.locked ? estimate_.offsetHz : coarseHz_;
+  const double centre = estimate_.locked ? atZeroHz_ : coarseHz_;
   const double reach = estimate_.locked ? 3.0 * kAmbiguityHz : kMultipleSearchHz;
   const long first = std::lround(std::ceil((centre - reach - fractionHz) / kAmbiguityHz));
   const long last = std::lround(std::floor((centre + reach - fractionHz) / kAmbiguityHz));
   // Once locked, the noise and the picture's ends are fitted at the last estimate only.
-  if (estimate_.locked) levels_.fit(estimate_.offsetHz);
+  if (estimate_.locked) levels_.fit(atZeroHz_);
   for (long n = first; n <= last; ++n) {
     const double candidate = fractionHz + static_cast<double>(n) * kAmbiguityHz;
     const double fit = estimate_.locked ? levels_.refit(candidate) : levels_.fit(candidate);

@@ -41,9 +41,16 @@ namespace mosaic {
 // kind: the estimator does not measure at it, and the frame alignment does not take it.
 inline constexpr double kMinBoundaryCoherence = 0.3;
 
+// A sending clock that runs fast moves every carrier up in proportion to its frequency, which
+// no single tuning undoes. The offset given is the one that centres the luminance carriers,
+// which carry the brightness: it puts this carrier number, halfway between carriers 56 and 91,
+// on its place, so that as many rows lie above their places as below, each at most 0.066 Hz
+// away at 100 ppm.
+inline constexpr double kCentredCarrier = 73.5;
+
 struct TuningEstimate {
   bool valid = false;       // an offset has been estimated (at least a coarse one)
-  double offsetHz = 0.0;    // f0 [Hz] for the sliders
+  double offsetHz = 0.0;    // f0 [Hz] for the sliders, centring the luminance carriers
   double confidence = 0.0;  // 0..1: how sure the offset is (0 while only coarse)
   // Frame boundaries found and the links agree: the offset is right to a few hundredths of a
   // hertz up to a multiple of 0.78125 Hz, chosen by the picture values (see picture_levels.h).
@@ -99,6 +106,9 @@ class TuningEstimator {
   TuningSpectrum spectrum_;  // for the coarse search
   SpectrumRow meanPower_{};
   double coarseHz_ = 0.0;
+  // The offset at 0 Hz, with the clock's share of each carrier's frequency apart: the frames'
+  // measures, the mixer and the picture values work with it.
+  double atZeroHz_ = 0.0;
   double mixHz_ = 0.0;  // the offset the windows are mixed by
 
   WindowSpectra spectra_;
