@@ -48,9 +48,11 @@ void decodeCombined(const std::vector<std::int16_t>& heard, const DemodSettings&
 RunList combinedRuns(const std::vector<std::int16_t>& heard, const DemodSettings& demod,
                      const CombiningSettings& combining, QImage* picture) {
   RunList runs;
+  const std::size_t buffers = heard.size() / kCaptureSamples;
   decodeCombined(heard, demod, combining, [&](const ReceiverEngine& engine) {
     runs.emplace_back(engine.runBytes().begin(), engine.runBytes().end());
-    if (picture) *picture = pictureImage(engine.bitmap(), ScreenSize::Large);
+    if (picture && runs.size() == buffers)
+      *picture = pictureImage(engine.bitmap(), ScreenSize::Large);
   });
   return runs;
 }
