@@ -62,14 +62,15 @@ void boundaryLinks(const WindowSpectrum& a, const WindowSpectrum& a1, const Wind
   }
 }
 
-double linkCoherence(const LinkProducts& p) {
+LinkFit linkFit(const LinkProducts& p) {
   std::complex<double> luma, colour;
-  double size = 0.0;
+  LinkFit fit;
   for (std::size_t i = 0; i < p.size(); ++i) {
     (i < kLumaLinks ? luma : colour) += p[i];
-    size += std::sqrt(std::norm(p[i]));  // std::abs guards against overflow, slowly
+    fit.size += std::sqrt(std::norm(p[i]));  // std::abs guards against overflow, slowly
   }
-  return size > 0.0 ? (std::sqrt(std::norm(luma)) + std::sqrt(std::norm(colour))) / size : 0.0;
+  fit.agreeing = std::sqrt(std::norm(luma)) + std::sqrt(std::norm(colour));
+  return fit;
 }
 
 std::complex<double> clockTurn(int link, double cyclesPerBin) {

@@ -42,9 +42,15 @@ void linkProducts(const WindowSpectrum& a, const WindowSpectrum& b, LinkProducts
 void boundaryLinks(const WindowSpectrum& a, const WindowSpectrum& a1, const WindowSpectrum& b47,
                    const WindowSpectrum& b, double quietTurn, LinkProducts& out);
 
-// How well the link products agree: the luminance and colour links' coherent sums over the sum
-// of their sizes; near 1 when A and B sit on the two ends of one frame, small elsewhere.
-double linkCoherence(const LinkProducts& p);
+// How well the link products agree: the luminance and colour links' coherent sums (`agreeing`)
+// over the sum of their sizes (`size`); near 1 when A and B sit on the two ends of one frame,
+// small elsewhere.
+struct LinkFit {
+  double agreeing = 0.0;
+  double size = 0.0;
+  double coherence() const { return size > 0.0 ? agreeing / size : 0.0; }
+};
+LinkFit linkFit(const LinkProducts& p);
 
 // Turns link i back by `cyclesPerBin` times its previous carrier's number: how a clock error
 // shows in the link products (a carrier k drifts k times as fast as the grid's first bin).

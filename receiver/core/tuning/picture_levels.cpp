@@ -33,6 +33,8 @@ constexpr double kTurnSpanUnits = 30.0;
 // Bins between the colour and luminance carriers, far enough from both to hold only noise.
 constexpr int kFirstQuietBin = 30;
 constexpr int kLastQuietBin = 50;
+// A value is taken where both its windows hold at least this share of the carriers' mean power.
+constexpr double kFadedPower = 0.25;
 constexpr int kFirstSymbol = 1;
 constexpr int kLastSymbol = 47;  // symbols 1..47 carry the picture
 
@@ -143,8 +145,7 @@ void PictureLevels::addFrame(std::span<const float> history, long long historySt
   spectra_.compute(history, historyStart, starts_, mixHz, windows_);
   for (auto& c : counts_)
     for (auto& v : c) v = v * keep < 1e-3 ? 0.0 : v * keep;
-  // The noise of a value, from the power in the empty bins against the carriers' power: a
-  // value is the difference of two phases, each off by sqrt(noise / (2 carrier)) radians.
+  // The noise in one bin, from the empty bins between the carriers, and the carriers' mean power.
   double noise = 0.0, carriers = 0.0;
   for (const auto& w : windows_) {
     for (int k = kFirstQuietBin; k <= kLastQuietBin; ++k)
@@ -152,8 +153,12 @@ void PictureLevels::addFrame(std::span<const float> history, long long historySt
     for (int k = kFirstLumaCarrier; k <= kLastLumaCarrier; ++k)
       carriers += std::norm(w[static_cast<std::size_t>(k)]);
   }
-  noise /= kLastQuietBin - kFirstQuietBin + 1;
-  carriers /= kLastLumaCarrier - kFirstLumaCarrier + 1;
+  noise /= (kLastQuietBin - kFirstQuietBin + 1) * static_cast<double>(windows_.size());
+  carriers /= (kLastLumaCarrier - kFirstLumaCarrier + 1) * static_cast<double>(windows_.size());
+  // A value from a carrier faded far below the others (fading takes single carriers down by
+  // 20 dB and more, and turns their phase quickly there) lies anywhere: it is left out.
+  const double leastPower = kFadedPower * carriers;
+  // A value is the difference of two phases, each off by sqrt(noise / (2 carrier)) radians.
   const double carrier = std::max(carriers - noise, 1e-9 * (carriers + 1.0));
   const double frameWidth = std::sqrt(noise / carrier) * 30.0 / kTwoPi;
   noiseWidth_ = frames_ == 0 ? frameWidth : keep * noiseWidth_ + (1.0 - keep) * frameWidth;
@@ -165,6 +170,8 @@ void PictureLevels::addFrame(std::span<const float> history, long long historySt
     for (std::size_t i = 1; i < windows_.size(); ++i) {
       const std::complex<float> x = windows_[i][static_cast<std::size_t>(k)];
       const std::complex<float> y = windows_[i - 1][static_cast<std::size_t>(k)];
+      const double power = std::min(std::norm(x), std::norm(y));
+      if (power < leastPower) continue;
       const double turn = std::atan2(double(x.imag()) * y.real() - double(x.real()) * y.imag(),
                                      double(x.real()) * y.real() + double(x.imag()) * y.imag());
       const double value = turn * unitsPerRadian - shift;

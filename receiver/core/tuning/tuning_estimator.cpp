@@ -21,10 +21,9 @@ constexpr double kAmbiguityHz = 1.0 / kLinkSeconds;                         // 0
 // Windows on symbol 1 and 47 start this far after window A.
 constexpr int kSymbol1Lag = kBlockSamples / 2;
 constexpr int kSymbol47Lag = kCaptureSamples - kBlockSamples - kBlockSamples / 2;
-constexpr int kSearchStep = 32;       // [samples] between trial boundaries in the first search
 constexpr double kForgetting = 0.85;  // per frame, so the estimate follows a slow drift
-// A fit near the last boundary below this share of the last one's calls for a search of the
-// whole frame, whose best is taken when it fits this much better.
+// A buffer whose fit at the frames' place falls below this share of the recent fit, and fits this
+// much better elsewhere (twice at the same place), tells that the sender's frames have moved.
 constexpr double kFallenFit = 0.6;
 constexpr double kClearlyBetterFit = 1.3;
 // Per buffer: how the fit a boundary had is remembered, so that a fit that stays lower (a
@@ -35,6 +34,8 @@ constexpr double kMaxClockPpm = 300.0;
 constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a sure multiple
 constexpr double kMiddleTonesSure = 0.5;    // the most that a guess from middle tones is sure
 constexpr double kMinLinkAgreement = 0.5;
+// A clock error of 1 ppm turns the links by this many cycles per bin of the previous carrier.
+constexpr double kCyclesPerBinAndPpm = kLinkSeconds * kCarrierSpacingHz * 1e-6;
 constexpr double kStillAgreement = 0.9;  // repeats agreeing this well are of a still picture
 constexpr double kClockEvidence = 1.1;   // power of the links' agreement against no clock error
 // [ppm] a change of the clock estimate that calls for a new search of the whole frame: the links
@@ -57,8 +58,9 @@ bool carriersInPlace(const SpectrumRow& meanPower) {
 }  // namespace
 
 TuningEstimator::TuningEstimator() : history_(kHistorySamples, 0.0f) {
-  const std::size_t mostTrials = kCaptureSamples / kSearchStep + 1;
+  const std::size_t mostTrials = kCaptureSamples / BoundaryFits::kStep + 1;
   trials_.reserve(mostTrials);
+  fits_.reserve(mostTrials);
   starts_.reserve(2 * mostTrials);
   windows_.resize(2 * mostTrials);
 }
@@ -71,6 +73,8 @@ void TuningEstimator::reset() {
   atZeroHz_ = 0.0;
   mixHz_ = 0.0;
   links_.fill({});
+  frameAgreeing_ = 0.0;
+  frameLinksSize_ = 0.0;
   frames_ = 0;
   repeat_.reset();
   levels_.reset();
@@ -79,6 +83,8 @@ void TuningEstimator::reset() {
   searchedWithClock_ = false;
   searchedAtPpm_ = 0.0;
   steadyFit_ = 0.0;
+  boundaryFits_.reset();
+  movedTo_ = -1;
 }
 
 void TuningEstimator::addBuffer(const std::int16_t* samples) {
@@ -102,7 +108,7 @@ void TuningEstimator::addBuffer(const std::int16_t* samples) {
   if (!estimate_.locked) estimate_.offsetHz = coarseHz_;
 
   if (buffers_ < 2) return;
-  findBoundary(!estimate_.locked);
+  findBoundary();
   if (estimate_.boundaryCoherence < kMinBoundaryCoherence) return;
   measureFrame(estimate_.frameStartInHistory);
   solve();
@@ -111,13 +117,14 @@ void TuningEstimator::addBuffer(const std::int16_t* samples) {
   // give it, and again when that estimate has moved.
   if (estimate_.locked && stillClock_ &&
       (!searchedWithClock_ || std::abs(estimate_.clockPpm - searchedAtPpm_) > kResearchClockPpm)) {
-    findBoundary(true);
+    boundaryFits_.reset();
+    findBoundary();
     searchedWithClock_ = true;
     searchedAtPpm_ = estimate_.clockPpm;
   }
 }
 
-int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence) {
+void TuningEstimator::fitTrials(std::span<const int> trials) {
   starts_.clear();
   for (int t : trials) starts_.push_back(t);
   for (int t : trials) starts_.push_back(t + kWindowBLag);
@@ -138,28 +145,33 @@ int TuningEstimator::bestBoundary(std::span<const int> trials, double& coherence
     for (int i = 0; i < kLinkCount; ++i)
       unturn[static_cast<std::size_t>(i)] = clockTurn(i, cyclesPerBin);
   }
-  int best = -1;
-  coherence = -1.0;
+  fits_.clear();
   LinkProducts p;
   for (std::size_t t = 0; t < trials.size(); ++t) {
     linkProducts(windows[t], windows[t + trials.size()], p);
     if (cyclesPerBin != 0.0) {
       for (std::size_t i = 0; i < p.size(); ++i) p[i] = times(p[i], unturn[i]);
     }
-    const double c = linkCoherence(p);
-    if (c > coherence) {
-      coherence = c;
-      best = trials[t];
-    }
+    fits_.push_back(linkFit(p));
   }
+}
+
+std::size_t TuningEstimator::bestSummed() const {
+  std::size_t best = 0;
+  for (std::size_t t = 1; t < trials_.size(); ++t)
+    if (boundaryFits_.at(trials_[t]) > boundaryFits_.at(trials_[best])) best = t;
   return best;
 }
 
-void TuningEstimator::findBoundary(bool wholeFrame) {
+std::size_t TuningEstimator::bestNow() const {
+  std::size_t best = 0;
+  for (std::size_t t = 1; t < fits_.size(); ++t)
+    if (fits_[t].coherence() > fits_[best].coherence()) best = t;
+  return best;
+}
+
+void TuningEstimator::findBoundary() {
   std::vector<int>& trials = trials_;
-  trials.clear();
-  double coherence = -1.0;
-  int start = -1;
   // A frame lasts one buffer, so a boundary just before the start of the history is also one
   // just before the middle: trials past either end are taken at the other, and a boundary that
   // the clock's drift carries over an end is followed instead of being held at the end.
@@ -168,43 +180,40 @@ void TuningEstimator::findBoundary(bool wholeFrame) {
     if (q > kCaptureSamples) q -= kCaptureSamples;
     trials.push_back(q);
   };
-  // Once locked, the boundary stays where it was but for the clock's drift: look near it first.
-  if (!wholeFrame && estimate_.frameStartInHistory >= 0) {
-    for (int q = estimate_.frameStartInHistory - 48; q <= estimate_.frameStartInHistory + 48;
-         q += 16)
-      addTrial(q);
-    start = bestBoundary(trials, coherence);
+  // The whole frame, in every buffer: the fits of the frames so far choose the place.
+  trials.clear();
+  for (int q = 0; q < kCaptureSamples; q += BoundaryFits::kStep) trials.push_back(q);
+  fitTrials(trials);
+  // Where the frames were, this buffer fits far below their recent level, and clearly better
+  // elsewhere, at the same place as in the buffer before: the sender's frames have moved (a gap
+  // in its sound), and what was summed at the old place is forgotten. A faded frame also fits
+  // little at the boundary, but noise puts its best elsewhere at a new place every time.
+  const std::size_t summed = bestSummed();
+  const std::size_t now = bestNow();
+  const double there = fits_[summed].coherence();
+  const bool movedNow = buffers_ > 2 && there < kFallenFit * steadyFit_ &&
+                        fits_[now].coherence() > kClearlyBetterFit * there;
+  const int movedTo = trials[now];
+  const bool moved = movedNow && movedTo_ >= 0 &&
+                     std::abs(std::remainder(movedTo - movedTo_, double(kCaptureSamples))) <=
+                         2 * BoundaryFits::kStep;
+  movedTo_ = movedNow ? movedTo : -1;
+  if (moved) {
+    boundaryFits_.reset();
+    movedTo_ = -1;
   }
-  // Near the last boundary the fit fell far below what it was: the sender's frames may have
-  // moved (a gap in its sound), and a place near the old boundary can still fit a little for a
-  // still picture. The whole frame is searched, and a clearly better fit there taken.
-  const bool fellAway =
-      !wholeFrame && coherence >= kMinBoundaryCoherence && coherence < kFallenFit * steadyFit_;
-  if (coherence < kMinBoundaryCoherence || fellAway) {
-    const int nearStart = start;
-    const double nearCoherence = coherence;
-    wholeFrame = true;
-    trials.clear();
-    for (int q = 0; q <= kCaptureSamples; q += kSearchStep) trials.push_back(q);
-    start = bestBoundary(trials, coherence);
-    if (fellAway && coherence < kClearlyBetterFit * nearCoherence) {
-      wholeFrame = false;
-      start = nearStart;
-      coherence = nearCoherence;
-    }
-  }
-  // Closer in two steps: every 4 samples, then every sample.
+  boundaryFits_.nextBuffer(kForgetting);
+  for (std::size_t t = 0; t < trials.size(); ++t) boundaryFits_.add(trials[t], fits_[t]);
+  int start = trials[bestSummed()];
+  // Closer, in this buffer alone: every 4 samples, then every sample.
   for (int step : {4, 1}) {
     trials.clear();
-    const int reach = (step == 4 && wholeFrame) ? 7 : 3;
+    const int reach = step == 4 ? 7 : 3;
     for (int q = start - reach * step; q <= start + reach * step; q += step) addTrial(q);
-    double c = -1.0;
-    const int q = bestBoundary(trials, c);
-    if (c > coherence) {
-      coherence = c;
-      start = q;
-    }
+    fitTrials(trials);
+    start = trials[bestNow()];
   }
+  const double coherence = fits_[bestNow()].coherence();
   estimate_.boundaryCoherence = coherence;
   steadyFit_ = std::max(coherence, kSteadyFitMemory * steadyFit_);
   estimate_.frameStartInHistory = start;
@@ -226,6 +235,17 @@ void TuningEstimator::measureFrame(int start) {
   const double turn = -kTwoPi * std::fmod(mixHz_ * kLinkSeconds, 1.0);
   const std::complex<double> unmix(std::cos(turn), std::sin(turn));
   for (std::size_t i = 0; i < p.size(); ++i) links_[i] = kForgetting * links_[i] + p[i] * unmix;
+  // How well this frame's links agree by themselves, with the clock's turn taken out.
+  const double cyclesPerBin = estimate_.clockPpm * kCyclesPerBinAndPpm;
+  std::complex<double> sum;
+  double size = 0.0;
+  for (int i = 0; i < kLinkCount; ++i) {
+    const std::complex<double>& v = p[static_cast<std::size_t>(i)];
+    sum += times(v, clockTurn(i, cyclesPerBin));
+    size += std::abs(v);
+  }
+  frameAgreeing_ = kForgetting * frameAgreeing_ + std::abs(sum);
+  frameLinksSize_ = kForgetting * frameLinksSize_ + size;
   repeat_.addFrame(w[0], historyStart + start, mixHz_, kForgetting);
   levels_.addFrame(history_, historyStart, start, mixHz_, estimate_.clockPpm, kForgetting);
   ++frames_;
@@ -239,7 +259,11 @@ void TuningEstimator::solve() {
   // Locked: the frame links agree, so the offset is right to a few hundredths of a hertz up to
   // the multiple of 0.78125 Hz, whose choice `confidence` also weighs. The carriers are looked
   // at when the lock is taken; the spectrum is not followed once locked.
-  estimate_.locked = frames_ >= 2 && clock.agreement > kMinLinkAgreement &&
+  // Fading turns every frame's carriers anew, so the links of several frames can disagree
+  // while each frame's agree among themselves: that holds a lock, which takes links that agree
+  // across frames.
+  const bool framesAgree = estimate_.locked && frameAgreeing_ > kMinLinkAgreement * frameLinksSize_;
+  estimate_.locked = frames_ >= 2 && (clock.agreement > kMinLinkAgreement || framesAgree) &&
                      (estimate_.locked || carriersInPlace(meanPower_));
   estimate_.clockPpm = fine.clockPpm;
   if (frames_ >= 2) {
@@ -273,7 +297,6 @@ TuningEstimator::ClockFit TuningEstimator::fitClock() const {
     }
     return sum;
   };
-  const double perPpm = kLinkSeconds * kCarrierSpacingHz * 1e-6;  // cycles per bin and ppm
   // Over the whole range while searching; near the last value once locked.
   double bestPpm = estimate_.locked ? std::nearbyint(estimate_.clockPpm) : 0.0;
   double bestAgreement = -1.0;
@@ -282,7 +305,7 @@ TuningEstimator::ClockFit TuningEstimator::fitClock() const {
     const double centre = bestPpm;
     const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
     for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
-      const double a = std::norm(agreement(ppm * perPpm));
+      const double a = std::norm(agreement(ppm * kCyclesPerBinAndPpm));
       if (a > bestAgreement) {
         bestAgreement = a;
         bestPpm = ppm;
@@ -292,7 +315,7 @@ TuningEstimator::ClockFit TuningEstimator::fitClock() const {
   // A clock error counts only where it makes the links agree clearly better than none: fading
   // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
   if (bestAgreement < kClockEvidence * std::norm(agreement(0.0))) bestPpm = 0.0;
-  ClockFit fit{bestPpm, agreement(bestPpm * perPpm), 0.0};
+  ClockFit fit{bestPpm, agreement(bestPpm * kCyclesPerBinAndPpm), 0.0};
   double total = 0.0;
   for (const auto& v : links_) total += std::abs(v);
   fit.agreement = total > 0.0 ? std::abs(fit.sum) / total : 0.0;

@@ -8,9 +8,10 @@
 // 2. frame boundary: around every boundary each carrier is on its grid frequency for half a
 //    symbol either side, and starts the frame at the phase at which the previous carrier in the
 //    generation order ends it; the half symbols after one boundary and before the next one
-//    fit together only there (see boundary_links.h), so the best fit over all positions is the
-//    boundary; a clock error turns the links apart, and once a still picture's repeats give it,
-//    it is turned back and the whole frame searched again;
+//    fit together only there (see boundary_links.h), so the best fit over all positions, summed
+//    over the frames so that faded ones weigh little (see boundary_fits.h), is the boundary; a
+//    clock error turns the links apart, and once a still picture's repeats give it, it is turned
+//    back and the sum started again;
 // 3. clock: a clock error turns the links in proportion to the carrier; the error within
 //    +-300 ppm that makes the links, summed over frames, agree best, where it does so clearly;
 // 4. fine: carried to the boundaries, the links turn by the offset over one frame (1.28 s), so
@@ -18,11 +19,13 @@
 //    repeat gives it and the clock error without leaning on the boundary's exact position, and
 //    counts instead where it agrees (see frame_repeat.h);
 // 5. which multiple of 0.78125 Hz: the one whose picture values fit their ranges best
-//    (see picture_levels.h), within 10 Hz of the coarse estimate, or near the last once locked;
+//    (see picture_levels.h; values of faded carriers left out), within 10 Hz of the coarse
+//    estimate, or near the last once locked;
 // 6. lock: the links agree over two frames and more, and the mean spectrum has the colour and the
 //    luminance carriers in their parts (the same sound at another rate gives one and not both).
 // Allocation happens once, when the estimator is made.
 
+#include "receiver/core/tuning/boundary_fits.h"
 #include "receiver/core/tuning/boundary_links.h"
 #include "receiver/core/tuning/frame_repeat.h"
 #include "receiver/core/tuning/picture_levels.h"
@@ -77,10 +80,13 @@ class TuningEstimator {
   long long buffers() const { return buffers_; }
 
  private:
-  // Near the last boundary, or over the whole frame when `wholeFrame`.
-  void findBoundary(bool wholeFrame);
-  // The trial frame start (in the history) whose windows fit best, and how well.
-  int bestBoundary(std::span<const int> trials, double& coherence);
+  // Over the whole frame, the fits of this buffer added to those of the frames before.
+  void findBoundary();
+  // This buffer's fit of the frame links at each trial frame start (in the history), in `fits_`.
+  void fitTrials(std::span<const int> trials);
+  // The trial that fits best, summed over the frames, or in this buffer alone.
+  std::size_t bestSummed() const;
+  std::size_t bestNow() const;
   void measureFrame(int start);
   // The estimate from the frames measured so far, in three steps.
   void solve();
@@ -113,11 +119,15 @@ class TuningEstimator {
 
   WindowSpectra spectra_;
   std::vector<int> trials_;
+  std::vector<LinkFit> fits_;
   std::vector<int> starts_;
   std::vector<WindowSpectrum> windows_;
 
   // The sum over frames (with forgetting) of the link products, turned to a mixer at 0 Hz.
   LinkProducts links_{};
+  // Each frame's links' agreement among themselves, summed over frames (with forgetting).
+  double frameAgreeing_ = 0.0;
+  double frameLinksSize_ = 0.0;
   int frames_ = 0;
   FrameRepeat repeat_;
   PictureLevels levels_;
@@ -127,6 +137,8 @@ class TuningEstimator {
   bool searchedWithClock_ = false;
   double searchedAtPpm_ = 0.0;  // the clock error the last whole-frame search turned back
   double steadyFit_ = 0.0;      // the boundaries' recent best fit, slowly forgotten
+  BoundaryFits boundaryFits_;
+  int movedTo_ = -1;  // where the last buffer fitted clearly better than the summed place
 };
 
 }  // namespace mosaic
