@@ -114,7 +114,7 @@ TEST(AlignedFrame, FollowsTheBoundaryAcrossTheHistoryWithTheClock100ppmOff) {
     double ppm;
     int lead;
   };
-  for (const Case c : {Case{100.0, 61240}, Case{-100.0, 50}}) {
+  for (const Case c : {Case{100.0, 61300}, Case{-100.0, 50}}) {
     PicturePlanes sent;
     ChannelSettings channel;
     channel.clockPpm = c.ppm;

@@ -26,6 +26,8 @@ constexpr double kForgetting = 0.85;  // per frame, so the estimate follows a sl
 // much better elsewhere (twice at the same place), tells that the sender's frames have moved.
 constexpr double kFallenFit = 0.6;
 constexpr double kClearlyBetterFit = 1.3;
+// A place near the boundary fits this much better than the last boundary before it is taken.
+constexpr double kClearlyBetterPlace = 0.01;
 // Per buffer: how the fit a boundary had is remembered, so that a fit that stays lower (a
 // weaker signal) soon stops calling for searches of the whole frame.
 constexpr double kSteadyFitMemory = 0.8;
@@ -205,13 +207,28 @@ void TuningEstimator::findBoundary() {
   boundaryFits_.nextBuffer(kForgetting);
   for (std::size_t t = 0; t < trials.size(); ++t) boundaryFits_.add(trials[t], fits_[t]);
   int start = trials[bestSummed()];
-  // Closer, in this buffer alone: every 4 samples, then every sample.
+  // Closer, in this buffer alone: every 4 samples, then every sample. One buffer's fit is nearly
+  // flat within a quarter symbol of the boundary, so at every 4th sample the last boundary, when
+  // in reach, is kept unless another place fits clearly better: taking the best of nearly equal
+  // fits shifted the aligned frame by tens of samples from buffer to buffer.
+  const int last = estimate_.frameStartInHistory;
   for (int step : {4, 1}) {
     trials.clear();
     const int reach = step == 4 ? 7 : 3;
     for (int q = start - reach * step; q <= start + reach * step; q += step) addTrial(q);
+    std::size_t lastAt = trials.size();  // where the last boundary is among the trials, if it is
+    if (step == 4 && last >= 0 &&
+        std::abs(std::remainder(last - start, double(kCaptureSamples))) <= reach * step) {
+      lastAt =
+          static_cast<std::size_t>(std::find(trials.begin(), trials.end(), last) - trials.begin());
+      if (lastAt == trials.size()) trials.push_back(last);
+    }
     fitTrials(trials);
-    start = trials[bestNow()];
+    std::size_t best = bestNow();
+    if (lastAt < trials.size() &&
+        fits_[best].coherence() < fits_[lastAt].coherence() + kClearlyBetterPlace)
+      best = lastAt;
+    start = trials[best];
   }
   const double coherence = fits_[bestNow()].coherence();
   estimate_.boundaryCoherence = coherence;
