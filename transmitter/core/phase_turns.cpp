@@ -20,6 +20,7 @@ constexpr float kRadiansPerUnit = 0x1p-21f;
 constexpr int kMaxTurnSteps = 64;  // a turn at the smallest accepted increment
 constexpr int kKindsOfTurn = 8;    // one more than the binade boundaries a turn meets
 constexpr int kBlock = 4;          // offsets are written four at a time
+constexpr int kMaxTurnBlocks = (kMaxTurnSteps + kBlock - 1) / kBlock;
 
 // Safety margin [rad] for the binade tests, which use double sums: far above their rounding
 // error and far below the unit.
@@ -43,15 +44,16 @@ int ceilToInt(double x) {
 }
 
 // One kind of turn, as it was recorded: it repeats exactly from every start [units] in
-// first..last.
-struct Turn {
+// first..last. Its offsets are kept apart (TurnRecord::offsets), and its size is a power of two,
+// so that finding a kind's fields and offsets takes a shift, not a multiplication.
+struct alignas(32) Turn {
   std::int32_t first = 1, last = 0;
   std::int32_t shift = 0;  // the next turn's start minus this one's [units]
   int steps = 0;           // the last one wraps
   int blocks = 0;          // steps rounded up to whole blocks
   int next = -1;           // the kind that followed this one last time, which mostly follows again
-  Block offset[(kMaxTurnSteps + kBlock - 1) / kBlock];  // phase after each step minus the start
 };
+using TurnOffsets = Block[kMaxTurnBlocks];  // phase after each step minus the start
 
 // The kinds of turn met so far in one run of the accumulator.
 class TurnRecord {
@@ -72,6 +74,7 @@ class TurnRecord {
   }
 
   const Turn& operator[](int kind) const { return turns_[kind]; }
+  const TurnOffsets& offsets(int kind) const { return offsets_[kind]; }
 
   // Records the turn that led from `start` [units] through `phases[0..steps-1]`, the last step
   // wrapping, if it can be repeated; returns its kind or -1.
@@ -109,7 +112,7 @@ class TurnRecord {
     t.blocks = (steps + kBlock - 1) / kBlock;
     t.next = -1;
     // Exact: each offset is a multiple of its phase's spacing and smaller than that phase.
-    auto* offset = reinterpret_cast<float*>(t.offset);
+    auto* offset = reinterpret_cast<float*>(offsets_[kind]);
     for (int j = 0; j < steps; ++j) offset[j] = phases[j] - from;
     std::fill(offset + steps, offset + t.blocks * kBlock, 0.0f);
     return kind;
@@ -122,6 +125,7 @@ class TurnRecord {
 
   const float twoPi_ = twoPiSingle();
   Turn turns_[kKindsOfTurn];
+  TurnOffsets offsets_[kKindsOfTurn];
   int count_ = 0;
   int oldest_ = 0;
 };
@@ -167,15 +171,15 @@ class SingleSteps {
 
 // A recorded turn written from the start `from`. The sums are exact: each is the phase that
 // single steps give, which single precision holds.
-void writeTurn(const Turn& turn, float from, int room, float* to) {
+void writeTurn(const Turn& turn, const TurnOffsets& offsets, float from, int room, float* to) {
   if (turn.blocks * kBlock <= room) {
     // Whole blocks: what lies past the turn is written over by the turns that follow.
     for (int b = 0; b < turn.blocks; ++b) {
-      const Block phases = turn.offset[b] + from;
+      const Block phases = offsets[b] + from;
       std::memcpy(to + b * kBlock, &phases, sizeof phases);
     }
   } else {
-    const auto* offset = reinterpret_cast<const float*>(turn.offset);
+    const auto* offset = reinterpret_cast<const float*>(offsets);
     for (int i = 0; i < std::min(turn.steps, room); ++i) to[i] = from + offset[i];
   }
 }
@@ -210,7 +214,8 @@ void advancePhaseInTurns(float& phase, const Extended& inc, int steps, float* ou
       continue;
     }
     const Turn& turn = record[kind];
-    writeTurn(turn, static_cast<float>(start) * kRadiansPerUnit, steps - done, out + done);
+    writeTurn(turn, record.offsets(kind), static_cast<float>(start) * kRadiansPerUnit, steps - done,
+              out + done);
     done += turn.steps;  // past the end only when the last turn is cut short
     start += turn.shift;
     kind = record.following(kind, start);
