@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -43,6 +44,18 @@ int ceilToInt(double x) {
   return i + (i < x);
 }
 
+// The shifts [rad] of a turn's start that keep each of its sums phase + inc in its binade
+// [2^k, 2^(k+1)); the top binade [4, 8) has no upper edge within reach, and no start moves by a
+// whole radian.
+struct BinadeRoom {
+  double below = -1.0, above = 1.0;
+  void keep(double sum) {
+    const double edge = binadeStart(sum);
+    below = std::fmax(below, edge - sum);
+    above = std::fmin(above, edge < 4.0 ? 2.0 * edge - sum : 1.0);
+  }
+};
+
 // One kind of turn, as it was recorded: it repeats exactly from every start [units] in
 // first..last. Its offsets are kept apart (TurnRecord::offsets), and its size is a power of two,
 // so that finding a kind's fields and offsets takes a shift, not a multiplication.
@@ -77,25 +90,13 @@ class TurnRecord {
   const TurnOffsets& offsets(int kind) const { return offsets_[kind]; }
 
   // Records the turn that led from `start` [units] through `phases[0..steps-1]`, the last step
-  // wrapping, if it can be repeated; returns its kind or -1.
-  int add(std::int32_t start, double inc, const float* phases, int steps) {
+  // wrapping, whose sums leave the start `binades`, if it can be repeated; returns its kind or -1.
+  int add(std::int32_t start, const float* phases, int steps, const BinadeRoom& binades) {
     if (steps > kMaxTurnSteps || steps < 2) return -1;
     const float from = static_cast<float>(start) * kRadiansPerUnit;
-    // Each sum phase + inc must stay in its binade [2^k, 2^(k+1)); the top binade [4, 8) has no
-    // upper edge within reach. Shifts [rad] between below and above keep them all; no start
-    // moves by a whole radian.
-    double below = -1.0, above = 1.0;
-    double phase = from;
-    for (int i = 0; i < steps; ++i) {
-      const double sum = phase + inc;
-      const double edge = binadeStart(sum);
-      below = std::max(below, edge - sum);
-      if (edge < 4.0) above = std::min(above, 2.0 * edge - sum);
-      phase = phases[i];
-    }
-    // The same in units, with the margin; a turn starts above 0.
-    int low = std::max(1 - start, ceilToInt((below + kMargin) * kUnitsPerRadian));
-    int high = floorToInt((above - kMargin) * kUnitsPerRadian);
+    // The binades' room in units, with the margin; a turn starts above 0.
+    int low = std::max(1 - start, ceilToInt((binades.below + kMargin) * kUnitsPerRadian));
+    int high = floorToInt((binades.above - kMargin) * kUnitsPerRadian);
     // No step but the last may pass twoPi, and the last must.
     const auto end = static_cast<std::int32_t>(phases[steps - 1] * kUnitsPerRadian);
     high = std::min(high, floorToInt((twoPi_ - phases[steps - 2]) * kUnitsPerRadian));
@@ -130,18 +131,39 @@ class TurnRecord {
   int oldest_ = 0;
 };
 
+// stepInDoubleToWrap (phase_steps.h), the same steps, with each sum kept in `binades` on the way.
+int stepInDoubleToWrap(float& phase, double inc, int room, float* out, bool& wrapped,
+                       BinadeRoom& binades) {
+  const float twoPi = twoPiSingle();
+  double p = phase;
+  for (int i = 0; i < room; ++i) {
+    const double exact = p + inc;
+    binades.keep(exact);
+    const float sum = static_cast<float>(exact);
+    if (twoPi < sum) {
+      out[i] = phase = sum - twoPi;
+      wrapped = true;
+      return i + 1;
+    }
+    out[i] = sum;
+    p = sum;
+  }
+  wrapped = false;
+  if (room > 0) phase = out[room - 1];
+  return room < 0 ? 0 : room;
+}
+
 // Single steps up to and including the next wrap, in double precision where that is exact.
 class SingleSteps {
  public:
   explicit SingleSteps(const Extended& inc)
       : inc_(inc), double_(inc.toDouble()), inDouble_(incrementTraits(inc).doubleSteps) {}
 
-  double inc() const { return double_; }
-
   // From `phase`, which is a multiple of 2^-21 or follows a step, at most `room` steps. Returns
   // how many were taken and leaves `phase` after the last; `wrapped` tells whether it wrapped.
-  int toWrap(float& phase, int room, float* out, bool& wrapped) const {
-    if (inDouble_) return stepInDoubleToWrap(phase, double_, room, out, wrapped);
+  // The sums phase + inc in double precision of the steps taken are kept in `binades`.
+  int toWrap(float& phase, int room, float* out, bool& wrapped, BinadeRoom& binades) const {
+    if (inDouble_) return stepInDoubleToWrap(phase, double_, room, out, wrapped, binades);
     // One more step than the phase needs unrounded; a step past the wrap is left unused.
     const int n = std::min(static_cast<int>((twoPiSingle() - phase) / double_) + 2, room);
     const float from = phase;
@@ -149,9 +171,14 @@ class SingleSteps {
     int wrap = 0;
     while (wrap < n && out[wrap] > (wrap == 0 ? from : out[wrap - 1])) ++wrap;
     wrapped = wrap < n;
-    if (!wrapped) return n;
-    phase = out[wrap];
-    return wrap + 1;
+    const int taken = wrapped ? wrap + 1 : n;
+    double before = from;
+    for (int i = 0; i < taken; ++i) {
+      binades.keep(before + double_);
+      before = out[i];
+    }
+    if (wrapped) phase = out[wrap];
+    return taken;
   }
 
   // The same from any phase that `fixedPointApplies` accepts.
@@ -160,7 +187,8 @@ class SingleSteps {
     stepFixedPoint(phase, inc_, 1, out);
     wrapped = phase < from;
     if (wrapped || room == 1) return 1;
-    return 1 + toWrap(phase, room - 1, out + 1, wrapped);
+    BinadeRoom unused;
+    return 1 + toWrap(phase, room - 1, out + 1, wrapped, unused);
   }
 
  private:
@@ -206,8 +234,9 @@ void advancePhaseInTurns(float& phase, const Extended& inc, int steps, float* ou
   while (done < steps) {
     if (kind < 0) {
       phase = static_cast<float>(start) * kRadiansPerUnit;
-      const int n = single.toWrap(phase, steps - done, out + done, wrapped);
-      if (wrapped) record.add(start, single.inc(), out + done, n);
+      BinadeRoom binades;
+      const int n = single.toWrap(phase, steps - done, out + done, wrapped, binades);
+      if (wrapped) record.add(start, out + done, n, binades);
       done += n;
       start = toUnits(phase);
       kind = record.find(start);
