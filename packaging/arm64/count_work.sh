@@ -3,8 +3,8 @@
 # work, counted under qemu-user (count_instructions.c): bench/repeated_work runs each part 2 and
 # 5 times, and the difference of the counts over 3 leaves out the program's start-up.
 #
-#   count_work.sh ARM64_DIR [PART...]   ARM64_DIR as arm64.sh makes it (sysroot/, build/),
-#                                       built with -DMOSAIC_BUILD_BENCH=ON
+#   count_work.sh ARM64_DIR [PART...]   ARM64_DIR as arm64.sh makes it (sysroot/, build/): run
+#                                       ./setup.sh package-arm64 first
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -13,8 +13,11 @@ shift
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] ||
   parts=(synthesis phase-chain carrier-sum receiver receiver-window resample-48000)
+[ -f "$arm64_root/build/CMakeCache.txt" ] ||
+  { echo "count_work: no cross-build in $arm64_root: run ./setup.sh package-arm64 first" >&2; exit 1; }
+cmake "$arm64_root/build" -DMOSAIC_BUILD_BENCH=ON >/dev/null
+cmake --build "$arm64_root/build" --target repeated_work >/dev/null
 program="$arm64_root/build/bench/repeated_work"
-[ -x "$program" ] || { echo "count_work: build $program first" >&2; exit 1; }
 plugin="$arm64_root/count-instructions.so"
 cc -shared -fPIC -O2 -o "$plugin" "$here/count_instructions.c"
 

@@ -1,7 +1,7 @@
 // The built-in test card is the same picture on every machine, whatever fonts it has.
 
-#include "tests/support/digest.h"
 #include "tools/test_card.h"
+#include "tests/support/digest.h"
 
 #include <gtest/gtest.h>
 
