@@ -20,7 +20,9 @@ if [ -z "$command" ] || [ -z "$build_dir" ]; then
   exit 2
 fi
 shift 2
-arm64_root="${MOSAIC_ARM64_DIR:-$build_dir-arm64}"
+# Absolute, as the package's dependencies are worked out from another folder.
+build_dir="$(realpath -m -- "$build_dir")"
+arm64_root="$(realpath -m -- "${MOSAIC_ARM64_DIR:-$build_dir-arm64}")"
 sysroot="$arm64_root/sysroot"
 cross="$arm64_root/build"
 jobs="${MOSAIC_JOBS:-$(nproc 2>/dev/null || echo 2)}"
