@@ -131,28 +131,6 @@ class TurnRecord {
   int oldest_ = 0;
 };
 
-// stepInDoubleToWrap (phase_steps.h), the same steps, with each sum kept in `binades` on the way.
-int stepInDoubleToWrap(float& phase, double inc, int room, float* out, bool& wrapped,
-                       BinadeRoom& binades) {
-  const float twoPi = twoPiSingle();
-  double p = phase;
-  for (int i = 0; i < room; ++i) {
-    const double exact = p + inc;
-    binades.keep(exact);
-    const float sum = static_cast<float>(exact);
-    if (twoPi < sum) {
-      out[i] = phase = sum - twoPi;
-      wrapped = true;
-      return i + 1;
-    }
-    out[i] = sum;
-    p = sum;
-  }
-  wrapped = false;
-  if (room > 0) phase = out[room - 1];
-  return room < 0 ? 0 : room;
-}
-
 // Single steps up to and including the next wrap, in double precision where that is exact.
 class SingleSteps {
  public:
@@ -163,7 +141,10 @@ class SingleSteps {
   // how many were taken and leaves `phase` after the last; `wrapped` tells whether it wrapped.
   // The sums phase + inc in double precision of the steps taken are kept in `binades`.
   int toWrap(float& phase, int room, float* out, bool& wrapped, BinadeRoom& binades) const {
-    if (inDouble_) return stepInDoubleToWrap(phase, double_, room, out, wrapped, binades);
+    if (inDouble_) {
+      return stepInDoubleToWrap(phase, double_, room, out, wrapped,
+                                [&binades](double sum) { binades.keep(sum); });
+    }
     // One more step than the phase needs unrounded; a step past the wrap is left unused.
     const int n = std::min(static_cast<int>((twoPiSingle() - phase) / double_) + 2, room);
     const float from = phase;
