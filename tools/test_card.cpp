@@ -1,7 +1,8 @@
 #include "tools/test_card.h"
 
+#include "tools/test_card_word.h"
+
 #include <QColor>
-#include <QFont>
 #include <QPainter>
 
 namespace mosaic::tool {
@@ -24,13 +25,8 @@ QImage drawTestCard() {
 
   // The station text on a dark band.
   p.fillRect(32, 74, 96, 22, QColor(0, 0, 96));
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(16);
-  font.setBold(true);
-  p.setFont(font);
-  p.setPen(Qt::white);
-  p.drawText(QRect(32, 74, 96, 20), Qt::AlignCenter, QStringLiteral("MOSAIC"));
   p.end();
+  drawTestCardWord(card);
   return card;
 }
 

@@ -50,7 +50,7 @@ std::vector<float> sentPictures(int frames, int leadSamples, PictureOf pictureOf
   return sound;
 }
 
-// The test card, drawn once (its text needs fonts, which need an application object).
+// The test card, drawn once, and the application object that the crawl's fonts need.
 inline const QImage& testCard() {
   static int argc = 1;
   static char name[] = "mosaic_tests";

@@ -80,14 +80,22 @@ TEST(PhaseSteps, StopAtTheFirstWrap) {
   std::vector<float> out(640);
   float phase = 6.0f;
   bool wrapped = false;
-  const int taken = stepInDoubleToWrap(phase, inc.toDouble(), 640, out.data(), wrapped);
+  // Each step's sum is shown once, before its rounding.
+  std::vector<double> sums;
+  const auto see = [&sums](double sum) { sums.push_back(sum); };
+  const int taken = stepInDoubleToWrap(phase, inc.toDouble(), 640, out.data(), wrapped, see);
   ASSERT_TRUE(wrapped);
   EXPECT_LT(phase, 6.0f);
   EXPECT_EQ(phase, out[taken - 1]);
   for (int i = 1; i < taken - 1; ++i) EXPECT_GT(out[i], out[i - 1]);
+  ASSERT_EQ(sums.size(), std::size_t(taken));
+  EXPECT_EQ(sums[0], 6.0 + inc.toDouble());
   // Without room for the wrap it keeps climbing.
   phase = 0.0f;
-  EXPECT_EQ(stepInDoubleToWrap(phase, inc.toDouble(), 3, out.data(), wrapped), 3);
+  sums.clear();
+  EXPECT_EQ(stepInDoubleToWrap(phase, inc.toDouble(), 3, out.data(), wrapped, see), 3);
+  ASSERT_EQ(sums.size(), 3u);
+  for (int i = 1; i < 3; ++i) EXPECT_EQ(sums[i], out[i - 1] + inc.toDouble());
   EXPECT_FALSE(wrapped);
   EXPECT_EQ(phase, out[2]);
 }

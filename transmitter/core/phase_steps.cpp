@@ -3,12 +3,8 @@
 #include "transmitter/core/phase_chain.h"
 
 #include <bit>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
-
-// The double-precision steps need double arithmetic rounded to double, not to a wider format.
-static_assert(FLT_EVAL_METHOD == 0, "double expressions must be evaluated in double precision");
 
 namespace mosaic {
 
@@ -104,24 +100,6 @@ void stepInDouble(float& phase, double inc, int steps, float* out) {
     p = sum;
   }
   if (steps > 0) phase = out[steps - 1];
-}
-
-int stepInDoubleToWrap(float& phase, double inc, int room, float* out, bool& wrapped) {
-  const float twoPi = twoPiSingle();
-  double p = phase;
-  for (int i = 0; i < room; ++i) {
-    const float sum = static_cast<float>(p + inc);
-    if (twoPi < sum) {
-      out[i] = phase = sum - twoPi;
-      wrapped = true;
-      return i + 1;
-    }
-    out[i] = sum;
-    p = sum;
-  }
-  wrapped = false;
-  if (room > 0) phase = out[room - 1];
-  return room < 0 ? 0 : room;
 }
 
 }  // namespace mosaic

@@ -6,6 +6,12 @@
 //   analysis shows that this rounding twice always ends where the exact sum rounds once.
 
 #include "signal/extended.h"
+#include "transmitter/core/phase_chain.h"
+
+#include <cfloat>
+
+// The double-precision steps need double arithmetic rounded to double, not to a wider format.
+static_assert(FLT_EVAL_METHOD == 0, "double expressions must be evaluated in double precision");
 
 namespace mosaic {
 
@@ -28,8 +34,29 @@ IncrementTraits incrementTraits(const Extended& inc);
 
 // Double-precision steps from `phase` (see IncrementTraits::doubleSteps) with `inc` rounded to
 // double. The first takes `steps` steps; the second stops after the first wrap, taking at most
-// `room`, and returns how many it took.
+// `room`, and returns how many it took, showing `seeSum` each step's sum phase + inc before it
+// is rounded to single precision.
 void stepInDouble(float& phase, double inc, int steps, float* out);
-int stepInDoubleToWrap(float& phase, double inc, int room, float* out, bool& wrapped);
+template <typename SeeSum>
+int stepInDoubleToWrap(float& phase, double inc, int room, float* out, bool& wrapped,
+                       SeeSum seeSum) {
+  const float twoPi = twoPiSingle();
+  double p = phase;
+  for (int i = 0; i < room; ++i) {
+    const double exact = p + inc;
+    seeSum(exact);
+    const float sum = static_cast<float>(exact);
+    if (twoPi < sum) {
+      out[i] = phase = sum - twoPi;
+      wrapped = true;
+      return i + 1;
+    }
+    out[i] = sum;
+    p = sum;
+  }
+  wrapped = false;
+  if (room > 0) phase = out[room - 1];
+  return room < 0 ? 0 : room;
+}
 
 }  // namespace mosaic
