@@ -68,9 +68,18 @@ class RigctldDaemon {
     return std::nullopt;
   }
 
-  // Sends a command of rigctld's protocol as another program would ("F 14230000"); the first
-  // line of the reply ("RPRT 0" when accepted).
-  std::string tell(const std::string& command) const { return ask(command + "\n"); }
+  // Sends a setting command of rigctld's protocol as another program would ("F 14230000"); the
+  // first line of the reply ("RPRT 0" when accepted). A connection that rigctld closes without
+  // an answer (seen now and then just after it started) is tried again: a setting sent
+  // twice does no harm.
+  std::string tell(const std::string& command) const {
+    std::string reply;
+    for (int attempt = 0; attempt < 10 && reply.empty(); ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      reply = ask(command + "\n");
+    }
+    return reply;
+  }
 
   // Keys the rig as another program would ("T 1"); true when rigctld accepted it.
   // A rigctld that has only just started may miss the first command on a new connection: it is
