@@ -48,6 +48,11 @@ constexpr double kResearchClockPpm = 20.0;
 constexpr double kLeastColourShare = 0.1;
 constexpr double kMostColourShare = 0.7;
 
+// How far apart two frame starts in the history lie, a frame later being the same place.
+double samplesApart(int a, int b) {
+  return std::abs(std::remainder(a - b, static_cast<double>(kCaptureSamples)));
+}
+
 // Both carrier groups sit where they belong. The same sound played at another rate can give
 // links that agree (frames that repeat within a buffer) but moves one of the groups out of place.
 bool carriersInPlace(const SpectrumRow& meanPower) {
@@ -196,9 +201,8 @@ void TuningEstimator::findBoundary() {
   const bool movedNow = buffers_ > 2 && there < kFallenFit * steadyFit_ &&
                         fits_[now].coherence() > kClearlyBetterFit * there;
   const int movedTo = trials[now];
-  const bool moved = movedNow && movedTo_ >= 0 &&
-                     std::abs(std::remainder(movedTo - movedTo_, double(kCaptureSamples))) <=
-                         2 * BoundaryFits::kStep;
+  const bool moved =
+      movedNow && movedTo_ >= 0 && samplesApart(movedTo, movedTo_) <= 2 * BoundaryFits::kStep;
   movedTo_ = movedNow ? movedTo : -1;
   if (moved) {
     boundaryFits_.reset();
@@ -217,8 +221,7 @@ void TuningEstimator::findBoundary() {
     const int reach = step == 4 ? 7 : 3;
     for (int q = start - reach * step; q <= start + reach * step; q += step) addTrial(q);
     std::size_t lastAt = trials.size();  // where the last boundary is among the trials, if it is
-    if (step == 4 && last >= 0 &&
-        std::abs(std::remainder(last - start, double(kCaptureSamples))) <= reach * step) {
+    if (step == 4 && last >= 0 && samplesApart(last, start) <= reach * step) {
       lastAt =
           static_cast<std::size_t>(std::find(trials.begin(), trials.end(), last) - trials.begin());
       if (lastAt == trials.size()) trials.push_back(last);
