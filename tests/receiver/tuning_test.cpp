@@ -1,14 +1,19 @@
 // The tuning aid's parts on their own: slider positions for an offset, the spectrum's scale,
-// and the coarse search over a carrier plan laid off its grid.
+// the coarse search over a carrier plan laid off its grid, and the clock from a still picture's
+// repeats under fading.
 
+#include "receiver/core/tuning/repeat_clock.h"
 #include "receiver/core/tuning/slider_offset.h"
 #include "receiver/core/tuning/tuning_spectrum.h"
+#include "signal/carrier_plan.h"
 #include "tests/receiver/test_signals.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <limits>
+#include <random>
 
 namespace mosaic {
 namespace {
@@ -62,6 +67,59 @@ TEST(TuningSpectrum, CoarseSearchFindsThePlanOffItsGridEvenBeyondHalfASpacing) {
     s.analyse(x, false);
     EXPECT_NEAR(coarseOffsetHz(s.mean()), -arrival, 3.0) << arrival;
   }
+}
+
+// Window A of frame `f` of a picture whose carriers start at `phases`, sent with the clock
+// `ppm` off, through two paths 1 ms apart that fade anew every frame, with a little noise; the
+// window starts `late` samples after the frame.
+RepeatClock::Phases fadedRepeat(const RepeatClock::Phases& phases, int f, double ppm, int late,
+                                std::mt19937& random) {
+  std::normal_distribution<double> gauss;
+  const std::complex<double> path1(gauss(random), gauss(random));
+  const std::complex<double> path2(gauss(random), gauss(random));
+  RepeatClock::Phases window;
+  for (int c = 0; c < kRepeatCarriers; ++c) {
+    const int bin = repeatCarrierBin(c);
+    const double cycles = bin * (f * 1.28 * kCarrierSpacingHz * ppm * 1e-6 + late / 256.0);
+    const std::complex<double> echo = std::polar(1.0, -2.0 * M_PI * carrierFrequencyHz(bin) * 1e-3);
+    const std::complex<double> noise(0.2 * gauss(random), 0.2 * gauss(random));
+    window[static_cast<std::size_t>(c)] = phases[static_cast<std::size_t>(c)] *
+                                              std::polar(1.0, 2.0 * M_PI * cycles) *
+                                              (path1 + path2 * echo) +
+                                          noise;
+  }
+  return window;
+}
+
+RepeatClock::Phases randomPhases(std::mt19937& random) {
+  std::uniform_real_distribution<double> angle(0.0, 2.0 * M_PI);
+  RepeatClock::Phases phases;
+  for (auto& p : phases) p = std::polar(1.0, angle(random));
+  return phases;
+}
+
+// The channel turns every frame's carriers anew, so the repeats summed over frames scatter; each
+// pair of frames, lined up by itself, still gives the clock, also with windows a few samples
+// from whole frames apart. A picture that changes gives none.
+TEST(RepeatClock, FindsTheClockThroughFadingThatTurnsEveryFrameAnew) {
+  std::mt19937 random(7);
+  for (double ppm : {100.0, -100.0, 37.0, 0.0}) {
+    const RepeatClock::Phases still = randomPhases(random);
+    RepeatClock clock;
+    for (int f = 0; f < 12; ++f) {
+      const int late = (f * 5) % 7 - 3;
+      clock.addFrame(fadedRepeat(still, f, ppm, late, random),
+                     static_cast<long long>(f) * kCaptureSamples + late, 0.0, 0.85);
+    }
+    EXPECT_TRUE(clock.clear()) << ppm;
+    EXPECT_NEAR(clock.ppm(), ppm, 3.0);
+  }
+  RepeatClock changing;
+  for (int f = 0; f < 12; ++f) {
+    changing.addFrame(fadedRepeat(randomPhases(random), f, 0.0, 0, random),
+                      static_cast<long long>(f) * kCaptureSamples, 0.0, 0.85);
+  }
+  EXPECT_FALSE(changing.clear()) << changing.agreement();
 }
 
 }  // namespace

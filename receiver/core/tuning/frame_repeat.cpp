@@ -22,10 +22,7 @@ constexpr double kCyclesPerBinAndPpm = kFrameSeconds * kCarrierSpacingHz * 1e-6;
 constexpr double kMaxMixerChangeHz = 0.1;
 constexpr double kMaxClockPpm = 300.0;
 
-int binOf(int carrier) {
-  const int luma = kLastLumaCarrier - kFirstLumaCarrier + 1;
-  return carrier < luma ? kFirstLumaCarrier + carrier : kFirstVCarrier + carrier - luma;
-}
+int binOf(int carrier) { return repeatCarrierBin(carrier); }
 
 std::complex<double> turn(double cycles) {
   const double angle = kTwoPi * (cycles - std::floor(cycles));
@@ -36,6 +33,7 @@ std::complex<double> turn(double cycles) {
 
 void FrameRepeat::reset() {
   sums_.fill({});
+  clock_.reset();
   havePrevious_ = false;
   pairs_ = 0;
 }
@@ -49,6 +47,7 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
     now[static_cast<std::size_t>(c)] =
         times(std::complex<double>(a[static_cast<std::size_t>(binOf(c))]), unmix);
 
+  clock_.addFrame(now, start, mixHz, keep);
   const long long distance = start - previousStart_;
   const bool pair = havePrevious_ && std::abs(mixHz - previousMixHz_) < kMaxMixerChangeHz &&
                     std::llabs(distance - kCaptureSamples) < kCaptureSamples / 8;
@@ -92,10 +91,13 @@ FrameRepeat::Fit FrameRepeat::fit() const {
     }
     return sum;
   };
-  // Over the whole range, then closer: it costs little next to the transforms.
-  double bestPpm = 0.0;
-  double bestSize = -1.0;
+  // The pairs of frames give the clock once they line up clearly (see repeat_clock.h); until
+  // then the sums are searched over the whole range, then closer: it costs little next to the
+  // transforms.
+  double bestPpm = clock_.clear() ? clock_.ppm() : 0.0;
+  double bestSize = clock_.clear() ? std::abs(sumAt(bestPpm)) : -1.0;
   for (double step : {10.0, 1.0}) {
+    if (clock_.clear()) break;
     const double centre = bestPpm;
     const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
     for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
@@ -114,6 +116,7 @@ FrameRepeat::Fit FrameRepeat::fit() const {
   best.fractionHz = fraction;
   best.clockPpm = bestPpm;
   best.agreement = bestSize / total;
+  best.clockFromPairs = clock_.clear();
   return best;
 }
 

@@ -10,6 +10,7 @@
 // A picture that changes, even by one row, moves the starting phases of every carrier made after
 // that row, which scatters the products: their poor agreement tells that the repeat is not there.
 
+#include "receiver/core/tuning/repeat_clock.h"
 #include "receiver/core/tuning/window_spectra.h"
 
 #include <array>
@@ -26,6 +27,9 @@ class FrameRepeat {
     double fractionHz = 0.0;  // 0 .. 0.78125
     double clockPpm = 0.0;
     double agreement = 0.0;
+    // The clock error is the one that lines up the pairs of frames one by one (see
+    // repeat_clock.h), which hold under fading that scatters the sums.
+    bool clockFromPairs = false;
   };
 
   FrameRepeat() { reset(); }
@@ -35,11 +39,12 @@ class FrameRepeat {
   void addFrame(const WindowSpectrum& a, long long start, double mixHz, double keep);
   void reset();
 
-  // The best fit, with a clock error within +-300 ppm.
+  // The fit at the clock error within +-300 ppm that the pairs of frames give, or until they
+  // line up clearly, the one that fits the sums best.
   Fit fit() const;
 
  private:
-  static constexpr int kCarriers = 49;
+  static constexpr int kCarriers = kRepeatCarriers;
 
   std::array<std::complex<double>, kCarriers> sums_{};
   std::array<std::complex<double>, kCarriers> previous_{};  // the last window A, unmixed
@@ -47,6 +52,7 @@ class FrameRepeat {
   double previousMixHz_ = 0.0;
   bool havePrevious_ = false;
   int pairs_ = 0;
+  RepeatClock clock_;  // the clock error, from pairs lined up one by one
 };
 
 }  // namespace mosaic

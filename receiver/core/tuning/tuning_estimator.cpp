@@ -272,7 +272,7 @@ void TuningEstimator::measureFrame(int start) {
 }
 
 void TuningEstimator::solve() {
-  const ClockFit clock = fitClock();
+  ClockFit clock = fitClock();
   const FineFit fine = fineFraction(clock);
   const MultipleFit multiple = chooseMultiple(fine.fractionHz);
   estimate_.confidence = std::clamp(clock.agreement * multiple.sure, 0.0, 1.0);
@@ -294,29 +294,31 @@ void TuningEstimator::solve() {
   if (estimate_.locked) mixHz_ = multiple.offsetHz;
 }
 
-TuningEstimator::ClockFit TuningEstimator::fitClock() const {
-  // The turn per carrier number that makes the links agree best.
+std::complex<double> TuningEstimator::linksTurnedBack(double ppm) const {
   // The links' previous carriers run 56..90, then 12..23: within each group a link's turn is
   // the one before it turned once more by one bin's share.
-  auto agreement = [this](double cyclesPerBin) {
-    const double c = std::cos(kTwoPi * cyclesPerBin), s = -std::sin(kTwoPi * cyclesPerBin);
-    std::complex<double> sum;
-    double tr = 1.0, ti = 0.0;
-    for (int i = 0; i < kLinkCount; ++i) {
-      if (i == 0 || i == kLumaLinks) {
-        const std::complex<double> first = clockTurn(i, cyclesPerBin);
-        tr = first.real();
-        ti = first.imag();
-      } else {
-        const double r = tr * c - ti * s;
-        ti = tr * s + ti * c;
-        tr = r;
-      }
-      const std::complex<double>& v = links_[static_cast<std::size_t>(i)];
-      sum += std::complex<double>(v.real() * tr - v.imag() * ti, v.real() * ti + v.imag() * tr);
+  const double cyclesPerBin = ppm * kCyclesPerBinAndPpm;
+  const double c = std::cos(kTwoPi * cyclesPerBin), s = -std::sin(kTwoPi * cyclesPerBin);
+  std::complex<double> sum;
+  double tr = 1.0, ti = 0.0;
+  for (int i = 0; i < kLinkCount; ++i) {
+    if (i == 0 || i == kLumaLinks) {
+      const std::complex<double> first = clockTurn(i, cyclesPerBin);
+      tr = first.real();
+      ti = first.imag();
+    } else {
+      const double r = tr * c - ti * s;
+      ti = tr * s + ti * c;
+      tr = r;
     }
-    return sum;
-  };
+    const std::complex<double>& v = links_[static_cast<std::size_t>(i)];
+    sum += std::complex<double>(v.real() * tr - v.imag() * ti, v.real() * ti + v.imag() * tr);
+  }
+  return sum;
+}
+
+TuningEstimator::ClockFit TuningEstimator::fitClock() const {
+  // The turn per carrier number that makes the links agree best.
   // Over the whole range while searching; near the last value once locked.
   double bestPpm = estimate_.locked ? std::nearbyint(estimate_.clockPpm) : 0.0;
   double bestAgreement = -1.0;
@@ -325,7 +327,7 @@ TuningEstimator::ClockFit TuningEstimator::fitClock() const {
     const double centre = bestPpm;
     const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
     for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
-      const double a = std::norm(agreement(ppm * kCyclesPerBinAndPpm));
+      const double a = std::norm(linksTurnedBack(ppm));
       if (a > bestAgreement) {
         bestAgreement = a;
         bestPpm = ppm;
@@ -334,23 +336,36 @@ TuningEstimator::ClockFit TuningEstimator::fitClock() const {
   }
   // A clock error counts only where it makes the links agree clearly better than none: fading
   // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
-  if (bestAgreement < kClockEvidence * std::norm(agreement(0.0))) bestPpm = 0.0;
-  ClockFit fit{bestPpm, agreement(bestPpm * kCyclesPerBinAndPpm), 0.0};
-  double total = 0.0;
-  for (const auto& v : links_) total += std::abs(v);
-  fit.agreement = total > 0.0 ? std::abs(fit.sum) / total : 0.0;
+  if (bestAgreement < kClockEvidence * std::norm(linksTurnedBack(0.0))) bestPpm = 0.0;
+  ClockFit fit{bestPpm, linksTurnedBack(bestPpm), 0.0};
+  fit.agreement = linksAgreement(fit.sum);
   return fit;
 }
 
-TuningEstimator::FineFit TuningEstimator::fineFraction(const ClockFit& clock) {
-  // The links turn by -2 pi f0 1.28 s.
-  double fraction = -std::arg(clock.sum) / kTwoPi / kLinkSeconds;
-  fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
+double TuningEstimator::linksAgreement(std::complex<double> turnedBack) const {
+  double total = 0.0;
+  for (const auto& v : links_) total += std::abs(v);
+  return total > 0.0 ? std::abs(turnedBack) / total : 0.0;
+}
+
+TuningEstimator::FineFit TuningEstimator::fineFraction(ClockFit& clock) {
   // A still picture's repeats give the fraction and the clock error without leaning on the
   // boundary's exact position, which the links do; a picture that changes scatters them.
   const FrameRepeat::Fit still = repeat_.fit();
-  stillClock_ = still.valid && still.agreement >= kStillAgreement;
-  if (stillClock_) return {still.fractionHz, still.clockPpm};
+  const bool stillFraction = still.valid && still.agreement >= kStillAgreement;
+  // Fading turns each frame's carriers anew, which scatters the repeats summed over frames (and
+  // the links) but leaves each pair of frames lined up: their clock holds there too, and the
+  // links' fraction is taken at it. (How well the links agree at their own best stays what
+  // holds the lock.)
+  stillClock_ = stillFraction || (still.valid && still.clockFromPairs);
+  if (stillFraction) return {still.fractionHz, still.clockPpm};
+  if (stillClock_) {
+    clock.ppm = still.clockPpm;
+    clock.sum = linksTurnedBack(still.clockPpm);
+  }
+  // The links turn by -2 pi f0 1.28 s.
+  double fraction = -std::arg(clock.sum) / kTwoPi / kLinkSeconds;
+  fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
   return {fraction, clock.ppm};
 }
 

@@ -96,11 +96,16 @@ class TuningEstimator {
     double agreement;          // 0..1: how well the links agree once turned back
   };
   ClockFit fitClock() const;
+  // The links summed over frames, each turned back by a clock error of `ppm`; how well they
+  // agree so (0..1).
+  std::complex<double> linksTurnedBack(double ppm) const;
+  double linksAgreement(std::complex<double> turnedBack) const;
   struct FineFit {
     double fractionHz;  // the offset modulo 0.78125 Hz
     double clockPpm;
   };
-  FineFit fineFraction(const ClockFit& clock);
+  // Also sets `clock` to a still picture's clock error where its repeats give one.
+  FineFit fineFraction(ClockFit& clock);
   struct MultipleFit {
     double offsetHz;
     double sure;  // 0..1: how clearly the multiple fits best
