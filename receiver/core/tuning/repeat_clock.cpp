@@ -23,6 +23,7 @@ constexpr double kMaxMixerChangeHz = 0.1;
 // The pairs that four frames give, and how well they must line up (see agreement()).
 constexpr int kLeastPairs = 6;
 constexpr double kLinedUp = 0.5;
+constexpr double kClockEvidence = 1.1;
 
 std::complex<double> turn(double cycles) {
   const double angle = kTwoPi * (cycles - std::floor(cycles));
@@ -113,6 +114,10 @@ double RepeatClock::agreement() const {
 
 double RepeatClock::ppm() const {
   const std::size_t best = this->best();
+  // A clock error counts only where it lines the pairs up clearly better than none: noise and
+  // fading move the best a few ppm off an exact clock, which tilts the picture values.
+  const auto none = static_cast<std::size_t>(kMaxPpm / kPpmStep);
+  if (lineUp_[best] < kClockEvidence * lineUp_[none]) return 0.0;
   double shift = 0.0;  // between the trials, from the parabola through the best and its sides
   if (best > 0 && best + 1 < lineUp_.size()) {
     const double below = lineUp_[best - 1], at = lineUp_[best], above = lineUp_[best + 1];
