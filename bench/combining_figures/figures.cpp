@@ -2,8 +2,11 @@
 
 #include "receiver/core/combining/frame_cells.h"
 #include "receiver/core/demodulation/symbol_planes.h"
+#include "receiver/core/tuning/slider_offset.h"
+#include "receiver/core/tuning/tuning_estimator.h"
 #include "signal/timing.h"
 #include "tools/quality/sweep_plan.h"
+#include "tools/quality/trial.h"
 
 #include <cstdio>
 
@@ -57,6 +60,16 @@ std::string snrText(std::optional<double> db) {
   char text[16];
   std::snprintf(text, sizeof text, "%g dB", *db);
   return text;
+}
+
+double centringOffsetHz(double clockPpm) {
+  return -kCentredCarrier * kCarrierSpacingHz * clockPpm * 1e-6;
+}
+
+DemodSettings tunedForClock(double clockPpm) {
+  DemodSettings settings = tool::sweepReceiverSettings();
+  applyTuningPositions(tuningPositions(centringOffsetHz(clockPpm)), settings);
+  return settings;
 }
 
 std::span<const std::uint8_t> newerHalf(const std::vector<std::uint8_t>& run) {

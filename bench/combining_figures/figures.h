@@ -5,6 +5,7 @@
 
 #include "channel/channel_model.h"
 #include "receiver/core/combining/combining_settings.h"
+#include "receiver/core/demodulation/demod_settings.h"
 #include "tools/quality/picture_error.h"
 #include "tools/quality/sent_signals.h"
 
@@ -56,6 +57,11 @@ CombiningSettings combiningOf(int frames);
 // The same, but the combiner is never told the sender's clock.
 CombiningSettings clockUnknown(CombiningSettings combining);
 std::string snrText(std::optional<double> db);
+// The tuning [Hz] that centres the luminance carriers of a sender whose clock is `clockPpm`
+// off: the clock moves them by 0.28 Hz at 100 ppm, a visible change of brightness.
+double centringOffsetHz(double clockPpm);
+// The sweep's receiver with its sliders there, as a careful operator or auto-tune sets them.
+DemodSettings tunedForClock(double clockPpm);
 
 // The kinds of figure, each printed as a section of Markdown.
 void usableSection(const SentSignals& sent, const Options& options);

@@ -39,9 +39,9 @@ void usableSection(const SentSignals& sent, const Options& options) {
       for (std::size_t s = 0; s < snrs.size(); ++s)
         for (int q = 0; q < sent.pictures(); ++q)
           for (int seed = 0; seed < seeds; ++seed) tasks.push_back({k, c, s, q, seed, {}});
-  const DemodSettings demod = sweepReceiverSettings();
   parallelFor(tasks.size(), kThreads, [&](std::size_t i) {
     Task& t = tasks[i];
+    const DemodSettings demod = tunedForClock(clocks[t.clock]);
     const int lead = SentSignals::kLeads[static_cast<std::size_t>(t.seed + t.picture) % 4];
     const auto& perfect = sent.perfect(t.picture, lead);
     const auto heard =
@@ -73,6 +73,11 @@ void usableSection(const SentSignals& sent, const Options& options) {
   for (std::size_t k = 0; k < clocks.size(); ++k) {
     std::printf("\n## Usable down to (mean luminance error <= %g steps), sending clock %+g ppm\n\n",
                 kUsableLumaError, clocks[k]);
+    if (clocks[k] != 0.0)
+      std::printf(
+          "The receiver is tuned to centre the luminance carriers, which the clock moves "
+          "by %+.2f Hz.\n\n",
+          -centringOffsetHz(clocks[k]));
     std::printf("| channel |");
     for (int r = 0; r < kReceivers; ++r) std::printf(" %s |", receiverName(r).c_str());
     std::printf("\n|---|");
