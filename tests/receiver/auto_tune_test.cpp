@@ -4,11 +4,7 @@
 #include "receiver/core/buffer_feeder.h"
 #include "signal/carrier_plan.h"
 #include "tests/support/air_signal.h"
-
-#include <QImage>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
+#include "tests/support/tuning_scenes.h"
 
 #include <gtest/gtest.h>
 
@@ -98,53 +94,10 @@ void expectEstimates(const std::vector<Condition>& conditions, int seed) {
   expectEstimates(conditions, seed, sentTestCardFor(seed));
 }
 
-// A hazy landscape: pale sky over soft green hills, nothing near black or white, so its values
-// fit the ranges over several hertz of tuning.
-QImage hazyLandscape() {
-  QImage picture(160, 128, QImage::Format_RGB888);
-  QPainter painter(&picture);
-  QLinearGradient sky(0, 0, 0, 70);
-  sky.setColorAt(0, QColor(150, 165, 190));
-  sky.setColorAt(1, QColor(175, 185, 200));
-  painter.fillRect(picture.rect(), sky);
-  QPainterPath hills(QPointF(0, 128));
-  for (int x = 0; x <= 160; x += 8) hills.lineTo(x, 62 + 10 * std::sin(x / 17.0));
-  hills.lineTo(160, 128);
-  painter.fillPath(hills, QColor(110, 135, 100));
-  painter.fillRect(90, 90, 30, 20, QColor(140, 120, 105));  // a house
-  return picture;
-}
-
-// A pale face on a black background: black and middle tones, no white.
-QImage faceOnBlack() {
-  QImage picture(160, 128, QImage::Format_RGB888);
-  picture.fill(Qt::black);
-  QPainter painter(&picture);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(190, 150, 125));
-  painter.drawEllipse(QPointF(80, 60), 28, 36);
-  painter.setBrush(QColor(120, 95, 80));
-  painter.drawEllipse(QPointF(80, 90), 40, 14);
-  return picture;
-}
-
-// Colour bars at full saturation (white, yellow, cyan, green, magenta, red, blue, black) over
-// patches of full white and full black.
-QImage colourBars() {
-  QImage picture(160, 128, QImage::Format_RGB888);
-  QPainter painter(&picture);
-  const QColor bars[] = {Qt::white,   Qt::yellow, Qt::cyan, Qt::green,
-                         Qt::magenta, Qt::red,    Qt::blue, Qt::black};
-  for (int i = 0; i < 8; ++i) painter.fillRect(32 + 12 * i, 0, 12, 96, bars[i]);
-  painter.fillRect(32, 96, 48, 32, Qt::black);
-  painter.fillRect(80, 96, 48, 32, Qt::white);
-  return picture;
-}
-
-std::vector<float> sentStill(const QImage& picture) {
-  test::testCard();  // the application object that drawing needs
-  return test::sentPictures(9, 11000, [&picture](int) { return picture; });
-}
+using test::colourBars;
+using test::faceOnBlack;
+using test::hazyLandscape;
+using test::sentStill;
 
 TEST(AutoTune, FindsOffsetsAcrossTheRangeAt10dBWithinEightFrames) {
   expectEstimates({{-19.3, 10, 0, Fading::None, 0.3},
@@ -299,6 +252,71 @@ TEST(AutoTune, ColourBarsWithBlackAndWhiteFindTheirMultiple) {
     }
   }
   EXPECT_GE(right, 9);
+}
+
+struct SceneTrial {
+  double offsetHz, clockPpm;
+  int seed;
+};
+
+// Trials of a still picture at `snrDb`: offsets that are no multiple of 0.78125 Hz, one with the
+// sending clock 100 ppm fast, two noise seeds.
+std::vector<SceneTrial> sceneTrials() {
+  std::vector<SceneTrial> trials;
+  for (int seed : {1, 2})
+    for (const auto& [offset, ppm] :
+         {std::pair{-13.37, 0.0}, std::pair{2.9, 0.0}, std::pair{17.2, 100.0}})
+      trials.push_back({offset, ppm, seed});
+  return trials;
+}
+
+// The estimate after eight buffers of the trial, with its error from the centring offset.
+std::pair<TuningEstimate, double> estimateScene(const std::vector<float>& sent, const SceneTrial& t,
+                                                double snrDb) {
+  ChannelSettings channel;
+  channel.offsetHz = t.offsetHz;
+  channel.clockPpm = t.clockPpm;
+  channel.snrDb = snrDb;
+  channel.seed = static_cast<std::uint64_t>(t.seed);
+  const TuningEstimate e = estimateAfter(test::receivedAt9600(sent, channel), 8);
+  return {e, e.offsetHz - centringOffsetHz(t.offsetHz, t.clockPpm)};
+}
+
+// A middle-grey ground with small patches of full black, white and colour: drawing the grey onto
+// white as an end share, 4.7 Hz off, pushed the black patch far out of its range, which cost its
+// few values little. It did so at 30 dB with the clock 100 ppm off, sure of it.
+TEST(AutoTune, AMiddleGreyGroundIsNotDrawnOntoWhitePastABlackPatch) {
+  const std::vector<float> sent = sentStill(test::patchesOnGrey());
+  for (double snr : {30.0, 10.0}) {
+    for (const SceneTrial& t : sceneTrials()) {
+      const auto [e, error] = estimateScene(sent, t, snr);
+      EXPECT_LT(std::abs(error), 0.3)
+          << t.offsetHz << " Hz, " << t.clockPpm << " ppm, seed " << t.seed << ", " << snr << " dB";
+    }
+  }
+}
+
+// Black columns at both edges of a picture of middle tones, clear at 30 dB.
+TEST(AutoTune, BlackEdgeColumnsFindTheirMultipleAt30dB) {
+  const std::vector<float> sent = sentStill(test::blackEdgeColumns());
+  for (const SceneTrial& t : sceneTrials()) {
+    const auto [e, error] = estimateScene(sent, t, 30.0);
+    EXPECT_LT(std::abs(error), 0.3) << t.offsetHz << " Hz, seed " << t.seed;
+  }
+}
+
+// A saturated scene whose black and white are small patches: too few of its values lie at the
+// ends to tell the multiple at 10 dB, and its flat sky and field fit the colours' neutral share a
+// multiple or two off. Whichever it chooses, it must not claim to be sure of a wrong one.
+TEST(AutoTune, ASaturatedSceneWithSmallBlackAndWhitePatchesIsNotSureOfAWrongMultiple) {
+  const std::vector<float> sent = sentStill(test::saturatedScene());
+  for (const SceneTrial& t : sceneTrials()) {
+    const auto [e, error] = estimateScene(sent, t, 10.0);
+    EXPECT_TRUE(e.locked) << t.offsetHz << " Hz, seed " << t.seed;
+    if (std::abs(error) >= 0.3) {
+      EXPECT_LE(e.confidence, 0.5) << t.offsetHz << " Hz, seed " << t.seed;
+    }
+  }
 }
 
 TEST(AutoTune, AStillPictureGivesOffsetAndClockWithoutLeaningOnTheBoundary) {

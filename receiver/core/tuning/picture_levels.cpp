@@ -30,6 +30,20 @@ constexpr double kMiddleTonesWidth = 2.2;
 // far outside the range outweighed the many that fit and moved the choice by a multiple.
 constexpr double kStrayShare = 0.002;
 constexpr double kTurnSpanUnits = 30.0;
+// The right tuning puts no more than a few strays far outside a group's range: a share of values
+// beyond it by this many noise widths rules a tuning out while searching. Otherwise a large flat
+// area of middle grey was drawn onto black or white as an end share, several multiples of
+// 0.78125 Hz off, while a real black or white patch went out of the range, each of its values
+// costing only a stray's likelihood. Once locked, the multiples compared lie within a few of the
+// last estimate and the fit alone decides: colour bars' values taken across the frame boundary
+// can pass that share on one side.
+constexpr double kBeyondWidths = 4.0;
+// [picture units] At least this: neighbouring carriers and symbols draw the values of small or
+// saturated patches out by several tenths at any SNR. Two neighbouring multiples of 0.78125 Hz
+// are still told apart by the fit itself; this only rules out tunings far off.
+constexpr double kLeastBeyondUnits = 1.5;
+constexpr double kMostBeyondShare = 0.01;
+constexpr double kBeyondPenalty = 50.0;  // per value beyond that share, far above any gain
 // Bins between the colour and luminance carriers, far enough from both to hold only noise.
 constexpr int kFirstQuietBin = 30;
 constexpr int kLastQuietBin = 50;
@@ -205,7 +219,28 @@ double logLikelihoodOf(const std::vector<double>& counts, const std::vector<floa
   return sum;
 }
 
+// The penalty for the values of `counts` (bins of `binUnits`) shifted by `shift` bins that lie
+// farther than `margin` outside [low, high], beyond the few strays that any tuning leaves there.
+double beyondRangePenalty(const std::vector<double>& counts, double binUnits, long shift,
+                          int lowBin, int highBin, int bins, double low, double high,
+                          double margin) {
+  double beyond = 0.0, all = 0.0;
+  for (int b = lowBin; b <= highBin; ++b) {
+    const double c = counts[static_cast<std::size_t>(b)];
+    all += c;
+    const double v = static_cast<double>(b - bins / 2 + shift) * binUnits;
+    if (v < low - margin || v > high + margin) beyond += c;
+  }
+  return kBeyondPenalty * std::max(beyond - kMostBeyondShare * all, 0.0);
+}
+
 }  // namespace
+
+double PictureLevels::beyondRange(std::size_t g, long shift) const {
+  const double margin = std::max(kBeyondWidths * noiseWidth_, kLeastBeyondUnits);
+  return beyondRangePenalty(counts_[g], kBinUnits, shift, occupied_[g].first, occupied_[g].second,
+                            kBins, kLow[g], kHigh[g], margin);
+}
 
 double PictureLevels::fit(double offsetHz) {
   const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
@@ -233,7 +268,7 @@ double PictureLevels::fit(double offsetHz) {
         chosenShape_[g] = shape;
       }
     }
-    total += best;
+    total += best - beyondRange(g, shift);
   }
   return total;
 }

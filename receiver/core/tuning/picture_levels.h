@@ -39,7 +39,8 @@ class PictureLevels {
   // The log-likelihood of the tuning offset `offsetHz`, higher for a better fit, with the
   // measured noise and the best shares at the ends for each group, kept for `refit`.
   double fit(double offsetHz);
-  // The same with the shapes of the last `fit`: cheaper, for offsets near that one.
+  // The same with the shapes of the last `fit`, and without ruling out a tuning that puts many
+  // values far outside a range: cheaper, for offsets near that one.
   double refit(double offsetHz) const;
   // Whether the luminance values so far are of middle tones only: their multiple is then a
   // guess from where such pictures usually lie, however clearly it fits best.
@@ -52,6 +53,8 @@ class PictureLevels {
 
   // The noise width's share combinations in group g (see the tables below).
   static std::size_t sharesPerWidth(std::size_t g);
+  // What group g's values moved by `shift` bins lose for lying far outside its range.
+  double beyondRange(std::size_t g, long shift) const;
 
   std::array<std::vector<double>, kGroups> counts_;
   // log P(value | range, width, shares) on a grid twice as wide as the histogram's, one table
