@@ -14,20 +14,7 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586476925;
 constexpr double kFrameSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
 constexpr double kAmbiguityHz = 1.0 / kFrameSeconds;                         // 0.78125 Hz
-// A carrier k drifts k times as fast as the grid's first bin: per ppm of clock error, one bin's
-// phase over a frame turns by this many cycles.
-constexpr double kCyclesPerBinAndPpm = kFrameSeconds * kCarrierSpacingHz * 1e-6;
-// Windows measured with mixers further apart than this are not paired: the transform's phase
-// leans slightly on where the carrier lies in its bin.
-constexpr double kMaxMixerChangeHz = 0.1;
 constexpr double kMaxClockPpm = 300.0;
-
-int binOf(int carrier) { return repeatCarrierBin(carrier); }
-
-std::complex<double> turn(double cycles) {
-  const double angle = kTwoPi * (cycles - std::floor(cycles));
-  return {std::cos(angle), std::sin(angle)};
-}
 
 }  // namespace
 
@@ -42,15 +29,14 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
   // Unmixed: the phases refer to the carriers' own frequencies and to the window's first sample.
   const std::complex<double> unmix =
       turn(-mixHz * static_cast<double>(start) / static_cast<double>(kRxSampleRateHz));
-  std::array<std::complex<double>, kCarriers> now{};
+  RepeatPhases now{};
   for (int c = 0; c < kCarriers; ++c)
     now[static_cast<std::size_t>(c)] =
-        times(std::complex<double>(a[static_cast<std::size_t>(binOf(c))]), unmix);
+        times(std::complex<double>(a[static_cast<std::size_t>(repeatCarrierBin(c))]), unmix);
 
   clock_.addFrame(now, start, mixHz, keep);
   const long long distance = start - previousStart_;
-  const bool pair = havePrevious_ && std::abs(mixHz - previousMixHz_) < kMaxMixerChangeHz &&
-                    std::llabs(distance - kCaptureSamples) < kCaptureSamples / 8;
+  const bool pair = havePrevious_ && areRepeats(mixHz, previousMixHz_, distance - kCaptureSamples);
   if (pair) {
     // Between the windows carrier k turns by k (distance / 256) whole and fractional cycles on
     // top of the offset (its bin completes k cycles in 256 samples); without that, and with the
@@ -59,7 +45,7 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
     const std::complex<double> toOneFrame = turn(mixHz * extra / kRxSampleRateHz);
     for (int c = 0; c < kCarriers; ++c) {
       const auto at = static_cast<std::size_t>(c);
-      const std::complex<double> grid = turn(-binOf(c) * extra / kLinkWindowSamples);
+      const std::complex<double> grid = turn(-repeatCarrierBin(c) * extra / kLinkWindowSamples);
       sums_[at] = keep * sums_[at] +
                   times(times(now[at], std::conj(previous_[at])), times(grid, toOneFrame));
     }
@@ -79,32 +65,26 @@ FrameRepeat::Fit FrameRepeat::fit() const {
   double total = 0.0;
   for (const auto& s : sums_) total += std::abs(s);
   if (total <= 0.0) return best;
-  // Each carrier turned back by its share of the clock's turn, stepped from bin to bin.
-  auto sumAt = [this](double ppm) {
-    const double perBin = -ppm * kCyclesPerBinAndPpm;
-    const std::complex<double> step = turn(perBin);
-    std::complex<double> sum, t;
-    for (int c = 0; c < kCarriers; ++c) {
-      const bool groupStart = c == 0 || binOf(c) != binOf(c - 1) + 1;
-      t = groupStart ? turn(perBin * binOf(c)) : times(t, step);
-      sum += times(sums_[static_cast<std::size_t>(c)], t);
-    }
-    return sum;
-  };
+  // Each carrier turned back by its share of the clock's turn.
+  auto sumAt = [this](double ppm) { return turnedBack(sums_, -ppm * kFrameCyclesPerBinAndPpm); };
   // The pairs of frames give the clock once they line up clearly (see repeat_clock.h); until
   // then the sums are searched over the whole range, then closer: it costs little next to the
   // transforms.
-  double bestPpm = clock_.clear() ? clock_.ppm() : 0.0;
-  double bestSize = clock_.clear() ? std::abs(sumAt(bestPpm)) : -1.0;
-  for (double step : {10.0, 1.0}) {
-    if (clock_.clear()) break;
-    const double centre = bestPpm;
-    const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
-    for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
-      const double size = std::abs(sumAt(ppm));
-      if (size > bestSize) {
-        bestSize = size;
-        bestPpm = ppm;
+  double bestPpm = 0.0;
+  double bestSize = -1.0;
+  if (clock_.clear()) {
+    bestPpm = clock_.ppm();
+    bestSize = std::abs(sumAt(bestPpm));
+  } else {
+    for (double step : {10.0, 1.0}) {
+      const double centre = bestPpm;
+      const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
+      for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
+        const double size = std::abs(sumAt(ppm));
+        if (size > bestSize) {
+          bestSize = size;
+          bestPpm = ppm;
+        }
       }
     }
   }

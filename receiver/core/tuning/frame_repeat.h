@@ -46,8 +46,8 @@ class FrameRepeat {
  private:
   static constexpr int kCarriers = kRepeatCarriers;
 
-  std::array<std::complex<double>, kCarriers> sums_{};
-  std::array<std::complex<double>, kCarriers> previous_{};  // the last window A, unmixed
+  RepeatPhases sums_{};
+  RepeatPhases previous_{};  // the last window A, unmixed
   long long previousStart_ = 0;
   double previousMixHz_ = 0.0;
   bool havePrevious_ = false;

@@ -219,27 +219,19 @@ double logLikelihoodOf(const std::vector<double>& counts, const std::vector<floa
   return sum;
 }
 
-// The penalty for the values of `counts` (bins of `binUnits`) shifted by `shift` bins that lie
-// farther than `margin` outside [low, high], beyond the few strays that any tuning leaves there.
-double beyondRangePenalty(const std::vector<double>& counts, double binUnits, long shift,
-                          int lowBin, int highBin, int bins, double low, double high,
-                          double margin) {
-  double beyond = 0.0, all = 0.0;
-  for (int b = lowBin; b <= highBin; ++b) {
-    const double c = counts[static_cast<std::size_t>(b)];
-    all += c;
-    const double v = static_cast<double>(b - bins / 2 + shift) * binUnits;
-    if (v < low - margin || v > high + margin) beyond += c;
-  }
-  return kBeyondPenalty * std::max(beyond - kMostBeyondShare * all, 0.0);
-}
-
 }  // namespace
 
 double PictureLevels::beyondRange(std::size_t g, long shift) const {
   const double margin = std::max(kBeyondWidths * noiseWidth_, kLeastBeyondUnits);
-  return beyondRangePenalty(counts_[g], kBinUnits, shift, occupied_[g].first, occupied_[g].second,
-                            kBins, kLow[g], kHigh[g], margin);
+  double beyond = 0.0, all = 0.0;
+  for (int b = occupied_[g].first; b <= occupied_[g].second; ++b) {
+    const double c = counts_[g][static_cast<std::size_t>(b)];
+    all += c;
+    const double v = static_cast<double>(b - kBins / 2 + shift) * kBinUnits;
+    if (v < kLow[g] - margin || v > kHigh[g] + margin) beyond += c;
+  }
+  // Only what lies beyond the few strays that any tuning leaves out there counts.
+  return kBeyondPenalty * std::max(beyond - kMostBeyondShare * all, 0.0);
 }
 
 double PictureLevels::fit(double offsetHz) {

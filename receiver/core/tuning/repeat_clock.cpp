@@ -3,9 +3,6 @@
 #include "receiver/core/tuning/complex_product.h"
 #include "receiver/core/tuning/window_spectra.h"
 
-#include "signal/carrier_plan.h"
-#include "signal/timing.h"
-
 #include <cmath>
 #include <cstdlib>
 
@@ -13,22 +10,10 @@ namespace mosaic {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586476925;
-constexpr double kFrameSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
-// Per ppm of clock error, one bin's phase over a frame turns by this many cycles.
-constexpr double kCyclesPerBinAndPpm = kFrameSeconds * kCarrierSpacingHz * 1e-6;
-// Windows measured with mixers further apart than this are not paired: the transform's phase
-// leans slightly on where the carrier lies in its bin.
-constexpr double kMaxMixerChangeHz = 0.1;
 // The pairs that four frames give, and how well they must line up (see agreement()).
 constexpr int kLeastPairs = 6;
 constexpr double kLinedUp = 0.5;
 constexpr double kClockEvidence = 1.1;
-
-std::complex<double> turn(double cycles) {
-  const double angle = kTwoPi * (cycles - std::floor(cycles));
-  return {std::cos(angle), std::sin(angle)};
-}
 
 bool isGroupStart(int carrier) {
   return carrier == 0 || repeatCarrierBin(carrier) != repeatCarrierBin(carrier - 1) + 1;
@@ -39,6 +24,20 @@ bool isGroupStart(int carrier) {
 int repeatCarrierBin(int carrier) {
   const int luma = kLastLumaCarrier - kFirstLumaCarrier + 1;
   return carrier < luma ? kFirstLumaCarrier + carrier : kFirstVCarrier + carrier - luma;
+}
+
+bool areRepeats(double mixHz, double olderMixHz, long long extraSamples) {
+  return std::abs(mixHz - olderMixHz) < 0.1 && std::llabs(extraSamples) < kCaptureSamples / 8;
+}
+
+std::complex<double> turnedBack(const RepeatPhases& products, double cyclesPerBin) {
+  const std::complex<double> step = turn(cyclesPerBin);
+  std::complex<double> sum, t;
+  for (int c = 0; c < kRepeatCarriers; ++c) {
+    t = isGroupStart(c) ? turn(cyclesPerBin * repeatCarrierBin(c)) : times(t, step);
+    sum += times(products[static_cast<std::size_t>(c)], t);
+  }
+  return sum;
 }
 
 void RepeatClock::reset() {
@@ -57,9 +56,7 @@ void RepeatClock::addFrame(const Phases& unmixed, long long start, double mixHz,
         frames_[static_cast<std::size_t>((newest_ - back + kMostFramesApart) % kMostFramesApart)];
     const int apart = back + 1;
     const long long extra = start - older.start - static_cast<long long>(apart) * kCaptureSamples;
-    if (std::abs(mixHz - older.mixHz) < kMaxMixerChangeHz &&
-        std::llabs(extra) < kCaptureSamples / 8)
-      addPair(unmixed, older.phases, apart, extra);
+    if (areRepeats(mixHz, older.mixHz, extra)) addPair(unmixed, older.phases, apart, extra);
   }
   newest_ = (newest_ + 1) % kMostFramesApart;
   frames_[static_cast<std::size_t>(newest_)] = {unmixed, start, mixHz};
@@ -84,16 +81,11 @@ void RepeatClock::addPair(const Phases& newer, const Phases& older, int framesAp
   // Each pair counts by its power: one strong pair whose fading lines up a ghost of the clock
   // would otherwise outweigh all the others.
   mostLineUp_ += size;
-  // Each carrier turned back by its share of the trial clock's turn, stepped from bin to bin.
+  // Each carrier turned back by its share of the trial clock's turn.
   for (int i = 0; i < kTrials; ++i) {
     const double ppm = -kMaxPpm + i * kPpmStep;
-    const double perBin = -ppm * framesApart * kCyclesPerBinAndPpm;
-    const std::complex<double> step = turn(perBin);
-    std::complex<double> sum, t;
-    for (int c = 0; c < kRepeatCarriers; ++c) {
-      t = isGroupStart(c) ? turn(perBin * repeatCarrierBin(c)) : times(t, step);
-      sum += times(product[static_cast<std::size_t>(c)], t);
-    }
+    const std::complex<double> sum =
+        turnedBack(product, -ppm * framesApart * kFrameCyclesPerBinAndPpm);
     lineUp_[static_cast<std::size_t>(i)] += std::norm(sum) / size;
   }
   ++pairs_;

@@ -8,6 +8,9 @@
 // over the pairs 1 to kMostFramesApart frames apart, whose longer baselines resolve the error
 // finer, and each of whose own ghosts of the fading's delay lies elsewhere.
 
+#include "signal/carrier_plan.h"
+#include "signal/timing.h"
+
 #include <array>
 #include <complex>
 
@@ -16,10 +19,25 @@ namespace mosaic {
 // The carriers' bins, in the order the estimator keeps them: luminance, then colour.
 inline constexpr int kRepeatCarriers = 49;
 int repeatCarrierBin(int carrier);
+using RepeatPhases = std::array<std::complex<double>, kRepeatCarriers>;
+
+// A carrier k drifts k times as fast as the grid's first bin: per ppm of clock error, one bin's
+// phase over a frame turns by this many cycles.
+inline constexpr double kFrameCyclesPerBinAndPpm =
+    double(kCaptureSamples) / kRxSampleRateHz * kCarrierSpacingHz * 1e-6;
+
+// Whether windows measured with mixers at `mixHz` and `olderMixHz`, `extraSamples` from a whole
+// number of frames apart, are copies to compare: not when the mixers lie more than 0.1 Hz apart
+// (the transform's phase leans slightly on where the carrier lies in its bin), nor further than
+// an eighth of a frame from whole frames.
+bool areRepeats(double mixHz, double olderMixHz, long long extraSamples);
+
+// The sum of `products`, carrier k's turned by k `cyclesPerBin` cycles (stepped from bin to bin).
+std::complex<double> turnedBack(const RepeatPhases& products, double cyclesPerBin);
 
 class RepeatClock {
  public:
-  using Phases = std::array<std::complex<double>, kRepeatCarriers>;
+  using Phases = RepeatPhases;
   static constexpr int kMostFramesApart = 8;
 
   RepeatClock() { reset(); }

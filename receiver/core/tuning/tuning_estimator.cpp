@@ -338,14 +338,10 @@ TuningEstimator::ClockFit TuningEstimator::fitClock() const {
   // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
   if (bestAgreement < kClockEvidence * std::norm(linksTurnedBack(0.0))) bestPpm = 0.0;
   ClockFit fit{bestPpm, linksTurnedBack(bestPpm), 0.0};
-  fit.agreement = linksAgreement(fit.sum);
-  return fit;
-}
-
-double TuningEstimator::linksAgreement(std::complex<double> turnedBack) const {
   double total = 0.0;
   for (const auto& v : links_) total += std::abs(v);
-  return total > 0.0 ? std::abs(turnedBack) / total : 0.0;
+  fit.agreement = total > 0.0 ? std::abs(fit.sum) / total : 0.0;
+  return fit;
 }
 
 TuningEstimator::FineFit TuningEstimator::fineFraction(ClockFit& clock) {

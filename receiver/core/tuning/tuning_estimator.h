@@ -96,10 +96,8 @@ class TuningEstimator {
     double agreement;          // 0..1: how well the links agree once turned back
   };
   ClockFit fitClock() const;
-  // The links summed over frames, each turned back by a clock error of `ppm`; how well they
-  // agree so (0..1).
+  // The links summed over frames, each turned back by a clock error of `ppm`.
   std::complex<double> linksTurnedBack(double ppm) const;
-  double linksAgreement(std::complex<double> turnedBack) const;
   struct FineFit {
     double fractionHz;  // the offset modulo 0.78125 Hz
     double clockPpm;
