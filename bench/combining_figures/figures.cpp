@@ -62,13 +62,9 @@ std::string snrText(std::optional<double> db) {
   return text;
 }
 
-double centringOffsetHz(double clockPpm) {
-  return -kCentredCarrier * kCarrierSpacingHz * clockPpm * 1e-6;
-}
-
 DemodSettings tunedForClock(double clockPpm) {
   DemodSettings settings = tool::sweepReceiverSettings();
-  applyTuningPositions(tuningPositions(centringOffsetHz(clockPpm)), settings);
+  applyTuningPositions(tuningPositions(clockCentringHz(clockPpm)), settings);
   return settings;
 }
 

@@ -57,10 +57,9 @@ CombiningSettings combiningOf(int frames);
 // The same, but the combiner is never told the sender's clock.
 CombiningSettings clockUnknown(CombiningSettings combining);
 std::string snrText(std::optional<double> db);
-// The tuning [Hz] that centres the luminance carriers of a sender whose clock is `clockPpm`
-// off: the clock moves them by 0.28 Hz at 100 ppm, a visible change of brightness.
-double centringOffsetHz(double clockPpm);
-// The sweep's receiver with its sliders there, as a careful operator or auto-tune sets them.
+// The sweep's receiver with its sliders where a careful operator or auto-tune sets them for a
+// sender whose clock is `clockPpm` off: centring the luminance carriers, which the clock moves
+// by 0.28 Hz at 100 ppm, a visible change of brightness.
 DemodSettings tunedForClock(double clockPpm);
 
 // The kinds of figure, each printed as a section of Markdown.

@@ -58,7 +58,7 @@ void lockSection(const SentSignals& sent, const Options& options) {
           auto estimator = std::make_unique<TuningEstimator>();
           const double frameSamples = kCaptureSamples / (1.0 + ppm * 1e-6);
           // The channel is not mistuned: only the clock moves the carriers.
-          const double centringHz = centringOffsetHz(ppm);
+          const double centringHz = clockCentringHz(ppm);
           for (int b = 0; b < kBuffers; ++b) {
             estimator->addBuffer(heard.data() + static_cast<std::ptrdiff_t>(b) * kCaptureSamples);
             const TuningEstimate& e = estimator->estimate();

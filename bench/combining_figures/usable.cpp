@@ -3,6 +3,7 @@
 
 #include "bench/combining_figures/figures.h"
 
+#include "receiver/core/tuning/tuning_estimator.h"
 #include "tools/quality/combined_decoding.h"
 #include "tools/quality/parallel_for.h"
 #include "tools/quality/trial.h"
@@ -77,7 +78,7 @@ void usableSection(const SentSignals& sent, const Options& options) {
       std::printf(
           "The receiver is tuned to centre the luminance carriers, which the clock moves "
           "by %+.2f Hz.\n\n",
-          -centringOffsetHz(clocks[k]));
+          -clockCentringHz(clocks[k]));
     std::printf("| channel |");
     for (int r = 0; r < kReceivers; ++r) std::printf(" %s |", receiverName(r).c_str());
     std::printf("\n|---|");

@@ -288,8 +288,7 @@ void TuningEstimator::solve() {
   estimate_.clockPpm = fine.clockPpm;
   if (frames_ >= 2) {
     atZeroHz_ = multiple.offsetHz;
-    estimate_.offsetHz =
-        atZeroHz_ - kCentredCarrier * kCarrierSpacingHz * estimate_.clockPpm * 1e-6;
+    estimate_.offsetHz = atZeroHz_ + clockCentringHz(estimate_.clockPpm);
   }
   if (estimate_.locked) mixHz_ = multiple.offsetHz;
 }

@@ -31,6 +31,7 @@
 #include "receiver/core/tuning/picture_levels.h"
 #include "receiver/core/tuning/tuning_spectrum.h"
 #include "receiver/core/tuning/window_spectra.h"
+#include "signal/carrier_plan.h"
 #include "signal/timing.h"
 
 #include <complex>
@@ -50,6 +51,10 @@ inline constexpr double kMinBoundaryCoherence = 0.3;
 // on its place, so that as many rows lie above their places as below, each at most 0.066 Hz
 // away at 100 ppm.
 inline constexpr double kCentredCarrier = 73.5;
+// The tuning [Hz] that a sending clock `clockPpm` fast calls for on top of the offset at 0 Hz.
+inline double clockCentringHz(double clockPpm) {
+  return -kCentredCarrier * kCarrierSpacingHz * clockPpm * 1e-6;
+}
 
 struct TuningEstimate {
   bool valid = false;       // an offset has been estimated (at least a coarse one)
