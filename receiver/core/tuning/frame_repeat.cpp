@@ -1,5 +1,6 @@
 #include "receiver/core/tuning/frame_repeat.h"
 
+#include "receiver/core/tuning/clock_search.h"
 #include "receiver/core/tuning/complex_product.h"
 
 #include "signal/carrier_plan.h"
@@ -14,7 +15,6 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586476925;
 constexpr double kFrameSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
 constexpr double kAmbiguityHz = 1.0 / kFrameSeconds;                         // 0.78125 Hz
-constexpr double kMaxClockPpm = 300.0;
 
 }  // namespace
 
@@ -68,25 +68,16 @@ FrameRepeat::Fit FrameRepeat::fit() const {
   // Each carrier turned back by its share of the clock's turn.
   auto sumAt = [this](double ppm) { return turnedBack(sums_, -ppm * kFrameCyclesPerBinAndPpm); };
   // The pairs of frames give the clock once they line up clearly (see repeat_clock.h); until
-  // then the sums are searched over the whole range, then closer: it costs little next to the
-  // transforms.
+  // then the sums are searched for it.
   double bestPpm = 0.0;
-  double bestSize = -1.0;
+  double bestSize = 0.0;
   if (clock_.clear()) {
     bestPpm = clock_.ppm();
     bestSize = std::abs(sumAt(bestPpm));
   } else {
-    for (double step : {10.0, 1.0}) {
-      const double centre = bestPpm;
-      const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
-      for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
-        const double size = std::abs(sumAt(ppm));
-        if (size > bestSize) {
-          bestSize = size;
-          bestPpm = ppm;
-        }
-      }
-    }
+    const ClockSearch found = searchClock([&](double ppm) { return std::abs(sumAt(ppm)); });
+    bestPpm = found.ppm;
+    bestSize = found.score;
   }
   const std::complex<double> sum = sumAt(bestPpm);
   // The repeats turn by -2 pi f0 1.28 s.

@@ -1,6 +1,7 @@
 #include "receiver/core/tuning/tuning_estimator.h"
 
 #include "receiver/core/quality/signal_to_noise.h"
+#include "receiver/core/tuning/clock_search.h"
 #include "receiver/core/tuning/complex_product.h"
 
 #include "signal/carrier_plan.h"
@@ -32,7 +33,6 @@ constexpr double kClearlyBetterPlace = 0.01;
 // weaker signal) soon stops calling for searches of the whole frame.
 constexpr double kSteadyFitMemory = 0.8;
 constexpr double kMultipleSearchHz = 10.0;  // how far from the coarse estimate to look
-constexpr double kMaxClockPpm = 300.0;
 constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a sure multiple
 constexpr double kMiddleTonesSure = 0.5;    // the most that a guess from middle tones is sure
 constexpr double kMinLinkAgreement = 0.5;
@@ -319,20 +319,11 @@ std::complex<double> TuningEstimator::linksTurnedBack(double ppm) const {
 TuningEstimator::ClockFit TuningEstimator::fitClock() const {
   // The turn per carrier number that makes the links agree best.
   // Over the whole range while searching; near the last value once locked.
-  double bestPpm = estimate_.locked ? std::nearbyint(estimate_.clockPpm) : 0.0;
-  double bestAgreement = -1.0;
-  for (double step : {10.0, 1.0}) {
-    if (step == 10.0 && estimate_.locked) continue;
-    const double centre = bestPpm;
-    const double reach = step == 10.0 ? kMaxClockPpm : 9.0;
-    for (double ppm = centre - reach; ppm <= centre + reach + 1e-9; ppm += step) {
-      const double a = std::norm(linksTurnedBack(ppm));
-      if (a > bestAgreement) {
-        bestAgreement = a;
-        bestPpm = ppm;
-      }
-    }
-  }
+  const ClockSearch found =
+      searchClock([this](double ppm) { return std::norm(linksTurnedBack(ppm)); },
+                  estimate_.locked ? std::nearbyint(estimate_.clockPpm) : 0.0, !estimate_.locked);
+  double bestPpm = found.ppm;
+  const double bestAgreement = found.score;
   // A clock error counts only where it makes the links agree clearly better than none: fading
   // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
   if (bestAgreement < kClockEvidence * std::norm(linksTurnedBack(0.0))) bestPpm = 0.0;
