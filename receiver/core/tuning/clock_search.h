@@ -6,6 +6,10 @@
 namespace mosaic {
 
 inline constexpr double kMaxClockPpm = 300.0;
+// A clock error counts only where it scores this much better than none: noise and fading move
+// the best a few ppm off an exact clock, and a clock fitted to that would tilt the offset and the
+// picture values.
+inline constexpr double kClockEvidence = 1.1;
 
 struct ClockSearch {
   double ppm = 0.0;

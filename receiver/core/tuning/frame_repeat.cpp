@@ -30,7 +30,7 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
   const std::complex<double> unmix =
       turn(-mixHz * static_cast<double>(start) / static_cast<double>(kRxSampleRateHz));
   RepeatPhases now{};
-  for (int c = 0; c < kCarriers; ++c)
+  for (int c = 0; c < kRepeatCarriers; ++c)
     now[static_cast<std::size_t>(c)] =
         times(std::complex<double>(a[static_cast<std::size_t>(repeatCarrierBin(c))]), unmix);
 
@@ -43,7 +43,7 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
     // offset's turn taken over exactly one frame, the sums of all frames agree.
     const double extra = static_cast<double>(distance - kCaptureSamples);
     const std::complex<double> toOneFrame = turn(mixHz * extra / kRxSampleRateHz);
-    for (int c = 0; c < kCarriers; ++c) {
+    for (int c = 0; c < kRepeatCarriers; ++c) {
       const auto at = static_cast<std::size_t>(c);
       const std::complex<double> grid = turn(-repeatCarrierBin(c) * extra / kLinkWindowSamples);
       sums_[at] = keep * sums_[at] +

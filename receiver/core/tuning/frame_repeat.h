@@ -44,8 +44,6 @@ class FrameRepeat {
   Fit fit() const;
 
  private:
-  static constexpr int kCarriers = kRepeatCarriers;
-
   RepeatPhases sums_{};
   RepeatPhases previous_{};  // the last window A, unmixed
   long long previousStart_ = 0;

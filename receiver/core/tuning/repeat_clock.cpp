@@ -13,7 +13,6 @@ namespace {
 // The pairs that four frames give, and how well they must line up (see agreement()).
 constexpr int kLeastPairs = 6;
 constexpr double kLinedUp = 0.5;
-constexpr double kClockEvidence = 1.1;
 
 bool isGroupStart(int carrier) {
   return carrier == 0 || repeatCarrierBin(carrier) != repeatCarrierBin(carrier - 1) + 1;
@@ -106,8 +105,7 @@ double RepeatClock::agreement() const {
 
 double RepeatClock::ppm() const {
   const std::size_t best = this->best();
-  // A clock error counts only where it lines the pairs up clearly better than none: noise and
-  // fading move the best a few ppm off an exact clock, which tilts the picture values.
+  // Only a clock error that lines the pairs up clearly better than none counts.
   const auto none = static_cast<std::size_t>(kMaxPpm / kPpmStep);
   if (lineUp_[best] < kClockEvidence * lineUp_[none]) return 0.0;
   double shift = 0.0;  // between the trials, from the parabola through the best and its sides

@@ -8,6 +8,8 @@
 // over the pairs 1 to kMostFramesApart frames apart, whose longer baselines resolve the error
 // finer, and each of whose own ghosts of the fading's delay lies elsewhere.
 
+#include "receiver/core/tuning/clock_search.h"
+
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
 
@@ -57,7 +59,7 @@ class RepeatClock {
   double agreement() const;
 
  private:
-  static constexpr int kMaxPpm = 300;
+  static constexpr int kMaxPpm = static_cast<int>(kMaxClockPpm);
   static constexpr int kPpmStep = 4;
   static constexpr int kTrials = 2 * kMaxPpm / kPpmStep + 1;
 

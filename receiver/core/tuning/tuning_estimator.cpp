@@ -39,7 +39,6 @@ constexpr double kMinLinkAgreement = 0.5;
 // A clock error of 1 ppm turns the links by this many cycles per bin of the previous carrier.
 constexpr double kCyclesPerBinAndPpm = kLinkSeconds * kCarrierSpacingHz * 1e-6;
 constexpr double kStillAgreement = 0.9;  // repeats agreeing this well are of a still picture
-constexpr double kClockEvidence = 1.1;   // power of the links' agreement against no clock error
 // [ppm] a change of the clock estimate that calls for a new search of the whole frame: the links
 // turned back by a clock error this far off still fit within a fraction of a percent.
 constexpr double kResearchClockPpm = 20.0;
@@ -324,8 +323,7 @@ TuningEstimator::ClockFit TuningEstimator::fitClock() const {
                   estimate_.locked ? std::nearbyint(estimate_.clockPpm) : 0.0, !estimate_.locked);
   double bestPpm = found.ppm;
   const double bestAgreement = found.score;
-  // A clock error counts only where it makes the links agree clearly better than none: fading
-  // turns the carriers unevenly, and a clock fitted to that would tilt the offset.
+  // Only a clock error that makes the links agree clearly better than none counts.
   if (bestAgreement < kClockEvidence * std::norm(linksTurnedBack(0.0))) bestPpm = 0.0;
   ClockFit fit{bestPpm, linksTurnedBack(bestPpm), 0.0};
   double total = 0.0;
