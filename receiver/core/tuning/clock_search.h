@@ -3,6 +3,8 @@
 // 1 ppm steps within 9 ppm of the best. Scoring the repeats or the links at a trial error costs
 // little next to the transforms, so the search needs no cleverer stepping.
 
+#include <initializer_list>
+
 namespace mosaic {
 
 inline constexpr double kMaxClockPpm = 300.0;
