@@ -2,6 +2,7 @@
 
 #include "receiver/core/tuning/clock_search.h"
 #include "receiver/core/tuning/complex_product.h"
+#include "receiver/core/tuning/repeat_step.h"
 
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
@@ -23,6 +24,7 @@ void FrameRepeat::reset() {
   clock_.reset();
   havePrevious_ = false;
   pairs_ = 0;
+  changed_ = 0.0;
 }
 
 void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixHz, double keep) {
@@ -43,15 +45,28 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
     // offset's turn taken over exactly one frame, the sums of all frames agree.
     const double extra = static_cast<double>(distance - kCaptureSamples);
     const std::complex<double> toOneFrame = turn(mixHz * extra / kRxSampleRateHz);
+    RepeatPhases products;
+    RepeatPower power;
     for (int c = 0; c < kRepeatCarriers; ++c) {
       const auto at = static_cast<std::size_t>(c);
       const std::complex<double> grid = turn(-repeatCarrierBin(c) * extra / kLinkWindowSamples);
-      sums_[at] = keep * sums_[at] +
-                  times(times(now[at], std::conj(previous_[at])), times(grid, toOneFrame));
+      products[at] = times(times(now[at], std::conj(previous_[at])), times(grid, toOneFrame));
+      power[at] = std::norm(now[at]) + std::norm(previous_[at]);
     }
-    ++pairs_;
+    // A pair whose picture changed somewhere turns the carriers made after the change alike,
+    // which the sums would take for a mistuning: it is left out, and counts against them.
+    if (repeatStepped(products, power)) {
+      for (auto& s : sums_) s *= keep;
+      changed_ = keep * changed_;
+      for (const auto& p : products) changed_ += std::abs(p);
+    } else {
+      for (std::size_t at = 0; at < sums_.size(); ++at) sums_[at] = keep * sums_[at] + products[at];
+      changed_ *= keep;
+      ++pairs_;
+    }
   } else if (havePrevious_) {
     for (auto& s : sums_) s *= keep;
+    changed_ *= keep;
   }
   previous_ = now;
   previousStart_ = start;
@@ -61,10 +76,18 @@ void FrameRepeat::addFrame(const WindowSpectrum& a, long long start, double mixH
 
 FrameRepeat::Fit FrameRepeat::fit() const {
   Fit best;
-  if (pairs_ == 0) return best;
   double total = 0.0;
   for (const auto& s : sums_) total += std::abs(s);
-  if (total <= 0.0) return best;
+  if (pairs_ == 0 || total <= 0.0) {
+    // Only pairs whose picture changed: they give no offset, but lined up one by one they may
+    // still give the clock.
+    if (changed_ > 0.0 && clock_.clear()) {
+      best.valid = true;
+      best.clockPpm = clock_.ppm();
+      best.clockFromPairs = true;
+    }
+    return best;
+  }
   // Each carrier turned back by its share of the clock's turn.
   auto sumAt = [this](double ppm) { return turnedBack(sums_, -ppm * kFrameCyclesPerBinAndPpm); };
   // The pairs of frames give the clock once they line up clearly (see repeat_clock.h); until
@@ -86,7 +109,7 @@ FrameRepeat::Fit FrameRepeat::fit() const {
   best.valid = true;
   best.fractionHz = fraction;
   best.clockPpm = bestPpm;
-  best.agreement = bestSize / total;
+  best.agreement = bestSize / (total + changed_);
   best.clockFromPairs = clock_.clear();
   return best;
 }

@@ -7,8 +7,10 @@
 // samples off turns every link alike, and the offset with it, by 0.003 Hz per sample; on a
 // smooth picture the links leave the boundary tens of samples uncertain.)
 //
-// A picture that changes, even by one row, moves the starting phases of every carrier made after
-// that row, which scatters the products: their poor agreement tells that the repeat is not there.
+// A picture that changes, even by one row, turns every carrier made after that row alike (see
+// repeat_step.h): such a pair is not summed, and counts against the agreement of the sums, so
+// that a picture whose crawl line moves on every frame claims neither a still picture nor the
+// offset its turned carriers would give.
 
 #include "receiver/core/tuning/repeat_clock.h"
 #include "receiver/core/tuning/window_spectra.h"
@@ -49,7 +51,10 @@ class FrameRepeat {
   long long previousStart_ = 0;
   double previousMixHz_ = 0.0;
   bool havePrevious_ = false;
-  int pairs_ = 0;
+  int pairs_ = 0;  // still ones, summed
+  // The products' sizes of the pairs whose picture changed (see repeat_step.h), summed with the
+  // same forgetting as the sums: they count against the sums' agreement.
+  double changed_ = 0.0;
   RepeatClock clock_;  // the clock error, from pairs lined up one by one
 };
 

@@ -14,11 +14,11 @@ namespace {
 constexpr int kLeastPairs = 6;
 constexpr double kLinedUp = 0.5;
 
-bool isGroupStart(int carrier) {
+}  // namespace
+
+bool isRepeatGroupStart(int carrier) {
   return carrier == 0 || repeatCarrierBin(carrier) != repeatCarrierBin(carrier - 1) + 1;
 }
-
-}  // namespace
 
 int repeatCarrierBin(int carrier) {
   const int luma = kLastLumaCarrier - kFirstLumaCarrier + 1;
@@ -33,7 +33,7 @@ std::complex<double> turnedBack(const RepeatPhases& products, double cyclesPerBi
   const std::complex<double> step = turn(cyclesPerBin);
   std::complex<double> sum, t;
   for (int c = 0; c < kRepeatCarriers; ++c) {
-    t = isGroupStart(c) ? turn(cyclesPerBin * repeatCarrierBin(c)) : times(t, step);
+    t = isRepeatGroupStart(c) ? turn(cyclesPerBin * repeatCarrierBin(c)) : times(t, step);
     sum += times(products[static_cast<std::size_t>(c)], t);
   }
   return sum;

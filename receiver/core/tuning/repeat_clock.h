@@ -21,6 +21,8 @@ namespace mosaic {
 // The carriers' bins, in the order the estimator keeps them: luminance, then colour.
 inline constexpr int kRepeatCarriers = 49;
 int repeatCarrierBin(int carrier);
+// The carrier's bin does not follow the one before it (the first of each group).
+bool isRepeatGroupStart(int carrier);
 using RepeatPhases = std::array<std::complex<double>, kRepeatCarriers>;
 
 // A carrier k drifts k times as fast as the grid's first bin: per ppm of clock error, one bin's
