@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <span>
 
 namespace mosaic {
 
@@ -16,7 +17,10 @@ constexpr std::array<double, 3> kLow = {0.0, -4.9008, -3.4744};
 constexpr std::array<double, 3> kHigh = {7.96875, 4.9008, 3.4744};
 // Noise widths [picture units]; the one used is the nearest at or above the measured noise.
 constexpr std::array<double, 9> kWidthUnits = {0.2, 0.28, 0.4, 0.56, 0.8, 1.1, 1.6, 2.2, 3.0};
-constexpr std::array<double, 3> kEndShares = {0.0, 0.15, 0.4};
+// Luminance also has a small share at the ends: a picture whose black or white is a few small
+// patches (a few percent of the values) otherwise fits the ends no better than anywhere inside.
+constexpr std::array<double, 4> kLumaEndShares = {0.0, 0.04, 0.15, 0.4};
+constexpr std::array<double, 3> kColourEndShares = {0.0, 0.15, 0.4};
 // Colour differences also have a share at 0: the picture's neutral parts.
 constexpr std::array<double, 3> kNeutralShares = {0.0, 0.3, 0.6};
 // A group's values "reach its ends" when, less the noise, they span this much of its range.
@@ -67,6 +71,10 @@ double normalCdf(double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }
 double normalPdf(double x) { return std::exp(-0.5 * x * x) / std::sqrt(kTwoPi); }
 
 std::size_t neutralSharesOf(std::size_t group) { return group == 0 ? 1 : kNeutralShares.size(); }
+std::span<const double> endSharesOf(std::size_t group) {
+  if (group == 0) return kLumaEndShares;
+  return kColourEndShares;
+}
 
 // The shares of a table numbered `shape` within its noise width: low end, high end, neutral.
 struct Shares {
@@ -75,8 +83,8 @@ struct Shares {
 Shares sharesOf(std::size_t group, std::size_t shape) {
   const std::size_t neutral = shape % neutralSharesOf(group);
   const std::size_t ends = shape / neutralSharesOf(group);
-  return {kEndShares[ends / kEndShares.size()], kEndShares[ends % kEndShares.size()],
-          kNeutralShares[neutral]};
+  const std::span<const double> end = endSharesOf(group);
+  return {end[ends / end.size()], end[ends % end.size()], kNeutralShares[neutral]};
 }
 
 // Whether the values in `counts` (bins of `binUnits`), less the spread that a noise of `width`
@@ -107,7 +115,7 @@ void occupiedBins(const std::vector<double>& counts, int& low, int& high) {
 }  // namespace
 
 std::size_t PictureLevels::sharesPerWidth(std::size_t g) {
-  return kEndShares.size() * kEndShares.size() * neutralSharesOf(g);
+  return endSharesOf(g).size() * endSharesOf(g).size() * neutralSharesOf(g);
 }
 
 PictureLevels::PictureLevels() {
