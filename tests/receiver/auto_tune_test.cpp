@@ -338,6 +338,18 @@ TEST(AutoTune, ColourBarsFindTheirMultipleAt10dBOverThreeNoiseSeeds) {
   EXPECT_GE(rightMultiples(sentStill(colourBars()), sceneTrials({1, 2, 3}), 10.0), 8);
 }
 
+// A saturated scene with a small white sun and a black shadow: too few values for the ends' shares,
+// but their spill past black and white centres the range. The colours' neutral share and the
+// centring of middle tones both drew it one or two multiples off, at 30 dB in every trial.
+TEST(AutoTune, ASaturatedSceneWithSmallBlackAndWhitePatchesFindsItsMultipleAt30dB) {
+  const std::vector<float> sent = sentStill(test::saturatedScene());
+  for (const SceneTrial& t : sceneTrials()) {
+    const auto [e, error] = estimateScene(sent, t, 30.0);
+    EXPECT_LT(std::abs(error), 0.3) << t.offsetHz << " Hz, seed " << t.seed;
+    EXPECT_TRUE(e.locked);
+  }
+}
+
 TEST(AutoTune, AStillPictureGivesOffsetAndClockWithoutLeaningOnTheBoundary) {
   // The boundary of a smooth picture is found tens of samples off, which turns the frame links;
   // the frame-to-frame repeat of a still picture does not care.

@@ -23,6 +23,17 @@ constexpr std::array<double, 4> kLumaEndShares = {0.0, 0.04, 0.15, 0.4};
 constexpr std::array<double, 3> kColourEndShares = {0.0, 0.15, 0.4};
 // Colour differences also have a share at 0: the picture's neutral parts.
 constexpr std::array<double, 3> kNeutralShares = {0.0, 0.3, 0.6};
+// Small black and white patches spill past black and white alike (neighbouring carriers and
+// symbols), so when luminance's darkest and lightest kExtremesTail of values span this much of
+// its range, less the noise's own spread (kExtremesTailWidths noise widths each side), the
+// middle of the two marks the middle of the range. Above kMostExtremesNoise [picture units] of
+// noise the extremes are mostly the noise's and tell nothing.
+constexpr double kExtremesTail = 0.003;
+constexpr double kExtremesTailWidths = 2.75;
+constexpr double kExtremesReachedSpan = 0.8;
+constexpr double kMostExtremesNoise = 0.5;
+// [picture units] one multiple of the offsets the frame links allow
+constexpr double kMultipleUnits = kRxSampleRateHz / double(kCaptureSamples) / kHzPerPictureUnit;
 // A group's values "reach its ends" when, less the noise, they span this much of its range.
 constexpr double kEndsReachedSpan = 0.75;
 // [picture units] The least blur for luminance that does not reach its ends (see fit()).
@@ -87,19 +98,26 @@ Shares sharesOf(std::size_t group, std::size_t shape) {
   return {end[ends / end.size()], end[ends % end.size()], kNeutralShares[neutral]};
 }
 
+// The bins below which lie the share `tail` of the values in `counts`, and above which as many.
+void tailBins(const std::vector<double>& counts, double tail, int& lowest, int& highest) {
+  double total = 0.0;
+  for (double c : counts) total += c;
+  double below = 0.0;
+  lowest = -1;
+  highest = -1;
+  for (std::size_t b = 0; b < counts.size() && highest < 0; ++b) {
+    below += counts[b];
+    if (lowest < 0 && below >= tail * total) lowest = static_cast<int>(b);
+    if (below >= (1.0 - tail) * total) highest = static_cast<int>(b);
+  }
+}
+
 // Whether the values in `counts` (bins of `binUnits`), less the spread that a noise of `width`
 // adds, reach across most of a range of `rangeUnits`.
 bool reachesEnds(const std::vector<double>& counts, double binUnits, double width,
                  double rangeUnits) {
-  double total = 0.0;
-  for (double c : counts) total += c;
-  double below = 0.0;
-  int lowest = -1, highest = -1;  // the 1 % and 99 % points
-  for (std::size_t b = 0; b < counts.size() && highest < 0; ++b) {
-    below += counts[b];
-    if (lowest < 0 && below >= 0.01 * total) lowest = static_cast<int>(b);
-    if (below >= 0.99 * total) highest = static_cast<int>(b);
-  }
+  int lowest = 0, highest = 0;
+  tailBins(counts, 0.01, lowest, highest);
   const double noiseSpread = 2.0 * 2.33 * width;  // the noise's own 1 % to 99 %
   return (highest - lowest) * binUnits - noiseSpread >= kEndsReachedSpan * rangeUnits;
 }
@@ -155,6 +173,7 @@ void PictureLevels::reset() {
   frames_ = 0;
   noiseWidth_ = 0.0;
   reachesEnds_.fill(false);
+  extremesReach_ = false;
 }
 
 void PictureLevels::addFrame(std::span<const float> history, long long historyStart, int frameStart,
@@ -207,6 +226,17 @@ void PictureLevels::addFrame(std::span<const float> history, long long historySt
     occupiedBins(counts_[g], occupied_[g].first, occupied_[g].second);
     reachesEnds_[g] = reachesEnds(counts_[g], kBinUnits, noiseWidth_, kHigh[g] - kLow[g]);
   }
+  // Luminance that does not reach its ends over a percent of its values may still reach both in
+  // a few small patches: then the middle of its extremes marks the range's middle.
+  extremesReach_ = false;
+  if (!reachesEnds_[0] && noiseWidth_ <= kMostExtremesNoise) {
+    int lowest = 0, highest = 0;
+    tailBins(counts_[0], kExtremesTail, lowest, highest);
+    const double noiseSpread = 2.0 * kExtremesTailWidths * noiseWidth_;
+    extremesReach_ =
+        (highest - lowest) * kBinUnits - noiseSpread >= kExtremesReachedSpan * (kHigh[0] - kLow[0]);
+    extremesMiddle_ = 0.5 * (lowest + highest - kBins) * kBinUnits;
+  }
   ++frames_;
 }
 
@@ -242,9 +272,17 @@ double PictureLevels::beyondRange(std::size_t g, long shift) const {
   return kBeyondPenalty * std::max(beyond - kMostBeyondShare * all, 0.0);
 }
 
+double PictureLevels::extremesOffCentre(long shift) const {
+  if (!extremesReach_) return 0.0;
+  const double off = std::abs(extremesMiddle_ + static_cast<double>(shift) * kBinUnits -
+                              0.5 * (kLow[0] + kHigh[0]));
+  // Only the multiple nearest to centring them remains.
+  return off > 0.5 * kMultipleUnits ? kBeyondPenalty * values() : 0.0;
+}
+
 double PictureLevels::fit(double offsetHz) {
   const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
-  double total = 0.0;
+  double total = -extremesOffCentre(shift);
   for (std::size_t g = 0; g < kGroups; ++g) {
     const auto [low, high] = occupied_[g];
     // Values of middle tones only fit anywhere well inside the range, and a share at an end
@@ -252,7 +290,7 @@ double PictureLevels::fit(double offsetHz) {
     // the ends count only where the values reach across the range, and luminance that does
     // not is blurred more: then it fits best roughly centred, and a large share of black or
     // white (a dark background) still shows at its end.
-    const bool ends = reachesEnds_[g];
+    const bool ends = reachesEnds_[g] || (g == 0 && extremesReach_);
     const double blur = g == 0 && !ends ? std::max(noiseWidth_, kMiddleTonesWidth) : noiseWidth_;
     std::size_t width = 0;
     while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < blur) ++width;
@@ -282,7 +320,7 @@ double PictureLevels::values() const {
 
 double PictureLevels::refit(double offsetHz) const {
   const long shift = std::lround(offsetHz / kHzPerPictureUnit / kBinUnits);
-  double total = 0.0;
+  double total = -extremesOffCentre(shift);
   for (std::size_t g = 0; g < kGroups; ++g) {
     const auto [low, high] = occupied_[g];
     total +=

@@ -12,7 +12,8 @@
 // A picture of middle tones fits anywhere well inside the ranges; a share at an end would draw
 // its darkest or lightest tones onto black or white, several hertz off. So for such a picture
 // the luminance is judged as a whole (roughly centred in its range) and the colour by its
-// neutral parts (see fit()).
+// neutral parts (see fit()), unless its few darkest and lightest values still reach black and
+// white (small dark and bright patches): those then decide.
 
 #include "receiver/core/tuning/window_spectra.h"
 
@@ -56,6 +57,10 @@ class PictureLevels {
   // What group g's values moved by `shift` bins lose for lying far outside its range.
   double beyondRange(std::size_t g, long shift) const;
 
+  // Where luminance reaches black and white only in a few values: a penalty that rules out
+  // every tuning but the one that centres those extremes in the range.
+  double extremesOffCentre(long shift) const;
+
   std::array<std::vector<double>, kGroups> counts_;
   // log P(value | range, width, shares) on a grid twice as wide as the histogram's, one table
   // per noise width and combination of shares at the ends (and, for colour, at 0).
@@ -70,6 +75,9 @@ class PictureLevels {
   // the values reach across most of the range.
   std::array<std::pair<int, int>, kGroups> occupied_{};
   std::array<bool, kGroups> reachesEnds_{};
+  // Whether luminance's few extremes reach across its range anyway, and their middle [units].
+  bool extremesReach_ = false;
+  double extremesMiddle_ = 0.0;
 };
 
 }  // namespace mosaic
