@@ -7,10 +7,12 @@
 
 namespace mosaic {
 
+inline constexpr double kTwoPi = 6.283185307179586476925;
+
 // e^(j 2 pi cycles), its angle taken from the fraction of a cycle so that large counts of whole
 // cycles keep their precision.
 inline std::complex<double> turn(double cycles) {
-  const double angle = 6.283185307179586476925 * (cycles - std::floor(cycles));
+  const double angle = kTwoPi * (cycles - std::floor(cycles));
   return {std::cos(angle), std::sin(angle)};
 }
 

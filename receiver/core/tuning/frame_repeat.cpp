@@ -2,6 +2,7 @@
 
 #include "receiver/core/tuning/clock_search.h"
 #include "receiver/core/tuning/complex_product.h"
+#include "receiver/core/tuning/frame_period.h"
 #include "receiver/core/tuning/repeat_step.h"
 
 #include "signal/carrier_plan.h"
@@ -10,14 +11,6 @@
 #include <cmath>
 
 namespace mosaic {
-
-namespace {
-
-constexpr double kTwoPi = 6.283185307179586476925;
-constexpr double kFrameSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
-constexpr double kAmbiguityHz = 1.0 / kFrameSeconds;                         // 0.78125 Hz
-
-}  // namespace
 
 void FrameRepeat::reset() {
   sums_.fill({});

@@ -1,5 +1,6 @@
 #include "receiver/core/tuning/picture_levels.h"
 
+#include "receiver/core/tuning/frame_period.h"
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
 
@@ -33,7 +34,7 @@ constexpr double kExtremesTailWidths = 2.75;
 constexpr double kExtremesReachedSpan = 0.8;
 constexpr double kMostExtremesNoise = 0.5;
 // [picture units] one multiple of the offsets the frame links allow
-constexpr double kMultipleUnits = kRxSampleRateHz / double(kCaptureSamples) / kHzPerPictureUnit;
+constexpr double kMultipleUnits = kAmbiguityHz / kHzPerPictureUnit;
 // A group's values "reach its ends" when, less the noise, they span this much of its range.
 constexpr double kEndsReachedSpan = 0.75;
 // [picture units] The least blur for luminance that does not reach its ends (see fit()).
@@ -98,28 +99,32 @@ Shares sharesOf(std::size_t group, std::size_t shape) {
   return {end[ends / end.size()], end[ends % end.size()], kNeutralShares[neutral]};
 }
 
-// The bins below which lie the share `tail` of the values in `counts`, and above which as many.
-void tailBins(const std::vector<double>& counts, double tail, int& lowest, int& highest) {
+// How far apart [picture units] the values below which lies the share `tail` of those in
+// `counts` (bins of `binUnits`, centred on 0) and above which as many, less `noiseSpread`, the part
+// of that which the noise adds; and their middle.
+struct Tails {
+  double span, middle;
+};
+Tails tailsOf(const std::vector<double>& counts, double binUnits, double tail, double noiseSpread) {
   double total = 0.0;
   for (double c : counts) total += c;
   double below = 0.0;
-  lowest = -1;
-  highest = -1;
+  int lowest = -1, highest = -1;
   for (std::size_t b = 0; b < counts.size() && highest < 0; ++b) {
     below += counts[b];
     if (lowest < 0 && below >= tail * total) lowest = static_cast<int>(b);
     if (below >= (1.0 - tail) * total) highest = static_cast<int>(b);
   }
+  const int bins = static_cast<int>(counts.size());
+  return {(highest - lowest) * binUnits - noiseSpread, 0.5 * (lowest + highest - bins) * binUnits};
 }
 
 // Whether the values in `counts` (bins of `binUnits`), less the spread that a noise of `width`
 // adds, reach across most of a range of `rangeUnits`.
 bool reachesEnds(const std::vector<double>& counts, double binUnits, double width,
                  double rangeUnits) {
-  int lowest = 0, highest = 0;
-  tailBins(counts, 0.01, lowest, highest);
   const double noiseSpread = 2.0 * 2.33 * width;  // the noise's own 1 % to 99 %
-  return (highest - lowest) * binUnits - noiseSpread >= kEndsReachedSpan * rangeUnits;
+  return tailsOf(counts, binUnits, 0.01, noiseSpread).span >= kEndsReachedSpan * rangeUnits;
 }
 
 void occupiedBins(const std::vector<double>& counts, int& low, int& high) {
@@ -230,12 +235,10 @@ void PictureLevels::addFrame(std::span<const float> history, long long historySt
   // a few small patches: then the middle of its extremes marks the range's middle.
   extremesReach_ = false;
   if (!reachesEnds_[0] && noiseWidth_ <= kMostExtremesNoise) {
-    int lowest = 0, highest = 0;
-    tailBins(counts_[0], kExtremesTail, lowest, highest);
-    const double noiseSpread = 2.0 * kExtremesTailWidths * noiseWidth_;
-    extremesReach_ =
-        (highest - lowest) * kBinUnits - noiseSpread >= kExtremesReachedSpan * (kHigh[0] - kLow[0]);
-    extremesMiddle_ = 0.5 * (lowest + highest - kBins) * kBinUnits;
+    const Tails extremes =
+        tailsOf(counts_[0], kBinUnits, kExtremesTail, 2.0 * kExtremesTailWidths * noiseWidth_);
+    extremesReach_ = extremes.span >= kExtremesReachedSpan * (kHigh[0] - kLow[0]);
+    extremesMiddle_ = extremes.middle;
   }
   ++frames_;
 }

@@ -12,7 +12,6 @@ namespace mosaic {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586476925;
 // A step counts when it stands six times the noise's standard deviation for it clear (its square
 // 36 times the variance): noise alone, at the worst of the 47 links, stayed below five on the
 // receiver's test signals, still pictures from 6 to 30 dB, fading and a sending clock 100 ppm off.

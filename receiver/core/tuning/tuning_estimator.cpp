@@ -3,6 +3,7 @@
 #include "receiver/core/quality/signal_to_noise.h"
 #include "receiver/core/tuning/clock_search.h"
 #include "receiver/core/tuning/complex_product.h"
+#include "receiver/core/tuning/frame_period.h"
 
 #include "signal/carrier_plan.h"
 
@@ -13,12 +14,8 @@ namespace mosaic {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586476925;
 // Window B starts this far after window A: it ends on the next boundary.
 constexpr int kWindowBLag = kCaptureSamples - kLinkWindowSamples;
-// The links, carried to the boundaries, turn with the offset over one frame.
-constexpr double kLinkSeconds = double(kCaptureSamples) / kRxSampleRateHz;  // 1.28 s
-constexpr double kAmbiguityHz = 1.0 / kLinkSeconds;                         // 0.78125 Hz
 // Windows on symbol 1 and 47 start this far after window A.
 constexpr int kSymbol1Lag = kBlockSamples / 2;
 constexpr int kSymbol47Lag = kCaptureSamples - kBlockSamples - kBlockSamples / 2;
@@ -37,7 +34,7 @@ constexpr double kClearFitPerValue = 0.02;  // log-likelihood per value for a su
 constexpr double kMiddleTonesSure = 0.5;    // the most that a guess from middle tones is sure
 constexpr double kMinLinkAgreement = 0.5;
 // A clock error of 1 ppm turns the links by this many cycles per bin of the previous carrier.
-constexpr double kCyclesPerBinAndPpm = kLinkSeconds * kCarrierSpacingHz * 1e-6;
+constexpr double kCyclesPerBinAndPpm = kFrameSeconds * kCarrierSpacingHz * 1e-6;
 constexpr double kStillAgreement = 0.9;  // repeats agreeing this well are of a still picture
 // [ppm] a change of the clock estimate that calls for a new search of the whole frame: the links
 // turned back by a clock error this far off still fit within a fraction of a percent.
@@ -251,7 +248,7 @@ void TuningEstimator::measureFrame(int start) {
   boundaryLinks(w[0], w[1], w[2], w[3], quietTurn, p);
   // Turned back by what the mixer turned between the boundaries, the products refer to a mixer
   // at 0 Hz and add up across frames whatever the mixer did.
-  const double turn = -kTwoPi * std::fmod(mixHz_ * kLinkSeconds, 1.0);
+  const double turn = -kTwoPi * std::fmod(mixHz_ * kFrameSeconds, 1.0);
   const std::complex<double> unmix(std::cos(turn), std::sin(turn));
   for (std::size_t i = 0; i < p.size(); ++i) links_[i] = kForgetting * links_[i] + p[i] * unmix;
   // How well this frame's links agree by themselves, with the clock's turn taken out.
@@ -348,7 +345,7 @@ TuningEstimator::FineFit TuningEstimator::fineFraction(ClockFit& clock) {
     clock.sum = linksTurnedBack(still.clockPpm);
   }
   // The links turn by -2 pi f0 1.28 s.
-  double fraction = -std::arg(clock.sum) / kTwoPi / kLinkSeconds;
+  double fraction = -std::arg(clock.sum) / kTwoPi / kFrameSeconds;
   fraction -= std::floor(fraction / kAmbiguityHz) * kAmbiguityHz;
   return {fraction, clock.ppm};
 }
