@@ -39,6 +39,12 @@ constexpr double kMultipleUnits = kAmbiguityHz / kHzPerPictureUnit;
 constexpr double kEndsReachedSpan = 0.75;
 // [picture units] The least blur for luminance that does not reach its ends (see fit()).
 constexpr double kMiddleTonesWidth = 2.2;
+// [picture units] The least blur for colour differences that do not reach their ends: the
+// neutral parts of a photo lie near 0, not at it, so the neutral share is a loose guess. Blurred
+// only by the noise, it sharpens as the noise falls until, above about 15 dB, a flat area of one
+// colour (the red difference of a green field under a blue sky) gains more by landing on 0, a
+// multiple off, than the luminance loses for it.
+constexpr double kNeutralColourWidth = 1.1;
 // A small share of values is plain wrong: windows across a frame boundary found a few symbols
 // off (a picture whose edge columns are black is quiet on every carrier there, like the frame's
 // empty symbol, so its links fit anywhere in that stretch) and the sender's clipping. Such
@@ -294,7 +300,8 @@ double PictureLevels::fit(double offsetHz) {
     // not is blurred more: then it fits best roughly centred, and a large share of black or
     // white (a dark background) still shows at its end.
     const bool ends = reachesEnds_[g] || (g == 0 && extremesReach_);
-    const double blur = g == 0 && !ends ? std::max(noiseWidth_, kMiddleTonesWidth) : noiseWidth_;
+    const double least = g == 0 ? kMiddleTonesWidth : kNeutralColourWidth;
+    const double blur = ends ? noiseWidth_ : std::max(noiseWidth_, least);
     std::size_t width = 0;
     while (width + 1 < kWidthUnits.size() && kWidthUnits[width] < blur) ++width;
     double best = -1e300;
