@@ -36,6 +36,9 @@ constexpr double kMinLinkAgreement = 0.5;
 // A clock error of 1 ppm turns the links by this many cycles per bin of the previous carrier.
 constexpr double kCyclesPerBinAndPpm = kFrameSeconds * kCarrierSpacingHz * 1e-6;
 constexpr double kStillAgreement = 0.9;  // repeats agreeing this well are of a still picture
+// The links turned back by the clock that pairs of frames give must agree at least this share as
+// well as at their own best for that clock to be taken.
+constexpr double kPairsClockLinks = 0.8;
 // [ppm] a change of the clock estimate that calls for a new search of the whole frame: the links
 // turned back by a clock error this far off still fit within a fraction of a percent.
 constexpr double kResearchClockPpm = 20.0;
@@ -339,6 +342,13 @@ TuningEstimator::FineFit TuningEstimator::fineFraction(ClockFit& clock) {
   // links' fraction is taken at it. (How well the links agree at their own best stays what
   // holds the lock.)
   stillClock_ = stillFraction || (still.valid && still.clockFromPairs);
+  // Unless the repeats give the fraction too, the pairs' clock may be bent: a moving patch turns
+  // the carriers of its rows by a staircase that a clock's turn partly fits, and fading weighs
+  // the pairs unevenly. The links do not lean on the picture, so a clock from the pairs that
+  // scatters them is not the sender's, and the links' own is kept.
+  if (stillClock_ && !stillFraction &&
+      std::abs(linksTurnedBack(still.clockPpm)) < kPairsClockLinks * std::abs(clock.sum))
+    stillClock_ = false;
   if (stillFraction) return {still.fractionHz, still.clockPpm};
   if (stillClock_) {
     clock.ppm = still.clockPpm;
