@@ -171,6 +171,23 @@ TEST(FrameCombining, ANewPictureTakesOverWithinTwoFrames) {
   EXPECT_GE(renewed, kPatches * 9 / 10);
 }
 
+// Digital silence (a muted input, a recording that starts with zeros) gives no products to measure
+// a new frame against: the first frames of a picture after it were counted on top of the silent
+// ones, so that "picture of N frames" and auto-save's judgement claimed frames that held nothing.
+TEST(FrameCombining, APictureAfterSilenceCountsOnlyItsOwnFrames) {
+  std::vector<std::int16_t> audio(3 * kCaptureSamples, 0);
+  const auto heard = stillPicture(5, {.noise = 1000.0});
+  audio.insert(audio.end(), heard.begin(), heard.end());
+  ReceiverEngine engine(combining(8));
+  for (int b = 0; b < 8; ++b) {
+    receive(engine, audio, b);
+    if (b >= 4) {
+      EXPECT_LE(engine.report().framesCombined, b - 2) << b;
+    }
+  }
+  EXPECT_GE(engine.report().framesCombined, 4);
+}
+
 TEST(FrameCombining, APictureThatChangesEveryFrameIsShownAsTheReceiverShowsIt) {
   const auto moving = [](const Reception& how) {
     return receivedFrames(

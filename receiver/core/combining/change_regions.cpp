@@ -48,8 +48,15 @@ StrayScore strayScore(std::span<const std::uint16_t> cells, const FrameCells& no
     const ProductCell& p = now[i];
     const auto& s = reference[i];
     const double sizeS = static_cast<double>(s.re) * s.re + static_cast<double>(s.im) * s.im;
-    if (sizeS <= 0.0) continue;
     const double sizeP = static_cast<double>(p.re) * p.re + static_cast<double>(p.im) * p.im;
+    if (sizeS <= 0.0) {
+      // A reference of digital silence has no direction to stray from: anything heard is new.
+      if (sizeP > 0.0) {
+        score.sum += kMostCellScore;
+        ++score.cells;
+      }
+      continue;
+    }
     const double cross = static_cast<double>(p.im) * s.re - static_cast<double>(p.re) * s.im;
     const double perpendicular = cross * cross / sizeS;
     // Noise moves the new product, and the reference's own noise turns the line it is measured
