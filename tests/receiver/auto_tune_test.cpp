@@ -593,47 +593,5 @@ TEST(AutoTune, DISABLED_PrintsHowOftenEachSceneFindsItsMultiple) {
   }
 }
 
-// Figures, not a check: over six seeds and three offsets of the test card, how often the fraction
-// of 0.78125 Hz lies within 0.1 Hz, the multiple is right, the clock (right at 0) lies within
-// 25 ppm, and the estimate claims more than 0.5 sure while over 0.2 Hz off.
-// Run with --gtest_also_run_disabled_tests.
-TEST(AutoTune, DISABLED_PrintsTheTuningThroughFadingAcrossSnr) {
-  const auto row = [](Fading fading, double snr, bool still, double ppm = 0.0) {
-    int fraction = 0, multiple = 0, clock = 0, oversure = 0, trials = 0;
-    for (int seed = 1; seed <= 6; ++seed) {
-      const std::vector<float> sent =
-          still ? test::sentStillTestCard(9, 20000 + 3000 * seed, nullptr) : sentTestCardFor(seed);
-      for (double offset : {-3.7, 9.4, 2.2}) {
-        ChannelSettings channel;
-        channel.offsetHz = offset;
-        channel.snrDb = snr;
-        channel.fading = fading;
-        channel.clockPpm = ppm;
-        channel.seed = static_cast<std::uint64_t>(seed);
-        const TuningEstimate e = estimateAfter(test::receivedAt9600(sent, channel), 8);
-        const double error = e.offsetHz - centringOffsetHz(offset, ppm);
-        const double fromMultiple = error - std::nearbyint(error / kAmbiguityHz) * kAmbiguityHz;
-        fraction += std::abs(fromMultiple) < 0.1;
-        multiple += std::abs(error) < 0.5 * kAmbiguityHz;
-        clock += std::abs(e.clockPpm - ppm) < 25.0;
-        oversure += e.confidence > 0.5 && std::abs(error) > 0.2;
-        ++trials;
-      }
-    }
-    std::printf(
-        "[ fading ] %-6s %+4.0f ppm, fading %d, %2.0f dB: fraction %2d/%d, multiple %2d/%d, "
-        "clock %2d/%d, sure while off %d\n",
-        still ? "still" : "moving", ppm, static_cast<int>(fading), snr, fraction, trials, multiple,
-        trials, clock, trials, oversure);
-  };
-  for (bool still : {false, true}) {
-    for (double snr : {12.0, 15.0, 20.0, 25.0, 30.0}) row(Fading::Moderate, snr, still);
-    row(Fading::Good, 20.0, still);
-    row(Fading::Poor, 20.0, still);
-    row(Fading::Moderate, 20.0, still, 100.0);
-    row(Fading::None, 20.0, still, -100.0);
-  }
-}
-
 }  // namespace
 }  // namespace mosaic
