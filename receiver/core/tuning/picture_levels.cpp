@@ -1,5 +1,6 @@
 #include "receiver/core/tuning/picture_levels.h"
 
+#include "receiver/core/tuning/complex_product.h"
 #include "receiver/core/tuning/frame_period.h"
 #include "signal/carrier_plan.h"
 #include "signal/timing.h"
@@ -13,7 +14,6 @@ namespace mosaic {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586476925;
 constexpr std::array<double, 3> kLow = {0.0, -4.9008, -3.4744};
 constexpr std::array<double, 3> kHigh = {7.96875, 4.9008, 3.4744};
 // Noise widths [picture units]; the one used is the nearest at or above the measured noise.

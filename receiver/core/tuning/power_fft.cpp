@@ -1,12 +1,13 @@
 #include "receiver/core/tuning/power_fft.h"
 
+#include "receiver/core/tuning/complex_product.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace mosaic {
 
 namespace {
-constexpr double kTwoPi = 6.283185307179586476925;
 constexpr double kFullScale = 32767.0;
 }  // namespace
 

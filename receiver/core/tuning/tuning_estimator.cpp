@@ -341,18 +341,19 @@ TuningEstimator::FineFit TuningEstimator::fineFraction(ClockFit& clock) {
   // the links) but leaves each pair of frames lined up: their clock holds there too, and the
   // links' fraction is taken at it. (How well the links agree at their own best stays what
   // holds the lock.)
-  stillClock_ = stillFraction || (still.valid && still.clockFromPairs);
-  // Unless the repeats give the fraction too, the pairs' clock may be bent: a moving patch turns
-  // the carriers of its rows by a staircase that a clock's turn partly fits, and fading weighs
-  // the pairs unevenly. The links do not lean on the picture, so a clock from the pairs that
-  // scatters them is not the sender's, and the links' own is kept.
-  if (stillClock_ && !stillFraction &&
-      std::abs(linksTurnedBack(still.clockPpm)) < kPairsClockLinks * std::abs(clock.sum))
-    stillClock_ = false;
+  stillClock_ = stillFraction;
   if (stillFraction) return {still.fractionHz, still.clockPpm};
-  if (stillClock_) {
-    clock.ppm = still.clockPpm;
-    clock.sum = linksTurnedBack(still.clockPpm);
+  if (still.valid && still.clockFromPairs) {
+    // Unless the repeats give the fraction too, the pairs' clock may be bent: a moving patch turns
+    // the carriers of its rows by a staircase that a clock's turn partly fits, and fading weighs
+    // the pairs unevenly. The links do not lean on the picture, so a clock from the pairs that
+    // scatters them is not the sender's, and the links' own is kept.
+    const std::complex<double> atPairsClock = linksTurnedBack(still.clockPpm);
+    if (std::abs(atPairsClock) >= kPairsClockLinks * std::abs(clock.sum)) {
+      stillClock_ = true;
+      clock.ppm = still.clockPpm;
+      clock.sum = atPairsClock;
+    }
   }
   // The links turn by -2 pi f0 1.28 s.
   double fraction = -std::arg(clock.sum) / kTwoPi / kFrameSeconds;

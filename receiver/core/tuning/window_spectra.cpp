@@ -1,5 +1,6 @@
 #include "receiver/core/tuning/window_spectra.h"
 
+#include "receiver/core/tuning/complex_product.h"
 #include "signal/extended.h"
 #include "signal/timing.h"
 
@@ -7,10 +8,6 @@
 #include <cmath>
 
 namespace mosaic {
-
-namespace {
-constexpr double kTwoPi = 6.283185307179586476925;
-}
 
 void WindowSpectra::prepareMixer(double offsetHz) {
   if (offsetHz == mixerHz_) return;
