@@ -28,8 +28,8 @@ struct Condition {
   double snrDb;
   double clockPpm;
   Fading fading;
-  double toleranceHz;
-  double mostSure = 1.0;  // the highest confidence that the estimate may claim
+  double toleranceHz = 0.0;  // [Hz] how far off expectEstimates lets the estimate be
+  double mostSure = 1.0;     // the highest confidence that the estimate may claim
   double clockTolerancePpm = 25.0;
 };
 
@@ -72,17 +72,24 @@ int lockedBuffers(const std::vector<std::int16_t>& received) {
 // Nine frames sent, starting part-way into one: eight whole buffers reach the receiver.
 std::vector<float> sentTestCardFor(int seed) { return test::sentTestCard(9, 20000 + 3000 * seed); }
 
+// The estimate after eight buffers of `sent` through the channel of `c` with noise seed `seed`,
+// and its error from the offset that centres the carriers.
+std::pair<TuningEstimate, double> estimateThrough(const std::vector<float>& sent,
+                                                  const Condition& c, int seed) {
+  ChannelSettings channel;
+  channel.offsetHz = c.offsetHz;
+  channel.snrDb = c.snrDb;
+  channel.clockPpm = c.clockPpm;
+  channel.fading = c.fading;
+  channel.seed = static_cast<std::uint64_t>(seed);
+  const TuningEstimate e = estimateAfter(test::receivedAt9600(sent, channel), 8);
+  return {e, e.offsetHz - centringOffsetHz(c.offsetHz, c.clockPpm)};
+}
+
 void expectEstimates(const std::vector<Condition>& conditions, int seed,
                      const std::vector<float>& sent) {
   for (const Condition& c : conditions) {
-    ChannelSettings channel;
-    channel.offsetHz = c.offsetHz;
-    channel.snrDb = c.snrDb;
-    channel.clockPpm = c.clockPpm;
-    channel.fading = c.fading;
-    channel.seed = static_cast<std::uint64_t>(seed);
-    const TuningEstimate e = estimateAfter(test::receivedAt9600(sent, channel), 8);
-    const double error = e.offsetHz - centringOffsetHz(c.offsetHz, c.clockPpm);
+    const auto [e, error] = estimateThrough(sent, c, seed);
     std::printf(
         "[ tuning ] offset %+6.2f Hz, %2.0f dB, clock %+4.0f ppm, fading %d: error %+.3f Hz, "
         "clock %+.0f ppm, sure %.2f\n",
@@ -159,14 +166,7 @@ TEST(AutoTune, HoldsThroughModerateFadingAt15dB) {
 // of 0.78125 Hz fit the test card's values within a few parts in ten thousand: either may be
 // taken, but not with any confidence.
 TEST(AutoTune, MayMissTheMultipleThroughModerateFadingAt15dBOnlyWhenUnsure) {
-  const std::vector<float> sent = sentTestCardFor(3);
-  ChannelSettings channel;
-  channel.offsetHz = -3.7;
-  channel.snrDb = 15;
-  channel.fading = Fading::Moderate;
-  channel.seed = 3;
-  const TuningEstimate e = estimateAfter(test::receivedAt9600(sent, channel), 8);
-  const double error = e.offsetHz - centringOffsetHz(channel.offsetHz, 0.0);
+  const auto [e, error] = estimateThrough(sentTestCardFor(3), {-3.7, 15, 0, Fading::Moderate}, 3);
   const double fromMultiple = error - std::nearbyint(error / kAmbiguityHz) * kAmbiguityHz;
   EXPECT_TRUE(e.locked);
   EXPECT_LT(std::abs(fromMultiple), 0.3);
@@ -189,14 +189,8 @@ TEST(AutoTune, APatchMovingThroughFadingIsTakenNeitherForAClockErrorNorForAnothe
   for (const Trial& t : {Trial{3, -3.7, 20, Fading::Moderate}, Trial{3, 9.4, 25, Fading::Moderate},
                          Trial{6, -3.7, 25, Fading::Moderate}, Trial{1, 9.4, 20, Fading::Good},
                          Trial{2, 2.2, 20, Fading::Good}}) {
-    ChannelSettings channel;
-    channel.offsetHz = t.offsetHz;
-    channel.snrDb = t.snrDb;
-    channel.fading = t.fading;
-    channel.seed = static_cast<std::uint64_t>(t.seed);
-    const TuningEstimate e =
-        estimateAfter(test::receivedAt9600(sentTestCardFor(t.seed), channel), 8);
-    const double error = e.offsetHz - centringOffsetHz(t.offsetHz, 0.0);
+    const auto [e, error] =
+        estimateThrough(sentTestCardFor(t.seed), {t.offsetHz, t.snrDb, 0, t.fading}, t.seed);
     std::printf(
         "[ tuning ] seed %d, %+.1f Hz, %2.0f dB, fading %d: error %+.3f Hz, clock %+.0f ppm\n",
         t.seed, t.offsetHz, t.snrDb, static_cast<int>(t.fading), error, e.clockPpm);
@@ -332,13 +326,7 @@ std::vector<SceneTrial> sceneTrials(std::initializer_list<int> seeds = {1, 2}) {
 // The estimate after eight buffers of the trial, with its error from the centring offset.
 std::pair<TuningEstimate, double> estimateScene(const std::vector<float>& sent, const SceneTrial& t,
                                                 double snrDb) {
-  ChannelSettings channel;
-  channel.offsetHz = t.offsetHz;
-  channel.clockPpm = t.clockPpm;
-  channel.snrDb = snrDb;
-  channel.seed = static_cast<std::uint64_t>(t.seed);
-  const TuningEstimate e = estimateAfter(test::receivedAt9600(sent, channel), 8);
-  return {e, e.offsetHz - centringOffsetHz(t.offsetHz, t.clockPpm)};
+  return estimateThrough(sent, {t.offsetHz, snrDb, t.clockPpm, Fading::None}, t.seed);
 }
 
 // In how many of `trials` at `snrDb` the estimate takes the right multiple of 0.78125 Hz.
